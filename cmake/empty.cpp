@@ -1,0 +1,1 @@
+// Placeholder translation unit: the shared library is assembled from the core archive.
