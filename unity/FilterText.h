@@ -1,0 +1,27 @@
+// Caller text inside the array's filter expressions. Every message that puts caller text into a
+// "filter=" query goes through these helpers, so the rules live in one place:
+//  - the filter language has no escape for a double quote inside a quoted constant, so a value
+//    holding one cannot be expressed; operations refuse it before sending anything;
+//  - a filter sent without percent-encoding still must not change the URL's meaning, so the bytes
+//    that would (%, &, #, +, control bytes and bytes above 0x7E) are percent-encoded. Spaces stay:
+//    the URI rules turn them into "+". Every other byte passes unchanged.
+#pragma once
+
+#include <string>
+
+// True when `value` can sit between the double quotes of a filter constant.
+bool FilterValueIsQuotable(const std::string& value);
+
+// The error text for a value that cannot be quoted, naming the field, e.g.
+// "Snap name contains a double quote, which a filter cannot carry".
+std::string FilterQuoteErrorText(const std::string& fieldName);
+
+// Checks `value` for the field `fieldName`; on refusal fills `errorText` and returns false.
+bool CheckFilterValue(const std::string& fieldName, const std::string& value,
+                      std::string& errorText);
+
+// Makes `text` safe for a filter that travels without percent-encoding (see above).
+std::string filter_url_safe(const std::string& text);
+
+// "(" key " eq \"" value "\")": one string comparison term, the value unchanged.
+std::string FilterEqTerm(const std::string& key, const std::string& value);
