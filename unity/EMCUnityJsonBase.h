@@ -1,0 +1,135 @@
+// Base of every request/response message exchanged with the array. A message serves one
+// operation: the session builds its request, sends each page, and lets it parse each answer into
+// its records. Messages live on the stack of one operation and are used by one thread.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <string>
+
+namespace jsondoc {
+class Object;
+}
+
+// HTTP method of a message; the numbers are also the transport's method codes.
+enum _UNITY_http_req_type_ : int {
+  UNITY_HTTP_GET = 0,
+  UNITY_HTTP_POST = 1,
+  UNITY_HTTP_PUT = 2,
+  UNITY_HTTP_DELETE = 3,
+};
+
+// Operation type of a message (`opType`): the session treats login and logout specially.
+enum _UNITY_OP_TYPE_ : int {
+  UNITY_OP_REQUEST = 0,
+  UNITY_OP_LOGIN = 1,
+  UNITY_OP_LOGOUT = 2,
+};
+
+// One requested answer attribute: a dotted key path and whether the array may omit it (or send
+// null). Messages list theirs in a static table and enter it with SetFieldKeys.
+struct UnityFieldKey {
+  const char* path;
+  bool nullable;
+};
+constexpr bool kRequiredKey = false;
+constexpr bool kNullableKey = true;
+
+// How the shared list-answer parsing treats its input; see ParseListResponse.
+struct UnityListOptions {
+  // An element without a "content" object is appended with the record's defaults, or skipped.
+  bool skipElementsWithoutContent = false;
+  // Only the first element is read, and an answer without any element fails.
+  bool firstElementOnly = false;
+  // When set, a failed field-map extraction logs "Failed to parse values from json" under this
+  // tag at level -1 before failing.
+  const char* extractionFailureTag = nullptr;
+};
+
+class EMCUnityJsonBase {
+ public:
+  EMCUnityJsonBase() = default;
+  EMCUnityJsonBase(const EMCUnityJsonBase&) = default;
+  EMCUnityJsonBase& operator=(const EMCUnityJsonBase&) = default;
+
+  // The virtual operations below keep this order (slots 0 to 13); the destructor comes last so
+  // it does not move them.
+  virtual int getOpType();
+  virtual void Initialize(const std::string& fileServer);
+  virtual bool BuildRequest(std::string& body);
+  virtual void InitNullableKeys();
+  virtual _UNITY_http_req_type_ getHttpReqType();
+  virtual void ParseNextURI(std::string& response);
+  virtual bool ParseResponse(std::string& response);
+  virtual bool ParseError(std::string& response);
+  virtual void getError(unsigned long long& code, std::string& text);
+  virtual void setError(const unsigned long long& code, const std::string& text);
+  virtual void setTimeout(const long& value);
+  virtual bool isSuccess();
+  virtual std::string GetNextURI();
+  virtual void MakeURI(std::string& uri, const std::string& query);
+  virtual ~EMCUnityJsonBase() = default;
+
+  void Init(unsigned long long jobId, std::string apiVersion);
+
+ protected:
+  // Logs the request trace "URI : [...], \n Request Body : [...]" at level 5 under `tag`.
+  void LogRequest(const char* tag, const std::string& body) const;
+
+  // Empties the field map and enters `count` keys: required ones with null, nullable ones with
+  // the nullable marker.
+  void SetFieldKeys(const UnityFieldKey* keys, std::size_t count);
+  template <std::size_t N>
+  void SetFieldKeys(const UnityFieldKey (&keys)[N]) {
+    SetFieldKeys(keys, N);
+  }
+  // Sets the nullable marker again on those nullable keys of `keys` that are in the field map
+  // (extraction overwrites it); the body of an InitNullableKeys override.
+  void MarkNullableKeys(const UnityFieldKey* keys, std::size_t count);
+  template <std::size_t N>
+  void MarkNullableKeys(const UnityFieldKey (&keys)[N]) {
+    MarkNullableKeys(keys, N);
+  }
+
+  // Typed reads of a filled field map (GetFieldValue with the matching JSON type). False when the
+  // key is unknown, absent, null, of another JSON type or out of the field's range; `out` is then
+  // unchanged.
+  bool ReadField(const std::string& key, std::string& out);
+  bool ReadField(const std::string& key, bool& out);
+  bool ReadField(const std::string& key, int& out);
+  bool ReadField(const std::string& key, long& out);
+  bool ReadField(const std::string& key, unsigned long long& out);
+
+  // Shared parsing of a query answer: error check, then every element of "entries" (or the whole
+  // answer as the only element) read into one record of `out` (any container with push_back).
+  //   bool readRecord(jsondoc::Object& content, Record& record)
+  // is called with the field map resolved in a copy of the element's content (InitNullableKeys
+  // and GetJsonValues done); it reads the fields with ReadField in the record's order and returns
+  // false when a required one fails, which ends parsing with false (records of earlier elements
+  // stay). Defined in unity/ListResponse.h.
+  template <typename Container, typename ReadRecord>
+  bool ParseListResponse(std::string& response, Container& out, ReadRecord readRecord,
+                         const UnityListOptions& options = UnityListOptions());
+
+  // The non-template core of ParseListResponse: `visit` gets each element's content copy with
+  // the field map resolved, or null for an element without a "content" object.
+  bool ParseListElements(std::string& response,
+                         const std::function<bool(jsondoc::Object* content)>& visit,
+                         const UnityListOptions& options);
+
+  std::string fileServer;
+  std::string apiVersion = "4.0";
+  bool success = false;
+  int opType = UNITY_OP_REQUEST;
+  _UNITY_http_req_type_ httpReqType = UNITY_HTTP_GET;
+  std::string resourceType;
+  std::string instanceId;
+  std::string actionName;
+  std::map<std::string, void*> fieldKeys;
+  std::string nextURI;
+  long timeout = -1;
+  std::string errorText;
+  unsigned long long errorCode = 0;
+  unsigned long long jobId = 0;
+};

@@ -1,0 +1,112 @@
+#include "unity/TextUtils.h"
+
+#include <climits>
+#include <cstddef>
+
+namespace {
+
+const std::string sUnityOSTypeValues[] = {"none"};
+
+// atoi's reading (leading whitespace, optional sign, digits up to the first non-digit, 0 without
+// digits), but saturating at the int range: atoi itself is undefined for out-of-range text, and
+// the versions compared here come from the array.
+int VersionComponent(const std::string& text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  long long value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    if (value <= INT_MAX) value = value * 10 + (text[i] - '0');
+  }
+  if (negative) value = -value;
+  if (value > INT_MAX) return INT_MAX;
+  if (value < INT_MIN) return INT_MIN;
+  return static_cast<int>(value);
+}
+
+// Splits off the first dotted component of `text`; the rest (without the dot) stays in `text`.
+std::string TakeComponent(std::string& text) {
+  const std::size_t dot = text.find('.');
+  std::string head = text.substr(0, dot);
+  text = dot == std::string::npos ? std::string() : text.substr(dot + 1);
+  return head;
+}
+
+}  // namespace
+
+std::string base64_encode(const std::string& in) {
+  static const char kAlphabet[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  out.reserve((in.size() + 2) / 3 * 4);
+  std::size_t i = 0;
+  for (; i + 3 <= in.size(); i += 3) {
+    const unsigned long group =
+        static_cast<unsigned long>(static_cast<unsigned char>(in[i])) << 16 |
+        static_cast<unsigned long>(static_cast<unsigned char>(in[i + 1])) << 8 |
+        static_cast<unsigned char>(in[i + 2]);
+    out += kAlphabet[(group >> 18) & 0x3F];
+    out += kAlphabet[(group >> 12) & 0x3F];
+    out += kAlphabet[(group >> 6) & 0x3F];
+    out += kAlphabet[group & 0x3F];
+  }
+  const std::size_t rest = in.size() - i;
+  if (rest > 0) {
+    unsigned long group = static_cast<unsigned long>(static_cast<unsigned char>(in[i])) << 16;
+    if (rest == 2) group |= static_cast<unsigned long>(static_cast<unsigned char>(in[i + 1])) << 8;
+    out += kAlphabet[(group >> 18) & 0x3F];
+    out += kAlphabet[(group >> 12) & 0x3F];
+    out += rest == 2 ? kAlphabet[(group >> 6) & 0x3F] : '=';
+    out += '=';
+  }
+  return out;
+}
+
+std::string url_encode(const std::string& in) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(in.size());
+  for (const char c : in) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    const bool unreserved = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+                            (byte >= '0' && byte <= '9') || byte == '-' || byte == '_' ||
+                            byte == '.' || byte == '~';
+    if (unreserved) {
+      out += c;
+    } else {
+      out += '%';
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0x0F];
+    }
+  }
+  return out;
+}
+
+void Replace_All(std::string& text, const std::string& from, const std::string& to) {
+  if (from.empty()) return;  // every position would match: nothing sensible to replace
+  std::size_t pos = 0;
+  while ((pos = text.find(from, pos)) != std::string::npos) {
+    text.replace(pos, from.size(), to);
+    pos += to.size();
+  }
+}
+
+int apiVersionCompare(std::string left, std::string right) {
+  while (!left.empty() || !right.empty()) {
+    const int l = VersionComponent(TakeComponent(left));
+    const int r = VersionComponent(TakeComponent(right));
+    if (l > r) return 1;
+    if (l < r) return -1;
+  }
+  return 0;
+}
+
+_EMCUnityOSType stringToUnityOSTypeValue(const std::string& text) {
+  return stringToValue<_EMCUnityOSType>(text, sUnityOSTypeValues,
+                                        sizeof(sUnityOSTypeValues) / sizeof(sUnityOSTypeValues[0]),
+                                        UnityOSTypeInvalid);
+}
