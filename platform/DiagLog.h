@@ -29,8 +29,10 @@ struct DiagLogRecord {
   std::string text;
 };
 
-// While an instance lives, every line that passes the level filter is also kept in memory
-// (process-wide; captures nest). The level filter can be widened for the capture's lifetime.
+// While an instance lives, every call at or below `level` (from any thread) is also kept in
+// memory, whatever the output level and quiet setting are; captures nest, and each keeps the calls
+// made during its own lifetime. The text is kept as formatted, before the line escaping of the
+// output. logJob calls are recorded at level -1.
 class DiagLogCapture {
  public:
   explicit DiagLogCapture(int level = 7);
@@ -44,15 +46,25 @@ class DiagLogCapture {
   void clear();
 
  private:
-  int previousLevel_;
+  friend struct DiagLogSinks;
+  int level_;
+  std::vector<DiagLogRecord> records_;  // guarded by the log's mutex
 };
 
 // Process-wide log settings; read from UNITY_LOG_LEVEL and UNITY_LOG_FILE at first use.
+// Written lines look like
+//   2024-05-01T12:34:56.789Z 4711 job=42 L0 ManageEMCUnity::DeleteSnapshot: Request to ...
+// (no "job=" for calls without a job id, no tag for logLevelUntagged). CR, LF and other control
+// characters in the text are written as escapes, so one call is always one line.
 namespace diaglog {
 int level();
 void setLevel(int level);
-// Lines go to standard error unless a file is set; an empty path restores standard error.
+// Lines go to standard error unless a file is set (opened for appending, created 0640); an empty
+// path restores standard error. False, with the destination unchanged, when the file cannot be
+// opened.
 bool setFile(const std::string& path);
 // When true, lines are only captured, not written (quiet tests and tools).
 void setQuiet(bool quiet);
+// Reads UNITY_LOG_LEVEL and UNITY_LOG_FILE again (for tools that set them after the first line).
+void reloadFromEnvironment();
 }  // namespace diaglog

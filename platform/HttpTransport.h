@@ -1,7 +1,15 @@
 // HTTP client of the host product over libcurl. One easy handle per transport, so the TCP
 // connection and the TLS session are reused by every request of a session. Certificate and host
 // name verification are on unless UnityInsecure = 1 in [~Tessaline]. Not thread-safe: a transport
-// belongs to one session, used by one thread at a time.
+// belongs to one session, used by one thread at a time; distinct transports may run on distinct
+// threads.
+//
+// Settings read from [~Tessaline] at init: UnityCAFile (PEM bundle instead of the system's),
+// UnityPinnedPublicKey (libcurl pinned-key syntax, e.g. "sha256//..."), UnityInsecure (1 = no
+// certificate or host name check; logged at level -1 at every init), UnityConnectTimeoutSec
+// (default 30) and UnityStallTimeoutSec (default 300: a transfer that moves no byte for that long
+// fails). Cookies live in libcurl's in-memory engine until deinit; credentials, cookies and
+// header values are never logged.
 #pragma once
 
 #include <curl/curl.h>
@@ -11,7 +19,12 @@
 #include <string>
 
 // Method codes; the same numbers as the messages' request types.
-enum HttpMethod { HTTP_METHOD_GET = 0, HTTP_METHOD_POST = 1, HTTP_METHOD_PUT = 2, HTTP_METHOD_DELETE = 3 };
+enum HttpMethod {
+  HTTP_METHOD_GET = 0,
+  HTTP_METHOD_POST = 1,
+  HTTP_METHOD_PUT = 2,
+  HTTP_METHOD_DELETE = 3
+};
 
 enum HeaderKind {
   HEADER_LINE = 0,         // a request header line; emptied by freeHeaderList
@@ -29,27 +42,49 @@ class HttpTransport {
   HttpTransport(const HttpTransport&) = delete;
   HttpTransport& operator=(const HttpTransport&) = delete;
 
-  // Creates the easy handle and applies the settings (CA file, pinned key, time-outs). The
-  // default header line goes on every request. The flags and the callback are accepted for the
-  // host's interface; the transport always keeps the response body itself.
+  // Answers with a larger body fail (the transfer is cut off) unless setResponseLimit says else.
+  static constexpr size_t kDefaultResponseLimit = 256u * 1024u * 1024u;
+
+  // Creates the easy handle (first call only) and applies the settings. The default header line
+  // (null for none) goes on every request. The flags and the callback are accepted for the host's
+  // interface; the transport always keeps the response body itself. False when the handle cannot
+  // be created or the header line holds a line break.
   bool init(const char* defaultHeader, bool flag1, bool flag2, WriteCallback callback);
+  // Releases the handle (with its connection and cookies) and forgets every header and standing
+  // setting. Safe without init and when repeated; init may follow.
   void deinit();
 
+  // HEADER_LINE texts holding CR, LF or NUL, and empty ones, are refused; credentials are split at
+  // the first ':' (no ':' = user name only). Unknown kinds are refused.
   bool appendHeader(HeaderKind kind, const std::string& text);
+  // Empties the HEADER_LINE list; standing settings and the default header stay.
   void freeHeaderList();
 
-  // Sends one request (method 0 GET, 1 POST, 2 PUT, 3 DELETE). True for a 2xx answer; false for
-  // a failed exchange or an error status, whose status and body stay readable.
+  // Sends one request (method 0 GET, 1 POST, 2 PUT, 3 DELETE). POST and PUT always carry the
+  // body (an empty one when body is null), DELETE only when bodyLength > 0, GET never; the body
+  // must stay valid for the call. True for a 2xx answer; false for a failed exchange (status 0,
+  // no body, lastTransportError says why; also for an answer over the size limit) or an error
+  // status, whose status, body and headers stay readable until the next request.
   bool sendRequest(int method, const std::string& url, const char* body, size_t bodyLength,
                    bool flag, const char* text);
-  // NUL-terminated body of the last response, or null when there is none.
+  // NUL-terminated body of the last answer ("" for an empty one), or null when none came.
+  // Valid until the next request or deinit.
   const char* getResponseBody(size_t& length, bool flag);
-  // The whole header line (name, colon, value and line end) of the last response, or null.
+  // The whole header line (name, colon, value and the line end as received) of the last answer,
+  // the name matched case-insensitively; with redirects followed, of the final answer. Null when
+  // absent. Valid until the next request or deinit.
   const char* getResponseHeader(const char* name);
+  // Accepts only CURLOPT_FOLLOWLOCATION and CURLOPT_POSTREDIR, after init; false otherwise.
   bool setIntOption(CURLoption option, const int& value);
+  // Status of the last answer; 0 when no complete answer came.
   long lastHttpStatus() const;
   // libcurl's text for the last failed exchange ("" when none), for diagnostics.
   const std::string& lastTransportError() const;
+
+  // The cookie file path given as HEADER_COOKIE_FILE ("" when none). Nothing is written there.
+  const std::string& cookieFile() const;
+  // Largest answer body accepted from now on (tests; hosts with unusual needs).
+  void setResponseLimit(size_t bytes);
 
  private:
   struct Impl;
