@@ -1,0 +1,6 @@
+// All request/response messages of the library: the message base and every message class.
+#pragma once
+
+#include "unity/EMCUnityJsonBase.h"
+#include "unity/FieldExtraction.h"
+#include "unity/SessionMessages.h"

@@ -1,0 +1,237 @@
+#include "unity/EMCUnityJsonBase.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "json/jsondoc.h"
+#include "platform/DiagLog.h"
+#include "unity/FieldExtraction.h"
+#include "unity/TextUtils.h"
+
+int EMCUnityJsonBase::getOpType() {
+  return opType;
+}
+
+void EMCUnityJsonBase::Initialize(const std::string& server) {
+  fileServer = server;
+}
+
+bool EMCUnityJsonBase::BuildRequest(std::string& body) {
+  body.clear();
+  MakeURI(nextURI, "");
+  LogRequest("virtual bool EMCUnityJsonBase::BuildRequest(std::string&)", body);
+  return true;
+}
+
+void EMCUnityJsonBase::InitNullableKeys() {}
+
+_UNITY_http_req_type_ EMCUnityJsonBase::getHttpReqType() {
+  return httpReqType;
+}
+
+void EMCUnityJsonBase::ParseNextURI(std::string& response) {
+  nextURI.clear();
+  if (httpReqType != UNITY_HTTP_GET || response.empty()) return;
+  jsondoc::Object answer;
+  answer.parse(response);
+  if (answer.empty()) return;
+
+  jsondoc::Array links;
+  if (!ReadPathValue<jsondoc::Array>(&answer, "links", links)) return;
+  std::string reference;
+  for (jsondoc::Value* entry : links.values()) {
+    jsondoc::Object* link = ObjectOf(entry);
+    if (link == nullptr || !link->has<jsondoc::String>("rel")) return;  // malformed: stop paging
+    if (link->get<jsondoc::String>("rel") != "next") continue;
+    if (!link->has<jsondoc::String>("href")) return;
+    reference = link->get<jsondoc::String>("href");
+    break;
+  }
+  if (reference.empty()) return;
+  if (!answer.has<jsondoc::String>("@base") || answer.get<jsondoc::String>("@base").empty()) {
+    return;
+  }
+  nextURI = answer.get<jsondoc::String>("@base") + reference;
+  Replace_All(nextURI, " ", "+");
+}
+
+bool EMCUnityJsonBase::ParseResponse(std::string& response) {
+  return ParseError(response);
+}
+
+bool EMCUnityJsonBase::ParseError(std::string& response) {
+  static const char kTag[] = "virtual bool EMCUnityJsonBase::ParseError(std::string&)";
+  DiagLog log;
+  success = false;
+  log.logLevelUntagged(5, jobId, "Json response : [%s]",
+                       response.empty() ? "EMPTY" : response.c_str());
+  errorText.clear();
+  errorCode = 0;
+  jsondoc::Object answer;
+  answer.parse(response);
+  if (!response.empty() && answer.empty()) {
+    log.logLevel(kTag, -1, jobId, "Failed to parse json");
+    return false;
+  }
+  errorCode = ~0ULL;
+  errorText = "undefined";
+  if (!answer.has<jsondoc::Object>("error")) {
+    success = true;
+    return true;
+  }
+  jsondoc::Object& error = answer.get<jsondoc::Object>("error");
+  if (error.has<jsondoc::Number>("errorCode")) {
+    // A code outside [0, 2^64) cannot be an array code: the all-ones code stays.
+    ReadPathValue<jsondoc::Number>(&error, "errorCode", errorCode);
+  }
+  if (error.has<jsondoc::Array>("messages")) {
+    const jsondoc::Array& messages = error.get<jsondoc::Array>("messages");
+    jsondoc::Object* first = messages.empty() ? nullptr : ObjectOf(messages.values().front());
+    if (first != nullptr && !first->empty()) {
+      // The array sends one object of message texts (one member per locale); the first is used.
+      jsondoc::Value* text = first->kv_map().begin()->second;
+      if (text->is<jsondoc::String>()) errorText = text->get<jsondoc::String>();
+    }
+  }
+  log.logLevel(kTag, -1, jobId, "[%llu] : %s", errorCode, errorText.c_str());
+  return true;
+}
+
+void EMCUnityJsonBase::getError(unsigned long long& code, std::string& text) {
+  code = errorCode;
+  text = errorText;
+}
+
+void EMCUnityJsonBase::setError(const unsigned long long& code, const std::string& text) {
+  errorCode = code;
+  errorText = text;
+}
+
+void EMCUnityJsonBase::setTimeout(const long& value) {
+  timeout = value;
+}
+
+bool EMCUnityJsonBase::isSuccess() {
+  return success;
+}
+
+std::string EMCUnityJsonBase::GetNextURI() {
+  return nextURI;
+}
+
+void EMCUnityJsonBase::MakeURI(std::string& uri, const std::string& query) {
+  uri = "https://" + fileServer + "/api/";
+  // A POST without an action creates: it goes to the type collection even when an instance id
+  // is set.
+  if (!instanceId.empty() && (httpReqType != UNITY_HTTP_POST || !actionName.empty())) {
+    uri += "instances/" + resourceType + "/" + instanceId;
+    if (!actionName.empty()) uri += "/action/" + actionName;
+  } else {
+    uri += "types/" + resourceType + "/instances";
+  }
+  uri += "?";
+  if (httpReqType != UNITY_HTTP_GET) {
+    if (timeout >= 0) {
+      char text[32];
+      std::snprintf(text, sizeof(text), "%ld", timeout);
+      uri += "&timeout=";
+      uri += text;
+    }
+  } else if (!fieldKeys.empty()) {
+    uri += "&fields=";
+    bool first = true;
+    for (const std::map<std::string, void*>::value_type& entry : fieldKeys) {
+      if (!first) uri += ",";
+      uri += entry.first;
+      first = false;
+    }
+  }
+  if (!query.empty()) uri += "&" + query;
+  Replace_All(uri, " ", "+");
+}
+
+void EMCUnityJsonBase::Init(unsigned long long job, std::string version) {
+  jobId = job;
+  apiVersion = std::move(version);
+}
+
+void EMCUnityJsonBase::LogRequest(const char* tag, const std::string& body) const {
+  DiagLog log;
+  log.logLevel(tag, 5, jobId, "URI : [%s], \n Request Body : [%s]", nextURI.c_str(),
+               body.empty() ? "EMPTY" : body.c_str());
+}
+
+void EMCUnityJsonBase::SetFieldKeys(const UnityFieldKey* keys, std::size_t count) {
+  fieldKeys.clear();
+  for (std::size_t i = 0; i < count; ++i) {
+    fieldKeys[keys[i].path] = keys[i].nullable ? nullableKey : nullptr;
+  }
+}
+
+void EMCUnityJsonBase::MarkNullableKeys(const UnityFieldKey* keys, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    if (!keys[i].nullable) continue;
+    const std::map<std::string, void*>::iterator it = fieldKeys.find(keys[i].path);
+    if (it != fieldKeys.end()) it->second = nullableKey;
+  }
+}
+
+bool EMCUnityJsonBase::ReadField(const std::string& key, std::string& out) {
+  return GetFieldValue<jsondoc::String>(fieldKeys, key, out);
+}
+
+bool EMCUnityJsonBase::ReadField(const std::string& key, bool& out) {
+  return GetFieldValue<jsondoc::Boolean>(fieldKeys, key, out);
+}
+
+bool EMCUnityJsonBase::ReadField(const std::string& key, int& out) {
+  return GetFieldValue<jsondoc::Number>(fieldKeys, key, out);
+}
+
+bool EMCUnityJsonBase::ReadField(const std::string& key, long& out) {
+  return GetFieldValue<jsondoc::Number>(fieldKeys, key, out);
+}
+
+bool EMCUnityJsonBase::ReadField(const std::string& key, unsigned long long& out) {
+  return GetFieldValue<jsondoc::Number>(fieldKeys, key, out);
+}
+
+bool EMCUnityJsonBase::ParseListElements(std::string& response,
+                                         const std::function<bool(jsondoc::Object* content)>& visit,
+                                         const UnityListOptions& options) {
+  if (!ParseError(response)) return false;
+  if (!isSuccess()) return true;  // the array's error stays in the message for the session
+
+  jsondoc::Object answer;
+  answer.parse(response);
+  // Elements that are not objects are kept as null: they have no content.
+  std::vector<jsondoc::Object*> elements;
+  if (answer.has<jsondoc::Array>("entries")) {
+    for (jsondoc::Value* entry : answer.get<jsondoc::Array>("entries").values()) {
+      elements.push_back(ObjectOf(entry));
+    }
+  } else {
+    elements.push_back(&answer);  // the answer to an instance-form request
+  }
+  if (options.firstElementOnly && elements.empty()) return false;
+
+  for (jsondoc::Object* object : elements) {
+    if (object == nullptr || !object->has<jsondoc::Object>("content")) {
+      if (!visit(nullptr)) return false;
+    } else {
+      // The field map points into this copy while the record is read.
+      jsondoc::Object content(object->get<jsondoc::Object>("content"));
+      InitNullableKeys();
+      if (!GetJsonValues(&content, fieldKeys)) {
+        if (options.extractionFailureTag != nullptr) {
+          DiagLog log;
+          log.logLevel(options.extractionFailureTag, -1, jobId, "Failed to parse values from json");
+        }
+        return false;
+      }
+      if (!visit(&content)) return false;
+    }
+    if (options.firstElementOnly) break;
+  }
+  return true;
+}

@@ -1,0 +1,174 @@
+#include "unity/FieldExtraction.h"
+
+#include <cmath>
+#include <limits>
+
+#include "platform/DiagLog.h"
+
+namespace {
+
+const char dummy = 0;
+
+const char* JsonTypeName(const jsondoc::Value& value) {
+  switch (value.type_tag()) {
+    case jsondoc::Value::TYPE_NUMBER:
+      return "number";
+    case jsondoc::Value::TYPE_STRING:
+      return "string";
+    case jsondoc::Value::TYPE_BOOLEAN:
+      return "boolean";
+    case jsondoc::Value::TYPE_NULL:
+      return "null";
+    case jsondoc::Value::TYPE_ARRAY:
+      return "array";
+    case jsondoc::Value::TYPE_OBJECT:
+      return "object";
+    default:
+      return "invalid";
+  }
+}
+
+// The value at `raw` when it holds T; otherwise logs why not (absent, JSON null or another type)
+// and returns null. get<T> is only ever reached through this check.
+template <typename T>
+jsondoc::Value* TypedValue(void* raw, const char* tag) {
+  DiagLog log;
+  jsondoc::Value* value = static_cast<jsondoc::Value*>(raw);
+  if (value == nullptr || value->is<jsondoc::Null>()) {
+    log.logLevelNoJob(tag, 3, "Null value");
+    return nullptr;
+  }
+  if (!value->is<T>()) {
+    log.logLevelNoJob(tag, 3, "Value of JSON type [%s] where [%s] is expected",
+                      JsonTypeName(*value), field_extraction_detail::TypeName<T>::kName);
+    return nullptr;
+  }
+  return value;
+}
+
+// Truncates the number at `raw` toward zero into an integer type whose range is [low, high),
+// given as exact long doubles. NaN, infinities and values out of range fail: converting them
+// would be undefined.
+template <typename R>
+bool ParseInteger(void* raw, R& out, long double low, long double high, const char* tag) {
+  jsondoc::Value* value = TypedValue<jsondoc::Number>(raw, tag);
+  if (value == nullptr) return false;
+  const long double truncated = std::trunc(value->get<jsondoc::Number>());
+  if (!(truncated >= low && truncated < high)) {
+    DiagLog log;
+    log.logLevelNoJob(tag, 3, "Number [%.21Lg] out of range", value->get<jsondoc::Number>());
+    return false;
+  }
+  out = static_cast<R>(truncated);
+  return true;
+}
+
+template <typename T, typename R>
+bool CopyValue(void* raw, R& out, const char* tag) {
+  jsondoc::Value* value = TypedValue<T>(raw, tag);
+  if (value == nullptr) return false;
+  out = value->get<T>();
+  return true;
+}
+
+}  // namespace
+
+void* const nullableKey = const_cast<char*>(&dummy);
+
+bool ParseJsonValue(jsondoc::Object* object, const std::string& keyPath, jsondoc::Value*& out) {
+  static const char kTag[] =
+      "bool ParseJsonValue(jsondoc::Object*, const string&, jsondoc::Value*&)";
+  DiagLog log;
+  jsondoc::Object* current = object;
+  jsondoc::Value* found = nullptr;
+  std::string rest = keyPath;
+  while (!rest.empty()) {
+    const std::size_t dot = rest.find('.');
+    const std::string head = rest.substr(0, dot);
+    const jsondoc::Object::Map::const_iterator it =
+        current != nullptr ? current->kv_map().find(head) : jsondoc::Object::Map::const_iterator();
+    if (current == nullptr || it == current->kv_map().end()) {
+      log.logLevelNoJob(kTag, 5, "Failed to Get key [%s] at [%s].", keyPath.c_str(), head.c_str());
+      return false;
+    }
+    rest = dot == std::string::npos ? std::string() : rest.substr(dot + 1);
+    found = it->second;
+    if (dot != std::string::npos) {
+      current = ObjectOf(found);
+      if (current == nullptr) {
+        log.logLevelNoJob(kTag, -1, "Failed to Get Object for key [%s] at [%s].", keyPath.c_str(),
+                          head.c_str());
+        return false;
+      }
+    }
+  }
+  out = found;
+  if (found == nullptr) {
+    log.logLevelNoJob(kTag, -1, "Warning: Got NULL value for key [%s]", keyPath.c_str());
+  }
+  return true;
+}
+
+bool GetJsonValues(void* object, std::map<std::string, void*>& fieldMap) {
+  jsondoc::Object* content = static_cast<jsondoc::Object*>(object);
+  for (std::map<std::string, void*>::value_type& entry : fieldMap) {
+    jsondoc::Value* value = nullptr;
+    if (ParseJsonValue(content, entry.first, value)) {
+      entry.second = value;
+    } else if (entry.second == nullableKey) {
+      entry.second = nullptr;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+void LogMissingFieldKey(const char* tag, const std::string& key) {
+  DiagLog log;
+  log.logLevelNoJob(tag, -1, "Failed to get value for key [%s] from parsed json map", key.c_str());
+}
+
+template <>
+bool ParseValue<jsondoc::String, std::string>(void* value, std::string& out) {
+  return CopyValue<jsondoc::String>(
+      value, out, "bool ParseValue(void*, R&) [with T = std::string; R = std::string]");
+}
+
+template <>
+bool ParseValue<jsondoc::Boolean, bool>(void* value, bool& out) {
+  return CopyValue<jsondoc::Boolean>(value, out,
+                                     "bool ParseValue(void*, R&) [with T = bool; R = bool]");
+}
+
+template <>
+bool ParseValue<jsondoc::Array, jsondoc::Array>(void* value, jsondoc::Array& out) {
+  return CopyValue<jsondoc::Array>(
+      value, out, "bool ParseValue(void*, R&) [with T = jsondoc::Array; R = jsondoc::Array]");
+}
+
+template <>
+bool ParseValue<jsondoc::Object, jsondoc::Object>(void* value, jsondoc::Object& out) {
+  return CopyValue<jsondoc::Object>(
+      value, out, "bool ParseValue(void*, R&) [with T = jsondoc::Object; R = jsondoc::Object]");
+}
+
+template <>
+bool ParseValue<jsondoc::Number, int>(void* value, int& out) {
+  return ParseInteger(value, out, std::numeric_limits<int>::min(),
+                      static_cast<long double>(std::numeric_limits<int>::max()) + 1,
+                      "bool ParseValue(void*, R&) [with T = long double; R = int]");
+}
+
+template <>
+bool ParseValue<jsondoc::Number, long>(void* value, long& out) {
+  return ParseInteger(value, out, -0x1p63L, 0x1p63L,
+                      "bool ParseValue(void*, R&) [with T = long double; R = long int]");
+}
+
+template <>
+bool ParseValue<jsondoc::Number, unsigned long long>(void* value, unsigned long long& out) {
+  return ParseInteger(
+      value, out, 0.0L, 0x1p64L,
+      "bool ParseValue(void*, R&) [with T = long double; R = long long unsigned int]");
+}
