@@ -1,0 +1,380 @@
+// jsondoc: the JSON document model of the library (values, objects, arrays), a lenient reader and
+// a compact writer.
+//
+// Ownership: every container owns its values deeply; copies, assignment and import copy every
+// value. A document is used by one thread at a time; nothing here locks or keeps global state.
+//
+// Preconditions (get<T> of a value of another type, an index past the end, ...) are programming
+// errors: they are reported through jsondoc::assertion, which aborts the process. Code that reads
+// data from outside tests is<T>()/has<T>() before every get<T>().
+//
+// Reading is lenient: line comments ("//" to the end of the line) between tokens, single-quoted
+// strings, trailing commas and empty list elements (read as null) are accepted; only the first
+// value of the text is read and whatever follows it is ignored. "\uXXXX" escapes append one byte,
+// the low 8 bits of the code (so "\u00e9" gives the byte 0xE9); surrogate pairs are not combined.
+// Numbers are read like std::istream >> long double in the classic locale: optional sign ('+' or
+// '-'), digits with an optional '.', optional exponent; ".5", "1." and "+1" are accepted. A number
+// whose magnitude overflows long double fails the read; one that underflows reads as 0 (or the
+// nearest subnormal). Containers nested deeper than kMaxDepth levels make the read fail instead
+// of exhausting the stack.
+//
+// Writing is compact and on one line: ": " between key and value, ", " between entries, keys in
+// byte-wise ascending order. Strings escape '"', '\\' and every '/', use \b \f \n \r \t, and write
+// every other byte below 0x20 and every byte from 0x80 to 0xFF as "\u00xx" (lowercase hex), so the
+// output is plain ASCII, always valid JSON, and reads back to the same bytes. Numbers do not
+// depend on the stream's format flags: integral values of magnitude up to 2^64 are written as
+// exact integers, other finite values with the fewest digits that read back to the same long
+// double ("2.5", "1e+30"), and NaN or infinity, which JSON cannot carry, as null.
+#ifndef JSON_JSONDOC_H_
+#define JSON_JSONDOC_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <iosfwd>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace jsondoc {
+
+typedef long double Number;
+typedef std::string String;
+typedef bool Boolean;
+
+// Marks the null type; carries nothing.
+class Null {};
+
+class Value;
+class Array;
+class Object;
+
+// Reports a violated precondition: when result is false, writes
+// "[JSONDOC] expression '<expression>' failed at <file>:<line> -> " to standard error and raises
+// the standard assertion failure (also in builds with NDEBUG), which aborts the process.
+void assertion(const char* file, int line, const char* expression, bool result);
+
+#define JSONDOC_ASSERT(expr) ::jsondoc::assertion(__FILE__, __LINE__, #expr, (expr))
+
+// Nesting limit of the reader: a document whose arrays and objects nest deeper fails to read.
+constexpr int kMaxDepth = 256;
+
+namespace detail {
+template <class Source>
+class Grammar;
+class Writer;
+}  // namespace detail
+
+class Value {
+ public:
+  // The numeric values are part of the interface and never change.
+  enum Type : std::uint32_t {
+    TYPE_NUMBER = 0,
+    TYPE_STRING = 1,
+    TYPE_BOOLEAN = 2,
+    TYPE_NULL = 3,
+    TYPE_ARRAY = 4,
+    TYPE_OBJECT = 5,
+    TYPE_INVALID = 6,
+  };
+
+  Value();
+  Value(const Value& other);
+  Value(Boolean b);
+  Value(int i);
+  Value(Number n);
+  Value(const String& s);
+  // Without this a string literal would convert to Boolean (a standard conversion wins over the
+  // user-defined one to String).
+  Value(const char* s);
+  Value(const Array& a);
+  Value(const Object& o);
+  ~Value();
+
+  Value& operator=(const Value& other);
+
+  // Each releases the current payload and stores a deep copy of x with x's type.
+  void import(Boolean b);
+  void import(Number n);
+  void import(int i);
+  void import(const Null&);
+  void import(const String& s);
+  void import(const char* s);
+  void import(const Array& a);
+  void import(const Object& o);
+  // Dispatches on other's type; importing a value into itself changes nothing.
+  void import(const Value& other);
+
+  // Releases the owned string, array or object; the type tag stays. The value must be given new
+  // content before it is read again.
+  void reset();
+  // True for an invalid value and for a string/array/object value without payload (after
+  // reset()); an empty string, array or object is not empty().
+  bool empty() const;
+
+  Type type_tag() const { return type; }
+
+  template <class T>
+  bool is() const;
+  // Precondition is<T>() (aborts otherwise).
+  template <class T>
+  T& get();
+  template <class T>
+  const T& get() const;
+
+  // Reads one JSON value with the lenient grammar described at the top.
+  bool parse(std::istream& input);
+  bool parse(const String& text);
+  static bool parse(std::istream& input, Value& value);
+
+ private:
+  template <class Source>
+  friend class detail::Grammar;
+  friend class detail::Writer;
+
+  Type type;
+  union {
+    Number number;
+    String* string;
+    Boolean boolean;
+    Array* array;
+    Object* object;
+  };
+};
+
+class Object {
+ public:
+  typedef std::map<String, Value*> Map;
+
+  Object();
+  Object(const Object& other);
+  Object(const String& key, const Value& value);
+  template <std::size_t N>
+  Object(const char (&key)[N], const Value& value) : Object(String(key), value) {}
+  ~Object();
+
+  std::size_t size() const { return valueMap.size(); }
+  bool empty() const { return valueMap.empty(); }
+  const Map& kv_map() const { return valueMap; }
+
+  // True when key is present and its value is<T>(); has<Value> only asks for presence.
+  template <class T>
+  bool has(const String& key) const;
+  // Precondition has<T>(key).
+  template <class T>
+  T& get(const String& key);
+  template <class T>
+  const T& get(const String& key) const;
+
+  // Merges other in: keys present in both take other's value, the rest stay. Self-import is a
+  // no-op. Clears the pending key.
+  void import(const Object& other);
+  // Stores a copy of value under key, replacing any previous value. Clears the pending key.
+  void import(const String& key, const Value& value);
+
+  Object& operator=(const Object& other);
+
+  // Pair builder: with no key pending, v must be a string (precondition) and becomes the pending
+  // key; otherwise v is stored under the pending key, which is cleared.
+  Object& operator<<(const Value& v);
+  // Stores a copy of o under the pending key (the empty key when none is pending).
+  Object& operator<<(const Object& o);
+
+  // Releases every value; the pending key is left alone.
+  void reset();
+
+  bool parse(std::istream& input);
+  bool parse(const String& text);
+  static bool parse(std::istream& input, Object& object);
+
+ private:
+  template <class Source>
+  friend class detail::Grammar;
+
+  Map valueMap;
+  String pendingKey;
+};
+
+class Array {
+ public:
+  typedef std::vector<Value*> List;
+
+  Array();
+  Array(const Array& other);
+  Array(const Value& v);
+  ~Array();
+
+  std::size_t size() const { return valueList.size(); }
+  bool empty() const { return valueList.empty(); }
+  const List& values() const { return valueList; }
+
+  // Precondition i < size(), then the element's get<T>() precondition.
+  template <class T>
+  T& get(unsigned i);
+  template <class T>
+  const T& get(unsigned i) const;
+
+  // Appends copies of other's elements (self-import doubles the array).
+  void import(const Array& other);
+  // Appends a copy of v.
+  void import(const Value& v);
+  Array& operator<<(const Array& other);
+  Array& operator<<(const Value& v);
+
+  Array& operator=(const Array& other);
+  // Leaves exactly one element, a copy of v.
+  Array& operator=(const Value& v);
+
+  void reset();
+
+  bool parse(std::istream& input);
+  bool parse(const String& text);
+  static bool parse(std::istream& input, Array& array);
+
+ private:
+  template <class Source>
+  friend class detail::Grammar;
+
+  List valueList;
+};
+
+// Value type tests and accessors.
+template <>
+inline bool Value::is<Value>() const {
+  return true;
+}
+template <>
+inline bool Value::is<Null>() const {
+  return type == TYPE_NULL;
+}
+template <>
+inline bool Value::is<Boolean>() const {
+  return type == TYPE_BOOLEAN;
+}
+template <>
+inline bool Value::is<String>() const {
+  return type == TYPE_STRING;
+}
+template <>
+inline bool Value::is<Number>() const {
+  return type == TYPE_NUMBER;
+}
+template <>
+inline bool Value::is<Array>() const {
+  return type == TYPE_ARRAY;
+}
+template <>
+inline bool Value::is<Object>() const {
+  return type == TYPE_OBJECT;
+}
+
+template <>
+inline Value& Value::get<Value>() {
+  return *this;
+}
+template <>
+inline const Value& Value::get<Value>() const {
+  return *this;
+}
+template <>
+inline Boolean& Value::get<Boolean>() {
+  JSONDOC_ASSERT(is<Boolean>());
+  return boolean;
+}
+template <>
+inline const Boolean& Value::get<Boolean>() const {
+  JSONDOC_ASSERT(is<Boolean>());
+  return boolean;
+}
+template <>
+inline Number& Value::get<Number>() {
+  JSONDOC_ASSERT(is<Number>());
+  return number;
+}
+template <>
+inline const Number& Value::get<Number>() const {
+  JSONDOC_ASSERT(is<Number>());
+  return number;
+}
+template <>
+inline String& Value::get<String>() {
+  JSONDOC_ASSERT(is<String>());
+  return *string;
+}
+template <>
+inline const String& Value::get<String>() const {
+  JSONDOC_ASSERT(is<String>());
+  return *string;
+}
+template <>
+inline Array& Value::get<Array>() {
+  JSONDOC_ASSERT(is<Array>());
+  return *array;
+}
+template <>
+inline const Array& Value::get<Array>() const {
+  JSONDOC_ASSERT(is<Array>());
+  return *array;
+}
+template <>
+inline Object& Value::get<Object>() {
+  JSONDOC_ASSERT(is<Object>());
+  return *object;
+}
+template <>
+inline const Object& Value::get<Object>() const {
+  JSONDOC_ASSERT(is<Object>());
+  return *object;
+}
+
+template <class T>
+bool Object::has(const String& key) const {
+  Map::const_iterator it = valueMap.find(key);
+  return it != valueMap.end() && it->second->is<T>();
+}
+
+template <class T>
+T& Object::get(const String& key) {
+  JSONDOC_ASSERT(has<T>(key));
+  return valueMap.find(key)->second->get<T>();
+}
+
+template <class T>
+const T& Object::get(const String& key) const {
+  JSONDOC_ASSERT(has<T>(key));
+  return valueMap.find(key)->second->get<T>();
+}
+
+template <class T>
+T& Array::get(unsigned i) {
+  JSONDOC_ASSERT(i < size());
+  return valueList[i]->get<T>();
+}
+
+template <class T>
+const T& Array::get(unsigned i) const {
+  JSONDOC_ASSERT(i < size());
+  return valueList[i]->get<T>();
+}
+
+// The grammar, on a caller's stream. Each returns true on success; on failure the stream's error
+// state raised while trying is cleared where the grammar goes on to try an alternative.
+bool match(const char* pattern, std::istream& input);
+bool parse_comment(std::istream& input);
+bool parse_string(std::istream& input, String& value);
+bool parse_number(std::istream& input, Number& value);
+bool parse_bool(std::istream& input, Boolean& value);
+bool parse_null(std::istream& input);
+bool parse_array(std::istream& input, Array& array);
+bool parse_object(std::istream& input, Object& object);
+bool parse_value(std::istream& input, Value& value);
+
+// Writers; each returns the stream and ignores its format flags.
+std::ostream& operator<<(std::ostream& stream, const Value& value);
+std::ostream& operator<<(std::ostream& stream, const Array& array);
+std::ostream& operator<<(std::ostream& stream, const Object& object);
+// Writes s as a quoted JSON string.
+std::ostream& stream_string(std::ostream& stream, const String& s);
+
+}  // namespace jsondoc
+
+#endif  // JSON_JSONDOC_H_
