@@ -1,0 +1,291 @@
+#include "platform/HttpTransport.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <mutex>
+#include <string>
+
+#include "platform/DiagLog.h"
+#include "platform/PlatformSettings.h"
+#include "sim/TlsServer.h"
+
+namespace {
+
+struct Received {
+  std::string method;
+  std::string body;
+  httplib::Headers headers;  // names compare case-insensitively
+
+  std::string header(const char* name) const {
+    const auto it = headers.find(name);
+    return it != headers.end() ? it->second : "";
+  }
+};
+
+// A TLS server that records the last request it received and answers on a few paths; the
+// transport trusts it through UnityCAFile.
+class HttpTransportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    diaglog::setQuiet(true);
+    auto echo = [this](const httplib::Request& req, httplib::Response& res) {
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        last_ = {req.method, req.body, req.headers};
+      }
+      res.set_header("EMC-CSRF-TOKEN", "token-" + req.method);
+      res.set_content(req.method + ":" + req.body, "text/plain");
+    };
+    auto& http = server_.http();
+    http.Get("/echo", echo).Post("/echo", echo).Put("/echo", echo).Delete("/echo", echo);
+    http.Get(R"(/status/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
+      res.status = std::stoi(req.matches[1]);
+      res.set_content(R"({"error":{"errorCode":131149829}})", "application/json");
+    });
+    http.Get("/login", [](const httplib::Request&, httplib::Response& res) {
+      res.set_header("Set-Cookie", "mod_sec_emc=value1; Path=/; Secure; HttpOnly");
+    });
+    auto redirect = [](const httplib::Request&, httplib::Response& res) {
+      res.set_header("X-Stage", "first");
+      res.set_redirect("/echo", 302);
+    };
+    http.Get("/moved", redirect).Post("/moved", redirect);
+    http.Get("/big", [](const httplib::Request& req, httplib::Response& res) {
+      const std::string chunk(64 * 1024, 'x');
+      if (!req.has_param("chunked")) {
+        res.set_content(std::string(2 * 1024 * 1024, 'x'), "text/plain");
+        return;
+      }
+      res.set_chunked_content_provider("text/plain",
+                                       [chunk](size_t offset, httplib::DataSink& sink) {
+                                         if (offset < 2u * 1024 * 1024) {
+                                           sink.write(chunk.data(), chunk.size());
+                                         } else {
+                                           sink.done();
+                                         }
+                                         return true;
+                                       });
+    });
+    server_.start();
+    PlatformSettings::setOverride("~Tessaline", "UnityCAFile", server_.caFile());
+    ASSERT_TRUE(transport_.init("Content-Type: application/json", true, true, nullptr));
+  }
+
+  void TearDown() override {
+    transport_.deinit();
+    PlatformSettings::clearOverrides();
+    diaglog::setQuiet(false);
+  }
+
+  std::string url(const std::string& path) const { return server_.baseUrl() + path; }
+
+  std::string body() {
+    size_t length = 0;
+    const char* text = transport_.getResponseBody(length, false);
+    return text != nullptr ? std::string(text, length) : "<null>";
+  }
+
+  Received last() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return last_;
+  }
+
+  unitysim::TlsServer server_;
+  HttpTransport transport_;
+  std::mutex mutex_;
+  Received last_;
+};
+
+TEST_F(HttpTransportTest, MethodsCarryTheirBodies) {
+  struct Row {
+    const char* name;
+    int method;
+    const char* body;
+    const char* wireMethod;
+    const char* wireBody;
+    const char* contentLength;
+  } rows[] = {
+      {"GET ignores a body", HTTP_METHOD_GET, "ignored", "GET", "", ""},
+      {"POST", HTTP_METHOD_POST, R"({"name":"snap"})", "POST", R"({"name":"snap"})", "15"},
+      {"POST without body", HTTP_METHOD_POST, nullptr, "POST", "", "0"},
+      {"PUT", HTTP_METHOD_PUT, "{}", "PUT", "{}", "2"},
+      {"DELETE with body", HTTP_METHOD_DELETE, R"({"force":true})", "DELETE", R"({"force":true})",
+       "14"},
+      {"DELETE without body", HTTP_METHOD_DELETE, nullptr, "DELETE", "", ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const size_t length = row.body != nullptr ? std::string(row.body).size() : 0;
+    ASSERT_TRUE(transport_.sendRequest(row.method, url("/echo"), row.body, length, false, nullptr));
+    EXPECT_EQ(transport_.lastHttpStatus(), 200);
+    const Received got = last();
+    EXPECT_EQ(got.method, row.wireMethod);
+    EXPECT_EQ(got.body, row.wireBody);
+    EXPECT_EQ(got.header("Content-Length"), row.contentLength);
+    EXPECT_EQ(got.header("Content-Type"), "application/json");
+    EXPECT_EQ(body(), std::string(row.wireMethod) + ":" + row.wireBody);
+  }
+  EXPECT_FALSE(transport_.sendRequest(7, url("/echo"), nullptr, 0, false, nullptr));
+}
+
+TEST_F(HttpTransportTest, ErrorStatusKeepsStatusAndBody) {
+  for (long status : {401L, 404L, 409L, 503L}) {
+    SCOPED_TRACE(status);
+    EXPECT_FALSE(transport_.sendRequest(HTTP_METHOD_GET, url("/status/" + std::to_string(status)),
+                                        nullptr, 0, false, nullptr));
+    EXPECT_EQ(transport_.lastHttpStatus(), status);
+    EXPECT_EQ(body(), R"({"error":{"errorCode":131149829}})");
+  }
+}
+
+TEST_F(HttpTransportTest, HeadersOfTheFinalAnswerAsWholeLines) {
+  ASSERT_TRUE(transport_.sendRequest(HTTP_METHOD_GET, url("/echo"), nullptr, 0, false, nullptr));
+  ASSERT_NE(transport_.getResponseHeader("emc-csrf-token"), nullptr);
+  EXPECT_STREQ(transport_.getResponseHeader("emc-csrf-token"), "EMC-CSRF-TOKEN: token-GET\r\n");
+  EXPECT_EQ(transport_.getResponseHeader("EMC-CSRF"), nullptr) << "prefix of a name";
+  EXPECT_EQ(transport_.getResponseHeader("X-Stage"), nullptr);
+
+  // Redirects, with POST kept a POST, and only the final answer's headers kept.
+  EXPECT_FALSE(transport_.setIntOption(CURLOPT_SSL_VERIFYPEER, 0));
+  ASSERT_TRUE(transport_.setIntOption(CURLOPT_FOLLOWLOCATION, 1));
+  ASSERT_TRUE(transport_.setIntOption(CURLOPT_POSTREDIR, CURL_REDIR_POST_ALL));
+  ASSERT_TRUE(transport_.sendRequest(HTTP_METHOD_POST, url("/moved"), "{}", 2, false, nullptr));
+  EXPECT_EQ(body(), "POST:{}");
+  EXPECT_EQ(transport_.getResponseHeader("X-Stage"), nullptr);
+  EXPECT_STREQ(transport_.getResponseHeader("EMC-CSRF-TOKEN"), "EMC-CSRF-TOKEN: token-POST\r\n");
+
+  ASSERT_TRUE(transport_.setIntOption(CURLOPT_FOLLOWLOCATION, 0));
+  EXPECT_FALSE(transport_.sendRequest(HTTP_METHOD_GET, url("/moved"), nullptr, 0, false, nullptr));
+  EXPECT_EQ(transport_.lastHttpStatus(), 302);
+  EXPECT_STREQ(transport_.getResponseHeader("x-stage"), "X-Stage: first\r\n");
+}
+
+TEST_F(HttpTransportTest, CookiesAndCredentialsOutliveTheHeaderList) {
+  const std::string cookieFile = ::testing::TempDir() + "/EMCUnityCookie_transport_test";
+  ASSERT_TRUE(transport_.appendHeader(HEADER_CREDENTIALS, "admin:pa:ss"));
+  ASSERT_TRUE(transport_.appendHeader(HEADER_KIND_3, ""));
+  ASSERT_TRUE(transport_.appendHeader(HEADER_COOKIE_FILE, cookieFile));
+  EXPECT_FALSE(transport_.appendHeader(HEADER_LINE, "X-A: 1\r\nX-B: 2"));
+  EXPECT_FALSE(transport_.appendHeader(static_cast<HeaderKind>(2), "x"));
+  ASSERT_TRUE(transport_.appendHeader(HEADER_LINE, "X-EMC-REST-CLIENT: true"));
+  ASSERT_TRUE(transport_.sendRequest(HTTP_METHOD_GET, url("/login"), nullptr, 0, false, nullptr));
+
+  transport_.freeHeaderList();
+  ASSERT_TRUE(transport_.sendRequest(HTTP_METHOD_GET, url("/echo"), nullptr, 0, false, nullptr));
+  const Received got = last();
+  EXPECT_EQ(got.headers.count("X-EMC-REST-CLIENT"), 0u);
+  // base64("admin:pa:ss"): the user name ends at the first ':'.
+  EXPECT_EQ(got.header("Authorization"), "Basic YWRtaW46cGE6c3M=");
+  EXPECT_EQ(got.header("Cookie"), "mod_sec_emc=value1");
+  EXPECT_EQ(transport_.cookieFile(), cookieFile);
+  EXPECT_NE(access(cookieFile.c_str(), F_OK), 0) << "nothing is written to the cookie file";
+
+  // A new transport starts without the old one's cookies or credentials.
+  transport_.deinit();
+  ASSERT_TRUE(transport_.init(nullptr, true, true, nullptr));
+  ASSERT_TRUE(transport_.sendRequest(HTTP_METHOD_GET, url("/echo"), nullptr, 0, false, nullptr));
+  EXPECT_EQ(last().headers.count("Cookie"), 0u);
+  EXPECT_EQ(last().headers.count("Authorization"), 0u);
+}
+
+TEST_F(HttpTransportTest, CertificateVerification) {
+  unitysim::SelfSignedCertificate stranger;
+  struct Row {
+    const char* name;
+    std::string caFile;
+    std::string pin;
+    const char* insecure;
+    bool ok;
+  } rows[] = {
+      {"system CAs do not know the server", "", "", "", false},
+      {"the server's CA file", server_.caFile(), "", "", true},
+      {"another certificate as CA", stranger.caFile(), "", "", false},
+      {"wrong pinned key", server_.caFile(), stranger.publicKeyPin(), "", false},
+      {"right pinned key", server_.caFile(), server_.publicKeyPin(), "", true},
+      {"insecure without CA", "", "", "1", true},
+      {"insecure must be exactly 1", "", "", "yes", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    PlatformSettings::clearOverrides();
+    if (!row.caFile.empty()) PlatformSettings::setOverride("~Tessaline", "UnityCAFile", row.caFile);
+    if (!row.pin.empty())
+      PlatformSettings::setOverride("~Tessaline", "UnityPinnedPublicKey", row.pin);
+    if (*row.insecure) PlatformSettings::setOverride("~Tessaline", "UnityInsecure", row.insecure);
+    DiagLogCapture capture(-1);
+    HttpTransport transport;
+    ASSERT_TRUE(transport.init("Content-Type: application/json", true, true, nullptr));
+    EXPECT_EQ(capture.contains("certificate verification is off"),
+              std::string(row.insecure) == "1");
+    EXPECT_EQ(transport.sendRequest(HTTP_METHOD_GET, url("/echo"), nullptr, 0, false, nullptr),
+              row.ok);
+    EXPECT_EQ(transport.lastHttpStatus(), row.ok ? 200 : 0);
+    EXPECT_EQ(transport.lastTransportError().empty(), row.ok) << transport.lastTransportError();
+  }
+}
+
+TEST_F(HttpTransportTest, OneConnectionForManyRequests) {
+  for (int i = 0; i < 20; ++i) {
+    const int method = i % 2 == 0 ? HTTP_METHOD_GET : HTTP_METHOD_POST;
+    ASSERT_TRUE(transport_.sendRequest(method, url("/echo"), "{}", 2, false, nullptr));
+    if (i == 10) {
+      EXPECT_FALSE(
+          transport_.sendRequest(HTTP_METHOD_GET, url("/status/404"), nullptr, 0, false, nullptr));
+    }
+  }
+  EXPECT_EQ(server_.handshakeCount(), 1);
+}
+
+TEST_F(HttpTransportTest, AnswerSizeIsCapped) {
+  transport_.setResponseLimit(1024 * 1024);
+  for (const char* path : {"/big", "/big?chunked=1"}) {
+    SCOPED_TRACE(path);
+    EXPECT_FALSE(transport_.sendRequest(HTTP_METHOD_GET, url(path), nullptr, 0, false, nullptr));
+    EXPECT_EQ(transport_.lastHttpStatus(), 0);
+    size_t length = 1;
+    EXPECT_EQ(transport_.getResponseBody(length, false), nullptr);
+    EXPECT_NE(transport_.lastTransportError().find("larger than"), std::string::npos);
+  }
+  transport_.setResponseLimit(HttpTransport::kDefaultResponseLimit);
+  ASSERT_TRUE(transport_.sendRequest(HTTP_METHOD_GET, url("/big"), nullptr, 0, false, nullptr));
+  EXPECT_EQ(body().size(), 2u * 1024 * 1024);
+}
+
+TEST(HttpTransportLifecycle, RefusedConnectionAndCallsOutsideInit) {
+  diaglog::setQuiet(true);
+  HttpTransport transport;
+  transport.deinit();  // before any init
+  EXPECT_FALSE(
+      transport.sendRequest(HTTP_METHOD_GET, "https://127.0.0.1/", nullptr, 0, false, nullptr));
+  EXPECT_FALSE(transport.setIntOption(CURLOPT_FOLLOWLOCATION, 1));
+  EXPECT_FALSE(transport.init("X: 1\r\nY: 2", true, true, nullptr));
+
+  // A bound socket that does not listen refuses connections; no fixed port needed.
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  ASSERT_GE(fd, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  socklen_t size = sizeof addr;
+  ASSERT_EQ(getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &size), 0);
+  const std::string target = "https://127.0.0.1:" + std::to_string(ntohs(addr.sin_port)) + "/";
+
+  ASSERT_TRUE(transport.init("Content-Type: application/json", true, true, nullptr));
+  EXPECT_FALSE(transport.sendRequest(HTTP_METHOD_GET, target, nullptr, 0, false, nullptr));
+  EXPECT_EQ(transport.lastHttpStatus(), 0);
+  size_t length = 0;
+  EXPECT_EQ(transport.getResponseBody(length, false), nullptr);
+  EXPECT_FALSE(transport.lastTransportError().empty());
+  close(fd);
+  transport.deinit();
+  transport.deinit();
+  diaglog::setQuiet(false);
+}
+
+}  // namespace
