@@ -1,0 +1,130 @@
+#include <list>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/DiagLog.h"
+#include "unity/EMCUnityJSON.h"
+#include "unity/ListResponse.h"
+
+namespace {
+
+struct Item {
+  std::string id;
+  std::string lunId = "none";
+  int size = -1;
+};
+
+const UnityFieldKey kItemKeys[] = {
+    {"id", kRequiredKey},
+    {"lun.id", kNullableKey},
+    {"size", kNullableKey},
+};
+
+// A query message written the way every list message is.
+class ItemListMessage : public EMCUnityJsonBase {
+ public:
+  explicit ItemListMessage(const UnityListOptions& options = UnityListOptions())
+      : options_(options) {
+    resourceType = "item";
+    Initialize("a");
+  }
+  bool BuildRequest(std::string& body) override {
+    body.clear();
+    SetFieldKeys(kItemKeys);
+    MakeURI(nextURI, "");
+    return true;
+  }
+  void InitNullableKeys() override { MarkNullableKeys(kItemKeys); }
+  bool ParseResponse(std::string& response) override {
+    return ParseListResponse(
+        response, items,
+        [this](jsondoc::Object&, Item& item) {
+          if (!ReadField("id", item.id)) return false;
+          ReadField("lun.id", item.lunId);
+          ReadField("size", item.size);
+          return true;
+        },
+        options_);
+  }
+  std::list<Item> items;
+
+ private:
+  UnityListOptions options_;
+};
+
+std::vector<Item> Parse(ItemListMessage& message, const std::string& text, bool expected) {
+  std::string body;
+  message.BuildRequest(body);
+  std::string answer = text;
+  EXPECT_EQ(message.ParseResponse(answer), expected) << text;
+  return std::vector<Item>(message.items.begin(), message.items.end());
+}
+
+TEST(ListResponse, DeclaredKeysFormTheFieldsList) {
+  ItemListMessage message;
+  std::string body;
+  message.BuildRequest(body);
+  EXPECT_EQ(message.GetNextURI(), "https://a/api/types/item/instances?&fields=id,lun.id,size");
+}
+
+TEST(ListResponse, NullableMarkersAreRenewedForEveryElement) {
+  ItemListMessage message;
+  const auto items = Parse(message, R"({"entries": [
+      {"content": {"id": "1", "lun": {"id": "sv_1"}, "size": 10}},
+      {"content": {"id": "2"}},
+      {"content": {"id": "3", "lun": null, "size": "big"}}]})",
+                           true);
+  ASSERT_EQ(items.size(), 3u);
+  EXPECT_EQ(items[0].lunId, "sv_1");
+  EXPECT_EQ(items[0].size, 10);
+  EXPECT_EQ(items[1].id, "2");
+  EXPECT_EQ(items[1].lunId, "none");  // not the first element's value
+  EXPECT_EQ(items[1].size, -1);
+  EXPECT_EQ(items[2].lunId, "none");  // null parent and wrong type keep the defaults
+  EXPECT_EQ(items[2].size, -1);
+}
+
+TEST(ListResponse, ElementsWithoutContent) {
+  const char kAnswer[] = R"({"entries": [{"content": {"id": "1"}}, {"id": "x"}, 5, null,
+      {"content": "text"}, {"content": {"id": "2"}}]})";
+  ItemListMessage appending;
+  const auto all = Parse(appending, kAnswer, true);
+  ASSERT_EQ(all.size(), 6u);
+  EXPECT_EQ(all[1].id, "");
+  EXPECT_EQ(all[5].id, "2");
+
+  UnityListOptions skip;
+  skip.skipElementsWithoutContent = true;
+  ItemListMessage skipping(skip);
+  const auto some = Parse(skipping, kAnswer, true);
+  ASSERT_EQ(some.size(), 2u);
+  EXPECT_EQ(some[1].id, "2");
+}
+
+TEST(ListResponse, RequiredKeyFailureEndsParsing) {
+  UnityListOptions logged;
+  logged.extractionFailureTag = "virtual bool ItemListMessage::ParseResponse(std::string&)";
+  ItemListMessage message(logged);
+  DiagLogCapture capture;
+  const auto items = Parse(message, R"({"entries": [{"content": {"id": "1"}},
+      {"content": {"lun": {"id": "sv_1"}}}, {"content": {"id": "3"}}]})",
+                           false);
+  ASSERT_EQ(items.size(), 1u);  // records of earlier elements stay
+  EXPECT_TRUE(capture.contains("Failed to parse values from json",
+                               "virtual bool ItemListMessage::ParseResponse(std::string&)"));
+
+  ItemListMessage wrongType;
+  EXPECT_TRUE(Parse(wrongType, R"({"entries": [{"content": {"id": 1}}]})", false).empty());
+}
+
+TEST(ListResponse, EmptyEntriesAndErrors) {
+  ItemListMessage message;
+  EXPECT_TRUE(Parse(message, R"({"entries": []})", true).empty());
+  EXPECT_TRUE(Parse(message, R"({"error": {"errorCode": 1}})", true).empty());
+  EXPECT_FALSE(message.isSuccess());
+  EXPECT_TRUE(Parse(message, "{", false).empty());
+}
+
+}  // namespace
