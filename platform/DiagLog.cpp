@@ -40,8 +40,18 @@ struct LogState {
     }
     level = envLevel;
     const char* file = std::getenv("UNITY_LOG_FILE");
+    const bool wantFile = file != nullptr && *file != '\0';
+    const int newFd = wantFile ? openLog(file) : STDERR_FILENO;
     std::lock_guard<std::mutex> lock(mutex);
-    replaceFd(file != nullptr && *file != '\0' ? openLog(file) : STDERR_FILENO);
+    replaceFd(newFd);
+    if (wantFile && newFd < 0) {
+      // Said once, so a mistyped path does not silently send the lines elsewhere.
+      const std::string note =
+          std::string("DiagLog: cannot open UNITY_LOG_FILE ") + file + "; logging to stderr\n";
+      if (::write(STDERR_FILENO, note.data(), note.size()) < 0) {
+        // nowhere else to report it
+      }
+    }
   }
 
   static int openLog(const char* path) {

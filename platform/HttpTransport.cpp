@@ -94,6 +94,7 @@ struct HttpTransport::Impl {
   std::string lastError;
 
   size_t responseLimit = HttpTransport::kDefaultResponseLimit;
+  std::string defaultCaInfo;  // libcurl's built-in CA bundle path, restored when none is set
 
   void resetExchange() {
     body.clear();
@@ -156,8 +157,10 @@ struct HttpTransport::Impl {
     auto set = [&](CURLoption option, auto value) {
       if (rc == CURLE_OK) rc = curl_easy_setopt(curl, option, value);
     };
-    // libcurl copies string options, so the local strings may go.
-    set(CURLOPT_CAINFO, caFile.empty() ? nullptr : caFile.c_str());
+    // libcurl copies string options, so the local strings may go. Without a CA file of its own
+    // the handle keeps libcurl's built-in bundle (the system's trust store).
+    const std::string& bundle = caFile.empty() ? defaultCaInfo : caFile;
+    set(CURLOPT_CAINFO, bundle.empty() ? nullptr : bundle.c_str());
     set(CURLOPT_PINNEDPUBLICKEY, pinnedKey.empty() ? nullptr : pinnedKey.c_str());
     set(CURLOPT_SSL_VERIFYPEER, insecureSet ? 0L : 1L);
     set(CURLOPT_SSL_VERIFYHOST, insecureSet ? 0L : 2L);
@@ -203,6 +206,10 @@ struct HttpTransport::Impl {
     set(CURLOPT_MAXREDIRS, kMaxRedirects);
     set(CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
     set(CURLOPT_TCP_KEEPALIVE, 1L);
+    char* builtInBundle = nullptr;
+    if (curl_easy_getinfo(curl, CURLINFO_CAINFO, &builtInBundle) == CURLE_OK &&
+        builtInBundle != nullptr)
+      defaultCaInfo = builtInBundle;
     if (rc != CURLE_OK) {
       DiagLog log;
       log.logLevelNoJob(kTag, -1, "Cannot set up the HTTP handle: %s", curl_easy_strerror(rc));
