@@ -1,0 +1,274 @@
+// The lenient reader: accepted forms, escapes, numbers, the nesting limit and hostile input. Every
+// read goes through both the in-memory and the std::istream entry points, which must agree.
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "json/jsondoc.h"
+#include "tests/unit/json/JsonTestUtil.h"
+
+namespace {
+
+using jsondoc::Array;
+using jsondoc::Number;
+using jsondoc::Object;
+using jsondoc::String;
+using jsondoc::Value;
+using jsondoc_test::Outcome;
+using jsondoc_test::ReadBoth;
+
+struct ReadCase {
+  const char* name;
+  std::string text;
+  bool ok;
+  std::string written;  // how the document reads back when ok
+};
+
+class JsonReadValue : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(JsonReadValue, ReadsAsExpected) {
+  const ReadCase& c = GetParam();
+  Outcome got = ReadBoth<Value>(c.text);
+  EXPECT_EQ(got.ok, c.ok);
+  if (c.ok) {
+    EXPECT_EQ(got.text, c.written);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Grammar, JsonReadValue,
+    ::testing::Values(
+        ReadCase{"EmptyObject", "{}", true, "{}"},
+        ReadCase{"EmptyObjectBlanks", " {\n\t } ", true, "{}"},
+        ReadCase{"EmptyArrayBlanks", "[ \r\n ]", true, "[]"}, ReadCase{"EmptyText", "", false, ""},
+        ReadCase{"OnlyBlanks", " \n ", false, ""},
+        ReadCase{"CommentAfterBrace", "{ // the answer\n  \"a\": 1}", true, "{\"a\": 1}"},
+        ReadCase{"CommentsBetweenAllTokens", "// head\n[ // x\n 1 // y\n , // z\n 2 ] ", true,
+                 "[1, 2]"},
+        ReadCase{"CommentBeforeKeyword", "[//c\ntrue]", true, "[true]"},
+        ReadCase{"CommentRunsToEnd", "[1 // never closed", false, ""},
+        ReadCase{"LoneSlash", "[1 / 2]", false, ""},
+        ReadCase{"BlockComment", "[/* no */ 1]", false, ""},
+        ReadCase{"SingleQuotes", "{'a': 'x'}", true, "{\"a\": \"x\"}"},
+        ReadCase{"OtherQuoteInside", "{\"it's\": 'say \"hi\"'}", true,
+                 "{\"it's\": \"say \\\"hi\\\"\"}"},
+        ReadCase{"UnquotedKey", "{a: 1}", false, ""},
+        ReadCase{"MissingColon", "{\"a\" 1}", false, ""},
+        ReadCase{"TrailingCommaArray", "[1,2,]", true, "[1, 2]"},
+        ReadCase{"TrailingCommaObject", "{\"a\":1,}", true, "{\"a\": 1}"},
+        ReadCase{"LeadingEmptyElement", "[,1]", true, "[null, 1]"},
+        ReadCase{"EmptyMiddleElement", "[1,,2]", true, "[1, null, 2]"},
+        ReadCase{"EmptyMemberValue", "{\"a\":,\"b\":2}", true, "{\"a\": null, \"b\": 2}"},
+        ReadCase{"MissingLastValue", "{\"a\":}", true, "{}"},
+        ReadCase{"DuplicateKeyKeepsLater", "{\"a\":1,\"b\":0,\"a\":[2]}", true,
+                 "{\"a\": [2], \"b\": 0}"},
+        ReadCase{"TextAfterValue", "{\"a\":1} trailing {garbage", true, "{\"a\": 1}"},
+        ReadCase{"Keywords", "[true,false,null]", true, "[true, false, null]"},
+        ReadCase{"KeywordPrefix", "[tru]", false, ""}, ReadCase{"MissingComma", "[1 2]", false, ""},
+        ReadCase{"Unclosed", "{\"a\": [1, {\"b\": 2}", false, ""},
+        ReadCase{"NestedAnswer",
+                 "{\"entries\": [{\"content\": {\"id\": \"38654705846\", \"isModifiable\": true, "
+                 "\"storageResource\": {\"id\": \"sv_12\"}}}]}",
+                 true,
+                 "{\"entries\": [{\"content\": {\"id\": \"38654705846\", \"isModifiable\": true, "
+                 "\"storageResource\": {\"id\": \"sv_12\"}}}]}"}),
+    jsondoc_test::RowName<ReadCase>);
+
+TEST(JsonRead, ObjectEntryPointNeedsAnObject) {
+  Object o;
+  EXPECT_FALSE(ReadBoth<Object>("[1]").ok);
+  EXPECT_FALSE(ReadBoth<Object>("\"text\"").ok);
+  EXPECT_TRUE(ReadBoth<Array>("[1]").ok);
+  EXPECT_FALSE(ReadBoth<Array>("{}").ok);
+  // Reading into a used object starts from empty.
+  ASSERT_TRUE(o.parse(String("{\"old\": 1}")));
+  ASSERT_TRUE(o.parse(String("{\"new\": 2}")));
+  EXPECT_EQ(jsondoc_test::Write(o), "{\"new\": 2}");
+}
+
+TEST(JsonRead, FailedValueIsLeftInvalid) {
+  Value v(String("previous"));
+  EXPECT_FALSE(v.parse(String("[1 2]")));
+  EXPECT_TRUE(v.empty());
+  EXPECT_FALSE(v.is<String>());
+}
+
+struct StringCase {
+  const char* name;
+  std::string text;
+  bool ok;
+  std::string bytes;
+};
+
+class JsonReadString : public ::testing::TestWithParam<StringCase> {};
+
+TEST_P(JsonReadString, Unescapes) {
+  const StringCase& c = GetParam();
+  Value v;
+  Outcome got = ReadBoth<Value>(c.text, &v);
+  ASSERT_EQ(got.ok, c.ok);
+  if (c.ok) {
+    ASSERT_TRUE(v.is<String>());
+    EXPECT_EQ(v.get<String>(), c.bytes);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Escapes, JsonReadString,
+    ::testing::Values(
+        StringCase{"Standard", "\"\\\"\\\\\\/\\b\\f\\n\\r\\t\"", true, "\"\\/\b\f\n\r\t"},
+        StringCase{"EscapedSlashPath", "\"\\/fs1\\/a\"", true, "/fs1/a"},
+        StringCase{"UnknownEscapeKept", "\"\\q\\x\"", true, "\\q\\x"},
+        StringCase{"LatinSmallEAcute", "\"\\u00e9\"", true, "\xE9"},
+        StringCase{"UpperHex", "\"\\u004A\\u004a\"", true, "JJ"},
+        StringCase{"LowByteOfWideCode", "\"\\u20AC\"", true, "\xAC"},
+        StringCase{"NulByte", "\"a\\u0000b\"", true, std::string("a\0b", 3)},
+        StringCase{"NotHexAppendsNothing", "\"\\uzzzz!\"", true, "!"},
+        StringCase{"ShortHexEatsTheQuote", "\"\\u12\"", false, ""},
+        StringCase{"SingleQuotedEscapedQuote", "'it\\'s'", true, "it's"},
+        StringCase{"OtherDelimiterEscapeKept", "\"\\'\"", true, "\\'"},
+        StringCase{"RawBytesPassThrough", "\"\x01\t\xC3\xA9\xFF\"", true, "\x01\t\xC3\xA9\xFF"},
+        StringCase{"Unterminated", "\"abc", false, ""},
+        StringCase{"BackslashAtEnd", "\"abc\\", false, ""}),
+    jsondoc_test::RowName<StringCase>);
+
+struct NumberCase {
+  const char* name;
+  std::string text;
+  bool ok;
+  Number value;
+};
+
+class JsonReadNumber : public ::testing::TestWithParam<NumberCase> {};
+
+TEST_P(JsonReadNumber, ReadsLikeStreamExtraction) {
+  const NumberCase& c = GetParam();
+  Value v;
+  Outcome got = ReadBoth<Value>(c.text, &v);
+  ASSERT_EQ(got.ok, c.ok) << got;
+  if (c.ok) {
+    ASSERT_TRUE(v.is<Number>());
+    EXPECT_EQ(v.get<Number>(), c.value);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Numbers, JsonReadNumber,
+    ::testing::Values(
+        NumberCase{"Integer", "1234567", true, 1234567.0L},
+        NumberCase{"Negative", " -5", true, -5.0L},
+        NumberCase{"MaxUnsigned64", "18446744073709551615", true, 18446744073709551615.0L},
+        NumberCase{"Fraction", "2.5", true, 2.5L}, NumberCase{"Exponent", "1E+3", true, 1000.0L},
+        NumberCase{"PlusSign", "+1", true, 1.0L}, NumberCase{"LeadingDot", ".5", true, 0.5L},
+        NumberCase{"TrailingDot", "1.", true, 1.0L}, NumberCase{"LeadingZeros", "007", true, 7.0L},
+        NumberCase{"HexStopsAfterZero", "0x1p3", true, 0.0L},
+        NumberCase{"Underflow", "1e-99999", true, 0.0L},
+        NumberCase{"FiveHundredDigits", std::string(500, '9'), true,
+                   std::strtold("1e500", nullptr)},
+        NumberCase{"Overflow", "1e999999", false, 0},
+        NumberCase{"NegativeOverflow", "-1e999999", false, 0},
+        NumberCase{"OverflowDigits", std::string(5000, '9'), false, 0},
+        NumberCase{"SignOnly", "-", false, 0}, NumberCase{"ExponentWithoutDigits", "1e", false, 0},
+        NumberCase{"ExponentSignOnly", "1e+", false, 0}, NumberCase{"DoubleSign", "--1", false, 0},
+        NumberCase{"Infinity", "inf", false, 0}, NumberCase{"NotANumber", "nan", false, 0},
+        NumberCase{"DotOnly", ".", false, 0}),
+    jsondoc_test::RowName<NumberCase>);
+
+TEST(JsonRead, OverflowingMemberFailsTheDocument) {
+  EXPECT_FALSE(ReadBoth<Object>("{\"size\": 1e99999}").ok);
+  Outcome tiny = ReadBoth<Object>("{\"size\": 1e-99999}");
+  EXPECT_EQ(tiny, (Outcome{true, "{\"size\": 0}"}));
+}
+
+std::string Nested(int depth, const std::string& open, const std::string& close) {
+  std::string text;
+  for (int i = 0; i < depth; ++i) text += open;
+  text += "1";
+  for (int i = 0; i < depth; ++i) text += close;
+  return text;
+}
+
+TEST(JsonRead, NestingLimit) {
+  EXPECT_TRUE(ReadBoth<Value>(Nested(jsondoc::kMaxDepth, "[", "]")).ok);
+  EXPECT_FALSE(ReadBoth<Value>(Nested(jsondoc::kMaxDepth + 1, "[", "]")).ok);
+  EXPECT_TRUE(
+      ReadBoth<Object>("{\"a\":" + Nested(jsondoc::kMaxDepth - 1, "{\"a\":", "}") + "}").ok);
+  EXPECT_FALSE(ReadBoth<Object>("{\"a\":" + Nested(jsondoc::kMaxDepth, "{\"a\":", "}") + "}").ok);
+  // Hostile depth must neither exhaust the stack nor take long.
+  EXPECT_FALSE(ReadBoth<Value>(std::string(100000, '[')).ok);
+  EXPECT_FALSE(ReadBoth<Object>(Nested(100000, "{\"a\":[", "]}")).ok);
+}
+
+// A list answer as the array sends it, with every kind of value.
+const char kAnswer[] =
+    "{\"@base\": \"https://10.0.0.1/api/instances/snap\", \"updated\": "
+    "\"2024-05-01T10:00:00.000Z\","
+    " \"links\": [{\"rel\": \"self\", \"href\": \"&page=1\"}], \"entries\": [{\"content\": "
+    "{\"id\": \"38654705846\", \"name\": \"snap_\\u00e9\\/1\", \"size\": 1.5e3, \"count\": -2,"
+    " \"isModifiable\": true, \"parent\": null, \"tags\": [], \"storageResource\": {\"id\": "
+    "\"sv_12\"}}}, ]}";
+
+TEST(JsonRead, EveryPrefixOfAnAnswer) {
+  const std::string answer(kAnswer);
+  ASSERT_TRUE(ReadBoth<Object>(answer).ok);
+  for (std::size_t n = 0; n < answer.size(); ++n) {
+    EXPECT_FALSE(ReadBoth<Object>(answer.substr(0, n)).ok) << n;
+  }
+}
+
+TEST(JsonRead, EveryByteInEveryPosition) {
+  const std::string answer(kAnswer);
+  for (std::size_t pos = 0; pos < answer.size(); ++pos) {
+    for (int byte = 0; byte < 256; ++byte) {
+      std::string text = answer;
+      text[pos] = static_cast<char>(byte);
+      ReadBoth<Object>(text);
+    }
+  }
+}
+
+TEST(JsonRead, TenMegabyteString) {
+  std::string big(10 * 1024 * 1024, 'x');
+  for (std::size_t i = 0; i < big.size(); i += 4096) big[i] = '\t';
+  big[1000] = '\\';
+  big[1001] = 'n';
+  Object o;
+  ASSERT_TRUE(o.parse("{\"s\": \"" + big + "\"}"));
+  ASSERT_TRUE(o.has<String>("s"));
+  EXPECT_EQ(o.get<String>("s").size(), big.size() - 1);
+}
+
+TEST(JsonRead, GrammarFunctionsOnAStream) {
+  std::istringstream in("  // note\n  : 'quoted' 42 x");
+  EXPECT_FALSE(jsondoc::match("::", in));
+  EXPECT_TRUE(jsondoc::match(":", in));
+  String s;
+  EXPECT_TRUE(jsondoc::parse_string(in, s));
+  EXPECT_EQ(s, "quoted");
+  jsondoc::Boolean b = false;
+  EXPECT_FALSE(jsondoc::parse_bool(in, b));
+  Number n = 0;
+  EXPECT_TRUE(jsondoc::parse_number(in, n));
+  EXPECT_EQ(n, 42.0L);
+  EXPECT_FALSE(jsondoc::parse_number(in, n));
+  EXPECT_FALSE(jsondoc::parse_null(in));
+  EXPECT_EQ(in.get(), 'x');  // failed alternatives gave the text back
+
+  std::istringstream comma(" ,");
+  EXPECT_TRUE(jsondoc::parse_null(comma));
+  EXPECT_EQ(comma.get(), ',');
+  std::istringstream notes("// a\n// b\nrest");
+  EXPECT_TRUE(jsondoc::parse_comment(notes));
+  EXPECT_TRUE(jsondoc::parse_comment(notes));
+  EXPECT_FALSE(jsondoc::parse_comment(notes));
+  EXPECT_EQ(notes.get(), 'r');
+  Value v;
+  std::istringstream value("[1, {\"a\": 'b'}]");
+  EXPECT_TRUE(jsondoc::parse_value(value, v));
+  EXPECT_TRUE(v.is<Array>());
+}
+
+}  // namespace

@@ -1,0 +1,199 @@
+// The document model: types, ownership, deep copies, merging and the builder.
+#include <gtest/gtest.h>
+
+#include "json/jsondoc.h"
+#include "tests/unit/json/JsonTestUtil.h"
+
+namespace {
+
+using jsondoc::Array;
+using jsondoc::Boolean;
+using jsondoc::Null;
+using jsondoc::Number;
+using jsondoc::Object;
+using jsondoc::String;
+using jsondoc::Value;
+using jsondoc_test::Write;
+
+// Which is<T>() hold, as a string of the letters N(ull) B(oolean) S(tring) n(umber) A(rray)
+// O(bject).
+std::string Kinds(const Value& v) {
+  std::string k;
+  if (v.is<Null>()) k += 'N';
+  if (v.is<Boolean>()) k += 'B';
+  if (v.is<String>()) k += 'S';
+  if (v.is<Number>()) k += 'n';
+  if (v.is<Array>()) k += 'A';
+  if (v.is<Object>()) k += 'O';
+  return k;
+}
+
+TEST(JsonValue, TypeTagsAndConstructors) {
+  EXPECT_EQ(Value::TYPE_NUMBER, 0u);
+  EXPECT_EQ(Value::TYPE_INVALID, 6u);
+  static_assert(sizeof(Value::Type) == 4, "the tag is 32 bits wide");
+
+  Value invalid;
+  EXPECT_TRUE(invalid.empty());
+  EXPECT_EQ(Kinds(invalid), "");
+  EXPECT_TRUE(invalid.is<Value>());
+
+  EXPECT_EQ(Kinds(Value(5)), "n");
+  EXPECT_EQ(Value(5).get<Number>(), 5.0L);
+  EXPECT_EQ(Kinds(Value(true)), "B");
+  EXPECT_EQ(Kinds(Value(String("x"))), "S");
+  // A literal must become a string, not the Boolean true.
+  EXPECT_EQ(Kinds(Value("x")), "S");
+  EXPECT_EQ(Kinds(Value(Array())), "A");
+  EXPECT_EQ(Kinds(Value(Object())), "O");
+  Value null;
+  null.import(Null());
+  EXPECT_EQ(Kinds(null), "N");
+  EXPECT_FALSE(null.empty());
+}
+
+TEST(JsonValue, EmptyOnlyWithoutPayload) {
+  Value s(String(""));
+  EXPECT_FALSE(s.empty());
+  EXPECT_FALSE(Value(Array()).empty());
+  EXPECT_FALSE(Value(Object()).empty());
+  s.reset();
+  EXPECT_TRUE(s.empty());
+  s.import(String("again"));
+  EXPECT_EQ(s.get<String>(), "again");
+}
+
+TEST(JsonValue, ChangesTypeAndCopiesDeeply) {
+  Value v(Object("a", Array(Value(1))));
+  Value copy(v);
+  copy.get<Object>().get<Array>("a") << Value(2);
+  EXPECT_EQ(Write(v), "{\"a\": [1]}");
+  EXPECT_EQ(Write(copy), "{\"a\": [1, 2]}");
+
+  v = Value(7);
+  EXPECT_EQ(Kinds(v), "n");
+  v.import(Value());
+  EXPECT_TRUE(v.empty());
+  v = v;
+  EXPECT_TRUE(v.empty());
+}
+
+TEST(JsonValue, ImportFromOwnDescendant) {
+  Value v(Object("inner", Object("leaf", Value("x"))));
+  Value inner = v.get<Object>().get<Value>("inner");
+  v.import(v.get<Object>().get<Value>("inner"));
+  EXPECT_EQ(Write(v), Write(inner));
+
+  Object o("a", Object("a", Value(1)));
+  o.import(o.get<Object>("a"));
+  EXPECT_EQ(Write(o), "{\"a\": 1}");
+
+  Array a;
+  a << Value(Array(Value(3))) << Value(4);
+  a = *a.values()[0];
+  EXPECT_EQ(Write(a), "[[3]]");
+}
+
+TEST(JsonObject, ImportMergesAndReplaces) {
+  Object target;
+  target.import("keep", Value(1));
+  target.import("shared", Value(2));
+  Object other;
+  other.import("shared", Value("new"));
+  other.import("added", Value(true));
+  target.import(other);
+  EXPECT_EQ(target.size(), 3u);
+  EXPECT_EQ(Write(target), "{\"added\": true, \"keep\": 1, \"shared\": \"new\"}");
+
+  target.import("keep", Value(Array()));
+  EXPECT_EQ(target.size(), 3u);
+  EXPECT_TRUE(target.has<Array>("keep"));
+  EXPECT_FALSE(target.has<Number>("keep"));
+  EXPECT_TRUE(target.has<Value>("keep"));
+  EXPECT_FALSE(target.has<Value>("missing"));
+}
+
+TEST(JsonObject, SelfAssignmentAndSelfImportChangeNothing) {
+  Object o;
+  o.import("a", Value(1));
+  o.import("b", Object("c", Value("d")));
+  const std::string before = Write(o);
+  Object& alias = o;
+  o = alias;
+  EXPECT_EQ(Write(o), before);
+  o.import(alias);
+  EXPECT_EQ(Write(o), before);
+  EXPECT_EQ(o.size(), 2u);
+}
+
+TEST(JsonObject, CopiesAreDeep) {
+  Object source("id", Object("name", Value("snap")));
+  Object copy(source);
+  copy.get<Object>("id").import("name", Value("changed"));
+  Object assigned;
+  assigned = source;
+  assigned.reset();
+  EXPECT_EQ(Write(source), "{\"id\": {\"name\": \"snap\"}}");
+  EXPECT_EQ(Write(copy), "{\"id\": {\"name\": \"changed\"}}");
+  EXPECT_TRUE(assigned.empty());
+}
+
+TEST(JsonObject, KeysInByteOrder) {
+  Object o;
+  o.import("storageResource", Object("id", Value("sv_1")));
+  o.import("name", Value("n"));
+  o.import("isAutoDelete", Value(false));
+  o.import("\xC3\xA9", Value(1));  // bytes above 0x7F sort after ASCII
+  o.import("Zeta", Value(2));
+  std::string order;
+  for (const auto& entry : o.kv_map()) order += entry.first + ",";
+  EXPECT_EQ(order, "Zeta,isAutoDelete,name,storageResource,\xC3\xA9,");
+}
+
+TEST(JsonObject, Builder) {
+  Object o;
+  o << Value("count") << Value(5);
+  EXPECT_EQ(Write(o), "{\"count\": 5}");
+  o << Object("id", Value("x"));
+  EXPECT_EQ(Write(o), "{\"\": {\"id\": \"x\"}, \"count\": 5}");
+  o << Value("ref") << Object("id", Value("y"));
+  EXPECT_TRUE(o.has<Object>("ref"));
+  // A pending key is dropped by import.
+  o << Value("dangling");
+  o.import("z", Value(0));
+  o << Value("k") << Value("v");
+  EXPECT_TRUE(o.has<String>("k"));
+  EXPECT_FALSE(o.has<Value>("dangling"));
+}
+
+TEST(JsonArray, ImportAppendsAndSelfImportDoubles) {
+  Array a(Value(1));
+  a << Value("two") << Array(Value(3));
+  EXPECT_EQ(Write(a), "[1, \"two\", 3]");
+  a.import(a);
+  EXPECT_EQ(Write(a), "[1, \"two\", 3, 1, \"two\", 3]");
+  Array& alias = a;
+  a = alias;
+  EXPECT_EQ(a.size(), 6u);
+  a = Value(Array(Value(9)));
+  EXPECT_EQ(Write(a), "[[9]]");
+  EXPECT_EQ(a.get<Array>(0).size(), 1u);
+  Array copy(a);
+  copy.get<Array>(0) << Value(10);
+  EXPECT_EQ(Write(a), "[[9]]");
+  a.reset();
+  EXPECT_TRUE(a.empty());
+}
+
+using JsonDeathTest = ::testing::Test;
+
+TEST_F(JsonDeathTest, PreconditionAbortsWithExpressionText) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  Value number(5);
+  EXPECT_DEATH(number.get<String>(),
+               "\\[JSONDOC\\] expression 'is<String>\\(\\)' failed at .*jsondoc\\.h:[0-9]+ -> ");
+  Array empty;
+  EXPECT_DEATH(empty.get<Object>(0), "\\[JSONDOC\\] expression 'i < size\\(\\)' failed at ");
+}
+
+}  // namespace

@@ -1,0 +1,252 @@
+// The compact writer: exact text, string escapes, numbers, and writing then reading back.
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <iomanip>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "json/jsondoc.h"
+#include "tests/unit/json/JsonTestUtil.h"
+
+namespace {
+
+using jsondoc::Array;
+using jsondoc::Boolean;
+using jsondoc::Null;
+using jsondoc::Number;
+using jsondoc::Object;
+using jsondoc::String;
+using jsondoc::Value;
+using jsondoc_test::ReadBoth;
+using jsondoc_test::Write;
+
+TEST(JsonWrite, CompactObjectsAndArrays) {
+  Object body;
+  body.import("name", Value("snap1"));
+  body.import("isAutoDelete", Value(false));
+  body.import("storageResource", Object("id", Value("sv_1")));
+  body.import("tags", Value(Array()));
+  body.import("none", Value(Object()));
+  Array list(Value(1));
+  Value null;
+  null.import(Null());
+  list << null << Value(true) << Value(String(""));
+  body.import("list", Value(list));
+  EXPECT_EQ(Write(body),
+            "{\"isAutoDelete\": false, \"list\": [1, null, true, \"\"], \"name\": \"snap1\", "
+            "\"none\": {}, \"storageResource\": {\"id\": \"sv_1\"}, \"tags\": []}");
+  EXPECT_EQ(Write(Object()), "{}");
+  EXPECT_EQ(Write(Array()), "[]");
+  EXPECT_EQ(Write(Value()), "");
+}
+
+TEST(JsonWrite, StringEscapes) {
+  std::ostringstream out;
+  jsondoc::stream_string(out, String("/\"\\\t\x01"));
+  EXPECT_EQ(out.str(), "\"\\/\\\"\\\\\\t\\u0001\"");
+  EXPECT_EQ(Write(Value("/fs1")), "\"\\/fs1\"");
+
+  // Every byte: named escapes, \u00xx for other control bytes and for 0x80..0xFF.
+  for (int b = 0; b < 256; ++b) {
+    const std::string text = Write(Value(String(1, static_cast<char>(b))));
+    std::string expected;
+    switch (b) {
+      case '\b':
+        expected = "\\b";
+        break;
+      case '\t':
+        expected = "\\t";
+        break;
+      case '\n':
+        expected = "\\n";
+        break;
+      case '\f':
+        expected = "\\f";
+        break;
+      case '\r':
+        expected = "\\r";
+        break;
+      case '"':
+        expected = "\\\"";
+        break;
+      case '/':
+        expected = "\\/";
+        break;
+      case '\\':
+        expected = "\\\\";
+        break;
+      default: {
+        char buf[8];
+        if (b < 0x20 || b >= 0x80) {
+          std::snprintf(buf, sizeof buf, "\\u%04x", b);
+        } else {
+          std::snprintf(buf, sizeof buf, "%c", b);
+        }
+        expected = buf;
+      }
+    }
+    EXPECT_EQ(text, "\"" + expected + "\"") << "byte " << b;
+  }
+}
+
+struct NumberCase {
+  const char* name;
+  Number value;
+  std::string text;
+};
+
+class JsonWriteNumber : public ::testing::TestWithParam<NumberCase> {};
+
+TEST_P(JsonWriteNumber, ExactAndIndependentOfStreamFormat) {
+  const NumberCase& c = GetParam();
+  EXPECT_EQ(Write(Value(c.value)), c.text);
+  std::ostringstream odd;
+  odd << std::hex << std::setprecision(2) << std::fixed << std::setw(30) << std::showpos;
+  odd << Value(c.value);
+  EXPECT_EQ(odd.str(), c.text);
+}
+
+const Number kInf = std::numeric_limits<Number>::infinity();
+
+INSTANTIATE_TEST_SUITE_P(
+    Numbers, JsonWriteNumber,
+    ::testing::Values(NumberCase{"One", 1, "1"}, NumberCase{"Zero", 0, "0"},
+                      NumberCase{"NegativeZero", -0.0L, "-0"}, NumberCase{"Minus5", -5, "-5"},
+                      NumberCase{"Half", 2.5L, "2.5"}, NumberCase{"Million", 1234567, "1234567"},
+                      NumberCase{"MaxUnsigned64", 18446744073709551615.0L, "18446744073709551615"},
+                      NumberCase{"NegMaxUnsigned64", -18446744073709551615.0L,
+                                 "-18446744073709551615"},
+                      NumberCase{"TwoTo64", 18446744073709551616.0L, "18446744073709551616"},
+                      NumberCase{"Large", 1e30L, "1e+30"}, NumberCase{"Tenth", 0.1L, "0.1"},
+                      NumberCase{"DoubleTenth", static_cast<Number>(0.1), "0.10000000000000000555"},
+                      NumberCase{"Small", 1.5e-7L, "1.5e-07"}, NumberCase{"Infinity", kInf, "null"},
+                      NumberCase{"MinusInfinity", -kInf, "null"},
+                      NumberCase{"NaN", std::numeric_limits<Number>::quiet_NaN(), "null"}),
+    jsondoc_test::RowName<NumberCase>);
+
+// Structural equality with exact numbers and bytes.
+bool Same(const Value& a, const Value& b) {
+  if (a.type_tag() != b.type_tag()) return false;
+  if (a.is<Number>()) {
+    return std::memcmp(&a.get<Number>(), &b.get<Number>(), 10) == 0;  // the 80 significant bits
+  }
+  if (a.is<String>()) return a.get<String>() == b.get<String>();
+  if (a.is<Boolean>()) return a.get<Boolean>() == b.get<Boolean>();
+  if (a.is<Array>()) {
+    const Array::List& x = a.get<Array>().values();
+    const Array::List& y = b.get<Array>().values();
+    if (x.size() != y.size()) return false;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+      if (!Same(*x[i], *y[i])) return false;
+    }
+    return true;
+  }
+  if (a.is<Object>()) {
+    const Object::Map& x = a.get<Object>().kv_map();
+    const Object::Map& y = b.get<Object>().kv_map();
+    if (x.size() != y.size()) return false;
+    for (auto i = x.begin(), j = y.begin(); i != x.end(); ++i, ++j) {
+      if (i->first != j->first || !Same(*i->second, *j->second)) return false;
+    }
+  }
+  return true;
+}
+
+class Generator {
+ public:
+  explicit Generator(std::uint32_t seed) : rng_(seed) {}
+
+  Object Document() {
+    Object o;
+    int n = Pick(6);
+    for (int i = 0; i < n; ++i) o.import(Text(), Any(1));
+    return o;
+  }
+
+ private:
+  int Pick(int n) { return static_cast<int>(rng_() % static_cast<std::uint32_t>(n)); }
+
+  // Printable ASCII half of the time, any byte otherwise.
+  String Text() {
+    String s;
+    int n = Pick(12);
+    for (int i = 0; i < n; ++i) {
+      s += static_cast<char>(Pick(2) != 0 ? 0x20 + Pick(0x5F) : Pick(256));
+    }
+    return s;
+  }
+
+  Number AnyNumber() {
+    switch (Pick(6)) {
+      case 0:
+        return Pick(2001) - 1000;
+      case 1:
+        return 18446744073709551615.0L;
+      case 2:
+        return -static_cast<Number>(rng64_() >> Pick(64));
+      case 3: {
+        double d;
+        do {
+          std::uint64_t bits = rng64_();
+          std::memcpy(&d, &bits, sizeof d);
+        } while (!std::isfinite(d));
+        return d;
+      }
+      case 4:
+        return std::ldexp(static_cast<Number>(rng64_() | (1ULL << 63)), Pick(400) - 263);
+      default:
+        return Pick(1000) / 8.0L;
+    }
+  }
+
+  Value Any(int depth) {
+    switch (Pick(depth > 4 ? 4 : 6)) {
+      case 0:
+        return Value(Text());
+      case 1:
+        return Value(AnyNumber());
+      case 2:
+        return Value(Pick(2) == 0);
+      case 3: {
+        Value v;
+        v.import(Null());
+        return v;
+      }
+      case 4: {
+        Array a;
+        int n = Pick(5);
+        for (int i = 0; i < n; ++i) a << Any(depth + 1);
+        return Value(a);
+      }
+      default: {
+        Object o;
+        int n = Pick(5);
+        for (int i = 0; i < n; ++i) o.import(Text(), Any(depth + 1));
+        return Value(o);
+      }
+    }
+  }
+
+  std::mt19937 rng_;
+  std::mt19937_64 rng64_{7};
+};
+
+TEST(JsonWrite, WrittenDocumentsReadBackEqual) {
+  Generator gen(20240501);
+  for (int i = 0; i < 2000; ++i) {
+    const Object doc = gen.Document();
+    const std::string text = Write(doc);
+    Object back;
+    ASSERT_TRUE(ReadBoth<Object>(text, &back).ok) << text;
+    EXPECT_EQ(Write(back), text);
+    ASSERT_TRUE(Same(Value(doc), Value(back))) << text;
+    for (unsigned char c : text) ASSERT_LT(c, 0x80) << "output is ASCII";
+  }
+}
+
+}  // namespace
