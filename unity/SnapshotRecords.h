@@ -2,12 +2,23 @@
 // to callers through reference out-parameters.
 #pragma once
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 // The array's snapshot id: its decimal text id read with the atoll rules, printed back with "%llu".
 // 0 means no snapshot.
 typedef unsigned long long SnapID;
+
+// atoll's reading (leading blanks, sign, leading digits; 0 when none) without its undefined
+// behaviour on overflow: strtoll saturates instead.
+inline SnapID SnapIdFromText(const std::string& text) {
+  return static_cast<SnapID>(std::strtoll(text.c_str(), nullptr, 10));
+}
+
+inline std::string SnapIdToText(SnapID id) {
+  return std::to_string(id);
+}
 
 // One host's access to a snapshot or storage resource.
 struct _UnityHostAccess {
