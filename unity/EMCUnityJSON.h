@@ -4,3 +4,4 @@
 #include "unity/EMCUnityJsonBase.h"
 #include "unity/FieldExtraction.h"
 #include "unity/SessionMessages.h"
+#include "unity/SnapshotMessages.h"
