@@ -33,8 +33,7 @@ void EMCUnityJsonBase::ParseNextURI(std::string& response) {
   nextURI.clear();
   if (httpReqType != UNITY_HTTP_GET || response.empty()) return;
   jsondoc::Object answer;
-  answer.parse(response);
-  if (answer.empty()) return;
+  if (!answer.parse(response) || answer.empty()) return;
 
   jsondoc::Array links;
   if (!ReadPathValue<jsondoc::Array>(&answer, "links", links)) return;
@@ -67,9 +66,11 @@ bool EMCUnityJsonBase::ParseError(std::string& response) {
                        response.empty() ? "EMPTY" : response.c_str());
   errorText.clear();
   errorCode = 0;
+  // A truncated answer reads partly before the reader fails; taking that part for the whole
+  // answer would report lost records as success, so any failed read counts as unparsable.
   jsondoc::Object answer;
-  answer.parse(response);
-  if (!response.empty() && answer.empty()) {
+  const bool parsed = answer.parse(response);
+  if (!response.empty() && (!parsed || answer.empty())) {
     log.logLevel(kTag, -1, jobId, "Failed to parse json");
     return false;
   }

@@ -62,15 +62,11 @@ std::vector<Item> Parse(ItemListMessage& message, const std::string& text, bool 
   return std::vector<Item>(message.items.begin(), message.items.end());
 }
 
-TEST(ListResponse, DeclaredKeysFormTheFieldsList) {
+TEST(ListResponse, NullableMarkersAreRenewedForEveryElement) {
   ItemListMessage message;
   std::string body;
   message.BuildRequest(body);
   EXPECT_EQ(message.GetNextURI(), "https://a/api/types/item/instances?&fields=id,lun.id,size");
-}
-
-TEST(ListResponse, NullableMarkersAreRenewedForEveryElement) {
-  ItemListMessage message;
   const auto items = Parse(message, R"({"entries": [
       {"content": {"id": "1", "lun": {"id": "sv_1"}, "size": 10}},
       {"content": {"id": "2"}},
@@ -115,16 +111,11 @@ TEST(ListResponse, RequiredKeyFailureEndsParsing) {
   EXPECT_TRUE(capture.contains("Failed to parse values from json",
                                "virtual bool ItemListMessage::ParseResponse(std::string&)"));
 
-  ItemListMessage wrongType;
-  EXPECT_TRUE(Parse(wrongType, R"({"entries": [{"content": {"id": 1}}]})", false).empty());
-}
-
-TEST(ListResponse, EmptyEntriesAndErrors) {
-  ItemListMessage message;
-  EXPECT_TRUE(Parse(message, R"({"entries": []})", true).empty());
-  EXPECT_TRUE(Parse(message, R"({"error": {"errorCode": 1}})", true).empty());
-  EXPECT_FALSE(message.isSuccess());
-  EXPECT_TRUE(Parse(message, "{", false).empty());
+  ItemListMessage other;
+  EXPECT_TRUE(Parse(other, R"({"entries": [{"content": {"id": 1}}]})", false).empty());
+  EXPECT_TRUE(Parse(other, R"({"entries": []})", true).empty());
+  EXPECT_TRUE(Parse(other, R"({"error": {"errorCode": 1}})", true).empty());
+  EXPECT_FALSE(other.isSuccess());
 }
 
 }  // namespace
