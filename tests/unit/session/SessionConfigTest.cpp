@@ -1,0 +1,267 @@
+// The session object without an array: configuration, settings, error state and the input checks
+// that must refuse before anything is sent.
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/DiagLog.h"
+#include "platform/PlatformSettings.h"
+#include "unity/ManageEMCUnity.h"
+#include "unity/SessionSettings.h"
+
+namespace {
+
+class SessionConfigTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    diaglog::setQuiet(true);
+    PlatformSettings::clearOverrides();
+  }
+  void TearDown() override {
+    PlatformSettings::clearOverrides();
+    diaglog::setQuiet(false);
+  }
+};
+
+bool AnyLineContains(const DiagLogCapture& capture, const std::string& needle) {
+  for (const DiagLogRecord& r : capture.records()) {
+    if (r.text.find(needle) != std::string::npos || r.tag.find(needle) != std::string::npos) {
+      return true;
+    }
+  }
+  return false;
+}
+
+TEST_F(SessionConfigTest, ConstructionStartsWithoutArrayOrSession) {
+  ManageEMCUnity session(42);
+  EXPECT_EQ(session.jobId, 42u);
+  EXPECT_EQ(session.apiVersion, "4.0");
+  EXPECT_FALSE(session.apiVersionKnown);
+  EXPECT_FALSE(session.loggedIn);
+  EXPECT_FALSE(session.transportReady);
+  EXPECT_TRUE(session.fileServer.empty());
+  EXPECT_TRUE(session.cookieFile.empty());
+  EXPECT_EQ(session.errorCode, 0u);
+  EXPECT_NE(session.transport, nullptr);
+  EXPECT_EQ(ManageEMCUnity().jobId, 0u);
+}
+
+TEST_F(SessionConfigTest, ErrorCodeToStringIsPlainUnsignedDecimal) {
+  const struct {
+    unsigned long long code;
+    const char* text;
+  } rows[] = {{0, "0"}, {131149829, "131149829"}, {ULLONG_MAX, "18446744073709551615"}};
+  for (const auto& row : rows) {
+    std::string out = "stale";
+    ManageEMCUnity::ErrorCodeToString(out, row.code);
+    EXPECT_EQ(out, row.text);
+  }
+}
+
+TEST_F(SessionConfigTest, ClearErrorResetsCodeStatusAndText) {
+  ManageEMCUnity session;
+  session.errorCode = 5;
+  session.httpStatus = 401;
+  session.errorText = "x";
+  session.clearError();
+  EXPECT_EQ(session.errorCode, 0u);
+  EXPECT_EQ(session.httpStatus, 0);
+  EXPECT_EQ(session.errorText, "");
+}
+
+TEST_F(SessionConfigTest, SetPasswdStoresTheWireForm) {
+  const struct {
+    const char* name;
+    const char* given;
+    bool base64;
+    bool decode;
+    const char* stored;
+  } rows[] = {
+      {"plain", "s3cret:pw", false, false, "s3cret:pw"},
+      {"base64Only", "s3cret:pw", true, false, "czNjcmV0OnB3"},
+      {"decodeOnly", "base64:czNjcmV0OnB3", false, true, "s3cret:pw"},
+      {"decodeThenBase64", "base64:czNjcmV0OnB3", true, true, "czNjcmV0OnB3"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    DiagLogCapture capture;
+    ManageEMCUnity session(7);
+    EXPECT_TRUE(session.SetPasswd(row.given, row.base64, row.decode));
+    EXPECT_EQ(session.password, row.stored);
+    EXPECT_FALSE(AnyLineContains(capture, "s3cret"));
+  }
+}
+
+TEST_F(SessionConfigTest, SetPasswdDecodeFailureKeepsStoredTextAndErrorState) {
+  DiagLogCapture capture;
+  ManageEMCUnity session(7);
+  session.errorCode = 99;
+  session.errorText = "earlier";
+  EXPECT_FALSE(session.SetPasswd("unknownform:abc", true, true));
+  EXPECT_EQ(session.password, "unknownform:abc");  // not Base64-encoded either
+  EXPECT_EQ(session.errorCode, 99u);
+  EXPECT_EQ(session.errorText, "earlier");
+  bool logged = false;
+  for (const DiagLogRecord& r : capture.records()) {
+    if (r.text == "Failed to decrypt password.") {
+      logged = true;
+      EXPECT_EQ(r.tag, "ManageEMCUnity::SetPasswd");
+      EXPECT_EQ(r.jobId, 7);
+    }
+  }
+  EXPECT_TRUE(logged);
+}
+
+TEST_F(SessionConfigTest, SettingsReadersUseTheirSections) {
+  PlatformSettings::setOverride("NAS", "FlagYes", "Yes");
+  PlatformSettings::setOverride("NAS", "FlagLowerY", "y");
+  PlatformSettings::setOverride("NAS", "FlagNo", "no");
+  PlatformSettings::setOverride("NAS", "FlagEmpty", "");
+  PlatformSettings::setOverride("NAS", "FlagSpaceY", " yes");
+  PlatformSettings::setOverride("~Tessaline", "FlagYes", "notInNas");
+  PlatformSettings::setOverride("~Tessaline", "Timeout", "600");
+  PlatformSettings::setOverride("~Tessaline", "NotANumber", "12abc");
+  PlatformSettings::setOverride("NAS", "OnlyInNas", "5");
+
+  const struct {
+    const char* key;
+    bool yes;
+  } flags[] = {{"FlagYes", true},    {"FlagLowerY", true},  {"FlagNo", false},
+               {"FlagEmpty", false}, {"FlagSpaceY", false}, {"Missing", false}};
+  for (const auto& row : flags) {
+    EXPECT_EQ(GetRegYes(row.key), row.yes) << row.key;
+  }
+
+  std::string text = "stale";
+  EXPECT_TRUE(GetRegStr("FlagYes", text));
+  EXPECT_EQ(text, "Yes");
+  EXPECT_FALSE(GetRegStr("Missing", text));
+  EXPECT_EQ(text, "");
+
+  int value = -7;
+  EXPECT_NE(GetRegInt("Timeout", value), 0);
+  EXPECT_EQ(value, 600);
+  value = -7;
+  EXPECT_EQ(GetRegInt("NotANumber", value), 0);
+  EXPECT_EQ(GetRegInt("OnlyInNas", value), 0);
+  EXPECT_EQ(value, -7);
+}
+
+TEST_F(SessionConfigTest, SetFileServerSetsCookiePathAndResetsApiVersion) {
+  DiagLogCapture capture;
+  ManageEMCUnity session;
+  ASSERT_TRUE(session.SetFileServer("10.1.2.3"));
+  EXPECT_EQ(session.fileServer, "10.1.2.3");
+  EXPECT_EQ(session.cookieFile, "/tmpEMCUnityCookie_10.1.2.3");
+  EXPECT_FALSE(capture.contains("Trying to change File Server"));
+
+  session.apiVersion = "5.2";
+  session.apiVersionKnown = true;
+  ASSERT_TRUE(session.SetFileServer("array-b.example"));
+  EXPECT_EQ(session.apiVersion, "4.0");
+  EXPECT_FALSE(session.apiVersionKnown);
+  EXPECT_EQ(session.cookieFile, "/tmpEMCUnityCookie_array-b.example");
+  EXPECT_TRUE(capture.contains("Trying to change File Server from [10.1.2.3] to [array-b.example]",
+                               "ManageEMCUnity::SetFileServer"));
+  // Nothing was sent: the transport was never initialised.
+  EXPECT_FALSE(session.transportReady);
+}
+
+TEST_F(SessionConfigTest, InputChecksRefuseBeforeSending) {
+  const struct {
+    const char* name;
+    const char* server;
+    const char* user;
+    bool (*call)(ManageEMCUnity&);
+    const char* text;
+  } rows[] = {
+      {"openWithoutServer", "", "admin", [](ManageEMCUnity& s) { return s.OpenConnection(false); },
+       "Filerserver name or Username is empty"},
+      {"openWithoutUser", "array", "", [](ManageEMCUnity& s) { return s.OpenConnection(true); },
+       "Filerserver name or Username is empty"},
+      {"closeWithoutServer", "", "admin",
+       [](ManageEMCUnity& s) { return s.CloseConnection(false); }, "Fileserver name is empty"},
+      {"closeLocalWithoutServer", "", "admin",
+       [](ManageEMCUnity& s) { return s.CloseConnection(true); }, "Fileserver name is empty"},
+      {"systemInfoWithoutServer", "", "admin",
+       [](ManageEMCUnity& s) {
+         _UnityBasicSystemInfo info;
+         return s.GetBasicSystemInformation(info);
+       },
+       "Fileserver name is empty"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    DiagLogCapture capture;
+    ManageEMCUnity session(3);
+    if (*row.server) session.SetFileServer(row.server);
+    session.userName = row.user;
+    session.loggedIn = true;  // a refused close must not forget the session either
+    EXPECT_FALSE(row.call(session));
+    EXPECT_EQ(session.errorCode, 2u);
+    EXPECT_EQ(session.errorText, row.text);
+    EXPECT_TRUE(capture.contains(std::string("Error: ") + row.text));
+    EXPECT_FALSE(session.transportReady);
+    EXPECT_TRUE(session.loggedIn);
+    session.loggedIn = false;
+  }
+}
+
+TEST_F(SessionConfigTest, CloseWithoutSessionSendsNothing) {
+  DiagLogCapture capture;
+  ManageEMCUnity session;
+  session.SetFileServer("array");
+  session.loggedIn = true;
+  EXPECT_TRUE(session.CloseConnection(true));
+  EXPECT_FALSE(session.loggedIn);
+  EXPECT_TRUE(capture.contains("Connection is closed", "ManageEMCUnity::CloseConnection"));
+  EXPECT_TRUE(
+      capture.contains("Request to Close Connection, on server [array]. Client only [true]"));
+
+  // A logout without a session is done at once.
+  EXPECT_TRUE(session.CloseConnection(false));
+  EXPECT_FALSE(session.transportReady);
+  EXPECT_EQ(session.errorCode, 0u);
+}
+
+TEST_F(SessionConfigTest, DestructorTreatsMissingCookieFileAsNothingToDelete) {
+  DiagLogCapture capture;
+  {
+    ManageEMCUnity session;
+    session.SetFileServer("no-such-array-" + std::to_string(getpid()));
+  }
+  EXPECT_TRUE(capture.contains("Removing the cookie file [/tmpEMCUnityCookie_no-such-array-"));
+  EXPECT_FALSE(capture.contains("Unable to delete the cookie file"));
+
+  capture.clear();
+  {
+    ManageEMCUnity session;
+    session.SetFileServer(std::string(300, 'a'));  // a path the system refuses outright
+  }
+  EXPECT_TRUE(capture.contains("Unable to delete the cookie file..."));
+
+  capture.clear();
+  { ManageEMCUnity session; }
+  EXPECT_FALSE(capture.contains("cookie file"));
+  EXPECT_FALSE(capture.contains("Close Connection"));
+}
+
+TEST_F(SessionConfigTest, DestructorRemovesTheCookieFile) {
+  const std::string name = "unit-test-" + std::to_string(getpid());
+  const std::string path = "/tmpEMCUnityCookie_" + name;
+  FILE* file = std::fopen(path.c_str(), "w");
+  if (file == nullptr) GTEST_SKIP() << "cannot create " << path;
+  std::fclose(file);
+  {
+    ManageEMCUnity session;
+    session.SetFileServer(name);
+  }
+  EXPECT_NE(access(path.c_str(), F_OK), 0);
+  std::remove(path.c_str());
+}
+
+}  // namespace

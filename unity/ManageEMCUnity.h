@@ -1,0 +1,80 @@
+// The session with one EMC Unity array: configuration, error state, request execution and the
+// connection lifecycle. The backup product creates one object per array and job.
+//
+// Error convention: every operation returns bool; on false, errorCode and errorText describe the
+// failure (2 = invalid input, 1 = request failed without an array code, 5 = HTTP 401 without an
+// array code, anything else = the array's own code). The error state is not reset when an
+// operation starts, only before each send, so a successful operation may leave a non-zero code
+// (an array error listed as acceptable); look at the returned bool first.
+//
+// Not thread-safe: one thread at a time per object; distinct objects share nothing.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "unity/SessionRecords.h"
+#include "unity/UnityExport.h"
+
+class HttpTransport;
+class EMCUnityJsonBase;
+enum _UNITY_http_req_type_ : int;
+
+class UNITY_EXPORT ManageEMCUnity {
+ public:
+  ManageEMCUnity();
+  explicit ManageEMCUnity(const unsigned long long& jobId);
+  // Logs out at the array when a session is open, releases the transport and removes the
+  // cookie file. Never fails; problems are only logged.
+  ~ManageEMCUnity();
+  ManageEMCUnity(const ManageEMCUnity&) = delete;
+  ManageEMCUnity& operator=(const ManageEMCUnity&) = delete;
+
+  // Configuration and error state.
+  void Init();
+  void clearError();
+  static void ErrorCodeToString(std::string& out, const unsigned long long& code);
+  // Stores the password in its wire form: decoded through the host's password codec when
+  // decodeStored, then Base64-encoded when base64Encode. False only when decoding fails; the
+  // stored text is then kept as given.
+  bool SetPasswd(const std::string& passwd, bool base64Encode, bool decodeStored);
+
+  // Connection lifecycle.
+  // Chooses the array; logs out of a previously chosen, different array first.
+  bool SetFileServer(const std::string& name);
+  // Logs in; with readApiVersion also adopts the array's API version.
+  bool OpenConnection(const bool& readApiVersion);
+  // Forgets the session locally; without clientOnly it first logs out at the array.
+  bool CloseConnection(bool clientOnly);
+  bool GetBasicSystemInformation(_UnityBasicSystemInfo& info);
+
+  // Request execution: the one road of every message to the array. Logs in when needed, retries
+  // after an expired session (at most 3 sends per page), follows background jobs and result
+  // pages. Array error codes listed in successCodes count as success.
+  bool ProcessWithServer(const std::string& operationName, EMCUnityJsonBase* const& msg,
+                         const std::vector<unsigned long long>& successCodes);
+  bool CurlSetOptions();
+  bool CurlFollowLocation(bool follow);
+  // The header list for one send; the same for every method.
+  bool InitializeHeaders(_UNITY_http_req_type_ method);
+  // Waits for the background job named in the 202 answer `response` and hands its outcome to
+  // msg: on true, response holds the job's output and jobOk tells whether the job succeeded.
+  bool PollBackgroundJob(const std::string& operationName, std::string& response, long& status,
+                         bool& jobOk, EMCUnityJsonBase* msg);
+
+  std::string fileServer;
+  std::string userName;
+  std::string password;
+  std::string apiVersion;
+  std::string cookieFile;
+  unsigned long long jobId;
+  unsigned long long errorCode;
+  std::string errorText;
+  long long httpStatus;
+  std::unique_ptr<HttpTransport> transport;
+  bool loggedIn;
+  bool transportReady;
+  std::string csrfHeader;
+  bool apiVersionKnown;
+};
