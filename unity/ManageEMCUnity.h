@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "unity/SessionRecords.h"
+#include "unity/SnapshotRecords.h"
 #include "unity/UnityExport.h"
 
 class HttpTransport;
@@ -62,6 +63,35 @@ class UNITY_EXPORT ManageEMCUnity {
   // msg: on true, response holds the job's output and jobOk tells whether the job succeeded.
   bool PollBackgroundJob(const std::string& operationName, std::string& response, long& status,
                          bool& jobOk, EMCUnityJsonBase* msg);
+
+  // --- Snapshot operations (ManageEMCUnitySnapshots.cpp) ---
+  bool CreateSnapShot(SnapID& snapId, const std::string& storageResourceId,
+                      const std::string& snapName, bool accessTypeFlag);
+  bool CopySnapshot(SnapID& copySnapId, const SnapID& snapId, const std::string& copyName);
+  // An already absent snapshot counts as deleted.
+  bool DeleteSnapshot(const SnapID& snapId);
+  bool GetSnapShotInfo(_UnitySnapInfo& snapInfo, const SnapID& snapId);
+  // By ids: 50 ids per request, records appended to snapList; 0 / an empty list lists all.
+  bool GetSnapShotList(std::vector<_UnitySnapInfo>& snapList, const SnapID& snapId,
+                       const bool& isSnapGroup);
+  bool GetSnapShotList(std::vector<_UnitySnapInfo>& snapList, const std::vector<SnapID>& snapIds,
+                       const bool& isSnapGroup);
+  // By names: one request, snapList replaced; "" / an empty list lists all.
+  bool GetSnapShotList(std::vector<_UnitySnapInfo>& snapList,
+                       const std::vector<std::string>& snapNames, const bool& isSnapGroup);
+  bool GetSnapShotList(std::vector<_UnitySnapInfo>& snapList, const std::string& snapName,
+                       const bool& isSnapGroup);
+  bool GetSnapShotForName(_UnitySnapInfo& snapInfo, const std::string& snapName);
+  bool RestoreWithSnapshot(const SnapID& snapId);
+
+  // --- Replication operations (ManageEMCUnityReplication.cpp) ---
+  bool MarkSnapForReplication(const SnapID& snapId);
+  bool GetReplicationInfoForResId(ReplicationSessionInfo& sessionInfo,
+                                  const std::string& srcResourceId);
+  bool SyncReplicationSession(const std::string& sessionId);
+  // Finds the resource's one replication session and syncs it.
+  bool SyncReplicationSessionForResource(const std::string& srcResourceId);
+  // --- end of snapshot and replication operations ---
 
   std::string fileServer;
   std::string userName;
