@@ -1,6 +1,7 @@
 #include "unity/EMCUnityJsonBase.h"
 
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "json/jsondoc.h"
@@ -35,10 +36,10 @@ void EMCUnityJsonBase::ParseNextURI(std::string& response) {
   jsondoc::Object answer;
   if (!answer.parse(response) || answer.empty()) return;
 
-  jsondoc::Array links;
-  if (!ReadPathValue<jsondoc::Array>(&answer, "links", links)) return;
+  jsondoc::Value* links = nullptr;
+  if (!ParseJsonValue(&answer, "links", links) || !links->is<jsondoc::Array>()) return;
   std::string reference;
-  for (jsondoc::Value* entry : links.values()) {
+  for (jsondoc::Value* entry : links->get<jsondoc::Array>().values()) {
     jsondoc::Object* link = ObjectOf(entry);
     if (link == nullptr || !link->has<jsondoc::String>("rel")) return;  // malformed: stop paging
     if (link->get<jsondoc::String>("rel") != "next") continue;
