@@ -427,31 +427,35 @@ class Grammar {
   bool value(Value& v) {
     v.reset();
     v.type = Value::TYPE_INVALID;
-    {
+    // Before '{' or '[' every earlier alternative fails without consuming anything or changing
+    // the stream state, so they are skipped.
+    in_.skip_ws();
+    int next = in_.good() ? in_.peek() : kEnd;
+    if (next != '{' && next != '[') {
       String s;
       if (string(s)) {
         v.string = new String(std::move(s));
         v.type = Value::TYPE_STRING;
         return true;
       }
+      Number n = 0;
+      if (number(n)) {
+        v.number = n;
+        v.type = Value::TYPE_NUMBER;
+        return true;
+      }
+      Boolean b = false;
+      if (boolean(b)) {
+        v.boolean = b;
+        v.type = Value::TYPE_BOOLEAN;
+        return true;
+      }
+      if (null()) {
+        v.type = Value::TYPE_NULL;
+        return true;
+      }
     }
-    Number n;
-    if (number(n)) {
-      v.number = n;
-      v.type = Value::TYPE_NUMBER;
-      return true;
-    }
-    Boolean b;
-    if (boolean(b)) {
-      v.boolean = b;
-      v.type = Value::TYPE_BOOLEAN;
-      return true;
-    }
-    if (null()) {
-      v.type = Value::TYPE_NULL;
-      return true;
-    }
-    if (in_.peek() == '[') {
+    if (next == '[' || in_.peek() == '[') {
       std::unique_ptr<Array> a(new Array);
       if (array(*a)) {
         v.array = a.release();
@@ -478,12 +482,12 @@ class Grammar {
       if (!match(":")) return false;
       std::unique_ptr<Value> v(new Value);
       if (!value(*v)) return true;
-      Object::Map::iterator it = o.valueMap.find(key);
-      if (it != o.valueMap.end()) {
+      Object::Map::iterator it = o.valueMap.lower_bound(key);
+      if (it != o.valueMap.end() && it->first == key) {
         delete it->second;
         it->second = v.release();
       } else {
-        o.valueMap.emplace(std::move(key), v.get());
+        o.valueMap.emplace_hint(it, std::move(key), v.get());
         v.release();
       }
       if (!match(",")) return true;

@@ -3,6 +3,9 @@
 // Every operation that replaces content first builds the deep copy and only then releases the old
 // content, so copying from a value that lives inside the target (a child imported into its parent,
 // an array imported into itself) never reads freed memory.
+
+// Preconditions abort in every build type, so the assertion machinery stays on.
+#undef NDEBUG
 #include "json/jsondoc.h"
 
 #include <assert.h>

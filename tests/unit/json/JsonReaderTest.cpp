@@ -220,10 +220,12 @@ TEST(JsonRead, EveryPrefixOfAnAnswer) {
 }
 
 TEST(JsonRead, EveryByteInEveryPosition) {
-  const std::string answer(kAnswer);
-  for (std::size_t pos = 0; pos < answer.size(); ++pos) {
+  const std::string doc =
+      "{\"a\": [1, -2.5e3, \"x\\u00e9\\/\", true, null, {}], 'b': {\"c\": false},}";
+  ASSERT_TRUE(ReadBoth<Object>(doc).ok);
+  for (std::size_t pos = 0; pos < doc.size(); ++pos) {
     for (int byte = 0; byte < 256; ++byte) {
-      std::string text = answer;
+      std::string text = doc;
       text[pos] = static_cast<char>(byte);
       ReadBoth<Object>(text);
     }
