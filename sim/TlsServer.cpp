@@ -59,9 +59,13 @@ TlsServer::~TlsServer() {
   stop();
 }
 
-void TlsServer::start() {
+void TlsServer::start(int port) {
   if (started_) return;
-  port_ = server_->bind_to_any_port("127.0.0.1");
+  if (port > 0) {
+    port_ = server_->bind_to_port("127.0.0.1", port) ? port : -1;
+  } else {
+    port_ = server_->bind_to_any_port("127.0.0.1");
+  }
   if (port_ <= 0) throw std::runtime_error("cannot bind 127.0.0.1");
   started_ = true;
   loopEnded_ = false;

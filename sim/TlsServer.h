@@ -28,9 +28,9 @@ class TlsServer {
   // Register handlers before start(). The server object lives as long as this one.
   httplib::SSLServer& http() { return *server_; }
 
-  // Binds an ephemeral port on 127.0.0.1 and serves on a thread of its own; returns once the
-  // server accepts requests. Throws std::runtime_error if it cannot bind. Not restartable.
-  void start();
+  // Binds 127.0.0.1 on `port` (0: an ephemeral one) and serves on a thread of its own; returns
+  // once the server accepts requests. Throws std::runtime_error if it cannot bind.
+  void start(int port = 0);
   // Stops accepting, closes idle keep-alive connections and joins the serving thread. Idempotent.
   void stop();
 

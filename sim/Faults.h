@@ -1,0 +1,71 @@
+#pragma once
+// Misbehaviour on demand: rules that make the next answers (optionally only those to a method
+// and path prefix) fail in a chosen way. Rules apply in the order added; each matching request
+// uses up one of its rule's answers. Thread-safe.
+
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace unitysim {
+
+enum class FaultKind {
+  Status,          // answer `status` instead of processing the request
+  MalformedBody,   // process, then answer with the body cut short (complete HTTP, broken JSON)
+  TruncatedBody,   // process, then close the connection halfway through the body
+  DropConnection,  // close the connection without answering; the request is not processed
+  Delay,           // wait, then process normally
+  NoCsrfHeader,    // process normally but leave EMC-CSRF-TOKEN out of the answer
+};
+
+struct Fault {
+  FaultKind kind = FaultKind::Status;
+  int status = 500;
+  bool withBody = true;         // Status: send the error envelope (or rawBody)
+  std::uint32_t errorCode = 0;  // Status: envelope code; 0 picks one that suits the status
+  std::string text;             // Status: envelope text; empty picks one
+  std::string rawBody;          // Status: sent verbatim instead of the envelope when not empty
+  std::chrono::milliseconds delay{0};  // Delay; capped at 10 seconds
+  std::string method;                  // only requests with this method (empty = any)
+  std::string pathPrefix;              // only requests whose path starts with this (empty = any)
+  int count = 1;                       // number of answers affected
+
+  static Fault httpStatus(int status, bool withBody = true);
+  static Fault error(int status, std::uint32_t errorCode, std::string text);
+  static Fault body(int status, std::string rawBody);
+  static Fault malformed();
+  static Fault truncated();
+  static Fault drop();
+  static Fault delayed(std::chrono::milliseconds by);
+  static Fault noCsrf();
+
+  Fault& on(std::string m, std::string prefix = {}) {
+    method = std::move(m);
+    pathPrefix = std::move(prefix);
+    return *this;
+  }
+  Fault& times(int n) {
+    count = n;
+    return *this;
+  }
+};
+
+const char* faultName(FaultKind kind);
+
+class Faults {
+ public:
+  void add(Fault fault);
+  void clear();
+  size_t pending() const;  // answers still to be affected
+  // Uses one answer of the first rule matching the request.
+  std::optional<Fault> take(const std::string& method, const std::string& path);
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<Fault> rules_;
+};
+
+}  // namespace unitysim

@@ -1,0 +1,30 @@
+#pragma once
+// The resource types the simulator models. Each define* function registers types with their
+// attributes and operations; adding a resource means adding such a function, not touching the
+// router or handlers.
+
+#include <string>
+
+#include "sim/Clock.h"
+#include "sim/Json.h"
+
+namespace unitysim {
+
+class ObjectModel;
+
+void defineSystemTypes(ObjectModel& model);       // basicSystemInfo, system, loginSessionInfo, job
+void defineStorageTypes(ObjectModel& model);      // storageResource, lun, snap
+void defineReplicationTypes(ObjectModel& model);  // replicationSession
+void defineAllTypes(ObjectModel& model);
+
+// The loginSessionInfo object a login of `user` shows. Caller need not hold the lock.
+void recordLogin(ObjectModel& model, const std::string& user, long idleTimeoutSeconds);
+
+// The default seed: a Unity 480F with LUNs, a consistency group, a file system, snapshots and
+// replication sessions (sim/seed/default.json, compiled in).
+const char* defaultSeedText();
+
+// An ISO time string `seconds` from now, for seeds and actions.
+std::string isoTimeIn(SimClock::TimePoint now, long long seconds);
+
+}  // namespace unitysim

@@ -1,0 +1,63 @@
+#pragma once
+// A small libcurl client for the simulator's tests: verification on (trusting the simulator's CA
+// file), libcurl's in-memory cookie engine, and the CSRF token of the last answer sent back on
+// POST and DELETE, as a REST client of the array does.
+
+#include <curl/curl.h>
+
+#include <string>
+#include <vector>
+
+#include "sim/Json.h"
+#include "sim/Simulator.h"
+
+namespace simtest {
+
+struct Reply {
+  CURLcode code = CURLE_OK;
+  long status = 0;
+  std::string body;
+  std::vector<std::pair<std::string, std::string>> headers;
+
+  std::string header(const std::string& name) const;  // case-insensitive; "" when absent
+  unitysim::Json json() const;                        // discarded value when not JSON
+  // errorCode of an error envelope, 0 when there is none.
+  unsigned long long errorCode() const;
+};
+
+struct RequestOptions {
+  bool restClientHeader = true;
+  bool credentials = true;
+  bool csrf = true;
+  std::string contentType = "application/json";
+  std::vector<std::string> extraHeaders;
+};
+
+class SimClient {
+ public:
+  explicit SimClient(unitysim::Simulator& sim, std::string user = "admin",
+                     std::string password = "Password123!");
+  ~SimClient();
+  SimClient(const SimClient&) = delete;
+  SimClient& operator=(const SimClient&) = delete;
+
+  Reply get(const std::string& target, const RequestOptions& o = {});
+  Reply post(const std::string& target, const std::string& body = "", const RequestOptions& o = {});
+  Reply del(const std::string& target, const RequestOptions& o = {});
+  Reply send(const std::string& method, const std::string& target, const std::string& body,
+             const RequestOptions& o);
+
+  // Logs in (GET of loginSessionInfo) and returns the reply.
+  Reply login();
+  const std::string& csrfToken() const { return csrf_; }
+  void setCsrfToken(std::string t) { csrf_ = std::move(t); }
+  void forgetCookies();
+
+ private:
+  unitysim::Simulator& sim_;
+  std::string user_, password_;
+  CURL* curl_;
+  std::string csrf_;
+};
+
+}  // namespace simtest

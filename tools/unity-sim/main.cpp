@@ -1,0 +1,72 @@
+// unity-sim: runs the array simulator stand-alone until SIGINT or SIGTERM. Prints its URL and the
+// path of the CA file clients must trust.
+
+#include <signal.h>
+#include <CLI/CLI.hpp>
+
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "sim/Resources.h"
+#include "sim/Simulator.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{"Unity array REST simulator (HTTPS on 127.0.0.1)"};
+  int port = 0;
+  std::string user = "admin";
+  std::string password = "Password123!";
+  std::string seedFile;
+  size_t pageSize = 2000;
+  long idleTimeout = 3600;
+  bool printSeed = false;
+  app.add_option("--port", port, "port to listen on (0 = any free port)");
+  app.add_option("--user", user, "user name accepted for Basic login");
+  app.add_option("--password", password, "password accepted for Basic login");
+  app.add_option("--seed", seedFile, "JSON file with the objects to start with")
+      ->check(CLI::ExistingFile);
+  app.add_option("--page-size", pageSize, "entries per page when a request names no per_page")
+      ->check(CLI::Range(1, 2000));
+  app.add_option("--idle-timeout", idleTimeout, "seconds of idleness before a session expires")
+      ->check(CLI::PositiveNumber);
+  app.add_flag("--print-seed", printSeed, "print the default seed and exit");
+  CLI11_PARSE(app, argc, argv);
+
+  if (printSeed) {
+    std::cout << unitysim::defaultSeedText() << std::endl;
+    return 0;
+  }
+  // Block the signals before any thread starts, so that only sigwait below receives them.
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+  unitysim::SimOptions options;
+  options.user = user;
+  options.password = password;
+  options.pageSize = pageSize;
+  options.idleTimeout = std::chrono::seconds(idleTimeout);
+  if (!seedFile.empty()) {
+    std::ifstream in(seedFile);
+    std::stringstream text;
+    text << in.rdbuf();
+    options.seed = text.str();
+  }
+  try {
+    unitysim::Simulator sim(options);
+    sim.start(port);
+    std::cout << "url " << sim.baseUrl() << "\n"
+              << "ca-file " << sim.caFile() << "\n"
+              << "pinned-key " << sim.publicKeyPin() << std::endl;
+    int received = 0;
+    sigwait(&signals, &received);
+    std::cerr << "unity-sim: stopping on signal " << received << std::endl;
+    sim.stop();
+  } catch (const std::exception& e) {
+    std::cerr << "unity-sim: " << e.what() << std::endl;
+    return 1;
+  }
+  return 0;
+}
