@@ -1,12 +1,18 @@
 #include <gtest/gtest.h>
 
 #include "SimClient.h"
+#include "sim/Errors.h"
 
 namespace {
 
 using simtest::Reply;
 using simtest::RequestOptions;
 using simtest::SimClient;
+namespace code = unitysim::code;
+
+constexpr const char* kLogin = "/api/types/loginSessionInfo/instances";
+constexpr const char* kLogout = "/api/types/loginSessionInfo/action/logout";
+constexpr const char* kCopy = "/api/instances/snap/38654705846/action/copy";
 
 class SessionTest : public ::testing::Test {
  protected:
@@ -15,14 +21,150 @@ class SessionTest : public ::testing::Test {
   SimClient client_{sim_};
 };
 
-TEST_F(SessionTest, SnapCreateBody) {
-  ASSERT_EQ(client_.login().status, 200);
-  const Reply r = client_.post(
-      "/api/types/snap/instances?",
-      R"({"filesystemAccessType": 1, "isAutoDelete": false, "name": "nightly", "storageResource": {"id": "sv_2"}})");
-  EXPECT_EQ(r.status, 201) << r.body;
-  for (const auto& e : sim_.journal().entries())
-    std::cerr << e.method << " " << e.target << " [" << e.body << "]\n";
+TEST_F(SessionTest, LoginGivesCookieAndStableToken) {
+  const Reply r = client_.login();
+  ASSERT_EQ(r.status, 200);
+  const std::string cookie = r.header("Set-Cookie");
+  EXPECT_EQ(cookie.rfind("mod_sec_emc=value3&1&value1&", 0), 0u) << cookie;
+  EXPECT_NE(cookie.find("; path=/; secure; HttpOnly"), std::string::npos) << cookie;
+  const std::string token = r.header("EMC-CSRF-TOKEN");
+  EXPECT_EQ(token.size(), 108u);
+  EXPECT_EQ(sim_.loginCount(), 1);
+
+  const auto content = r.json()["entries"][0]["content"];
+  EXPECT_EQ(content, unitysim::Json({{"id", "admin"}}));  // id only without fields
+
+  // Later requests ride on the cookie: same token, no new login, no new cookie.
+  const Reply again = client_.get(std::string(kLogin) + "?fields=idleTimeout,roles,user");
+  EXPECT_EQ(again.header("EMC-CSRF-TOKEN"), token);
+  EXPECT_EQ(again.header("Set-Cookie"), "");
+  EXPECT_EQ(sim_.loginCount(), 1);
+  EXPECT_EQ(
+      again.json()["entries"][0]["content"],
+      unitysim::Json::parse(R"({"id":"admin","idleTimeout":3600,"roles":[{"id":"administrator"}],
+                                     "user":{"id":"user_admin"}})"));
 }
+
+TEST_F(SessionTest, WithoutRestClientHeaderRedirects) {
+  RequestOptions o;
+  o.restClientHeader = false;
+  const Reply r = client_.get(kLogin, o);
+  EXPECT_EQ(r.status, 302);
+  EXPECT_FALSE(r.header("Location").empty());
+  EXPECT_EQ(sim_.loginCount(), 0);
+}
+
+TEST_F(SessionTest, RefusedCredentialsAndMissingSession) {
+  SimClient wrong(sim_, "admin", "nope");
+  const Reply bad = wrong.login();
+  EXPECT_EQ(bad.status, 401);
+  EXPECT_EQ(bad.errorCode(), code::kUnauthorized);
+  EXPECT_EQ(bad.json()["error"]["httpStatusCode"], 401);
+
+  RequestOptions anonymous;
+  anonymous.credentials = false;
+  EXPECT_EQ(client_.get(kLogin, anonymous).status, 401);
+  EXPECT_EQ(sim_.loginCount(), 0);
+
+  // basicSystemInfo is the one query answered without credentials (and without a session).
+  const Reply info = client_.get("/api/types/basicSystemInfo/instances?fields=model", anonymous);
+  EXPECT_EQ(info.status, 200);
+  EXPECT_EQ(info.json()["entries"][0]["content"]["model"], "Unity 480F");
+  EXPECT_EQ(info.header("EMC-CSRF-TOKEN"), "");
+  EXPECT_EQ(sim_.activeSessions(), 0u);
+}
+
+TEST_F(SessionTest, MutatingRequestsNeedSessionAndToken) {
+  const std::string body = R"({"copyName": "c1"})";
+  // Basic credentials alone do not open a session for a POST.
+  const Reply noSession = client_.post(kCopy, body);
+  EXPECT_EQ(noSession.status, 401);
+  EXPECT_EQ(noSession.errorCode(), code::kUnauthorized);
+
+  ASSERT_EQ(client_.login().status, 200);
+  const std::string token = client_.csrfToken();
+  RequestOptions noToken;
+  noToken.csrf = false;
+  EXPECT_EQ(client_.post(kCopy, body, noToken).errorCode(), code::kCsrf);
+  client_.setCsrfToken(token.substr(1) + "A");
+  EXPECT_EQ(client_.del("/api/instances/snap/38654705846").status, 401);
+  client_.setCsrfToken(token);
+  EXPECT_EQ(sim_.model().count("snap"), 7u);  // nothing was done
+
+  const Reply ok = client_.post(kCopy, body);
+  EXPECT_EQ(ok.status, 200) << ok.body;
+  EXPECT_EQ(ok.header("EMC-CSRF-TOKEN"), token);  // the token is on every answer
+  // The request carried both the cookie and Basic credentials, as the vendor's examples do.
+  const auto last = sim_.journal().last();
+  EXPECT_TRUE(last.hasHeader("Authorization"));
+  EXPECT_NE(last.header("Cookie").find("mod_sec_emc="), std::string::npos);
+}
+
+TEST_F(SessionTest, BodyNeedsJsonContentType) {
+  ASSERT_EQ(client_.login().status, 200);
+  RequestOptions form;
+  form.contentType = "application/x-www-form-urlencoded";
+  const Reply r = client_.post(kCopy, R"({"copyName": "c1"})", form);
+  EXPECT_EQ(r.status, 400);
+  EXPECT_EQ(r.errorCode(), code::kBadRequest);
+}
+
+TEST_F(SessionTest, IdleSessionExpires) {
+  sim_.setIdleTimeout(std::chrono::seconds(60));
+  ASSERT_EQ(client_.login().status, 200);
+  sim_.advanceClock(std::chrono::seconds(59));
+  EXPECT_EQ(client_.post(kCopy, R"({"copyName": "c1"})").status, 200);  // use renews idleness
+  sim_.advanceClock(std::chrono::seconds(61));
+  const Reply expired = client_.post(kCopy, R"({"copyName": "c2"})");
+  EXPECT_EQ(expired.status, 401);
+  EXPECT_EQ(sim_.activeSessions(), 0u);
+
+  // A GET with credentials logs in again; the new session has a new token.
+  const std::string oldToken = client_.csrfToken();
+  EXPECT_EQ(client_.login().status, 200);
+  EXPECT_NE(client_.csrfToken(), oldToken);
+  EXPECT_EQ(sim_.loginCount(), 2);
+  EXPECT_EQ(client_.post(kCopy, R"({"copyName": "c2"})").status, 200);
+}
+
+TEST_F(SessionTest, ExpiredCookieWithoutCredentialsIsRefused) {
+  ASSERT_EQ(client_.login().status, 200);
+  sim_.expireSessions();
+  RequestOptions anonymous;
+  anonymous.credentials = false;
+  EXPECT_EQ(client_.get(kLogin, anonymous).status, 401);
+}
+
+struct LogoutCase {
+  const char* name;
+  const char* body;
+  int status;
+};
+
+class LogoutTest : public SessionTest, public ::testing::WithParamInterface<LogoutCase> {};
+
+TEST_P(LogoutTest, EndsTheSession) {
+  ASSERT_EQ(client_.login().status, 200);
+  const Reply r = client_.post(kLogout, GetParam().body);
+  EXPECT_EQ(r.status, GetParam().status) << r.body;
+  if (GetParam().status != 204) return;
+  EXPECT_EQ(r.body, "");
+  EXPECT_EQ(sim_.activeSessions(), 0u);
+  EXPECT_EQ(client_.post(kCopy, R"({"copyName": "c1"})").status, 401);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bodies, LogoutTest,
+    ::testing::Values(LogoutCase{"StringTrue", R"({"localCleanupOnly": "true"})", 204},
+                      LogoutCase{"StringFalse", R"({"localCleanupOnly": "false"})", 204},
+                      LogoutCase{"UpperCase", R"({"localCleanupOnly": "TRUE"})", 204},
+                      LogoutCase{"ShortYes", R"({"localCleanupOnly": "y"})", 204},
+                      LogoutCase{"Boolean", R"({"localCleanupOnly": false})", 204},
+                      LogoutCase{"Number", R"({"localCleanupOnly": 1})", 204},
+                      LogoutCase{"NoBody", "", 204},
+                      LogoutCase{"NotABoolean", R"({"localCleanupOnly": "maybe"})", 422},
+                      LogoutCase{"UnknownArgument", R"({"everywhere": true})", 422},
+                      LogoutCase{"NotJson", "{localCleanupOnly", 400}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace

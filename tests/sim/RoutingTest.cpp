@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include "SimClient.h"
+#include "sim/Errors.h"
+
+namespace {
+
+using simtest::Reply;
+using simtest::SimClient;
+using unitysim::Json;
+namespace code = unitysim::code;
+
+class RoutingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    sim_.start();
+    ASSERT_EQ(client_.login().status, 200);
+  }
+  Json content(const std::string& target) {
+    const Reply r = client_.get(target);
+    EXPECT_EQ(r.status, 200) << target << " " << r.body;
+    const Json j = r.json();
+    return j.contains("entries") ? j["entries"][0]["content"] : j["content"];
+  }
+  unitysim::Simulator sim_;
+  SimClient client_{sim_};
+};
+
+struct MissCase {
+  const char* name;
+  const char* method;
+  const char* target;
+  int status;
+  unsigned long long errorCode;
+};
+
+class RoutingMissTest : public RoutingTest, public ::testing::WithParamInterface<MissCase> {};
+
+TEST_P(RoutingMissTest, AnswersTheArrayError) {
+  const auto& c = GetParam();
+  const Reply r = client_.send(c.method, c.target, "", {});
+  EXPECT_EQ(r.status, c.status) << r.body;
+  const Json error = r.json()["error"];
+  EXPECT_EQ(error["errorCode"], c.errorCode);
+  EXPECT_EQ(error["httpStatusCode"], c.status);
+  ASSERT_EQ(error["messages"].size(), 1u);
+  char suffix[40];
+  std::snprintf(suffix, sizeof suffix, "(Error Code:0x%llx)", c.errorCode);
+  const std::string text = error["messages"][0]["en-US"];
+  EXPECT_EQ(text.substr(text.size() - std::strlen(suffix)), suffix);
+  EXPECT_EQ(error["created"].get<std::string>().size(), 24u);  // 2024-05-01T12:00:00.000Z
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Routes, RoutingMissTest,
+    ::testing::Values(
+        MissCase{"UnknownInstance", "GET", "/api/instances/snap/99999999999", 404, code::kNotFound},
+        MissCase{"UnknownType", "GET", "/api/types/snapshot/instances", 404, code::kNotFound},
+        MissCase{"EmbeddedTypeHasNoUri", "GET", "/api/types/health/instances", 404,
+                 code::kNotFound},
+        MissCase{"UnknownName", "GET", "/api/instances/snap/name:nope", 404, code::kNotFound},
+        MissCase{"NameNotSupported", "GET", "/api/instances/job/name:x", 404, code::kNotFound},
+        MissCase{"UnknownAction", "POST", "/api/instances/snap/38654705846/action/explode", 404,
+                 code::kNotFound},
+        MissCase{"ActionOnMissingInstance", "POST", "/api/instances/snap/1/action/copy", 404,
+                 code::kNotFound},
+        MissCase{"BadPattern", "GET", "/api/types/snap", 404, code::kNotFound},
+        MissCase{"DeleteNotSupported", "DELETE", "/api/instances/system/0", 405,
+                 code::kNotSupported},
+        MissCase{"CreateNotSupported", "POST", "/api/types/basicSystemInfo/instances", 405,
+                 code::kNotSupported},
+        MissCase{"PutNotSupported", "PUT", "/api/instances/snap/38654705846", 405,
+                 code::kNotSupported},
+        MissCase{"UnknownField", "GET", "/api/types/snap/instances?fields=name,bogus", 422,
+                 code::kInvalidField},
+        MissCase{"FieldBeyondValue", "GET", "/api/instances/snap/38654705846?fields=name.x", 422,
+                 code::kInvalidField},
+        MissCase{"FilterSyntax", "GET", "/api/types/snap/instances?filter=name%20eq", 400,
+                 code::kInvalidFilter},
+        MissCase{"FilterUnknownAttribute", "GET", "/api/types/snap/instances?filter=size2%20gt%201",
+                 422, code::kInvalidField},
+        MissCase{"BadPerPage", "GET", "/api/types/snap/instances?per_page=ten", 400,
+                 code::kBadRequest},
+        MissCase{"BadTimeout", "DELETE", "/api/instances/snap/38654705846?timeout=soon", 400,
+                 code::kBadRequest}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(RoutingTest, InstanceEnvelopeAndProjection) {
+  const Reply r = client_.get(
+      "/api/instances/snap/38654705851?fields=name,snapGroup.name,lun.storageResource.name,"
+      "storageResource,hostAccess");
+  ASSERT_EQ(r.status, 200);
+  const Json j = r.json();
+  EXPECT_EQ(j["@base"], sim_.baseUrl() + "/api/instances/snap");
+  EXPECT_EQ(j["links"], Json::parse(R"([{"rel":"self","href":"/38654705851"}])"));
+  EXPECT_TRUE(j.contains("updated"));
+  // Dotted names nest, referenced objects keep their id, a bare reference is its id only, and a
+  // defined attribute without a value is left out.
+  EXPECT_EQ(j["content"], Json::parse(R"({
+      "id": "38654705851", "name": "SQL_CG_app_consistent",
+      "snapGroup": {"id": "38654705850", "name": "SQL_CG_app_consistent"},
+      "lun": {"id": "sv_3", "storageResource": {"id": "res_2", "name": "SQL_CG"}},
+      "storageResource": {"id": "res_2"}})"));
+
+  EXPECT_EQ(content("/api/instances/snap/38654705847?fields=hostAccess")["hostAccess"],
+            Json::parse(R"([{"host": {"id": "Host_1"}, "allowedAccess": 1}])"));
+  EXPECT_EQ(content("/api/instances/snap/38654705846"), Json({{"id", "38654705846"}}));
+  EXPECT_EQ(client_.get("/api/instances/system/0?compact=true&fields=serialNumber").json(),
+            Json::parse(R"({"content": {"id": "0", "serialNumber": "CKM00213300417"}})"));
+}
+
+TEST_F(RoutingTest, NameLookupWhereSupported) {
+  EXPECT_EQ(content("/api/instances/snap/name:FS_Home_hourly")["id"], "38654705849");
+  EXPECT_EQ(content("/api/instances/storageResource/name:SQL_CG?fields=type")["type"], 2);
+  EXPECT_EQ(
+      content("/api/instances/replicationSession/name:rep_sess_res_1_res_7?fields=srcResourceId")
+          ["srcResourceId"],
+      "res_1");
+}
+
+TEST_F(RoutingTest, QueryDecodingAndRepeatedParameters) {
+  // "+" is a space, percent escapes are decoded, and the last of a repeated parameter counts.
+  const Reply r = client_.get(
+      "/api/types/snap/"
+      "instances?&fields=id&filter=bogus+eq+1&filter=name+eq+%22Oracle_Logs_daily_1%22"
+      "&fields=name");
+  ASSERT_EQ(r.status, 200) << r.body;
+  EXPECT_EQ(r.json()["entries"].size(), 1u);
+  EXPECT_EQ(r.json()["entries"][0]["content"]["name"], "Oracle_Logs_daily_1");
+  // The journal keeps the target exactly as sent.
+  EXPECT_NE(sim_.journal().last().target.find("filter=bogus+eq+1&filter=name+eq+%22"),
+            std::string::npos);
+}
+
+TEST_F(RoutingTest, CollectionEnvelope) {
+  const Reply r = client_.get(
+      "/api/types/snap/"
+      "instances?fields=name,storageResource&filter=storageResource.id%20eq%20%22sv_1%22");
+  const Json j = r.json();
+  EXPECT_EQ(j["@base"], sim_.baseUrl() +
+                            "/api/types/snap/instances?filter=storageResource.id eq \"sv_1\""
+                            "&fields=name,storageResource.id,id&per_page=2000");
+  EXPECT_EQ(j["links"], Json::parse(R"([{"rel":"self","href":"&page=1"}])"));
+  EXPECT_FALSE(j.contains("entryCount"));
+  ASSERT_EQ(j["entries"].size(), 2u);
+  const Json& e = j["entries"][1];
+  EXPECT_EQ(e["@base"], sim_.baseUrl() + "/api/instances/snap");
+  EXPECT_EQ(e["links"][0]["href"], "/38654705847");
+  EXPECT_EQ(e["content"]["storageResource"], Json({{"id", "sv_1"}}));
+
+  const Json empty = client_.get("/api/types/snap/instances?filter=name%20eq%20%22none%22").json();
+  EXPECT_EQ(empty["entries"], Json::array());
+}
+
+TEST_F(RoutingTest, CreateAndActionEnvelopes) {
+  const Reply created =
+      client_.post("/api/types/snap/instances",
+                   R"({"storageResource": {"id": "sv_2"}, "name": "n1", "isAutoDelete": false})");
+  ASSERT_EQ(created.status, 201) << created.body;
+  const Json c = created.json();
+  const std::string id = c["content"]["id"];
+  EXPECT_EQ(c["content"], Json({{"id", id}}));
+  EXPECT_EQ(c["@base"], sim_.baseUrl() + "/api/instances/snap");
+  EXPECT_EQ(c["links"][0]["href"], "/" + id);
+
+  const Reply copied = client_.post("/api/instances/snap/" + id + "/action/copy?timeout=20",
+                                    R"({"copyName": "n1c"})");
+  ASSERT_EQ(copied.status, 200) << copied.body;
+  const Json copies = copied.json()["content"]["copies"];
+  ASSERT_EQ(copies.size(), 1u);
+  EXPECT_EQ(copied.json()["@base"], sim_.baseUrl() + "/api/instances/snap/" + id + "/action/copy");
+
+  const Reply deleted = client_.del("/api/instances/snap/" + copies[0]["id"].get<std::string>());
+  EXPECT_EQ(deleted.status, 204);
+  EXPECT_EQ(deleted.body, "");
+  EXPECT_EQ(client_.del("/api/instances/snap/" + copies[0]["id"].get<std::string>()).errorCode(),
+            code::kNotFound);
+}
+
+TEST_F(RoutingTest, ArrayResponseHeaders) {
+  const Reply r = client_.get("/api/types/system/instances");
+  EXPECT_EQ(r.header("Content-Type"), "application/json; version=1.0;charset=UTF-8");
+  EXPECT_EQ(r.header("Transfer-Encoding"), "chunked");
+  EXPECT_EQ(r.header("Server"), "Apache");
+  EXPECT_EQ(r.header("Cache-Control"), "no-cache, no-store, max-age=0");
+  EXPECT_EQ(r.header("X-Frame-Options"), "SAMEORIGIN");
+}
+
+}  // namespace
