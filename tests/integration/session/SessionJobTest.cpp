@@ -1,0 +1,113 @@
+// Background jobs against the simulator: a 202 answer is followed to the job's end, with the
+// sleep replaced by a counter.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "tests/integration/session/TestMessages.h"
+#include "tests/support/SimulatorFixture.h"
+
+namespace unitytest {
+namespace {
+
+using ::testing::EndsWith;
+using ::testing::StartsWith;
+
+const unsigned long long kNotFound = 131149829;
+
+class SessionJobTest : public SimulatorTest {
+ protected:
+  void SetUp() override {
+    SimulatorTest::SetUp();
+    session_ = makeSession();
+    ASSERT_TRUE(session_->OpenConnection(false));
+    sim().journal().clear();
+  }
+  void TearDown() override {
+    session_.reset();
+    SimulatorTest::TearDown();
+  }
+  // Creates a snapshot with the given time-out setting (0 makes the array answer with a job).
+  bool createSnap(TestCreateSnap& message, const std::string& timeout,
+                  const std::vector<unsigned long long>& successCodes = {}) {
+    ScopedSetting setting("~Tessaline", "TestCreateSnap_unitytimeout", timeout);
+    return RunMessage(*session_, message, "TestCreateSnap", successCodes);
+  }
+  size_t jobQueries() const { return requests("GET", "/api/instances/job/").size(); }
+
+  std::unique_ptr<ManageEMCUnity> session_;
+};
+
+TEST_F(SessionJobTest, JobFollowedToSuccessIsParsedLikeADirectAnswer) {
+  sim().setSlow("snap", "create", 1);
+  TestCreateSnap create("sv_1", "by-job");
+  ASSERT_TRUE(createSnap(create, "30")) << session_->errorText;
+  EXPECT_EQ(requests("POST").at(0).status, 202);
+  // Running on the first poll, completed on the second: two queries, each after a 5 s wait.
+  EXPECT_EQ(jobQueries(), 2u);
+  EXPECT_EQ(sleeps().waits(), 2);
+  EXPECT_EQ(sleeps().totalMillis(), 10000u);
+  ASSERT_FALSE(create.createdId.empty());
+  EXPECT_NE(sim().model().get("snap", create.createdId), nullptr);
+  EXPECT_THAT(requests("GET", "/api/instances/job/").at(0).target,
+              EndsWith("?&fields=id,messageOut,parametersOut,state"));
+}
+
+TEST_F(SessionJobTest, FailedJobReportsItsCodeAndText) {
+  sim().failNextJob(100, "The pool is out of space.", 0);
+  TestCreateSnap create("sv_1", "job-fails");
+  EXPECT_FALSE(createSnap(create, "0"));
+  EXPECT_EQ(session_->errorCode, 100u);
+  EXPECT_THAT(session_->errorText, StartsWith("The pool is out of space."));
+  EXPECT_EQ(requests("POST").size(), 1u);
+  EXPECT_EQ(jobQueries(), 1u);
+}
+
+TEST_F(SessionJobTest, OnlyTheJobsOwnOutcomeMeansSuccess) {
+  // A job that ends with HTTP status 404 or 409 failed, even when its code is acceptable for a
+  // direct answer; and a job ending with 401 is not sent again after a new login, since it ran.
+  const struct {
+    const char* name;
+    int status;
+  } rows[] = {{"notFound", 404}, {"conflict", 409}, {"unauthorised", 401}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    sim().journal().clear();
+    sim().failNextJob(static_cast<std::uint32_t>(kNotFound), "Gone.", row.status);
+    TestCreateSnap create("sv_1", std::string("job-") + row.name);
+    EXPECT_FALSE(createSnap(create, "0", {kNotFound}));
+    EXPECT_EQ(session_->errorCode, kNotFound);
+    EXPECT_THAT(session_->errorText, StartsWith("Gone."));
+    EXPECT_EQ(session_->httpStatus, row.status);
+    EXPECT_EQ(requests("POST").size(), 1u);
+    EXPECT_TRUE(session_->loggedIn);
+  }
+}
+
+TEST_F(SessionJobTest, PollingStopsAtTheLimit) {
+  ScopedSetting limit("~Tessaline", "UnityJobPollLimitSec", "10");
+  sim().setSlow("snap", "create", 1000);
+  TestCreateSnap create("sv_1", "never-ends");
+  EXPECT_FALSE(createSnap(create, "30"));
+  EXPECT_EQ(sleeps().waits(), 2);
+  EXPECT_EQ(jobQueries(), 2u);
+  EXPECT_EQ(session_->errorCode, 1u);
+  const std::string target = requests("GET", "/api/instances/job/").at(0).target;
+  const std::string jobId = target.substr(19, target.find('?') - 19);
+  EXPECT_EQ(session_->errorText, "Background job [" + jobId + "] did not finish within 10 seconds");
+}
+
+TEST_F(SessionJobTest, A202WithoutJobIdCannotBeFollowed) {
+  sim().faults().add(unitysim::Fault::body(202, "{\"state\": 2}").on("POST"));
+  TestCreateSnap create("sv_1", "no-job-id");
+  EXPECT_FALSE(createSnap(create, "0"));
+  EXPECT_EQ(sleeps().waits(), 0);
+  EXPECT_EQ(jobQueries(), 0u);
+}
+
+}  // namespace
+}  // namespace unitytest

@@ -1,0 +1,303 @@
+// Request execution against the simulator: implicit and explicit login, the CSRF header line,
+// re-login after 401, error answers and result pages.
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "platform/DiagLog.h"
+#include "tests/integration/session/TestMessages.h"
+#include "tests/support/SimulatorFixture.h"
+#include "unity/SessionMessages.h"
+
+namespace unitytest {
+namespace {
+
+using ::testing::StartsWith;
+
+const unsigned long long kNotFound = 131149829;
+const unsigned long long kUnauthorized = 131149828;
+const unsigned long long kDuplicateName = 100666337;
+const char kUnpairedSnap[] = "38654705848";  // Oracle_Logs_daily_1, in no snapshot group
+
+class SessionRequestTest : public SimulatorTest {
+ protected:
+  // "METHOD status" of every request the simulator received, in order.
+  std::vector<std::string> trace() const {
+    std::vector<std::string> out;
+    for (const unitysim::JournalEntry& e : requests("")) {
+      out.push_back(e.method + " " + std::to_string(e.status));
+    }
+    return out;
+  }
+  static std::string token(const ManageEMCUnity& session) {
+    const std::string prefix = "EMC-CSRF-TOKEN: ";
+    return session.csrfHeader.compare(0, prefix.size(), prefix) == 0
+               ? session.csrfHeader.substr(prefix.size())
+               : std::string();
+  }
+};
+
+TEST_F(SessionRequestTest, FirstGetLogsInByItselfAndLaterRequestsCarryTheToken) {
+  DiagLogCapture capture;
+  auto session = makeSession();
+  _UnityBasicSystemInfo info;
+  ASSERT_TRUE(session->GetBasicSystemInformation(info)) << session->errorText;
+  EXPECT_EQ(info.model, "Unity 480F");
+  EXPECT_EQ(info.apiVersion, "13.0");
+  EXPECT_EQ(info.serialNumber, "CKM00213300417");
+  EXPECT_EQ(session->apiVersion, "4.0");
+
+  EXPECT_TRUE(session->loggedIn);
+  EXPECT_EQ(session->csrfHeader.find_first_of("\r\n"), std::string::npos);
+  const std::string csrf = token(*session);
+  ASSERT_FALSE(csrf.empty()) << session->csrfHeader;
+
+  const auto sent = requests("");
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(sent[0].target,
+            "/api/types/basicSystemInfo/instances?&fields=apiVersion,earliestApiVersion,model,name,"
+            "softwareVersion");
+  EXPECT_TRUE(sent[0].hasHeader("Authorization"));
+  EXPECT_FALSE(sent[0].hasHeader("EMC-CSRF-TOKEN"));
+  EXPECT_EQ(sent[0].header("Accept"), "application/json; version=4.0");
+  EXPECT_EQ(sent[0].header("X-EMC-REST-CLIENT"), "true");
+  EXPECT_EQ(sent[1].target, "/api/types/system/instances?&fields=serialNumber");
+  EXPECT_EQ(sent[1].header("EMC-CSRF-TOKEN"), csrf);
+  EXPECT_EQ(loginRequests(), 0u);
+
+  EXPECT_TRUE(capture.contains("Request completed with successful login",
+                               "ProcessWithServer::GetBasicSystemInformation"));
+  EXPECT_FALSE(capture.contains(csrf));
+  EXPECT_FALSE(capture.contains(kPassword));
+}
+
+TEST_F(SessionRequestTest, FirstPostOrDeleteLogsInFirst) {
+  TestCreateSnap create("sv_1", "first-post");
+  TestDeleteSnap remove(kUnpairedSnap);
+  const struct {
+    const char* method;
+    EMCUnityJsonBase* message;
+    int status;
+  } rows[] = {{"POST", &create, 201}, {"DELETE", &remove, 204}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.method);
+    sim().journal().clear();
+    auto session = makeSession();
+    ASSERT_TRUE(RunMessage(*session, *row.message, "TestOperation")) << session->errorText;
+    const auto sent = requests("");
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0].method, "GET");
+    EXPECT_EQ(sent[0].target, "/api/types/loginSessionInfo/instances");
+    EXPECT_EQ(sent[1].method, row.method);
+    EXPECT_EQ(sent[1].status, row.status);
+    EXPECT_EQ(sent[1].header("EMC-CSRF-TOKEN"), token(*session));
+  }
+  EXPECT_FALSE(create.createdId.empty());
+  EXPECT_EQ(sim().model().get("snap", kUnpairedSnap), nullptr);
+}
+
+TEST_F(SessionRequestTest, OpenConnectionAdoptsTheArraysApiVersion) {
+  auto session = makeSession();
+  ASSERT_TRUE(session->OpenConnection(true)) << session->errorText;
+  EXPECT_EQ(session->apiVersion, "13.0");
+  EXPECT_TRUE(session->apiVersionKnown);
+  EXPECT_EQ(trace(), (std::vector<std::string>{"GET 200", "GET 200", "GET 200"}));
+  // Choosing the same array again keeps the session but forgets the version.
+  ASSERT_TRUE(session->SetFileServer(sim().host()));
+  EXPECT_EQ(session->apiVersion, "4.0");
+  EXPECT_TRUE(session->loggedIn);
+}
+
+TEST_F(SessionRequestTest, RefusedLoginReportsTheArraysCodeOrCode5) {
+  const struct {
+    const char* name;
+    bool wrongPassword;
+    unsigned long long code;
+    const char* text;
+  } rows[] = {
+      {"wrongPassword", true, kUnauthorized, "The username or password is not correct."},
+      {"bodiless401", false, 5, "Unauthorised. Incorrect username/password"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    sim().journal().clear();
+    auto session = makeSession();
+    if (row.wrongPassword) {
+      session->SetPasswd("not-the-password", false, false);
+    } else {
+      sim().faults().add(unitysim::Fault::httpStatus(401, false));
+    }
+    EXPECT_FALSE(session->OpenConnection(false));
+    EXPECT_EQ(session->errorCode, row.code);
+    EXPECT_THAT(session->errorText, StartsWith(row.text));
+    EXPECT_EQ(session->httpStatus, 401);
+    EXPECT_FALSE(session->loggedIn);
+    EXPECT_EQ(trace(), std::vector<std::string>{"GET 401"});
+  }
+}
+
+TEST_F(SessionRequestTest, LoginAnswerWithoutTokenFailsWithoutCode) {
+  auto session = makeSession();
+  sim().faults().add(unitysim::Fault::noCsrf());
+  EXPECT_FALSE(session->OpenConnection(false));
+  EXPECT_EQ(session->errorCode, 0u);
+  EXPECT_TRUE(session->csrfHeader.empty());
+}
+
+TEST_F(SessionRequestTest, ExpiredSessionLogsInAgainAndResends) {
+  auto session = makeSession();
+  ASSERT_TRUE(session->OpenConnection(false));
+  const std::string oldToken = token(*session);
+  sim().expireSessions();
+  sim().journal().clear();
+
+  TestCreateSnap create("sv_1", "after-expiry");
+  ASSERT_TRUE(RunMessage(*session, create, "TestCreateSnap")) << session->errorText;
+  EXPECT_EQ(trace(), (std::vector<std::string>{"POST 401", "GET 200", "POST 201"}));
+  const auto posts = requests("POST");
+  EXPECT_EQ(posts[0].header("EMC-CSRF-TOKEN"), oldToken);
+  EXPECT_EQ(posts[1].header("EMC-CSRF-TOKEN"), token(*session));
+  EXPECT_NE(token(*session), oldToken);
+  EXPECT_TRUE(session->loggedIn);
+}
+
+TEST_F(SessionRequestTest, AtMostThreeSendsPerPage) {
+  const struct {
+    const char* name;
+    bool withBody;
+    unsigned long long code;
+    const char* text;
+  } rows[] = {
+      {"bodiless", false, 5, "Unauthorised. Session logged out. Retry"},
+      {"arrayError", true, kUnauthorized,
+       "The user is not authenticated or the session has expired."},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    auto session = makeSession();
+    ASSERT_TRUE(session->OpenConnection(false));
+    sim().journal().clear();
+    sim().faults().add(
+        unitysim::Fault::httpStatus(401, row.withBody).on("POST", "/api/types/snap").times(5));
+    TestCreateSnap create("sv_1", std::string("never-") + row.name);
+    EXPECT_FALSE(RunMessage(*session, create, "TestCreateSnap"));
+    EXPECT_EQ(session->errorCode, row.code);
+    EXPECT_THAT(session->errorText, StartsWith(row.text));
+    EXPECT_EQ(trace(),
+              (std::vector<std::string>{"POST 401", "GET 200", "POST 401", "GET 200", "POST 401"}));
+    sim().faults().clear();
+  }
+}
+
+TEST_F(SessionRequestTest, RefusedReloginEndsWithTheLoginsError) {
+  auto session = makeSession();
+  ASSERT_TRUE(session->OpenConnection(false));
+  sim().journal().clear();
+  sim().faults().add(unitysim::Fault::httpStatus(401, false).on("POST"));
+  sim().faults().add(unitysim::Fault::httpStatus(401, false).on("GET"));
+  TestCreateSnap create("sv_1", "never");
+  EXPECT_FALSE(RunMessage(*session, create, "TestCreateSnap"));
+  EXPECT_EQ(session->errorCode, 5u);
+  EXPECT_EQ(session->errorText, "Unauthorised. Incorrect username/password");
+  EXPECT_FALSE(session->loggedIn);
+  EXPECT_EQ(trace(), (std::vector<std::string>{"POST 401", "GET 401"}));
+}
+
+TEST_F(SessionRequestTest, NotFoundAndConflictAnswersAreDecidedBySuccessCodes) {
+  const struct {
+    const char* name;
+    bool create;  // else delete a snapshot that does not exist
+    bool accept;
+    unsigned long long code;
+    const char* text;
+  } rows[] = {
+      {"missing", false, false, kNotFound, "The requested resource does not exist."},
+      {"missingAccepted", false, true, kNotFound, "The requested resource does not exist."},
+      {"duplicate", true, false, kDuplicateName, "A snapshot with the name"},
+      {"duplicateAccepted", true, true, kDuplicateName, "A snapshot with the name"},
+  };
+  auto session = makeSession();
+  ASSERT_TRUE(session->OpenConnection(false));
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    sim().journal().clear();
+    TestCreateSnap create("sv_1", "Oracle_Data_daily_1");
+    TestDeleteSnap remove("999");
+    EMCUnityJsonBase& message = row.create ? static_cast<EMCUnityJsonBase&>(create) : remove;
+    std::vector<unsigned long long> accepted;
+    if (row.accept) accepted.push_back(row.code);
+    EXPECT_EQ(RunMessage(*session, message, "TestOperation", accepted), row.accept);
+    EXPECT_EQ(session->errorCode, row.code);
+    EXPECT_THAT(session->errorText, StartsWith(row.text));
+    EXPECT_EQ(trace().size(), 1u);
+  }
+}
+
+TEST_F(SessionRequestTest, ErrorWithoutBodyOrCode) {
+  auto session = makeSession();
+  ASSERT_TRUE(session->OpenConnection(false));
+  sim().faults().add(unitysim::Fault::httpStatus(500, false).on("DELETE"));
+  TestDeleteSnap remove(kUnpairedSnap);
+  EXPECT_FALSE(RunMessage(*session, remove, "TestDeleteSnap", {kNotFound}));
+  EXPECT_EQ(session->errorCode, 1u);
+  EXPECT_EQ(session->errorText, "No response body");
+  EXPECT_EQ(session->httpStatus, 500);
+  EXPECT_TRUE(session->loggedIn);
+}
+
+TEST_F(SessionRequestTest, TimeoutSettingAppliesToMutatingRequestsOnly) {
+  ScopedSetting post("~Tessaline", "TestCreateSnap_unitytimeout", "600");
+  ScopedSetting get("~Tessaline", "GetBasicSystemInformation_unitytimeout", "600");
+  auto session = makeSession();
+  TestCreateSnap create("sv_1", "with-timeout");
+  ASSERT_TRUE(RunMessage(*session, create, "TestCreateSnap")) << session->errorText;
+  EXPECT_EQ(requests("POST").at(0).target, "/api/types/snap/instances?&timeout=600");
+  _UnityBasicSystemInfo info;
+  ASSERT_TRUE(session->GetBasicSystemInformation(info));
+  EXPECT_EQ(requests("GET", "/api/types/basicSystemInfo").at(0).target.find("timeout"),
+            std::string::npos);
+}
+
+// Three basic-system-information entries served one per page.
+class PagedSessionTest : public SimulatorTest {
+ protected:
+  unitysim::SimOptions simOptions() const override {
+    unitysim::SimOptions options;
+    options.pageSize = 1;
+    options.seed = R"({
+      "basicSystemInfo": [
+        {"id": "0", "model": "Unity 380", "name": "first", "softwareVersion": "5.1.0",
+         "apiVersion": "11.0", "earliestApiVersion": "4.0"},
+        {"id": "1", "model": "Unity 380", "name": "second", "softwareVersion": "5.1.0",
+         "apiVersion": "11.0", "earliestApiVersion": "4.0"},
+        {"id": "2", "model": "Unity 380", "name": "third", "softwareVersion": "5.1.0",
+         "apiVersion": "11.0", "earliestApiVersion": "4.0"}],
+      "system": [{"id": "0", "name": "first", "serialNumber": "APM00000001"}]})";
+    return options;
+  }
+};
+
+TEST_F(PagedSessionTest, ListOverThreePagesCollectsEveryRecord) {
+  auto session = makeSession();
+  EMCUnityJsonGetBasicSystemInfo message;
+  ASSERT_TRUE(RunMessage(*session, message, "GetBasicSystemInformation")) << session->errorText;
+  std::vector<_UnityBasicSystemInfo> list;
+  ASSERT_TRUE(message.GetBasicSystemInfo(list));
+  ASSERT_EQ(list.size(), 3u);
+  EXPECT_EQ(list[0].name, "first");
+  EXPECT_EQ(list[1].name, "second");
+  EXPECT_EQ(list[2].name, "third");
+  const auto pages = requests("GET", "/api/types/basicSystemInfo");
+  ASSERT_EQ(pages.size(), 3u);
+  EXPECT_NE(pages[1].target, pages[2].target);
+
+  _UnityBasicSystemInfo info;
+  ASSERT_TRUE(session->GetBasicSystemInformation(info));
+  EXPECT_EQ(info.name, "first");
+  EXPECT_EQ(info.serialNumber, "APM00000001");
+}
+
+}  // namespace
+}  // namespace unitytest

@@ -1,0 +1,68 @@
+// Messages that only tests send: a snapshot creation and deletion, enough to drive POST and
+// DELETE through the session before the library's own snapshot messages are involved.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "json/jsondoc.h"
+#include "unity/EMCUnityJsonBase.h"
+#include "unity/FieldExtraction.h"
+#include "unity/ManageEMCUnity.h"
+
+namespace unitytest {
+
+class TestCreateSnap : public EMCUnityJsonBase {
+ public:
+  TestCreateSnap(std::string resourceId, std::string name)
+      : resourceId_(std::move(resourceId)), name_(std::move(name)) {
+    httpReqType = UNITY_HTTP_POST;
+    resourceType = "snap";
+  }
+  bool BuildRequest(std::string& body) override {
+    body = "{\"name\": \"" + name_ + "\", \"storageResource\": {\"id\": \"" + resourceId_ + "\"}}";
+    MakeURI(nextURI, "");
+    return true;
+  }
+  // Reads the new snapshot's id, from a direct answer or from a finished job's output.
+  bool ParseResponse(std::string& response) override {
+    if (!ParseError(response)) return false;
+    if (!success) return true;
+    jsondoc::Object answer;
+    answer.parse(response);
+    jsondoc::Value* id = nullptr;
+    if (ParseJsonValue(&answer, "content.id", id)) {
+      ParseValue<jsondoc::String, std::string>(id, createdId);
+    }
+    return true;
+  }
+  std::string uri() { return nextURI; }
+
+  std::string createdId;
+
+ private:
+  std::string resourceId_;
+  std::string name_;
+};
+
+class TestDeleteSnap : public EMCUnityJsonBase {
+ public:
+  explicit TestDeleteSnap(const std::string& snapId) {
+    httpReqType = UNITY_HTTP_DELETE;
+    resourceType = "snap";
+    instanceId = snapId;
+  }
+};
+
+// The operation skeleton's steps 3 to 5 for one message.
+inline bool RunMessage(ManageEMCUnity& session, EMCUnityJsonBase& message,
+                       const std::string& operationName,
+                       const std::vector<unsigned long long>& successCodes = {}) {
+  message.Init(session.jobId, session.apiVersion);
+  message.Initialize(session.fileServer);
+  EMCUnityJsonBase* msg = &message;
+  return session.ProcessWithServer(operationName, msg, successCodes);
+}
+
+}  // namespace unitytest
