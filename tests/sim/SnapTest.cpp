@@ -1,0 +1,266 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <regex>
+
+#include "SimClient.h"
+#include "sim/Errors.h"
+
+namespace {
+
+using simtest::Reply;
+using simtest::SimClient;
+using unitysim::Json;
+namespace code = unitysim::code;
+
+constexpr const char* kSnaps = "/api/types/snap/instances";
+constexpr const char* kAttached = "/api/instances/snap/38654705847";  // attached, Host_1 has RW
+constexpr const char* kDetached = "/api/instances/snap/38654705846";
+
+class SnapTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    sim_.start();
+    ASSERT_EQ(client_.login().status, 200);
+  }
+  Json snap(const std::string& id) { return *sim_.model().find("snap", id); }
+  std::string create(const std::string& body) {
+    const Reply r = client_.post(kSnaps, body);
+    EXPECT_EQ(r.status, 201) << r.body;
+    return r.json()["content"]["id"];
+  }
+  unitysim::Simulator sim_;
+  SimClient client_{sim_};
+};
+
+TEST_F(SnapTest, CreateWithTheClientsBody) {
+  const std::string a = create(
+      R"({"filesystemAccessType": 1, "isAutoDelete": false, "name": "backup_1", "storageResource": {"id": "sv_2"}})");
+  const std::string b = create(R"({"name": "backup_2", "storageResource": {"id": "sv_2"}})");
+  // Decimal ids of the array's size, minted in increasing order.
+  EXPECT_TRUE(std::regex_match(a, std::regex("[1-9][0-9]{10,}")));
+  EXPECT_GT(std::stoull(a), 38654705852ULL);
+  EXPECT_EQ(std::stoull(b), std::stoull(a) + 1);
+
+  const Json s = snap(a);
+  EXPECT_EQ(s["name"], "backup_1");
+  EXPECT_EQ(s["storageResource"], Json({{"id", "sv_2"}}));
+  EXPECT_EQ(s["isAutoDelete"], false);
+  EXPECT_EQ(s["isModifiable"], false);
+  EXPECT_EQ(s["state"], 2);
+  EXPECT_FALSE(s.contains("lun"));
+  EXPECT_EQ(sim_.model().find("storageResource", "sv_2")->at("snapCount"), 3);
+}
+
+struct RejectCase {
+  const char* name;
+  const char* body;
+  int status;
+  unsigned long long errorCode;
+};
+
+class SnapCreateRejectTest : public SnapTest, public ::testing::WithParamInterface<RejectCase> {};
+
+TEST_P(SnapCreateRejectTest, LeavesTheModelAlone) {
+  const Reply r = client_.post(kSnaps, GetParam().body);
+  EXPECT_EQ(r.status, GetParam().status) << r.body;
+  EXPECT_EQ(r.errorCode(), GetParam().errorCode);
+  EXPECT_EQ(sim_.model().count("snap"), 7u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bodies, SnapCreateRejectTest,
+    ::testing::Values(
+        RejectCase{"UnknownArgument", R"({"storageResource": {"id": "sv_2"}, "label": "x"})", 422,
+                   code::kInvalidArgument},
+        RejectCase{"MissingResource", R"({"name": "x"})", 422, code::kInvalidArgument},
+        RejectCase{"ResourceNotAReference", R"({"storageResource": "sv_2"})", 422,
+                   code::kInvalidArgument},
+        RejectCase{"NameNotAString", R"({"storageResource": {"id": "sv_2"}, "name": 5})", 422,
+                   code::kInvalidArgument},
+        RejectCase{"UnknownResource", R"({"storageResource": {"id": "sv_404"}})", 404,
+                   code::kNotFound},
+        RejectCase{"RetentionWithAutoDelete",
+                   R"({"storageResource": {"id": "sv_2"}, "retentionDuration": 3600})", 422,
+                   code::kInvalidArgument},
+        RejectCase{"BadAccessType",
+                   R"({"storageResource": {"id": "sv_2"}, "filesystemAccessType": 3})", 422,
+                   code::kInvalidArgument},
+        RejectCase{"DuplicateName",
+                   R"({"storageResource": {"id": "sv_2"}, "name": "Oracle_Logs_daily_1"})", 409,
+                   code::kDuplicateName},
+        RejectCase{"NotAnObject", R"(["storageResource"])", 400, code::kBadRequest}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(SnapTest, ConsistencyGroupSnapshotHasMembers) {
+  const std::string group = create(R"({"name": "cg_1", "storageResource": {"id": "res_2"}})");
+  const Reply r =
+      client_.get(std::string(kSnaps) + "?fields=id,lun.id,name&filter=%28snapGroup.id%20eq%20%22" +
+                  group + "%22%29");
+  const Json entries = r.json()["entries"];
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0]["content"]["lun"]["id"], "sv_3");
+  EXPECT_EQ(entries[1]["content"]["lun"]["id"], "sv_4");
+
+  const Reply copy =
+      client_.post("/api/instances/snap/" + group + "/action/copy", R"({"copyName": "cg_1c"})");
+  const std::string copyId = copy.json()["content"]["copies"][0]["id"];
+  EXPECT_EQ(sim_.model().count("snap"), 7u + 6u);
+  EXPECT_EQ(client_.del("/api/instances/snap/" + copyId).status, 204);
+  EXPECT_EQ(client_.del("/api/instances/snap/" + group).status, 204);
+  EXPECT_EQ(sim_.model().count("snap"), 7u);
+}
+
+TEST_F(SnapTest, CopyNamesAndParent) {
+  const Reply one = client_.post(std::string(kDetached) + "/action/copy?&timeout=20",
+                                 R"({"copyName": "Oracle copy"})");
+  ASSERT_EQ(one.status, 200) << one.body;
+  const std::string id = one.json()["content"]["copies"][0]["id"];
+  EXPECT_EQ(snap(id)["name"], "Oracle copy");
+  EXPECT_EQ(snap(id)["parentSnap"], Json({{"id", "38654705846"}}));
+
+  const Reply three = client_.post(std::string(kDetached) + "/action/copy",
+                                   R"({"copyName": "n", "numCopies": 3, "copyStartNum": 5})");
+  const Json copies = three.json()["content"]["copies"];
+  ASSERT_EQ(copies.size(), 3u);
+  EXPECT_EQ(snap(copies[2]["id"])["name"], "n_7");
+  // Copying an attached snapshot must keep it a child.
+  EXPECT_EQ(
+      client_.post(std::string(kAttached) + "/action/copy", R"({"copyName": "x", "child": false})")
+          .errorCode(),
+      code::kInvalidArgument);
+}
+
+TEST_F(SnapTest, RestoreTakesABackupFirst) {
+  const Reply r = client_.post(std::string(kDetached) + "/action/restore?&timeout=20");
+  ASSERT_EQ(r.status, 200) << r.body;
+  const std::string backup = r.json()["content"]["backup"]["id"];
+  EXPECT_EQ(snap(backup)["creatorType"], 6);
+  EXPECT_EQ(snap(backup)["storageResource"], Json({{"id", "sv_1"}}));
+  EXPECT_EQ(client_.post("/api/instances/snap/38654705851/action/restore").errorCode(),
+            code::kInvalidArgument);  // a member of a group snapshot
+}
+
+TEST_F(SnapTest, ReplicateNeedsAReplicatedResource) {
+  EXPECT_EQ(
+      client_
+          .post(std::string(kDetached) + "/action/replicate?", R"({"isRemoteAutoDelete": false})")
+          .status,
+      204);
+  EXPECT_EQ(snap("38654705846")["snapRemoteRetentionPolicies"][0],
+            Json::parse(R"({"isRemoteAutoDelete": false, "isRemoteRetentionSameAsSource": false,
+                            "remoteSystem": {"id": "RS_1"}})"));
+  const Reply r = client_.post("/api/instances/snap/38654705848/action/replicate",
+                               R"({"isRemoteAutoDelete": false})");
+  EXPECT_EQ(r.status, 422);
+  EXPECT_EQ(r.errorCode(), code::kNotReplicated);
+}
+
+TEST_F(SnapTest, AttachModifyDetach) {
+  const std::string path = std::string(kDetached) + "/action/";
+  const Reply attach =
+      client_.post(path + "attach?&timeout=20",
+                   R"({"hostAccess": [{"allowedAccess": 1, "host": {"id": "Host_7"}}]})");
+  ASSERT_EQ(attach.status, 204) << attach.body;
+  Json s = snap("38654705846");
+  EXPECT_EQ(s["isModifiable"], true);
+  EXPECT_TRUE(std::regex_match(s["attachedWWN"].get<std::string>(),
+                               std::regex("60:06:01:60(:[0-9A-F]{2}){12}")));
+  const Reply twice = client_.post(path + "attach", "");
+  EXPECT_EQ(twice.status, 409);
+  EXPECT_EQ(twice.errorCode(), code::kAlreadyAttached);
+  EXPECT_NE(
+      twice.json()["error"]["messages"][0]["en-US"].get<std::string>().find("already promoted"),
+      std::string::npos);
+
+  EXPECT_EQ(client_
+                .post(path + "modify",
+                      R"({"addHostAccess": [{"host": {"id": "Host_8"}, "allowedAccess": 0}],
+                                             "removeHostAccess": [{"id": "Host_7"}]})")
+                .status,
+            204);
+  EXPECT_EQ(snap("38654705846")["hostAccess"],
+            Json::parse(R"([{"host": {"id": "Host_8"}, "allowedAccess": 0}])"));
+  EXPECT_EQ(client_
+                .post(path + "modify",
+                      R"({"hostAccess": [{"host": {"id": "Host_9"}, "allowedAccess": 1}]})")
+                .status,
+            204);
+  EXPECT_EQ(snap("38654705846")["hostAccess"][0]["host"]["id"], "Host_9");
+  EXPECT_EQ(
+      client_.post(path + "modify", R"({"hostAccess": [], "removeHostAccess": [{"id": "Host_9"}]})")
+          .errorCode(),
+      code::kInvalidArgument);
+  EXPECT_EQ(client_
+                .post(path + "modify",
+                      R"({"hostAccess": [{"host": {"id": "Host_9"}, "allowedAccess": 2}]})")
+                .errorCode(),
+            code::kInvalidArgument);
+
+  EXPECT_EQ(client_.post(path + "detach?&timeout=20").status, 204);
+  s = snap("38654705846");
+  EXPECT_FALSE(s.contains("attachedWWN"));
+  EXPECT_FALSE(s.contains("hostAccess"));
+  EXPECT_EQ(client_.post(path + "detach").errorCode(), code::kNotAttached);
+  EXPECT_EQ(client_.post(path + "modify", R"({"hostAccess": []})").errorCode(),
+            code::kHostAccessNeedsAttach);
+  EXPECT_EQ(client_.post("/api/instances/snap/38654705849/action/attach").errorCode(),
+            code::kInvalidArgument);  // file snapshot
+}
+
+TEST_F(SnapTest, AttachACopy) {
+  const Reply r =
+      client_.post(std::string(kAttached) + "/action/attach", R"({"copyName": "mount"})");
+  ASSERT_EQ(r.status, 200) << r.body;
+  const std::string copy = r.json()["content"]["copy"]["id"];
+  EXPECT_TRUE(snap(copy).contains("attachedWWN"));
+  EXPECT_NE(snap(copy)["attachedWWN"], snap("38654705847")["attachedWWN"]);
+}
+
+TEST_F(SnapTest, ReplicationSync) {
+  const std::string id = "81604378625_CKM00213300417_0000_81604378632_CKM00213300955_0000";
+  EXPECT_EQ(
+      client_.post("/api/instances/replicationSession/" + id + "/action/sync?&timeout=20").status,
+      204);
+  EXPECT_NE(sim_.model().find("replicationSession", id)->at("lastSyncTime"),
+            "2024-05-02T11:30:00.000Z");
+  EXPECT_EQ(
+      client_.post("/api/instances/replicationSession/" + id + "/action/sync", R"({"force": true})")
+          .errorCode(),
+      code::kInvalidArgument);
+}
+
+// The client lists snapshots 50 ids per request; with 10 000 snapshots each request must stay
+// cheap (ids are looked up, not scanned).
+TEST(SnapScale, FiftyIdFilterOverTenThousandSnapshots) {
+  unitysim::SimOptions o;
+  o.seed = R"({"storageResource": [{"id": "sv_1", "name": "L", "type": 8}]})";
+  unitysim::Simulator sim(o);
+  std::vector<std::string> ids;
+  for (int i = 0; i < 10000; ++i)
+    ids.push_back(sim.model().add("snap", Json{{"name", "s" + std::to_string(i)},
+                                               {"storageResource", Json{{"id", "sv_1"}}},
+                                               {"isModifiable", false}}));
+  sim.start();
+  SimClient client(sim);
+  ASSERT_EQ(client.login().status, 200);
+  const auto start = std::chrono::steady_clock::now();
+  for (int batch = 0; batch < 20; ++batch) {
+    std::string filter;
+    for (int k = 0; k < 50; ++k)
+      filter += (k ? "%20OR%20" : "") + std::string("%28id%20eq%20%22") + ids[batch * 500 + k * 7] +
+                "%22%29";
+    const Reply r =
+        client.get(std::string(kSnaps) +
+                   "?&fields=attachedWWN,hostAccess,id,isModifiable,lun.id,name,storageResource.id"
+                   "&filter=" +
+                   filter);
+    ASSERT_EQ(r.status, 200);
+    ASSERT_EQ(r.json()["entries"].size(), 50u);
+  }
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - start);
+  RecordProperty("twenty_requests_ms", static_cast<int>(ms.count()));
+}
+
+}  // namespace
