@@ -52,45 +52,18 @@ TEST(JsonWrite, StringEscapes) {
   EXPECT_EQ(Write(Value("/fs1")), "\"\\/fs1\"");
 
   // Every byte: named escapes, \u00xx for other control bytes and for 0x80..0xFF.
+  const std::string named = "\b\t\n\f\r\"/\\", letters = "btnfr\"/\\";
   for (int b = 0; b < 256; ++b) {
-    const std::string text = Write(Value(String(1, static_cast<char>(b))));
-    std::string expected;
-    switch (b) {
-      case '\b':
-        expected = "\\b";
-        break;
-      case '\t':
-        expected = "\\t";
-        break;
-      case '\n':
-        expected = "\\n";
-        break;
-      case '\f':
-        expected = "\\f";
-        break;
-      case '\r':
-        expected = "\\r";
-        break;
-      case '"':
-        expected = "\\\"";
-        break;
-      case '/':
-        expected = "\\/";
-        break;
-      case '\\':
-        expected = "\\\\";
-        break;
-      default: {
-        char buf[8];
-        if (b < 0x20 || b >= 0x80) {
-          std::snprintf(buf, sizeof buf, "\\u%04x", b);
-        } else {
-          std::snprintf(buf, sizeof buf, "%c", b);
-        }
-        expected = buf;
-      }
+    char expected[16];
+    std::size_t at = named.find(static_cast<char>(b));
+    if (at != std::string::npos) {
+      std::snprintf(expected, sizeof expected, "\"\\%c\"", letters[at]);
+    } else if (b < 0x20 || b >= 0x80) {
+      std::snprintf(expected, sizeof expected, "\"\\u%04x\"", b);
+    } else {
+      std::snprintf(expected, sizeof expected, "\"%c\"", b);
     }
-    EXPECT_EQ(text, "\"" + expected + "\"") << "byte " << b;
+    EXPECT_EQ(Write(Value(String(1, static_cast<char>(b)))), expected) << "byte " << b;
   }
 }
 
