@@ -32,8 +32,10 @@ bool GetJsonValues(void* object, std::map<std::string, void*>& fieldMap);
 // are truncated toward zero and must fit R ([0, 2^64) for unsigned long long). Defined for:
 //   String -> std::string, Boolean -> bool, Number -> int, long, unsigned long long,
 //   jsondoc::Array -> jsondoc::Array, jsondoc::Object -> jsondoc::Object.
+// Hidden explicitly: GCC gives explicit specializations over standard-library types default
+// visibility despite -fvisibility=hidden, and these are not part of the library's interface.
 template <typename T, typename R>
-bool ParseValue(void* value, R& out);
+__attribute__((visibility("hidden"))) bool ParseValue(void* value, R& out);
 
 template <>
 bool ParseValue<jsondoc::String, std::string>(void* value, std::string& out);
