@@ -1,0 +1,45 @@
+// What every unityctl subcommand shares: the common options, the session they open, the
+// output style and the exit-status convention (0 success, 1 operation failed, 2 usage).
+#pragma once
+
+#include <memory>
+#include <string>
+
+class ManageEMCUnity;
+
+namespace unityctl {
+
+enum ExitStatus { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
+
+struct CommonOptions {
+  std::string array;         // --array or UNITY_ARRAY
+  std::string user;          // --user or UNITY_USER
+  std::string passwordForm;  // --password-from: env:NAME, file:PATH or base64:TEXT
+  std::string caFile;        // --ca-file: trusted CA bundle for the array's certificate
+  bool insecure = false;     // --insecure: no certificate verification
+  bool json = false;         // --json: machine-readable output
+  int logLevel = -1;         // --log-level
+  unsigned long long jobId = 0;
+};
+
+// Applies the options to the process (settings overrides, log level) and makes a session for
+// the chosen array. On failure prints why to standard error and returns null.
+std::unique_ptr<ManageEMCUnity> OpenSession(const CommonOptions& options);
+
+// Prints the session's error state to standard error and returns kExitFailed.
+int ReportFailure(const ManageEMCUnity& session, const std::string& what);
+
+// Reads the password: UNITY_PASSWORD (plain text or a stored form), --password-from, or a prompt
+// without echo when standard input is a terminal. Never from a command-line argument.
+bool ReadPassword(const CommonOptions& options, std::string& password, bool& isStoredForm);
+
+// While alive, background-job waits print a progress line on standard error.
+class JobProgress {
+ public:
+  explicit JobProgress(unsigned long sleepScalePercent = 100);
+  ~JobProgress();
+  JobProgress(const JobProgress&) = delete;
+  JobProgress& operator=(const JobProgress&) = delete;
+};
+
+}  // namespace unityctl
