@@ -1,0 +1,258 @@
+// Snapshot operations against the simulator: results, error state and the requests on the wire.
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "platform/DiagLog.h"
+#include "tests/support/SimulatorFixture.h"
+
+namespace unitytest {
+namespace {
+
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
+
+const unsigned long long kNotFound = 131149829;
+const unsigned long long kFirstId = 38654705664ULL;
+const int kSeeded = 130;
+
+// Occurrences of one encoded id term in a list request.
+size_t IdTerms(const std::string& target) {
+  size_t count = 0;
+  for (size_t at = target.find("%28id%20eq%20"); at != std::string::npos;
+       at = target.find("%28id%20eq%20", at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+class SnapshotOpsTest : public SimulatorTest {
+ protected:
+  // 130 snapshots of sv_1 with consecutive ids, besides the usual resources.
+  unitysim::SimOptions simOptions() const override {
+    std::string seed = R"({"storageResource": [{"id": "sv_1", "name": "LUN_1", "type": 8},)"
+                       R"( {"id": "sv_2", "name": "LUN_2", "type": 8}], "snap": [)";
+    char entry[256];
+    for (int i = 0; i < kSeeded; ++i) {
+      std::snprintf(entry, sizeof entry,
+                    R"(%s{"id": "%llu", "name": "snap_%03d", "storageResource": {"id": "sv_1"},)"
+                    R"( "isModifiable": false, "state": 2})",
+                    i == 0 ? "" : ", ", kFirstId + static_cast<unsigned long long>(i), i);
+      seed += entry;
+    }
+    unitysim::SimOptions options;
+    options.seed = seed + "]}";
+    return options;
+  }
+  void SetUp() override {
+    SimulatorTest::SetUp();
+    session_ = makeSession();
+  }
+  void TearDown() override {
+    session_.reset();
+    SimulatorTest::TearDown();
+  }
+  static std::vector<SnapID> Ids(int count) {
+    std::vector<SnapID> ids;
+    for (int i = 0; i < count; ++i) ids.push_back(kFirstId + static_cast<unsigned long long>(i));
+    return ids;
+  }
+  std::vector<unitysim::JournalEntry> listRequests() const {
+    std::vector<unitysim::JournalEntry> all = requests("GET", "/api/types/snap/instances");
+    for (const unitysim::JournalEntry& e : requests("GET", "/api/instances/snap/"))
+      all.push_back(e);
+    return all;
+  }
+
+  std::unique_ptr<ManageEMCUnity> session_;
+};
+
+TEST_F(SnapshotOpsTest, CreateCopyLookUpRestoreDelete) {
+  DiagLogCapture capture(0);
+  SnapID id = 0;
+  ASSERT_TRUE(session_->CreateSnapShot(id, "sv_2", "it_snap", false)) << session_->errorText;
+  ASSERT_NE(id, 0u);
+  EXPECT_EQ(requests("POST", "/api/types/snap/instances").at(0).body,
+            R"({"filesystemAccessType": 1, "isAutoDelete": false, "name": "it_snap", )"
+            R"("storageResource": {"id": "sv_2"}})");
+  EXPECT_TRUE(capture.contains("Successfully created Snapshot with id [" + std::to_string(id) +
+                               "] on fileserver[" + sim().host() + "]"));
+
+  SnapID copy = 0;
+  ASSERT_TRUE(session_->CopySnapshot(copy, id, "it_copy")) << session_->errorText;
+  EXPECT_NE(copy, id);
+  _UnitySnapInfo info;
+  ASSERT_TRUE(session_->GetSnapShotInfo(info, copy)) << session_->errorText;
+  EXPECT_EQ(info.snapId, copy);
+  EXPECT_EQ(info.name, "it_copy");
+  EXPECT_EQ(info.storageResourceId, "sv_2");
+
+  ASSERT_TRUE(session_->RestoreWithSnapshot(id)) << session_->errorText;
+  EXPECT_EQ(requests("POST", "/api/instances/snap/").back().target,
+            "/api/instances/snap/" + std::to_string(id) + "/action/restore?&timeout=20");
+
+  ASSERT_TRUE(session_->DeleteSnapshot(copy)) << session_->errorText;
+  EXPECT_FALSE(sim().model().find("snap", std::to_string(copy)).has_value());
+  // Already gone: the array's "does not exist" counts as deleted.
+  EXPECT_TRUE(session_->DeleteSnapshot(copy));
+  EXPECT_EQ(requests("DELETE").back().status, 404);
+  EXPECT_EQ(session_->errorCode, kNotFound);
+}
+
+TEST_F(SnapshotOpsTest, IdsTravelInBatchesOfFiftyAppendedToTheCallersList) {
+  std::vector<_UnitySnapInfo> list(1);
+  list[0].name = "kept";
+  ASSERT_TRUE(session_->GetSnapShotList(list, Ids(120), false)) << session_->errorText;
+  const std::vector<unitysim::JournalEntry> sent = listRequests();
+  ASSERT_EQ(sent.size(), 3u);
+  EXPECT_EQ(IdTerms(sent[0].target), 50u);
+  EXPECT_EQ(IdTerms(sent[1].target), 50u);
+  EXPECT_EQ(IdTerms(sent[2].target), 20u);
+  ASSERT_EQ(list.size(), 121u);
+  EXPECT_EQ(list[0].name, "kept");
+  EXPECT_EQ(list[1].snapId, kFirstId);
+  EXPECT_EQ(list[120].snapId, kFirstId + 119);
+  EXPECT_EQ(list[120].name, "snap_119");
+
+  // Names replace what the caller held.
+  ASSERT_TRUE(
+      session_->GetSnapShotList(list, std::vector<std::string>{"snap_007", "snap_008"}, false));
+  ASSERT_EQ(list.size(), 2u);
+  EXPECT_EQ(list[0].name, "snap_007");
+}
+
+TEST_F(SnapshotOpsTest, LoneIdOfTheLastBatchIsASingleInstanceQuery) {
+  std::vector<_UnitySnapInfo> list;
+  ASSERT_TRUE(session_->GetSnapShotList(list, Ids(51), false)) << session_->errorText;
+  const std::vector<unitysim::JournalEntry> sent = listRequests();
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(IdTerms(sent[0].target), 50u);
+  EXPECT_EQ(sent[1].target,
+            "/api/instances/snap/" + std::to_string(kFirstId + 50) +
+                "?&fields=attachedWWN,id,isModifiable,lun.id,name,storageResource.id");
+  EXPECT_EQ(list.size(), 51u);
+}
+
+TEST_F(SnapshotOpsTest, UnknownIdFailsAloneAndIsAbsentInAFilter) {
+  _UnitySnapInfo info;
+  EXPECT_FALSE(session_->GetSnapShotInfo(info, 99));
+  EXPECT_EQ(session_->errorCode, kNotFound);
+  EXPECT_EQ(requests("GET", "/api/instances/snap/99?").size(), 1u);
+
+  std::vector<_UnitySnapInfo> list;
+  ASSERT_TRUE(session_->GetSnapShotList(list, std::vector<SnapID>{99, kFirstId}, false));
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(list[0].snapId, kFirstId);
+}
+
+TEST_F(SnapshotOpsTest, NameSharedByTwoSnapshotsIsNoAnswer) {
+  SnapID first = 0, second = 0;
+  ASSERT_TRUE(session_->CreateSnapShot(first, "sv_1", "shared", false));
+  ASSERT_TRUE(session_->CreateSnapShot(second, "sv_2", "shared", false));
+  DiagLogCapture capture;
+  _UnitySnapInfo info;
+  EXPECT_FALSE(session_->GetSnapShotForName(info, "shared"));
+  EXPECT_TRUE(capture.contains("Got invalid number of snap info [2]",
+                               "ManageEMCUnity::GetSnapShotForName"));
+  EXPECT_EQ(session_->errorCode, 0u);
+  ASSERT_TRUE(session_->GetSnapShotForName(info, "snap_003"));
+  EXPECT_EQ(info.snapId, kFirstId + 3);
+}
+
+TEST_F(SnapshotOpsTest, TimeoutSettingReachesDeletionButNotCreation) {
+  ScopedSetting deletion("~Tessaline", "DeleteSnapshot_unitytimeout", "600");
+  ScopedSetting creation("~Tessaline", "CreateSnapshot_unitytimeout", "600");
+  DiagLogCapture capture(0);
+  SnapID id = 0;
+  ASSERT_TRUE(session_->CreateSnapShot(id, "sv_1", "timed", true));
+  EXPECT_EQ(requests("POST", "/api/types/snap/instances").at(0).target,
+            "/api/types/snap/instances?");
+  EXPECT_TRUE(capture.contains("Cannot change timeout for CreateSnapshot. Defaulting to [-1]"));
+  ASSERT_TRUE(session_->DeleteSnapshot(id));
+  EXPECT_THAT(requests("DELETE").at(0).target, EndsWith("?&timeout=600"));
+}
+
+struct RefusalCase {
+  const char* name;
+  std::function<bool(ManageEMCUnity&)> run;
+  std::string text;
+  bool chooseArray = true;
+};
+
+class SnapshotRefusalTest : public SimulatorTest,
+                            public ::testing::WithParamInterface<RefusalCase> {};
+
+// Refused inputs: code 2, the operation's text, "Error: ..." in the log, nothing sent.
+TEST_P(SnapshotRefusalTest, NothingIsSent) {
+  const RefusalCase& c = GetParam();
+  std::unique_ptr<ManageEMCUnity> session =
+      c.chooseArray ? makeSession() : std::make_unique<ManageEMCUnity>(7);
+  DiagLogCapture capture(0);
+  EXPECT_FALSE(c.run(*session));
+  EXPECT_EQ(session->errorCode, 2u);
+  EXPECT_EQ(session->errorText, c.text);
+  EXPECT_TRUE(capture.contains("Error: " + c.text));
+  session.reset();
+  EXPECT_EQ(sim().journal().size(), 0u);
+}
+
+SnapID g_id;
+_UnitySnapInfo g_info;
+std::vector<_UnitySnapInfo> g_list;
+ReplicationSessionInfo g_session;
+
+INSTANTIATE_TEST_SUITE_P(
+    Operations, SnapshotRefusalTest,
+    ::testing::Values(
+        RefusalCase{"CreateWithoutName",
+                    [](ManageEMCUnity& s) { return s.CreateSnapShot(g_id, "sv_1", "", false); },
+                    "Fileserver name, resource id or snapname is empty"},
+        RefusalCase{"CopyOfNoSnapshot",
+                    [](ManageEMCUnity& s) { return s.CopySnapshot(g_id, 0, "c"); },
+                    "Fileserver name, snap id or copy snap name is empty"},
+        RefusalCase{"DeleteWithoutArray", [](ManageEMCUnity& s) { return s.DeleteSnapshot(5); },
+                    "Fileserver name is empty or invalid inputs", false},
+        RefusalCase{"RestoreOfNoSnapshot",
+                    [](ManageEMCUnity& s) { return s.RestoreWithSnapshot(0); },
+                    "Fileserver name is empty or invalid inputs"},
+        RefusalCase{"ListWithoutArray",
+                    [](ManageEMCUnity& s) { return s.GetSnapShotList(g_list, SnapID{5}, false); },
+                    "Fileserver name is empty", false},
+        RefusalCase{"InfoOfNoSnapshot",
+                    [](ManageEMCUnity& s) { return s.GetSnapShotInfo(g_info, 0); }, "Snapid is 0."},
+        RefusalCase{"LookupWithoutName",
+                    [](ManageEMCUnity& s) { return s.GetSnapShotForName(g_info, ""); },
+                    "Snap name is empty."},
+        RefusalCase{"NameWithDoubleQuote",
+                    [](ManageEMCUnity& s) { return s.GetSnapShotForName(g_info, "a\"b"); },
+                    "Snap name contains a double quote, which a filter cannot carry"},
+        RefusalCase{"GroupNameWithDoubleQuote",
+                    [](ManageEMCUnity& s) {
+                      return s.GetSnapShotList(g_list, std::vector<std::string>{"ok", "\""}, true);
+                    },
+                    "Snap group name contains a double quote, which a filter cannot carry"},
+        RefusalCase{"MarkWithoutArray",
+                    [](ManageEMCUnity& s) { return s.MarkSnapForReplication(0); },
+                    "Fileserver name is empty", false},
+        RefusalCase{"MarkNoSnapshot", [](ManageEMCUnity& s) { return s.MarkSnapForReplication(0); },
+                    "Snap id is empty"},
+        RefusalCase{"ReplicationOfNoResource",
+                    [](ManageEMCUnity& s) { return s.GetReplicationInfoForResId(g_session, ""); },
+                    "Resource id is empty"},
+        RefusalCase{"SyncOfNoSession",
+                    [](ManageEMCUnity& s) { return s.SyncReplicationSession(""); },
+                    "Session id is empty"},
+        RefusalCase{"SyncForResourceWithDoubleQuote",
+                    [](ManageEMCUnity& s) {
+                      return s.SyncReplicationSessionForResource("sv_1\" OR (id ne \"");
+                    },
+                    "Resource id contains a double quote, which a filter cannot carry"}),
+    [](const ::testing::TestParamInfo<RefusalCase>& row) { return std::string(row.param.name); });
+
+}  // namespace
+}  // namespace unitytest
