@@ -16,7 +16,10 @@
 // '-'), digits with an optional '.', optional exponent; ".5", "1." and "+1" are accepted. A number
 // whose magnitude overflows long double fails the read; one that underflows reads as 0 (or the
 // nearest subnormal). Containers nested deeper than kMaxDepth levels make the read fail instead
-// of exhausting the stack.
+// of exhausting the stack. A value whose read fails is left invalid; an object or array keeps the
+// entries read before the failure, and the caller discards it. The parse(const String&) entry
+// points read the text in place and give the same result as the std::istream ones would on a
+// std::istringstream of the same text.
 //
 // Writing is compact and on one line: ": " between key and value, ", " between entries, keys in
 // byte-wise ascending order. Strings escape '"', '\\' and every '/', use \b \f \n \r \t, and write
