@@ -8,6 +8,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "platform/DiagLog.h"
 #include "tests/integration/session/TestMessages.h"
 #include "tests/support/SimulatorFixture.h"
 
@@ -45,7 +46,12 @@ class SessionJobTest : public SimulatorTest {
 TEST_F(SessionJobTest, JobFollowedToSuccessIsParsedLikeADirectAnswer) {
   sim().setSlow("snap", "create", 1);
   TestCreateSnap create("sv_1", "by-job");
+  DiagLogCapture capture;
   ASSERT_TRUE(createSnap(create, "30")) << session_->errorText;
+  EXPECT_TRUE(capture.contains("Waiting for 5 secs before getting job details for id [",
+                               "PollBackgroundJob::TestCreateSnap"));
+  EXPECT_TRUE(capture.contains("Background job created on fileserver for this operation",
+                               "ProcessWithServer::TestCreateSnap"));
   EXPECT_EQ(requests("POST").at(0).status, 202);
   // Running on the first poll, completed on the second: two queries, each after a 5 s wait.
   EXPECT_EQ(jobQueries(), 2u);

@@ -182,7 +182,12 @@ TEST_F(SessionRequestTest, AtMostThreeSendsPerPage) {
     sim().faults().add(
         unitysim::Fault::httpStatus(401, row.withBody).on("POST", "/api/types/snap").times(5));
     TestCreateSnap create("sv_1", std::string("never-") + row.name);
+    DiagLogCapture capture;
     EXPECT_FALSE(RunMessage(*session, create, "TestCreateSnap"));
+    EXPECT_TRUE(capture.contains("Going to retry with new connection",
+                                 "ProcessWithServer::TestCreateSnap"));
+    EXPECT_TRUE(
+        capture.contains("Error [HTTP:401][" + std::to_string(row.code) + "] [" + row.text));
     EXPECT_EQ(session->errorCode, row.code);
     EXPECT_THAT(session->errorText, StartsWith(row.text));
     EXPECT_EQ(trace(),
@@ -240,7 +245,10 @@ TEST_F(SessionRequestTest, ErrorWithoutBodyOrCode) {
   ASSERT_TRUE(session->OpenConnection(false));
   sim().faults().add(unitysim::Fault::httpStatus(500, false).on("DELETE"));
   TestDeleteSnap remove(kUnpairedSnap);
+  DiagLogCapture capture;
   EXPECT_FALSE(RunMessage(*session, remove, "TestDeleteSnap", {kNotFound}));
+  EXPECT_TRUE(capture.contains("Failed with Error [1][No response body]",
+                               "ProcessWithServer::TestDeleteSnap"));
   EXPECT_EQ(session->errorCode, 1u);
   EXPECT_EQ(session->errorText, "No response body");
   EXPECT_EQ(session->httpStatus, 500);
