@@ -62,17 +62,6 @@ TEST_F(SessionConfigTest, ErrorCodeToStringIsPlainUnsignedDecimal) {
   }
 }
 
-TEST_F(SessionConfigTest, ClearErrorResetsCodeStatusAndText) {
-  ManageEMCUnity session;
-  session.errorCode = 5;
-  session.httpStatus = 401;
-  session.errorText = "x";
-  session.clearError();
-  EXPECT_EQ(session.errorCode, 0u);
-  EXPECT_EQ(session.httpStatus, 0);
-  EXPECT_EQ(session.errorText, "");
-}
-
 TEST_F(SessionConfigTest, SetPasswdStoresTheWireForm) {
   const struct {
     const char* name;
