@@ -177,6 +177,32 @@ TEST_F(RoutingTest, CreateAndActionEnvelopes) {
             code::kNotFound);
 }
 
+// Requests exactly as the library writes them (leading "&", raw quotes and parentheses, "+" for
+// spaces, an empty filter).
+TEST_F(RoutingTest, LibraryRequestLinesAsWritten) {
+  const Json sessions =
+      client_
+          .get(
+              R"(/api/types/replicationSession/instances?&fields=id,remoteSystem.id&filter=(srcResourceId+eq+"res_1"))")
+          .json();
+  ASSERT_EQ(sessions["entries"].size(), 1u);
+  EXPECT_EQ(sessions["entries"][0]["content"],
+            Json::parse(R"({"id": "81604378626_CKM00213300417_0000_81604378640_CKM00213300955_0000",
+                            "remoteSystem": {"id": "RS_1"}})"));
+
+  const Reply all = client_.get(
+      "/api/types/snap/instances?&fields=attachedWWN,hostAccess,id,isModifiable,lun.id,name,"
+      "storageResource.id&filter=");
+  ASSERT_EQ(all.status, 200) << all.body;
+  EXPECT_EQ(all.json()["entries"].size(), 7u);
+
+  EXPECT_EQ(
+      content("/api/types/basicSystemInfo/instances?&fields=apiVersion,earliestApiVersion,model,"
+              "name,softwareVersion"),
+      Json::parse(R"({"id": "0", "apiVersion": "13.0", "earliestApiVersion": "4.0",
+                            "model": "Unity 480F", "name": "CKM00213300417", "softwareVersion": "5.3.0"})"));
+}
+
 TEST_F(RoutingTest, ArrayResponseHeaders) {
   const Reply r = client_.get("/api/types/system/instances");
   EXPECT_EQ(r.header("Content-Type"), "application/json; version=1.0;charset=UTF-8");

@@ -30,7 +30,11 @@ int main(int argc, char** argv) {
   app.add_option("--idle-timeout", idleTimeout, "seconds of idleness before a session expires")
       ->check(CLI::PositiveNumber);
   app.add_flag("--print-seed", printSeed, "print the default seed and exit");
-  CLI11_PARSE(app, argc, argv);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e) == 0 ? 0 : 2;  // usage errors exit with 2, like unityctl
+  }
 
   if (printSeed) {
     std::cout << unitysim::defaultSeedText() << std::endl;
