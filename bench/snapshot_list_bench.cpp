@@ -61,15 +61,17 @@ struct Traffic {
   double received = 0;
 };
 
-// Request bytes as the simulator received them: request line, header lines, body.
+// Request bytes as the simulator received them: request line, header lines, blank line, body.
+// The server's own entries (LOCAL_ADDR, REMOTE_PORT, ...) were not sent and are not counted.
 Traffic FromJournal(unitysim::Simulator& sim) {
   Traffic t;
   for (const unitysim::JournalEntry& e : sim.journal().entries()) {
     ++t.requests;
-    t.sent += static_cast<double>(e.method.size() + e.target.size() + 11 + e.body.size());
-    for (const auto& h : e.headers)
-      t.sent += static_cast<double>(h.first.size() + h.second.size() + 4);
-    t.sent += 2;
+    t.sent += static_cast<double>(e.method.size() + 1 + e.target.size() + 11 + 2 + e.body.size());
+    for (const auto& h : e.headers) {
+      if (h.first.rfind("LOCAL_", 0) == 0 || h.first.rfind("REMOTE_", 0) == 0) continue;
+      t.sent += static_cast<double>(h.first.size() + 2 + h.second.size() + 2);
+    }
   }
   return t;
 }
