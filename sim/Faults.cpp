@@ -44,6 +44,12 @@ Fault Fault::drop() {
   return f;
 }
 
+Fault Fault::dropAfterWork() {
+  Fault f;
+  f.kind = FaultKind::DropAfterWork;
+  return f;
+}
+
 Fault Fault::delayed(std::chrono::milliseconds by) {
   Fault f;
   f.kind = FaultKind::Delay;
@@ -67,6 +73,8 @@ const char* faultName(FaultKind kind) {
       return "truncated";
     case FaultKind::DropConnection:
       return "drop";
+    case FaultKind::DropAfterWork:
+      return "drop-after-work";
     case FaultKind::Delay:
       return "delay";
     case FaultKind::NoCsrfHeader:

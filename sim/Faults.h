@@ -17,6 +17,7 @@ enum class FaultKind {
   MalformedBody,   // process, then answer with the body cut short (complete HTTP, broken JSON)
   TruncatedBody,   // process, then close the connection halfway through the body
   DropConnection,  // close the connection without answering; the request is not processed
+  DropAfterWork,   // process the request, then close the connection without answering
   Delay,           // wait, then process normally
   NoCsrfHeader,    // process normally but leave EMC-CSRF-TOKEN out of the answer
 };
@@ -39,6 +40,7 @@ struct Fault {
   static Fault malformed();
   static Fault truncated();
   static Fault drop();
+  static Fault dropAfterWork();
   static Fault delayed(std::chrono::milliseconds by);
   static Fault noCsrf();
 

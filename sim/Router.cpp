@@ -119,15 +119,16 @@ void Router::handle(const httplib::Request& req, httplib::Response& res) {
   std::optional<Fault> fault = faults_.take(req.method, target.path);
   if (fault) entry.fault = faultName(fault->kind);
   if (fault && fault->kind == FaultKind::Delay) std::this_thread::sleep_for(fault->delay);
-  if (fault && fault->kind == FaultKind::DropConnection) {
+  const auto drop = [&] {
     if (req.ssl != nullptr) ::shutdown(SSL_get_fd(req.ssl), SHUT_RDWR);
     res.status = 500;
     entry.status = 0;
     journal_.record(std::move(entry));
-    return;
-  }
+  };
+  if (fault && fault->kind == FaultKind::DropConnection) return drop();
 
   const auto finish = [&](ApiAnswer answer, const std::optional<Session>& session) {
+    if (fault && fault->kind == FaultKind::DropAfterWork) return drop();
     res.status = answer.status;
     const bool cut = fault && fault->kind == FaultKind::TruncatedBody;
     if (fault && fault->kind == FaultKind::MalformedBody) answer.body = truncateJson(answer.body);

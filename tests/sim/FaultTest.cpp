@@ -135,4 +135,19 @@ TEST(FaultRules, DropOnReusedConnectionIsResentByLibcurl) {
   EXPECT_EQ(sim.handshakeCount(), 2);
 }
 
+// The hazard of that resend: a POST the array carried out is sent again.
+TEST(FaultRules, DropAfterWorkMakesLibcurlRepeatThePost) {
+  unitysim::Simulator sim;
+  sim.start();
+  SimClient client(sim);
+  ASSERT_EQ(client.login().status, 200);
+  sim.faults().add(Fault::dropAfterWork().on("POST"));
+  const Reply r = client.post("/api/types/snap/instances",
+                              R"({"storageResource": {"id": "sv_2"}, "name": "once"})");
+  EXPECT_EQ(r.status, 409);  // the resend meets the snapshot the first send created
+  EXPECT_EQ(r.errorCode(), unitysim::code::kDuplicateName);
+  EXPECT_EQ(sim.journal().matching("POST", "/api/types/snap").size(), 2u);
+  EXPECT_EQ(sim.model().count("snap"), 8u);
+}
+
 }  // namespace
