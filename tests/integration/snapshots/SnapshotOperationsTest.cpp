@@ -217,9 +217,6 @@ INSTANTIATE_TEST_SUITE_P(
                     "Fileserver name, snap id or copy snap name is empty"},
         RefusalCase{"DeleteWithoutArray", [](ManageEMCUnity& s) { return s.DeleteSnapshot(5); },
                     "Fileserver name is empty or invalid inputs", false},
-        RefusalCase{"RestoreOfNoSnapshot",
-                    [](ManageEMCUnity& s) { return s.RestoreWithSnapshot(0); },
-                    "Fileserver name is empty or invalid inputs"},
         RefusalCase{"ListWithoutArray",
                     [](ManageEMCUnity& s) { return s.GetSnapShotList(g_list, SnapID{5}, false); },
                     "Fileserver name is empty", false},
@@ -236,7 +233,7 @@ INSTANTIATE_TEST_SUITE_P(
                       return s.GetSnapShotList(g_list, std::vector<std::string>{"ok", "\""}, true);
                     },
                     "Snap group name contains a double quote, which a filter cannot carry"},
-        RefusalCase{"MarkWithoutArray",
+        RefusalCase{"MarkWithoutArrayIsCheckedFirst",
                     [](ManageEMCUnity& s) { return s.MarkSnapForReplication(0); },
                     "Fileserver name is empty", false},
         RefusalCase{"MarkNoSnapshot", [](ManageEMCUnity& s) { return s.MarkSnapForReplication(0); },
@@ -244,9 +241,6 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"ReplicationOfNoResource",
                     [](ManageEMCUnity& s) { return s.GetReplicationInfoForResId(g_session, ""); },
                     "Resource id is empty"},
-        RefusalCase{"SyncOfNoSession",
-                    [](ManageEMCUnity& s) { return s.SyncReplicationSession(""); },
-                    "Session id is empty"},
         RefusalCase{"SyncForResourceWithDoubleQuote",
                     [](ManageEMCUnity& s) {
                       return s.SyncReplicationSessionForResource("sv_1\" OR (id ne \"");
