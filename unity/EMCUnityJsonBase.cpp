@@ -9,6 +9,29 @@
 #include "unity/FieldExtraction.h"
 #include "unity/TextUtils.h"
 
+ParsedAnswerCache::ParsedAnswerCache() = default;
+ParsedAnswerCache::~ParsedAnswerCache() = default;
+ParsedAnswerCache::ParsedAnswerCache(const ParsedAnswerCache&) {}
+ParsedAnswerCache& ParsedAnswerCache::operator=(const ParsedAnswerCache&) {
+  text_.clear();
+  document_.reset();
+  return *this;
+}
+
+jsondoc::Object& ParsedAnswerCache::get(const std::string& text, bool& ok) {
+  if (!document_ || text != text_) {
+    if (!document_) document_ = std::make_unique<jsondoc::Object>();
+    ok_ = document_->parse(text);
+    text_ = text;
+  }
+  ok = ok_;
+  return *document_;
+}
+
+jsondoc::Object& EMCUnityJsonBase::ParsedAnswer(const std::string& response, bool& ok) {
+  return parsedAnswer_.get(response, ok);
+}
+
 int EMCUnityJsonBase::getOpType() {
   return opType;
 }
@@ -33,8 +56,9 @@ _UNITY_http_req_type_ EMCUnityJsonBase::getHttpReqType() {
 void EMCUnityJsonBase::ParseNextURI(std::string& response) {
   nextURI.clear();
   if (httpReqType != UNITY_HTTP_GET || response.empty()) return;
-  jsondoc::Object answer;
-  if (!answer.parse(response) || answer.empty()) return;
+  bool parsed = false;
+  jsondoc::Object& answer = ParsedAnswer(response, parsed);
+  if (!parsed || answer.empty()) return;
 
   jsondoc::Value* links = nullptr;
   if (!ParseJsonValue(&answer, "links", links) || !links->is<jsondoc::Array>()) return;
@@ -69,8 +93,8 @@ bool EMCUnityJsonBase::ParseError(std::string& response) {
   errorCode = 0;
   // A truncated answer reads partly before the reader fails; taking that part for the whole
   // answer would report lost records as success, so any failed read counts as unparsable.
-  jsondoc::Object answer;
-  const bool parsed = answer.parse(response);
+  bool parsed = false;
+  jsondoc::Object& answer = ParsedAnswer(response, parsed);
   if (!response.empty() && (!parsed || answer.empty())) {
     log.logLevel(kTag, -1, jobId, "Failed to parse json");
     return false;
@@ -126,7 +150,9 @@ void EMCUnityJsonBase::MakeURI(std::string& uri, const std::string& query) {
   // A POST without an action creates: it goes to the type collection even when an instance id
   // is set.
   if (!instanceId.empty() && (httpReqType != UNITY_HTTP_POST || !actionName.empty())) {
-    uri += "instances/" + resourceType + "/" + instanceId;
+    // Ids can come from callers: bytes that would end the path segment or start the query or
+    // fragment are percent-encoded, so an id can only ever name an instance.
+    uri += "instances/" + resourceType + "/" + percent_encode_only(instanceId, "%/?#");
     if (!actionName.empty()) uri += "/action/" + actionName;
   } else {
     uri += "types/" + resourceType + "/instances";
@@ -204,8 +230,7 @@ bool EMCUnityJsonBase::ParseListElements(std::string& response,
   if (!ParseError(response)) return false;
   if (!isSuccess()) return true;  // the array's error stays in the message for the session
 
-  jsondoc::Object answer;
-  answer.parse(response);
+  jsondoc::Object& answer = ParsedAnswer(response);
   // Elements that are not objects are kept as null: they have no content.
   std::vector<jsondoc::Object*> elements;
   if (answer.has<jsondoc::Array>("entries")) {
@@ -221,8 +246,8 @@ bool EMCUnityJsonBase::ParseListElements(std::string& response,
     if (object == nullptr || !object->has<jsondoc::Object>("content")) {
       if (!visit(nullptr)) return false;
     } else {
-      // The field map points into this copy while the record is read.
-      jsondoc::Object content(object->get<jsondoc::Object>("content"));
+      // The field map points into the parsed answer while the record is read.
+      jsondoc::Object& content = object->get<jsondoc::Object>("content");
       InitNullableKeys();
       if (!GetJsonValues(&content, fieldKeys)) {
         if (options.extractionFailureTag != nullptr) {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 namespace jsondoc {
@@ -47,6 +48,24 @@ struct UnityListOptions {
   const char* extractionFailureTag = nullptr;
 };
 
+// The last answer text a message read and its parsed document, so that the error check, the
+// records and the paging links of one answer share a single parse. Copies start empty.
+class ParsedAnswerCache {
+ public:
+  ParsedAnswerCache();
+  ~ParsedAnswerCache();
+  ParsedAnswerCache(const ParsedAnswerCache&);
+  ParsedAnswerCache& operator=(const ParsedAnswerCache&);
+
+  // The document read from `text` (parsed once per distinct text); `ok` is the reader's result.
+  jsondoc::Object& get(const std::string& text, bool& ok);
+
+ private:
+  std::string text_;
+  std::unique_ptr<jsondoc::Object> document_;
+  bool ok_ = false;
+};
+
 class EMCUnityJsonBase {
  public:
   EMCUnityJsonBase() = default;
@@ -74,6 +93,13 @@ class EMCUnityJsonBase {
   void Init(unsigned long long jobId, std::string apiVersion);
 
  protected:
+  // The parsed answer (see ParsedAnswerCache); valid until the next call with another text.
+  jsondoc::Object& ParsedAnswer(const std::string& response, bool& ok);
+  jsondoc::Object& ParsedAnswer(const std::string& response) {
+    bool ok = false;
+    return ParsedAnswer(response, ok);
+  }
+
   // Logs the request trace "URI : [...], \n Request Body : [...]" at level 5 under `tag`.
   void LogRequest(const char* tag, const std::string& body) const;
 
@@ -132,4 +158,7 @@ class EMCUnityJsonBase {
   std::string errorText;
   unsigned long long errorCode = 0;
   unsigned long long jobId = 0;
+
+ private:
+  ParsedAnswerCache parsedAnswer_;
 };

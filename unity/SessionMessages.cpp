@@ -150,8 +150,7 @@ bool EMCUnityJsonGetJobDetails::ParseResponse(std::string& response) {
   if (!ParseError(response)) return false;
   if (!isSuccess()) return true;
 
-  jsondoc::Object answer;
-  answer.parse(response);
+  jsondoc::Object& answer = ParsedAnswer(response);
   jsondoc::Object* job =
       answer.has<jsondoc::Object>("content") ? &answer.get<jsondoc::Object>("content") : &answer;
   InitNullableKeys();

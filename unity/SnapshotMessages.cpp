@@ -83,8 +83,7 @@ bool EMCUnityJsonCreateSnap::BuildRequest(std::string& body) {
 bool EMCUnityJsonCreateSnap::ParseResponse(std::string& response) {
   if (!ParseError(response)) return false;
   if (!isSuccess()) return true;
-  jsondoc::Object answer;
-  answer.parse(response);
+  jsondoc::Object& answer = ParsedAnswer(response);
   std::string id;
   if (!ReadPathValue<jsondoc::String>(&answer, "content.id", id)) return false;
   instanceId = id;
@@ -131,8 +130,7 @@ bool EMCUnityJsonCopySnap::BuildRequest(std::string& body) {
 bool EMCUnityJsonCopySnap::ParseResponse(std::string& response) {
   if (!ParseError(response)) return false;
   if (!isSuccess()) return true;
-  jsondoc::Object answer;
-  answer.parse(response);
+  jsondoc::Object& answer = ParsedAnswer(response);
   jsondoc::Value* copies = nullptr;
   if (!ParseJsonValue(&answer, "content.copies", copies) || copies == nullptr ||
       !copies->is<jsondoc::Array>()) {
@@ -346,8 +344,7 @@ bool EMCUnityJsonGetReplicationInfo::ParseResponse(std::string& response) {
       "virtual bool EMCUnityJsonGetReplicationInfo::ParseResponse(std::string&)";
   if (!ParseError(response)) return false;
   if (!isSuccess()) return true;
-  jsondoc::Object answer;
-  answer.parse(response);
+  jsondoc::Object& answer = ParsedAnswer(response);
   std::vector<jsondoc::Object*> elements;
   if (answer.has<jsondoc::Array>("entries")) {
     for (jsondoc::Value* entry : answer.get<jsondoc::Array>("entries").values()) {
