@@ -1,5 +1,7 @@
 #include "unity/FilterText.h"
 
+#include "unity/TextUtils.h"
+
 bool FilterValueIsQuotable(const std::string& value) {
   return value.find('"') == std::string::npos;
 }
@@ -16,21 +18,7 @@ bool CheckFilterValue(const std::string& fieldName, const std::string& value,
 }
 
 std::string filter_url_safe(const std::string& text) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    const bool meaningful = byte == '%' || byte == '&' || byte == '#' || byte == '+';
-    if (meaningful || byte < 0x20 || byte > 0x7E) {
-      out += '%';
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0x0F];
-    } else {
-      out += c;
-    }
-  }
-  return out;
+  return percent_encode_only(text, "%&#+");
 }
 
 std::string FilterEqTerm(const std::string& key, const std::string& value) {
