@@ -188,7 +188,10 @@ struct HttpTransport::Impl {
   bool createHandle() {
     curl = curl_easy_init();
     if (curl == nullptr) return false;
-    static const std::string userAgent = std::string("ManageEMCUnity/1.0 ") + curl_version();
+    // Product and libcurl version only: curl_version() lists every feature (over 200 bytes on
+    // every request).
+    static const std::string userAgent =
+        std::string("ManageEMCUnity/1.0 libcurl/") + curl_version_info(CURLVERSION_NOW)->version;
     CURLcode rc = CURLE_OK;
     auto set = [&](CURLoption option, auto value) {
       if (rc == CURLE_OK) rc = curl_easy_setopt(curl, option, value);
