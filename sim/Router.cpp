@@ -86,6 +86,12 @@ void setBody(httplib::Response& res, std::string body, bool cut) {
                                    });
 }
 
+// httplib adds the socket addresses as pseudo headers; the journal keeps what the client sent.
+bool isServerAddedHeader(const std::string& name) {
+  return name == "REMOTE_ADDR" || name == "REMOTE_PORT" || name == "LOCAL_ADDR" ||
+         name == "LOCAL_PORT";
+}
+
 std::string truncateJson(const std::string& body) {
   if (body.size() < 4) return "{\"entries\": [";
   return body.substr(0, body.size() / 2);
@@ -112,7 +118,8 @@ void Router::handle(const httplib::Request& req, httplib::Response& res) {
   entry.method = req.method;
   entry.target = req.target;
   entry.body = req.body;
-  for (const auto& [k, v] : req.headers) entry.headers.emplace_back(k, v);
+  for (const auto& [k, v] : req.headers)
+    if (!isServerAddedHeader(k)) entry.headers.emplace_back(k, v);
   setArrayHeaders(res);
 
   const RequestTarget target = parseTarget(req.target);

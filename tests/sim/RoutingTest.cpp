@@ -127,9 +127,11 @@ TEST_F(RoutingTest, QueryDecodingAndRepeatedParameters) {
   ASSERT_EQ(r.status, 200) << r.body;
   EXPECT_EQ(r.json()["entries"].size(), 1u);
   EXPECT_EQ(r.json()["entries"][0]["content"]["name"], "Oracle_Logs_daily_1");
-  // The journal keeps the target exactly as sent.
-  EXPECT_NE(sim_.journal().last().target.find("filter=bogus+eq+1&filter=name+eq+%22"),
-            std::string::npos);
+  // The journal keeps the target exactly as sent, and only the headers the client sent.
+  const auto entry = sim_.journal().last();
+  EXPECT_NE(entry.target.find("filter=bogus+eq+1&filter=name+eq+%22"), std::string::npos);
+  EXPECT_EQ(entry.header("Accept"), "application/json; version=4.0");
+  EXPECT_FALSE(entry.hasHeader("REMOTE_ADDR"));
 }
 
 TEST_F(RoutingTest, CollectionEnvelope) {
