@@ -50,11 +50,11 @@ Json validateArgs(const std::string& body, const std::vector<ArgSpec>& args) {
       throw ApiError(400, code::kBadRequest, "The request body is not a valid JSON object.");
   }
   for (const auto& [name, value] : parsed.items()) {
-    const ArgSpec* spec = nullptr;
+    const ArgSpec* typeDef = nullptr;
     for (const auto& a : args)
-      if (a.name == name) spec = &a;
-    if (spec == nullptr) invalidArgument("Invalid argument '" + name + "' in the request body.");
-    if (!value.is_null() && !hasKind(value, spec->kind))
+      if (a.name == name) typeDef = &a;
+    if (typeDef == nullptr) invalidArgument("Invalid argument '" + name + "' in the request body.");
+    if (!value.is_null() && !hasKind(value, typeDef->kind))
       invalidArgument("The value of the argument '" + name + "' is not valid.");
   }
   for (const auto& a : args)

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "sim/Json.h"
-#include "sim/TypeSpec.h"
+#include "sim/TypeDefinition.h"
 
 namespace unitysim {
 

@@ -80,46 +80,46 @@ ApiAnswer Handlers::handle(const ApiRequest& req) {
 ApiAnswer Handlers::dispatch(const ApiRequest& req) {
   const auto r = route(req.target);
   if (!r) throw notFound();
-  const TypeSpec* spec = model_.spec(r->type);
-  if (spec == nullptr || !spec->resource) throw notFound();
+  const TypeSpec* typeDef = model_.typeDef(r->type);
+  if (typeDef == nullptr || !typeDef->resource) throw notFound();
 
   // Resolve the instance first: a missing one is a 404 whatever the method or body.
   std::string id = r->id;
   if (r->kind == Route::Instance || r->kind == Route::InstanceAction) {
     const std::string prefix = "name:";
     Json* object = nullptr;
-    if (id.compare(0, prefix.size(), prefix) == 0 && spec->byName) {
-      const Json* named = model_.getByName(spec->name, id.substr(prefix.size()));
+    if (id.compare(0, prefix.size(), prefix) == 0 && typeDef->byName) {
+      const Json* named = model_.getByName(typeDef->name, id.substr(prefix.size()));
       if (named != nullptr) {
         id = named->value("id", std::string());
-        object = model_.get(spec->name, id);
+        object = model_.get(typeDef->name, id);
       }
     } else {
-      object = model_.get(spec->name, id);
+      object = model_.get(typeDef->name, id);
     }
     if (object == nullptr) throw notFound();
     if (r->kind == Route::Instance && req.method == "GET") {
-      if (spec->onInstanceRead) spec->onInstanceRead(model_, *object, req.now);
-      return ApiAnswer{200, getInstance(model_, *spec, *object, req).dump()};
+      if (typeDef->onInstanceRead) typeDef->onInstanceRead(model_, *object, req.now);
+      return ApiAnswer{200, getInstance(model_, *typeDef, *object, req).dump()};
     }
   }
   if (r->kind == Route::Collection && req.method == "GET") {
-    if (!spec->listable) throw notSupported();
-    return ApiAnswer{200, listCollection(model_, *spec, req, options_).dump()};
+    if (!typeDef->listable) throw notSupported();
+    return ApiAnswer{200, listCollection(model_, *typeDef, req, options_).dump()};
   }
   if (req.method == "GET") throw notSupported();
 
   const ActionSpec* action = nullptr;
   std::string actionKey;
   if (r->kind == Route::Collection && req.method == "POST") {
-    action = spec->create ? &*spec->create : nullptr;
+    action = typeDef->create ? &*typeDef->create : nullptr;
     actionKey = "create";
   } else if (r->kind == Route::Instance && req.method == "DELETE") {
-    action = spec->remove ? &*spec->remove : nullptr;
+    action = typeDef->remove ? &*typeDef->remove : nullptr;
     actionKey = "delete";
   } else if ((r->kind == Route::TypeAction || r->kind == Route::InstanceAction) &&
              req.method == "POST") {
-    const auto& table = r->kind == Route::TypeAction ? spec->typeActions : spec->actions;
+    const auto& table = r->kind == Route::TypeAction ? typeDef->typeActions : typeDef->actions;
     auto it = table.find(r->action);
     if (it == table.end()) throw notFound();
     action = &it->second;
@@ -129,8 +129,8 @@ ApiAnswer Handlers::dispatch(const ApiRequest& req) {
 
   const std::optional<long long> timeout = timeoutParam(req.target);
   const Json args = validateArgs(req.body, action->args);
-  ActionContext ctx{model_, args, spec->name, id, req.user, req.now};
-  const bool background = timeout && (*timeout == 0 || jobs_.slow(spec->name, actionKey));
+  ActionContext ctx{model_, args, typeDef->name, id, req.user, req.now};
+  const bool background = timeout && (*timeout == 0 || jobs_.slow(typeDef->name, actionKey));
   if (background) {
     JobOutcome outcome;
     if (auto failure = jobs_.takeFailure()) {
@@ -148,12 +148,12 @@ ApiAnswer Handlers::dispatch(const ApiRequest& req) {
         outcome.message = e.what();
       }
     }
-    const std::string method = spec->name + "." + actionKey;
+    const std::string method = typeDef->name + "." + actionKey;
     const std::string description = action->jobDescription.empty()
-                                        ? "job." + spec->name + ".job." + actionKey
+                                        ? "job." + typeDef->name + ".job." + actionKey
                                         : action->jobDescription;
     const Json job = jobs_.submit(model_, method, description,
-                                  jobs_.pollsFor(spec->name, actionKey), outcome, req.now);
+                                  jobs_.pollsFor(typeDef->name, actionKey), outcome, req.now);
     return ApiAnswer{202, job.dump()};
   }
 
@@ -168,7 +168,7 @@ ApiAnswer Handlers::dispatch(const ApiRequest& req) {
       result.content["id"].is_string())
     selfId = result.content["id"].get<std::string>();
   if (selfId.empty()) selfId = id;
-  const std::string base = result.status == 201 ? req.baseUrl + "/api/instances/" + spec->name
+  const std::string base = result.status == 201 ? req.baseUrl + "/api/instances/" + typeDef->name
                                                 : req.baseUrl + req.target.path;
   answer.body = instanceEnvelope(base, selfId, result.content, isoTime(req.now)).dump();
   return answer;

@@ -107,22 +107,22 @@ Json instanceEnvelope(const std::string& base, const std::string& selfId, Json c
               {"content", std::move(content)}};
 }
 
-Json getInstance(ObjectModel& model, const TypeSpec& spec, const Json& object,
+Json getInstance(ObjectModel& model, const TypeSpec& typeDef, const Json& object,
                  const ApiRequest& req) {
   const auto& params = req.target.params;
   auto f = params.find("fields");
   const FieldSelection fields =
-      parseFields(model, spec.name, f == params.end() ? std::string() : f->second);
-  Json content = project(model, spec.name, object, fields.tree);
+      parseFields(model, typeDef.name, f == params.end() ? std::string() : f->second);
+  Json content = project(model, typeDef.name, object, fields.tree);
   if (flagParam(req.target, "compact")) return Json{{"content", std::move(content)}};
-  return instanceEnvelope(req.baseUrl + "/api/instances/" + spec.name,
+  return instanceEnvelope(req.baseUrl + "/api/instances/" + typeDef.name,
                           object.value("id", std::string()), std::move(content), isoTime(req.now));
 }
 
-Json listCollection(ObjectModel& model, const TypeSpec& spec, const ApiRequest& req,
+Json listCollection(ObjectModel& model, const TypeSpec& typeDef, const ApiRequest& req,
                     const ListingOptions& options) {
   const auto& params = req.target.params;
-  const std::string& type = spec.name;
+  const std::string& type = typeDef.name;
   auto fieldsIt = params.find("fields");
   const FieldSelection fields =
       parseFields(model, type, fieldsIt == params.end() ? std::string() : fieldsIt->second);

@@ -10,11 +10,11 @@ namespace unitysim {
 class ObjectModel;
 struct TypeSpec;
 
-Json listCollection(ObjectModel& model, const TypeSpec& spec, const ApiRequest& req,
+Json listCollection(ObjectModel& model, const TypeSpec& typeDef, const ApiRequest& req,
                     const ListingOptions& options);
 
 // `object` is the stored instance; onInstanceRead has already run.
-Json getInstance(ObjectModel& model, const TypeSpec& spec, const Json& object,
+Json getInstance(ObjectModel& model, const TypeSpec& typeDef, const Json& object,
                  const ApiRequest& req);
 
 // {"@base": base, "updated": .., "links": [{"rel": "self", "href": "/<id>"}], "content": ..}

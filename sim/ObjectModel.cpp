@@ -18,14 +18,14 @@ unsigned long long trailingNumber(const std::string& id) {
 
 }  // namespace
 
-void ObjectModel::define(TypeSpec spec) {
+void ObjectModel::define(TypeSpec typeDef) {
   auto guard = lock();
-  if (spec.resource) spec.attributes.emplace("id", AttrSpec{});
-  const std::string name = spec.name;
-  specs_[name] = std::move(spec);
+  if (typeDef.resource) typeDef.attributes.emplace("id", AttrSpec{});
+  const std::string name = typeDef.name;
+  specs_[name] = std::move(typeDef);
 }
 
-const TypeSpec* ObjectModel::spec(const std::string& type) const {
+const TypeSpec* ObjectModel::typeDef(const std::string& type) const {
   auto guard = lock();
   auto it = specs_.find(type);
   return it == specs_.end() ? nullptr : &it->second;
@@ -48,15 +48,15 @@ const ObjectModel::Collection* ObjectModel::findCollection(const std::string& ty
   return it == objects_.end() ? nullptr : &it->second;
 }
 
-std::string ObjectModel::mint(const TypeSpec& spec, const Collection& c) const {
-  return spec.idPrefix + std::to_string(std::max(c.highestNumber, spec.idFloor) + 1);
+std::string ObjectModel::mint(const TypeSpec& typeDef, const Collection& c) const {
+  return typeDef.idPrefix + std::to_string(std::max(c.highestNumber, typeDef.idFloor) + 1);
 }
 
 void ObjectModel::seed(const Json& doc) {
   if (!doc.is_object()) throw std::invalid_argument("a seed is a JSON object of type lists");
   auto guard = lock();
   for (const auto& [type, objects] : doc.items()) {
-    const TypeSpec* s = spec(type);
+    const TypeSpec* s = typeDef(type);
     if (s == nullptr || !s->resource) throw std::invalid_argument("unknown type in seed: " + type);
     if (!objects.is_array()) throw std::invalid_argument("seed entry is not a list: " + type);
     objects_.erase(type);
@@ -82,7 +82,7 @@ void ObjectModel::clear() {
 
 std::string ObjectModel::add(const std::string& type, Json object) {
   auto guard = lock();
-  const TypeSpec* s = spec(type);
+  const TypeSpec* s = typeDef(type);
   if (s == nullptr || !s->resource) throw std::invalid_argument("unknown type: " + type);
   if (!object.is_object()) throw std::invalid_argument(type + " object is not a JSON object");
   Collection& c = collection(type);
@@ -153,7 +153,7 @@ size_t ObjectModel::count(const std::string& type) const {
 
 std::string ObjectModel::nextId(const std::string& type) const {
   auto guard = lock();
-  const TypeSpec* s = spec(type);
+  const TypeSpec* s = typeDef(type);
   if (s == nullptr) throw std::invalid_argument("unknown type: " + type);
   const Collection* c = findCollection(type);
   return c ? mint(*s, *c) : mint(*s, Collection{});
@@ -208,14 +208,15 @@ std::optional<std::vector<const Json*>> ObjectModel::getMany(
 
 void ObjectModel::resolve(const std::string& type, const Json& object, const AttributePath& path,
                           std::vector<const Json*>& out) const {
-  const TypeSpec* s = spec(type);
+  const TypeSpec* s = typeDef(type);
   if (s != nullptr && !path.empty()) resolveFrom(*s, object, path, 0, out);
 }
 
-void ObjectModel::resolveFrom(const TypeSpec& spec, const Json& object, const AttributePath& path,
-                              size_t i, std::vector<const Json*>& out) const {
-  auto attr = spec.attributes.find(path[i]);
-  if (attr == spec.attributes.end() || !object.is_object()) return;
+void ObjectModel::resolveFrom(const TypeSpec& typeDef, const Json& object,
+                              const AttributePath& path, size_t i,
+                              std::vector<const Json*>& out) const {
+  auto attr = typeDef.attributes.find(path[i]);
+  if (attr == typeDef.attributes.end() || !object.is_object()) return;
   auto it = object.find(path[i]);
   if (it == object.end() || it->is_null()) return;
   const bool last = i + 1 == path.size();
@@ -239,13 +240,13 @@ void ObjectModel::resolveFrom(const TypeSpec& spec, const Json& object, const At
         out.push_back(&*idIt);
         return;
       }
-      const TypeSpec* target = this->spec(attr->second.type);
+      const TypeSpec* target = this->typeDef(attr->second.type);
       const Json* referenced =
           idIt->is_string() ? get(attr->second.type, idIt->get<std::string>()) : nullptr;
       if (target != nullptr && referenced != nullptr)
         resolveFrom(*target, *referenced, path, i + 1, out);
     } else if (kind == AttrKind::Embedded || kind == AttrKind::EmbeddedList) {
-      if (const TypeSpec* embedded = this->spec(attr->second.type))
+      if (const TypeSpec* embedded = this->typeDef(attr->second.type))
         resolveFrom(*embedded, value, path, i + 1, out);
     }
   };
@@ -261,7 +262,7 @@ std::optional<std::string> ObjectModel::invalidStep(const std::string& type,
   auto guard = lock();
   std::string dotted;
   for (const auto& p : path) dotted += (dotted.empty() ? "" : ".") + p;
-  const TypeSpec* current = spec(type);
+  const TypeSpec* current = typeDef(type);
   for (size_t i = 0; i < path.size(); ++i) {
     if (current == nullptr) {
       // A reference to a type the simulator does not model: only its id is known.
@@ -272,7 +273,7 @@ std::optional<std::string> ObjectModel::invalidStep(const std::string& type,
     if (attr == current->attributes.end()) return dotted;
     if (i + 1 == path.size()) return std::nullopt;
     if (attr->second.kind == AttrKind::Value) return dotted;
-    current = spec(attr->second.type);
+    current = typeDef(attr->second.type);
   }
   return std::nullopt;
 }

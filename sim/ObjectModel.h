@@ -17,7 +17,7 @@
 
 #include "sim/Filter.h"
 #include "sim/Json.h"
-#include "sim/TypeSpec.h"
+#include "sim/TypeDefinition.h"
 
 namespace unitysim {
 
@@ -32,8 +32,8 @@ class ObjectModel {
   }
 
   // Registry. define() replaces an earlier definition of the same name.
-  void define(TypeSpec spec);
-  const TypeSpec* spec(const std::string& type) const;
+  void define(TypeSpec typeDef);
+  const TypeSpec* typeDef(const std::string& type) const;
   std::vector<std::string> typeNames() const;
 
   // Replaces the objects of every type named in doc, {"<type>": [ {...}, ... ], ...}.
@@ -85,11 +85,11 @@ class ObjectModel {
     unsigned long long highestNumber = 0;
   };
 
-  void resolveFrom(const TypeSpec& spec, const Json& object, const AttributePath& path, size_t i,
+  void resolveFrom(const TypeSpec& typeDef, const Json& object, const AttributePath& path, size_t i,
                    std::vector<const Json*>& out) const;
   Collection& collection(const std::string& type);
   const Collection* findCollection(const std::string& type) const;
-  std::string mint(const TypeSpec& spec, const Collection& c) const;
+  std::string mint(const TypeSpec& typeDef, const Collection& c) const;
 
   mutable std::recursive_mutex mutex_;
   std::map<std::string, TypeSpec> specs_;

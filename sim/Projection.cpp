@@ -8,7 +8,7 @@
 namespace unitysim {
 namespace {
 
-Json render(const ObjectModel& model, const TypeSpec& spec, const Json& object,
+Json render(const ObjectModel& model, const TypeSpec& typeDef, const Json& object,
             const FieldTree& tree, bool withId);
 
 Json renderReference(const ObjectModel& model, const std::string& type, const Json& ref,
@@ -17,23 +17,23 @@ Json renderReference(const ObjectModel& model, const std::string& type, const Js
   const bool idOnly =
       sub.children.empty() || (sub.children.size() == 1 && sub.children.count("id"));
   if (!idOnly && ref["id"].is_string()) {
-    const TypeSpec* spec = model.spec(type);
+    const TypeSpec* typeDef = model.typeDef(type);
     const Json* target = model.get(type, ref["id"].get<std::string>());
-    if (spec != nullptr && target != nullptr) return render(model, *spec, *target, sub, true);
+    if (typeDef != nullptr && target != nullptr) return render(model, *typeDef, *target, sub, true);
   }
   return Json{{"id", ref["id"]}};
 }
 
-Json render(const ObjectModel& model, const TypeSpec& spec, const Json& object,
+Json render(const ObjectModel& model, const TypeSpec& typeDef, const Json& object,
             const FieldTree& tree, bool withId) {
   Json out = Json::object();
   if (withId && object.contains("id")) out["id"] = object["id"];
   for (const auto& [name, sub] : tree.children) {
-    auto attr = spec.attributes.find(name);
+    auto attr = typeDef.attributes.find(name);
     auto it = object.find(name);
-    if (attr == spec.attributes.end() || it == object.end() || it->is_null()) continue;
+    if (attr == typeDef.attributes.end() || it == object.end() || it->is_null()) continue;
     const std::string& type = attr->second.type;
-    const TypeSpec* embedded = model.spec(type);
+    const TypeSpec* embedded = model.typeDef(type);
     switch (attr->second.kind) {
       case AttrKind::Value:
         out[name] = *it;
@@ -73,7 +73,7 @@ Json render(const ObjectModel& model, const TypeSpec& spec, const Json& object,
 FieldSelection parseFields(const ObjectModel& model, const std::string& type,
                            const std::string& text) {
   FieldSelection sel;
-  const TypeSpec* spec = model.spec(type);
+  const TypeSpec* typeDef = model.typeDef(type);
   size_t start = 0;
   while (start <= text.size()) {
     size_t comma = text.find(',', start);
@@ -97,8 +97,8 @@ FieldSelection parseFields(const ObjectModel& model, const std::string& type,
                      "The attribute '" + name + "' is not valid for the type '" + type + "'.");
     FieldTree* node = &sel.tree;
     for (const auto& p : path) node = &node->children[p];
-    if (path.size() == 1 && spec != nullptr) {
-      const AttrKind kind = spec->attributes.at(path[0]).kind;
+    if (path.size() == 1 && typeDef != nullptr) {
+      const AttrKind kind = typeDef->attributes.at(path[0]).kind;
       if (kind == AttrKind::Reference || kind == AttrKind::ReferenceList) name += ".id";
     }
     if (std::find(sel.echo.begin(), sel.echo.end(), name) == sel.echo.end())
@@ -110,9 +110,9 @@ FieldSelection parseFields(const ObjectModel& model, const std::string& type,
 
 Json project(const ObjectModel& model, const std::string& type, const Json& object,
              const FieldTree& fields) {
-  const TypeSpec* spec = model.spec(type);
-  if (spec == nullptr) return Json{{"id", object.value("id", Json())}};
-  return render(model, *spec, object, fields, true);
+  const TypeSpec* typeDef = model.typeDef(type);
+  if (typeDef == nullptr) return Json{{"id", object.value("id", Json())}};
+  return render(model, *typeDef, object, fields, true);
 }
 
 }  // namespace unitysim

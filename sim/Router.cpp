@@ -159,8 +159,8 @@ void Router::handle(const httplib::Request& req, httplib::Response& res) {
   }
 
   const std::string type = Handlers::typeOf(target);
-  const TypeSpec* spec = type.empty() ? nullptr : model_.spec(type);
-  const bool anonymous = req.method == "GET" && spec != nullptr && spec->anonymous;
+  const TypeSpec* typeDef = type.empty() ? nullptr : model_.typeDef(type);
+  const bool anonymous = req.method == "GET" && typeDef != nullptr && typeDef->anonymous;
   const bool mutating = req.method != "GET";
 
   const std::string cookie = Sessions::cookieFrom(req.get_header_value("Cookie"));
