@@ -8,6 +8,7 @@
 #include "platform/HttpTransport.h"
 #include "platform/SleepMillis.h"
 #include "unity/ManageEMCUnity.h"
+#include "unity/OperationSupport.h"
 #include "unity/SessionMessages.h"
 #include "unity/SessionSettings.h"
 
@@ -70,10 +71,7 @@ bool ManageEMCUnity::OpenConnection(const bool& readApiVersion) {
   const long long job = static_cast<long long>(jobId);
   log.logLevel(tag, 0, job, "Request to Openconnection, on Server[%s].", fileServer.c_str());
   if (fileServer.empty() || userName.empty()) {
-    errorCode = 2;
-    errorText = "Filerserver name or Username is empty";
-    log.logJob(tag, job, "Error: %s", errorText.c_str());
-    return false;
+    return RefuseInput(*this, log, tag, "Filerserver name or Username is empty");
   }
   EMCUnityJsonLogin login;
   login.Init(jobId, apiVersion);
@@ -104,10 +102,7 @@ bool ManageEMCUnity::CloseConnection(bool clientOnly) {
   log.logLevel(tag, 0, job, "Request to Close Connection, on server [%s]. Client only [%s]",
                fileServer.c_str(), clientOnly ? "true" : "false");
   if (fileServer.empty()) {
-    errorCode = 2;
-    errorText = "Fileserver name is empty";
-    log.logJob(tag, job, "Error: %s", errorText.c_str());
-    return false;
+    return RefuseInput(*this, log, tag, "Fileserver name is empty");
   }
   bool closed = true;
   if (!clientOnly) {
@@ -129,10 +124,7 @@ bool ManageEMCUnity::GetBasicSystemInformation(_UnityBasicSystemInfo& info) {
   log.logLevel(tag, 0, job, "Request to Get basic system information, on server [%s]",
                fileServer.c_str());
   if (fileServer.empty()) {
-    errorCode = 2;
-    errorText = "Fileserver name is empty";
-    log.logJob(tag, job, "Error: %s", errorText.c_str());
-    return false;
+    return RefuseInput(*this, log, tag, "Fileserver name is empty");
   }
   {
     EMCUnityJsonGetBasicSystemInfo basic;

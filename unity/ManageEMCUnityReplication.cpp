@@ -5,20 +5,8 @@
 #include "platform/DiagLog.h"
 #include "unity/FilterText.h"
 #include "unity/ManageEMCUnity.h"
+#include "unity/OperationSupport.h"
 #include "unity/SnapshotMessages.h"
-
-namespace {
-
-// The failed input check of an operation: code 2, the operation's text, nothing sent.
-bool RefuseInput(ManageEMCUnity& session, DiagLog& log, const std::string& tag,
-                 const std::string& text) {
-  session.errorCode = 2;
-  session.errorText = text;
-  log.logJob(tag, static_cast<long long>(session.jobId), "Error: %s", text.c_str());
-  return false;
-}
-
-}  // namespace
 
 bool ManageEMCUnity::MarkSnapForReplication(const SnapID& snapId) {
   DiagLog log;

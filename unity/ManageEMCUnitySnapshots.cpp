@@ -7,23 +7,13 @@
 #include "platform/DiagLog.h"
 #include "unity/FilterText.h"
 #include "unity/ManageEMCUnity.h"
+#include "unity/OperationSupport.h"
 #include "unity/SnapshotMessages.h"
 
 namespace {
 
-const unsigned long long kMissingResourceCode = 131149829ULL;  // 0x07D13005
-const char kMissingResourceText[] = "The requested resources do not exist";
 // Ids per list request: keeps each filter, and so each URL, of bounded length.
 const std::size_t kIdsPerRequest = 50;
-
-// The failed input check of an operation: code 2, the operation's text, nothing sent.
-bool RefuseInput(ManageEMCUnity& session, DiagLog& log, const std::string& tag,
-                 const std::string& text) {
-  session.errorCode = 2;
-  session.errorText = text;
-  log.logJob(tag, static_cast<long long>(session.jobId), "Error: %s", text.c_str());
-  return false;
-}
 
 }  // namespace
 
