@@ -7,12 +7,12 @@ include(CMakePackageConfigHelpers)
 install(TARGETS ManageEMCUnity EXPORT ManageEMCUnityTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-file(GLOB public_headers ${PROJECT_SOURCE_DIR}/unity/*.h)
+# Only the external interface: the session class, the records in its signatures and the exported
+# text functions. Message classes and host services stay internal to the library.
+set(public_headers unity/ManageEMCUnity.h unity/SessionRecords.h unity/SnapshotRecords.h
+                   unity/TextUtils.h unity/UnityExport.h)
+list(TRANSFORM public_headers PREPEND ${PROJECT_SOURCE_DIR}/)
 install(FILES ${public_headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/unity)
-file(GLOB json_headers ${PROJECT_SOURCE_DIR}/json/*.h)
-install(FILES ${json_headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/json)
-file(GLOB platform_headers ${PROJECT_SOURCE_DIR}/platform/*.h)
-install(FILES ${platform_headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/platform)
 
 install(EXPORT ManageEMCUnityTargets NAMESPACE ManageEMCUnity::
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/ManageEMCUnity)

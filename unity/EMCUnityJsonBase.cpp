@@ -7,6 +7,7 @@
 #include "json/jsondoc.h"
 #include "platform/DiagLog.h"
 #include "unity/FieldExtraction.h"
+#include "unity/FilterText.h"
 #include "unity/TextUtils.h"
 
 ParsedAnswerCache::ParsedAnswerCache() = default;

@@ -1,7 +1,5 @@
 #include "unity/FilterText.h"
 
-#include "unity/TextUtils.h"
-
 bool FilterValueIsQuotable(const std::string& value) {
   return value.find('"') == std::string::npos;
 }
@@ -23,4 +21,22 @@ std::string filter_url_safe(const std::string& text) {
 
 std::string FilterEqTerm(const std::string& key, const std::string& value) {
   return "(" + key + " eq \"" + value + "\")";
+}
+
+std::string percent_encode_only(const std::string& text, const char* reserved) {
+  static const char kHex[] = "0123456789ABCDEF";
+  const std::string reservedBytes(reserved);
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte > 0x7E || reservedBytes.find(c) != std::string::npos) {
+      out += '%';
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0x0F];
+    } else {
+      out += c;
+    }
+  }
+  return out;
 }

@@ -1,5 +1,5 @@
-// Caller text inside the array's filter expressions. Every message that puts caller text into a
-// "filter=" query goes through these helpers, so the rules live in one place:
+// Caller text inside URLs: filter expressions and instance ids. Every message that puts caller text
+// into a "filter=" query goes through these helpers, so the rules live in one place:
 //  - the filter language has no escape for a double quote inside a quoted constant, so a value
 //    holding one cannot be expressed; operations refuse it before sending anything;
 //  - a filter sent without percent-encoding still must not change the URL's meaning, so the bytes
@@ -25,3 +25,8 @@ std::string filter_url_safe(const std::string& text);
 
 // "(" key " eq \"" value "\")": one string comparison term, the value unchanged.
 std::string FilterEqTerm(const std::string& key, const std::string& value);
+
+// Percent-encodes (uppercase hex) control bytes, DEL, bytes above 0x7E and every byte listed in
+// `reserved`; all other bytes pass unchanged. Used where caller text enters a URL that is not
+// otherwise encoded, so that it cannot change the URL's meaning.
+std::string percent_encode_only(const std::string& text, const char* reserved);

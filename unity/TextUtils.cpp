@@ -110,21 +110,3 @@ _EMCUnityOSType stringToUnityOSTypeValue(const std::string& text) {
                                         sizeof(sUnityOSTypeValues) / sizeof(sUnityOSTypeValues[0]),
                                         UnityOSTypeInvalid);
 }
-
-std::string percent_encode_only(const std::string& text, const char* reserved) {
-  static const char kHex[] = "0123456789ABCDEF";
-  const std::string reservedBytes(reserved);
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte > 0x7E || reservedBytes.find(c) != std::string::npos) {
-      out += '%';
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0x0F];
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}

@@ -16,11 +16,6 @@ UNITY_EXPORT std::string base64_encode(const std::string& in);
 // Percent-encodes every byte except ASCII letters, digits and "-_.~" (uppercase hex digits).
 UNITY_EXPORT std::string url_encode(const std::string& in);
 
-// Percent-encodes (uppercase hex) control bytes, DEL, bytes above 0x7E and every byte listed in
-// `reserved`; all other bytes pass unchanged. Used where caller text enters a URL that is not
-// otherwise encoded, so that it cannot change the URL's meaning. Not exported.
-std::string percent_encode_only(const std::string& text, const char* reserved);
-
 // Replaces every occurrence of `from` in `text`, scanning on after each inserted `to` so that a
 // replacement containing `from` is not replaced again. An empty `from` leaves `text` unchanged.
 UNITY_EXPORT void Replace_All(std::string& text, const std::string& from, const std::string& to);
