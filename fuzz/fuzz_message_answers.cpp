@@ -1,0 +1,180 @@
+// libFuzzer harness for the answer parsing of every message: each input is given, as the array's
+// answer body, to each message that reads answers, after the request was built the way the session
+// builds it. Besides the sanitizers, one contract is checked: a non-empty answer that does not read
+// as a JSON object with members must never parse as success. A failed check aborts.
+//
+// The log is silenced, but a capture lives during each input so that the log lines, which quote
+// answer texts, are still formatted.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "json/jsondoc.h"
+#include "platform/DiagLog.h"
+#include "unity/SessionMessages.h"
+#include "unity/SnapshotMessages.h"
+
+namespace {
+
+const char kServer[] = "unity.example.com";
+const unsigned long long kJobId = 42;
+
+void Fail(const char* message, const char* what, const std::string& text) {
+  std::fprintf(stderr, "fuzz_message_answers: %s: %s (%zu bytes)\n", message, what, text.size());
+  std::abort();
+}
+
+// Builds the request, parses `input` as its answer and reads the paging links and the error.
+// The answer goes in as a copy: the session hands each message its own buffer.
+void Answer(EMCUnityJsonBase& message, const char* name, const std::string& input,
+            bool unreadable) {
+  std::string body;
+  message.BuildRequest(body);
+  std::string response = input;
+  if (message.ParseResponse(response) && unreadable) {
+    Fail(name, "an unreadable answer parsed as success", input);
+  }
+  message.ParseNextURI(response);
+  (void)message.GetNextURI();
+  unsigned long long code = 0;
+  std::string text;
+  message.getError(code, text);
+  (void)message.isSuccess();
+}
+
+void SnapshotLists(const std::string& version, const std::string& input, bool unreadable) {
+  std::vector<_UnitySnapInfo> snaps;
+  const auto finish = [&](EMCUnityJsonGetSnapshotList& message) {
+    message.Init(kJobId, version);
+    Answer(message, "EMCUnityJsonGetSnapshotList", input, unreadable);
+    // A second page with the same text: records accumulate, the parse is reused.
+    std::string again = input;
+    message.ParseResponse(again);
+    message.GetSnapList(snaps);
+  };
+  {
+    EMCUnityJsonGetSnapshotList message;  // one id: the instance form
+    message.Initialize(kServer, std::vector<unsigned long long>{171798691865ULL}, false);
+    finish(message);
+  }
+  {
+    EMCUnityJsonGetSnapshotList message;
+    message.Initialize(kServer, std::vector<unsigned long long>{1, 171798691866ULL}, true);
+    finish(message);
+  }
+  {
+    EMCUnityJsonGetSnapshotList message;
+    message.Initialize(kServer, std::vector<std::string>{"nightly 1", "weekly/2"}, false);
+    finish(message);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  diaglog::setQuiet(true);
+  diaglog::setLevel(-2);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string input(reinterpret_cast<const char*>(data), size);
+  DiagLogCapture capture(7);
+
+  jsondoc::Object reference;
+  const bool unreadable = !input.empty() && (!reference.parse(input) || reference.empty());
+
+  {
+    EMCUnityJsonLogin message;
+    message.Init(kJobId, "4.0");
+    message.Initialize(kServer);
+    Answer(message, "EMCUnityJsonLogin", input, unreadable);
+  }
+  {
+    EMCUnityJsonLogOut message;
+    message.Init(kJobId, "4.0");
+    message.Initialize(kServer, true);
+    Answer(message, "EMCUnityJsonLogOut", input, unreadable);
+  }
+  {
+    EMCUnityJsonGetBasicSystemInfo message;
+    message.Init(0, "4.0");
+    message.Initialize(kServer);
+    Answer(message, "EMCUnityJsonGetBasicSystemInfo", input, unreadable);
+    std::vector<_UnityBasicSystemInfo> info;
+    message.GetBasicSystemInfo(info);
+  }
+  {
+    EMCUnityJsonGetSystemInfo message;
+    message.Init(0, "4.0");
+    message.Initialize(kServer);
+    Answer(message, "EMCUnityJsonGetSystemInfo", input, unreadable);
+    _UnitySystemInfo info;
+    message.GetSystemInfo(info);
+  }
+  {
+    EMCUnityJsonGetJobDetails message;
+    message.Init(kJobId, "4.0");
+    message.Initialize(kServer);
+    Answer(message, "EMCUnityJsonGetJobDetails", input, unreadable);
+    _UnityJobDetail job;
+    message.GetJobDetail(job);
+    // The job id read from the answer becomes the instance of the next query.
+    std::string body;
+    message.BuildRequest(body);
+  }
+  {
+    EMCUnityJsonCreateSnap message;
+    message.Init(kJobId, "4.0");
+    message.Initialize(kServer, "sv_1", "nightly 1", true);
+    Answer(message, "EMCUnityJsonCreateSnap", input, unreadable);
+    unsigned long long id = 0;
+    message.GetSnapId(id);
+  }
+  {
+    EMCUnityJsonCopySnap message;
+    message.Init(kJobId, "4.0");
+    message.Initialize(kServer, 171798691865ULL, "copy of nightly 1");
+    Answer(message, "EMCUnityJsonCopySnap", input, unreadable);
+    unsigned long long id = 0;
+    message.GetCopySnapId(id);
+  }
+  {
+    EMCUnityJsonDeleteSnap message;
+    message.Init(kJobId, "4.0");
+    message.Initialize(kServer, 171798691865ULL);
+    Answer(message, "EMCUnityJsonDeleteSnap", input, unreadable);
+  }
+  {
+    EMCUnityJsonRestoreSnap message;
+    message.Init(kJobId, "4.0");
+    message.Initialize(kServer, 171798691865ULL);
+    Answer(message, "EMCUnityJsonRestoreSnap", input, unreadable);
+  }
+  SnapshotLists("4.0", input, unreadable);
+  SnapshotLists("5.0", input, unreadable);
+  {
+    EMCUnityJsonMarkSnapReplication message;
+    message.Init(kJobId, "4.0");
+    message.Initialize(kServer, 171798691865ULL);
+    Answer(message, "EMCUnityJsonMarkSnapReplication", input, unreadable);
+  }
+  {
+    EMCUnityJsonGetReplicationInfo message;
+    message.Init(kJobId, "4.0");
+    message.Initialize(kServer, "res_7");
+    Answer(message, "EMCUnityJsonGetReplicationInfo", input, unreadable);
+    _ReplicationSessionInfo info;
+    message.GetReplicationSessionInfo(info);
+  }
+  {
+    EMCUnityJsonSyncReplication message;
+    message.Init(kJobId, "4.0");
+    message.Initialize(kServer, "81604378625_FNM00150600267_0000_81604378627_FNM00150600267_0000");
+    Answer(message, "EMCUnityJsonSyncReplication", input, unreadable);
+  }
+  return 0;
+}
