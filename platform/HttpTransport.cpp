@@ -151,6 +151,9 @@ struct HttpTransport::Impl {
     const int connectTimeout =
         readSettingInt("UnityConnectTimeoutSec", kDefaultConnectTimeoutSec, 1);
     const int stallTimeout = readSettingInt("UnityStallTimeoutSec", kDefaultStallTimeoutSec, 1);
+    const int maxAnswerMB = readSettingInt(
+        "UnityMaxAnswerMB", static_cast<int>(HttpTransport::kDefaultResponseLimit >> 20), 1);
+    responseLimit = static_cast<size_t>(maxAnswerMB) << 20;
 
     DiagLog log;
     CURLcode rc = CURLE_OK;

@@ -42,8 +42,11 @@ class HttpTransport {
   HttpTransport(const HttpTransport&) = delete;
   HttpTransport& operator=(const HttpTransport&) = delete;
 
-  // Answers with a larger body fail (the transfer is cut off) unless setResponseLimit says else.
-  static constexpr size_t kDefaultResponseLimit = 256u * 1024u * 1024u;
+  // Answers with a larger body fail (the transfer is cut off). A parsed answer takes up to about
+  // fifty times its size in memory (an array of empty elements, one value per byte), so the
+  // limit bounds what a misbehaving array can make the host allocate. The setting
+  // UnityMaxAnswerMB changes it at init; setResponseLimit afterwards.
+  static constexpr size_t kDefaultResponseLimit = 32u * 1024u * 1024u;
 
   // Creates the easy handle (first call only) and applies the settings. The default header line
   // (null for none) goes on every request. The flags and the callback are accepted for the host's

@@ -242,7 +242,8 @@ TEST_F(HttpTransportTest, OneConnectionForManyRequests) {
 }
 
 TEST_F(HttpTransportTest, AnswerSizeIsCapped) {
-  transport_.setResponseLimit(1024 * 1024);
+  PlatformSettings::setOverride("~Tessaline", "UnityMaxAnswerMB", "1");
+  ASSERT_TRUE(transport_.init("Content-Type: application/json", true, true, nullptr));
   for (const char* path : {"/big", "/big?chunked=1"}) {
     SCOPED_TRACE(path);
     EXPECT_FALSE(transport_.sendRequest(HTTP_METHOD_GET, url(path), nullptr, 0, false, nullptr));
@@ -251,7 +252,8 @@ TEST_F(HttpTransportTest, AnswerSizeIsCapped) {
     EXPECT_EQ(transport_.getResponseBody(length, false), nullptr);
     EXPECT_NE(transport_.lastTransportError().find("larger than"), std::string::npos);
   }
-  transport_.setResponseLimit(HttpTransport::kDefaultResponseLimit);
+  PlatformSettings::removeOverride("~Tessaline", "UnityMaxAnswerMB");
+  ASSERT_TRUE(transport_.init("Content-Type: application/json", true, true, nullptr));
   ASSERT_TRUE(transport_.sendRequest(HTTP_METHOD_GET, url("/big"), nullptr, 0, false, nullptr));
   EXPECT_EQ(body().size(), 2u * 1024 * 1024);
 }
