@@ -9,7 +9,6 @@
 namespace {
 
 using simtest::Reply;
-using simtest::SimClient;
 using unitysim::Fault;
 using unitysim::Json;
 
@@ -21,15 +20,8 @@ struct FaultCase {
   std::function<void(const Reply&)> check;
 };
 
-class FaultTest : public ::testing::TestWithParam<FaultCase> {
- protected:
-  void SetUp() override {
-    sim_.start();
-    ASSERT_EQ(client_.login().status, 200);
-  }
-  unitysim::Simulator sim_;
-  SimClient client_{sim_};
-};
+class FaultTest : public simtest::LoggedInTest, public ::testing::WithParamInterface<FaultCase> {};
+using FaultRules = simtest::LoggedInTest;
 
 TEST_P(FaultTest, NextAnswerMisbehavesThenServiceResumes) {
   sim_.faults().add(GetParam().make());
@@ -99,20 +91,16 @@ INSTANTIATE_TEST_SUITE_P(
                   [](const Reply& r) { EXPECT_EQ(r.status, 200); }}),
     [](const auto& row) { return std::string(row.param.name); });
 
-TEST(FaultRules, MatchMethodAndPathAndCount) {
-  unitysim::Simulator sim;
-  sim.start();
-  SimClient client(sim);
-  ASSERT_EQ(client.login().status, 200);
-  sim.faults().add(Fault::httpStatus(500).on("POST", "/api/instances/snap/").times(2));
-  EXPECT_EQ(client.get("/api/instances/snap/38654705846").status, 200);
+TEST_F(FaultRules, MatchMethodAndPathAndCount) {
+  sim_.faults().add(Fault::httpStatus(500).on("POST", "/api/instances/snap/").times(2));
+  EXPECT_EQ(client_.get("/api/instances/snap/38654705846").status, 200);
   const std::string copy = "/api/instances/snap/38654705846/action/copy";
-  EXPECT_EQ(client.post(copy, R"({"copyName": "a"})").status, 500);
-  EXPECT_EQ(client.post(copy, R"({"copyName": "a"})").status, 500);
-  EXPECT_EQ(sim.model().count("snap"), 7u);  // a status fault does not run the request
-  EXPECT_EQ(client.post(copy, R"({"copyName": "a"})").status, 200);
+  EXPECT_EQ(client_.post(copy, R"({"copyName": "a"})").status, 500);
+  EXPECT_EQ(client_.post(copy, R"({"copyName": "a"})").status, 500);
+  EXPECT_EQ(sim_.model().count("snap"), 7u);  // a status fault does not run the request
+  EXPECT_EQ(client_.post(copy, R"({"copyName": "a"})").status, 200);
 
-  const auto entries = sim.journal().matching("POST", "/api/instances/snap/");
+  const auto entries = sim_.journal().matching("POST", "/api/instances/snap/");
   ASSERT_EQ(entries.size(), 3u);
   EXPECT_EQ(entries[0].fault, "status");
   EXPECT_EQ(entries[0].status, 500);
@@ -120,34 +108,26 @@ TEST(FaultRules, MatchMethodAndPathAndCount) {
   EXPECT_EQ(entries[2].body, R"({"copyName": "a"})");
 }
 
-TEST(FaultRules, DropOnReusedConnectionIsResentByLibcurl) {
-  unitysim::Simulator sim;
-  sim.start();
-  SimClient client(sim);
-  ASSERT_EQ(client.login().status, 200);
-  sim.faults().add(Fault::drop());
-  EXPECT_EQ(client.get(kSystem).status, 200);
-  const auto entries = sim.journal().entries();
+TEST_F(FaultRules, DropOnReusedConnectionIsResentByLibcurl) {
+  sim_.faults().add(Fault::drop());
+  EXPECT_EQ(client_.get(kSystem).status, 200);
+  const auto entries = sim_.journal().entries();
   ASSERT_EQ(entries.size(), 3u);
   EXPECT_EQ(entries[1].fault, "drop");
   EXPECT_EQ(entries[1].status, 0);
   EXPECT_EQ(entries[2].target, entries[1].target);
-  EXPECT_EQ(sim.handshakeCount(), 2);
+  EXPECT_EQ(sim_.handshakeCount(), 2);
 }
 
 // The hazard of that resend: a POST the array carried out is sent again.
-TEST(FaultRules, DropAfterWorkMakesLibcurlRepeatThePost) {
-  unitysim::Simulator sim;
-  sim.start();
-  SimClient client(sim);
-  ASSERT_EQ(client.login().status, 200);
-  sim.faults().add(Fault::dropAfterWork().on("POST"));
-  const Reply r = client.post("/api/types/snap/instances",
-                              R"({"storageResource": {"id": "sv_2"}, "name": "once"})");
+TEST_F(FaultRules, DropAfterWorkMakesLibcurlRepeatThePost) {
+  sim_.faults().add(Fault::dropAfterWork().on("POST"));
+  const Reply r = client_.post("/api/types/snap/instances",
+                               R"({"storageResource": {"id": "sv_2"}, "name": "once"})");
   EXPECT_EQ(r.status, 409);  // the resend meets the snapshot the first send created
   EXPECT_EQ(r.errorCode(), unitysim::code::kDuplicateName);
-  EXPECT_EQ(sim.journal().matching("POST", "/api/types/snap").size(), 2u);
-  EXPECT_EQ(sim.model().count("snap"), 8u);
+  EXPECT_EQ(sim_.journal().matching("POST", "/api/types/snap").size(), 2u);
+  EXPECT_EQ(sim_.model().count("snap"), 8u);
 }
 
 }  // namespace

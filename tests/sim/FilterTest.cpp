@@ -81,8 +81,6 @@ INSTANTIATE_TEST_SUITE_P(
         FilterCase{"NumberCompare", "creatorType ge 2 and creatorType lt 12", {"847"}},
         FilterCase{"HexNumber", "creatorType eq 0xC", {"850", "851", "852"}},
         FilterCase{"BooleanUpperCase", "isReadOnly eq TRUE", {"849"}},
-        FilterCase{
-            "ReferencedName", R"(snapGroup.name eq "SQL_CG_app_consistent")", {"851", "852"}},
         FilterCase{"ReferenceGroupId", R"(snapGroup.id eq "38654705850")", {"851", "852"}},
         FilterCase{"ListAnyElement", R"(hostAccess.host.id eq "Host_1")", {"847"}},
         FilterCase{"BareAttribute", "attachedWWN", {"847"}},

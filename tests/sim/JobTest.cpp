@@ -6,25 +6,18 @@
 namespace {
 
 using simtest::Reply;
-using simtest::SimClient;
 using unitysim::Json;
 namespace code = unitysim::code;
 
 constexpr const char* kJobFields = "?&fields=id,messageOut,parametersOut,state";
 
-class JobTest : public ::testing::Test {
+class JobTest : public simtest::LoggedInTest {
  protected:
-  void SetUp() override {
-    sim_.start();
-    ASSERT_EQ(client_.login().status, 200);
-  }
   Json poll(const std::string& id) {
     const Reply r = client_.get("/api/instances/job/" + id + kJobFields);
     EXPECT_EQ(r.status, 200) << r.body;
     return r.json()["content"];
   }
-  unitysim::Simulator sim_;
-  SimClient client_{sim_};
 };
 
 TEST_F(JobTest, TimeoutZeroAnswersBareRunningJob) {
@@ -58,6 +51,7 @@ TEST_F(JobTest, SlowActionRunsPollsBeforeDone) {
   EXPECT_EQ(first["state"], 2);
   EXPECT_FALSE(first.contains("messageOut"));
   EXPECT_EQ(poll(id)["state"], 2);
+  EXPECT_EQ(client_.del("/api/instances/job/" + id).status, 409);  // still running
   const Json done = poll(id);
   EXPECT_EQ(done["state"], 4);
   EXPECT_EQ(done["messageOut"]["httpStatusCode"], 201);
@@ -115,16 +109,6 @@ TEST_F(JobTest, RequestErrorsInsideAJob) {
   EXPECT_EQ(direct.status, 409);
   EXPECT_EQ(direct.errorCode(), code::kAlreadyAttached);
   EXPECT_EQ(client_.del("/api/instances/job/" + id).status, 204);
-}
-
-TEST_F(JobTest, RunningJobCannotBeDeleted) {
-  sim_.setSlow("replicationSession", "sync", 5);
-  const Reply r = client_.post(
-      "/api/instances/replicationSession/"
-      "81604378625_CKM00213300417_0000_81604378632_CKM00213300955_0000"
-      "/action/sync?&timeout=20");
-  ASSERT_EQ(r.status, 202) << r.body;
-  EXPECT_EQ(client_.del("/api/instances/job/" + r.json()["id"].get<std::string>()).status, 409);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // POST and DELETE, as a REST client of the array does.
 
 #include <curl/curl.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -58,6 +59,29 @@ class SimClient {
   std::string user_, password_;
   CURL* curl_;
   std::string csrf_;
+};
+
+// A started simulator with one client; LoggedInTest also logs the client in.
+class SimTest : public ::testing::Test {
+ protected:
+  void SetUp() override { sim_.start(); }
+  unitysim::Simulator sim_;
+  SimClient client_{sim_};
+};
+
+class LoggedInTest : public SimTest {
+ protected:
+  void SetUp() override {
+    SimTest::SetUp();
+    ASSERT_EQ(client_.login().status, 200);
+  }
+  // The content of an instance answer or of a collection's first entry.
+  unitysim::Json content(const std::string& target) {
+    const Reply r = client_.get(target);
+    EXPECT_EQ(r.status, 200) << target << " " << r.body;
+    const unitysim::Json j = r.json();
+    return j.contains("entries") ? j["entries"][0]["content"] : j["content"];
+  }
 };
 
 }  // namespace simtest
