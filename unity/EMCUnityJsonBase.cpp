@@ -54,6 +54,26 @@ _UNITY_http_req_type_ EMCUnityJsonBase::getHttpReqType() {
   return httpReqType;
 }
 
+// The next page goes to the array this message addresses, over HTTPS, whatever scheme and host
+// the answer's "@base" names: the request carries the session's credentials and token, so an
+// answer must not be able to send them elsewhere (or in clear text). Only the path and query of
+// "@base" are taken; for the array's usual answers this changes nothing.
+std::string EMCUnityJsonBase::OnThisArray(const std::string& base) const {
+  const std::string origin = "https://" + fileServer;
+  if (base.compare(0, origin.size() + 1, origin + "/") == 0) return base;  // the usual answer
+  std::string rest = base;
+  const std::string::size_type scheme = base.find("://");
+  if (scheme != std::string::npos) {
+    const std::string::size_type path = base.find('/', scheme + 3);
+    rest = path == std::string::npos ? "" : base.substr(path);
+  }
+  if (rest.empty() || rest[0] != '/') rest.insert(0, "/");
+  DiagLog log;
+  log.logLevel("virtual void EMCUnityJsonBase::ParseNextURI(std::string&)", 1, jobId,
+               "Next page kept on [%s]; the answer named [%s]", fileServer.c_str(), base.c_str());
+  return origin + rest;
+}
+
 void EMCUnityJsonBase::ParseNextURI(std::string& response) {
   nextURI.clear();
   if (httpReqType != UNITY_HTTP_GET || response.empty()) return;
@@ -76,7 +96,7 @@ void EMCUnityJsonBase::ParseNextURI(std::string& response) {
   if (!answer.has<jsondoc::String>("@base") || answer.get<jsondoc::String>("@base").empty()) {
     return;
   }
-  nextURI = answer.get<jsondoc::String>("@base") + reference;
+  nextURI = OnThisArray(answer.get<jsondoc::String>("@base")) + reference;
   Replace_All(nextURI, " ", "+");
 }
 

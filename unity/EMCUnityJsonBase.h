@@ -100,6 +100,9 @@ class EMCUnityJsonBase {
     return ParsedAnswer(response, ok);
   }
 
+  // "https://" + fileServer + the path and query of `base` (see ParseNextURI).
+  std::string OnThisArray(const std::string& base) const;
+
   // Logs the request trace "URI : [...], \n Request Body : [...]" at level 5 under `tag`.
   void LogRequest(const char* tag, const std::string& body) const;
 
@@ -130,7 +133,7 @@ class EMCUnityJsonBase {
   // Shared parsing of a query answer: error check, then every element of "entries" (or the whole
   // answer as the only element) read into one record of `out` (any container with push_back).
   //   bool readRecord(jsondoc::Object& content, Record& record)
-  // is called with the field map resolved in a copy of the element's content (InitNullableKeys
+  // is called with the field map resolved in the element's content (InitNullableKeys
   // and GetJsonValues done); it reads the fields with ReadField in the record's order and returns
   // false when a required one fails, which ends parsing with false (records of earlier elements
   // stay). Defined in unity/ListResponse.h.
@@ -138,8 +141,8 @@ class EMCUnityJsonBase {
   bool ParseListResponse(std::string& response, Container& out, ReadRecord readRecord,
                          const UnityListOptions& options = UnityListOptions());
 
-  // The non-template core of ParseListResponse: `visit` gets each element's content copy with
-  // the field map resolved, or null for an element without a "content" object.
+  // The non-template core of ParseListResponse: `visit` gets each element's content (inside the
+  // parsed answer) with the field map resolved, or null for an element without a "content" object.
   bool ParseListElements(std::string& response,
                          const std::function<bool(jsondoc::Object* content)>& visit,
                          const UnityListOptions& options);

@@ -1,3 +1,4 @@
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,7 @@ struct UriCase {
   const char* action;
   const char* instance;
   long timeout;
-  std::vector<const char*> keys;
+  const char* keys;  // field keys, comma-separated
   const char* query;
   const char* uri;  // after "https://array.example/api/"
 };
@@ -39,73 +40,33 @@ TEST_P(MakeUriTest, BuildsTheAddress) {
   ProbeMessage message(c.method, c.action);
   message.instanceId = c.instance;
   message.setTimeout(c.timeout);
-  for (const char* key : c.keys) message.fieldKeys[key] = nullptr;
+  std::stringstream keys(c.keys);
+  for (std::string key; std::getline(keys, key, ',');) message.fieldKeys[key] = nullptr;
   std::string uri;
   message.MakeURI(uri, c.query);
   EXPECT_EQ(uri, std::string("https://array.example/api/") + c.uri);
 }
 
+constexpr _UNITY_http_req_type_ GET = UNITY_HTTP_GET, POST = UNITY_HTTP_POST,
+                                DELETE = UNITY_HTTP_DELETE;
+
 INSTANTIATE_TEST_SUITE_P(
     Shapes, MakeUriTest,
     testing::Values(
-        UriCase{"GetTypeNoFields", UNITY_HTTP_GET, "", "", -1, {}, "", "types/snap/instances?"},
-        UriCase{"GetFieldsSorted",
-                UNITY_HTTP_GET,
-                "",
-                "",
-                20,
-                {"name", "id", "lun.id"},
-                "",
+        UriCase{"GetTypeNoFields", GET, "", "", -1, "", "", "types/snap/instances?"},
+        UriCase{"GetFieldsSorted", GET, "", "", 20, "name,id,lun.id", "",
                 "types/snap/instances?&fields=id,lun.id,name"},
-        UriCase{"GetInstanceWithQuery",
-                UNITY_HTTP_GET,
-                "",
-                "3 8",
-                -1,
-                {"id"},
-                "filter=(a eq 1)",
+        UriCase{"GetInstanceWithQuery", GET, "", "3 8", -1, "id", "filter=(a eq 1)",
                 "instances/snap/3+8?&fields=id&filter=(a+eq+1)"},
-        UriCase{"DeleteInstance", UNITY_HTTP_DELETE, "", "38", -1, {}, "", "instances/snap/38?"},
+        UriCase{"DeleteInstance", DELETE, "", "38", -1, "", "", "instances/snap/38?"},
         // A caller's id cannot leave its path segment: "/", "?", "#" and "%" are encoded.
-        UriCase{"InstanceIdStaysOneSegment",
-                UNITY_HTTP_POST,
-                "sync",
-                "a/b?x=1#y%",
-                -1,
-                {},
-                "",
+        UriCase{"InstanceIdStaysOneSegment", POST, "sync", "a/b?x=1#y%", -1, "", "",
                 "instances/snap/a%2Fb%3Fx=1%23y%25/action/sync?"},
-        UriCase{"TimeoutZeroIsSent",
-                UNITY_HTTP_DELETE,
-                "",
-                "38",
-                0,
-                {},
-                "",
-                "instances/snap/38?&timeout=0"},
-        UriCase{"PostAction",
-                UNITY_HTTP_POST,
-                "copy",
-                "38",
-                20,
-                {"id"},
-                "",
+        UriCase{"TimeoutZeroIsSent", DELETE, "", "38", 0, "", "", "instances/snap/38?&timeout=0"},
+        UriCase{"PostAction", POST, "copy", "38", 20, "id", "",
                 "instances/snap/38/action/copy?&timeout=20"},
-        UriCase{"PostWithoutActionCreates",
-                UNITY_HTTP_POST,
-                "",
-                "38",
-                -1,
-                {},
-                "",
-                "types/snap/instances?"},
-        UriCase{"PostActionWithoutInstance",
-                UNITY_HTTP_POST,
-                "copy",
-                "",
-                -1,
-                {},
-                "",
+        UriCase{"PostWithoutActionCreates", POST, "", "38", -1, "", "", "types/snap/instances?"},
+        UriCase{"PostActionWithoutInstance", POST, "copy", "", -1, "", "",
                 "types/snap/instances?"}),
     [](const testing::TestParamInfo<UriCase>& row) { return row.param.name; });
 
@@ -200,7 +161,8 @@ TEST_P(ParseNextUriTest, FollowsTheNextLink) {
   ProbeMessage message(c.method);
   std::string body;
   message.BuildRequest(body);
-  std::string answer = std::string(R"({"@base": "https://a/api/x?filter=a eq 1", )") + c.links;
+  std::string answer =
+      std::string(R"({"@base": "https://array.example/api/x?filter=a eq 1", )") + c.links;
   message.ParseNextURI(answer);
   EXPECT_EQ(message.GetNextURI(), c.next);
 }
@@ -210,7 +172,19 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         PageCase{"NextAfterOtherRels", UNITY_HTTP_GET,
                  R"("links": [{"rel": "self", "href": "&p=1"}, {"rel": "next", "href": "&p=2"}]})",
-                 "https://a/api/x?filter=a+eq+1&p=2"},
+                 "https://array.example/api/x?filter=a+eq+1&p=2"},
+        // The credentials travel with the next page: it stays on this array, over HTTPS.
+        PageCase{
+            "OtherHostAndScheme", UNITY_HTTP_GET,
+            R"("@base": "http://elsewhere:8080/api/y?a=1", "links": [{"rel": "next", "href": "&p=2"}]})",
+            "https://array.example/api/y?a=1&p=2"},
+        PageCase{
+            "HostPrefixIsNotEnough", UNITY_HTTP_GET,
+            R"("@base": "https://array.example.evil/api/y", "links": [{"rel": "next", "href": "?p=2"}]})",
+            "https://array.example/api/y?p=2"},
+        PageCase{"RelativeBase", UNITY_HTTP_GET,
+                 R"("@base": "api/y", "links": [{"rel": "next", "href": "?p=2"}]})",
+                 "https://array.example/api/y?p=2"},
         PageCase{"LastPage", UNITY_HTTP_GET, R"("links": [{"rel": "self", "href": "&p=3"}]})", ""},
         PageCase{"NextWithoutHref", UNITY_HTTP_GET,
                  R"("links": [{"rel": "next"}, {"rel": "next", "href": "&p=2"}]})", ""},
