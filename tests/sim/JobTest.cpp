@@ -7,7 +7,7 @@ namespace {
 
 using simtest::Reply;
 using unitysim::Json;
-namespace code = unitysim::code;
+using namespace unitysim::code;
 
 constexpr const char* kJobFields = "?&fields=id,messageOut,parametersOut,state";
 
@@ -102,12 +102,12 @@ TEST_F(JobTest, RequestErrorsInsideAJob) {
   EXPECT_EQ(poll(id)["state"], 2);
   const Json failed = poll(id);
   EXPECT_EQ(failed["state"], 5);
-  EXPECT_EQ(failed["messageOut"]["errorCode"], code::kAlreadyAttached);
+  EXPECT_EQ(failed["messageOut"]["errorCode"], kAlreadyAttached);
   EXPECT_EQ(failed["messageOut"]["httpStatusCode"], 409);
 
   const Reply direct = client_.post("/api/instances/snap/38654705847/action/attach?timeout=20", "");
   EXPECT_EQ(direct.status, 409);
-  EXPECT_EQ(direct.errorCode(), code::kAlreadyAttached);
+  EXPECT_EQ(direct.errorCode(), kAlreadyAttached);
   EXPECT_EQ(client_.del("/api/instances/job/" + id).status, 204);
 }
 

@@ -8,7 +8,7 @@ namespace {
 using simtest::Reply;
 using simtest::SimClient;
 using unitysim::Json;
-namespace code = unitysim::code;
+using namespace unitysim::code;
 
 using RoutingTest = simtest::LoggedInTest;
 
@@ -40,35 +40,31 @@ TEST_P(RoutingMissTest, AnswersTheArrayError) {
 INSTANTIATE_TEST_SUITE_P(
     Routes, RoutingMissTest,
     ::testing::Values(
-        MissCase{"UnknownInstance", "GET", "/api/instances/snap/99999999999", 404, code::kNotFound},
-        MissCase{"UnknownType", "GET", "/api/types/snapshot/instances", 404, code::kNotFound},
-        MissCase{"EmbeddedTypeHasNoUri", "GET", "/api/types/health/instances", 404,
-                 code::kNotFound},
-        MissCase{"UnknownName", "GET", "/api/instances/snap/name:nope", 404, code::kNotFound},
-        MissCase{"NameNotSupported", "GET", "/api/instances/job/name:x", 404, code::kNotFound},
+        MissCase{"UnknownInstance", "GET", "/api/instances/snap/99999999999", 404, kNotFound},
+        MissCase{"UnknownType", "GET", "/api/types/snapshot/instances", 404, kNotFound},
+        MissCase{"EmbeddedTypeHasNoUri", "GET", "/api/types/health/instances", 404, kNotFound},
+        MissCase{"UnknownName", "GET", "/api/instances/snap/name:nope", 404, kNotFound},
+        MissCase{"NameNotSupported", "GET", "/api/instances/job/name:x", 404, kNotFound},
         MissCase{"UnknownAction", "POST", "/api/instances/snap/38654705846/action/explode", 404,
-                 code::kNotFound},
+                 kNotFound},
         MissCase{"ActionOnMissingInstance", "POST", "/api/instances/snap/1/action/copy", 404,
-                 code::kNotFound},
-        MissCase{"BadPattern", "GET", "/api/types/snap", 404, code::kNotFound},
-        MissCase{"DeleteNotSupported", "DELETE", "/api/instances/system/0", 405,
-                 code::kNotSupported},
+                 kNotFound},
+        MissCase{"BadPattern", "GET", "/api/types/snap", 404, kNotFound},
+        MissCase{"DeleteNotSupported", "DELETE", "/api/instances/system/0", 405, kNotSupported},
         MissCase{"CreateNotSupported", "POST", "/api/types/basicSystemInfo/instances", 405,
-                 code::kNotSupported},
-        MissCase{"PutNotSupported", "PUT", "/api/instances/snap/38654705846", 405,
-                 code::kNotSupported},
+                 kNotSupported},
+        MissCase{"PutNotSupported", "PUT", "/api/instances/snap/38654705846", 405, kNotSupported},
         MissCase{"UnknownField", "GET", "/api/types/snap/instances?fields=name,bogus", 422,
-                 code::kInvalidField},
+                 kInvalidField},
         MissCase{"FieldBeyondValue", "GET", "/api/instances/snap/38654705846?fields=name.x", 422,
-                 code::kInvalidField},
+                 kInvalidField},
         MissCase{"FilterSyntax", "GET", "/api/types/snap/instances?filter=name%20eq", 400,
-                 code::kInvalidFilter},
+                 kInvalidFilter},
         MissCase{"FilterUnknownAttribute", "GET", "/api/types/snap/instances?filter=size2%20gt%201",
-                 422, code::kInvalidField},
-        MissCase{"BadPerPage", "GET", "/api/types/snap/instances?per_page=ten", 400,
-                 code::kBadRequest},
+                 422, kInvalidField},
+        MissCase{"BadPerPage", "GET", "/api/types/snap/instances?per_page=ten", 400, kBadRequest},
         MissCase{"BadTimeout", "DELETE", "/api/instances/snap/38654705846?timeout=soon", 400,
-                 code::kBadRequest}),
+                 kBadRequest}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(RoutingTest, InstanceEnvelopeAndProjection) {
@@ -158,7 +154,7 @@ TEST_F(RoutingTest, CreateAndActionEnvelopes) {
   EXPECT_EQ(deleted.status, 204);
   EXPECT_EQ(deleted.body, "");
   EXPECT_EQ(client_.del("/api/instances/snap/" + copies[0]["id"].get<std::string>()).errorCode(),
-            code::kNotFound);
+            kNotFound);
 }
 
 // The list request as the library writes it for no ids: leading "&" and an empty filter.
@@ -170,13 +166,98 @@ TEST_F(RoutingTest, EmptyFilterAsTheLibraryWritesIt) {
   EXPECT_EQ(all.json()["entries"].size(), 7u);
 }
 
-TEST_F(RoutingTest, ArrayResponseHeaders) {
-  const Reply r = client_.get("/api/types/system/instances");
-  EXPECT_EQ(r.header("Content-Type"), "application/json; version=1.0;charset=UTF-8");
-  EXPECT_EQ(r.header("Transfer-Encoding"), "chunked");
-  EXPECT_EQ(r.header("Server"), "Apache");
-  EXPECT_EQ(r.header("Cache-Control"), "no-cache, no-store, max-age=0");
-  EXPECT_EQ(r.header("X-Frame-Options"), "SAMEORIGIN");
+// 2 105 snapshots: more than one default page.
+class PagingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    unitysim::SimOptions o;
+    o.seed = R"({"storageResource": [{"id": "sv_1", "name": "L", "type": 8}]})";
+    sim_ = std::make_unique<unitysim::Simulator>(o);
+    for (int i = 0; i < 2105; ++i)
+      sim_->model().add("snap", Json{{"name", "s" + std::to_string(i)},
+                                     {"storageResource", Json{{"id", "sv_1"}}}});
+    sim_->start();
+    client_ = std::make_unique<SimClient>(*sim_);
+    ASSERT_EQ(client_->login().status, 200);
+  }
+  Json page(const std::string& query) {
+    const Reply r = client_->get("/api/types/snap/instances?" + query);
+    EXPECT_EQ(r.status, 200) << r.body;
+    return r.json();
+  }
+  static std::vector<std::string> rels(const Json& j) {
+    std::vector<std::string> out;
+    for (const auto& l : j["links"])
+      out.push_back(l["rel"].get<std::string>() + l["href"].get<std::string>());
+    return out;
+  }
+  std::unique_ptr<unitysim::Simulator> sim_;
+  std::unique_ptr<SimClient> client_;
+};
+
+using Links = std::vector<std::string>;
+
+TEST_F(PagingTest, DefaultPageHolds2000) {
+  const Json first = page("fields=name");
+  EXPECT_EQ(first["entries"].size(), 2000u);
+  EXPECT_EQ(rels(first), Links({"self&page=1", "next&page=2"}));
+  const Json second = page("fields=name&page=2");
+  EXPECT_EQ(second["entries"].size(), 105u);
+  EXPECT_EQ(rels(second), Links({"self&page=2", "first&page=1", "prev&page=1"}));
+  EXPECT_EQ(second["entries"][0]["content"]["name"], "s2000");
+}
+
+TEST_F(PagingTest, PerPageIsCappedAt2000AndTheDefaultConfigurable) {
+  const Json j = page("per_page=5000");
+  EXPECT_EQ(j["entries"].size(), 2000u);
+  EXPECT_NE(j["@base"].get<std::string>().find("per_page=2000"), std::string::npos);
+  sim_->setPageSize(500);
+  EXPECT_EQ(page("")["entries"].size(), 500u);
+  EXPECT_EQ(page("per_page=600")["entries"].size(), 600u);
+}
+
+TEST_F(PagingTest, MiddlePageWithEntryCountAndPastTheEnd) {
+  const Json j = page("per_page=100&page=3&with_entrycount=true&compact=true");
+  EXPECT_EQ(j["entryCount"], 2105);
+  EXPECT_EQ(rels(j),
+            Links({"self&page=3", "first&page=1", "prev&page=2", "next&page=4", "last&page=22"}));
+  EXPECT_EQ(j["entries"].size(), 100u);
+  EXPECT_EQ(j["entries"][0], Json({{"content", {{"id", j["entries"][0]["content"]["id"]}}}}));
+  EXPECT_EQ(
+      j["@base"],
+      sim_->baseUrl() + "/api/types/snap/instances?with_entrycount=true&per_page=100&compact=true");
+
+  const Json past = page("per_page=1000&page=9");
+  EXPECT_EQ(past["entries"], Json::array());
+  EXPECT_EQ(rels(past), Links({"self&page=9", "first&page=1", "prev&page=3"}));
+}
+
+TEST_F(PagingTest, FollowingNextLinksVisitsEveryEntryOnce) {
+  // As a client does: @base + the next link's href, spaces as "+".
+  std::string target =
+      "/api/types/snap/instances?fields=name&filter=name%20lk%20%22s1%25%22&per_page=300";
+  size_t seen = 0, pages = 0;
+  while (!target.empty() && pages < 10) {
+    const Json j = client_->get(target).json();
+    ++pages;
+    seen += j["entries"].size();
+    target.clear();
+    for (const auto& l : j["links"])
+      if (l["rel"] == "next") {
+        std::string next = j["@base"].get<std::string>() + l["href"].get<std::string>();
+        for (char& c : next)
+          if (c == ' ') c = '+';
+        target = next.substr(sim_->baseUrl().size());
+      }
+  }
+  EXPECT_EQ(seen, 1111u);  // s1, s10..s19, s100..s199, s1000..s1999
+  EXPECT_EQ(pages, 4u);
+}
+
+TEST_F(PagingTest, OrderBy) {
+  const Json j = page("fields=name&orderby=name%20desc&per_page=2");
+  EXPECT_EQ(j["entries"][0]["content"]["name"], "s999");
+  EXPECT_EQ(j["entries"][1]["content"]["name"], "s998");
 }
 
 }  // namespace

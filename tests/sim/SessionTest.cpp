@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "SimClient.h"
 #include "sim/Errors.h"
 
@@ -8,7 +10,7 @@ namespace {
 using simtest::Reply;
 using simtest::RequestOptions;
 using simtest::SimClient;
-namespace code = unitysim::code;
+using namespace unitysim::code;
 
 constexpr const char* kLogin = "/api/types/loginSessionInfo/instances";
 constexpr const char* kLogout = "/api/types/loginSessionInfo/action/logout";
@@ -58,7 +60,7 @@ TEST_F(SessionTest, RefusedCredentialsAndMissingSession) {
   SimClient wrong(sim_, "admin", "nope");
   const Reply bad = wrong.login();
   EXPECT_EQ(bad.status, 401);
-  EXPECT_EQ(bad.errorCode(), code::kUnauthorized);
+  EXPECT_EQ(bad.errorCode(), kUnauthorized);
   EXPECT_EQ(bad.json()["error"]["httpStatusCode"], 401);
 
   EXPECT_EQ(client_.get(kLogin, kAnonymous).status, 401);
@@ -76,12 +78,11 @@ TEST_F(SessionTest, MutatingRequestsNeedSessionTokenAndJsonBody) {
   // Basic credentials alone do not open a session for a POST.
   const Reply noSession = client_.post(kCopy, kCopyBody);
   EXPECT_EQ(noSession.status, 401);
-  EXPECT_EQ(noSession.errorCode(), code::kUnauthorized);
+  EXPECT_EQ(noSession.errorCode(), kUnauthorized);
 
   ASSERT_EQ(client_.login().status, 200);
   const std::string token = client_.csrfToken();
-  EXPECT_EQ(client_.post(kCopy, kCopyBody, Without(&RequestOptions::csrf)).errorCode(),
-            code::kCsrf);
+  EXPECT_EQ(client_.post(kCopy, kCopyBody, Without(&RequestOptions::csrf)).errorCode(), kCsrf);
   client_.setCsrfToken(token.substr(1) + "A");
   EXPECT_EQ(client_.del("/api/instances/snap/38654705846").status, 401);
   client_.setCsrfToken(token);
@@ -99,7 +100,7 @@ TEST_F(SessionTest, MutatingRequestsNeedSessionTokenAndJsonBody) {
   form.contentType = "application/x-www-form-urlencoded";
   const Reply r = client_.post(kCopy, kCopyBody, form);
   EXPECT_EQ(r.status, 400);
-  EXPECT_EQ(r.errorCode(), code::kBadRequest);
+  EXPECT_EQ(r.errorCode(), kBadRequest);
 }
 
 TEST_F(SessionTest, IdleSessionExpires) {
@@ -151,5 +152,38 @@ INSTANTIATE_TEST_SUITE_P(
                       LogoutCase{"UnknownArgument", R"({"everywhere": true})", 422},
                       LogoutCase{"NotJson", "{localCleanupOnly", 400}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// Several clients at once, each with its own session: every request is journaled once, every
+// snapshot is created once, and sessions do not leak into each other.
+TEST(Concurrency, ParallelSessionsCreateAndList) {
+  unitysim::Simulator sim;
+  sim.start();
+  constexpr int kClients = 4, kEach = 15;
+  std::vector<std::thread> threads;
+  std::vector<int> failures(kClients, 0);
+  for (int c = 0; c < kClients; ++c) {
+    threads.emplace_back([&sim, &failures, c] {
+      simtest::SimClient client(sim);
+      if (client.login().status != 200) ++failures[c];
+      for (int i = 0; i < kEach; ++i) {
+        const std::string name = "c" + std::to_string(c) + "_" + std::to_string(i);
+        if (client
+                .post("/api/types/snap/instances",
+                      R"({"storageResource": {"id": "sv_2"}, "name": ")" + name + "\"}")
+                .status != 201)
+          ++failures[c];
+        if (client.get("/api/types/snap/instances?fields=name&filter=name%20lk%20%22c%25%22")
+                .status != 200)
+          ++failures[c];
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(failures, std::vector<int>(kClients, 0));
+  EXPECT_EQ(sim.model().count("snap"), 7u + kClients * kEach);
+  EXPECT_EQ(sim.journal().size(), static_cast<size_t>(kClients * (1 + 2 * kEach)));
+  EXPECT_EQ(sim.loginCount(), kClients);
+  EXPECT_EQ(sim.handshakeCount(), kClients);
+}
 
 }  // namespace

@@ -10,7 +10,7 @@ namespace {
 using simtest::Reply;
 using simtest::SimClient;
 using unitysim::Json;
-namespace code = unitysim::code;
+using namespace unitysim::code;
 
 constexpr const char* kSnaps = "/api/types/snap/instances";
 constexpr const char* kAttached = "/api/instances/snap/38654705847";  // attached, Host_1 has RW
@@ -72,24 +72,23 @@ INSTANTIATE_TEST_SUITE_P(
     Bodies, SnapCreateRejectTest,
     ::testing::Values(
         RejectCase{"UnknownArgument", R"({"storageResource": {"id": "sv_2"}, "label": "x"})", 422,
-                   code::kInvalidArgument},
-        RejectCase{"MissingResource", R"({"name": "x"})", 422, code::kInvalidArgument},
+                   kInvalidArgument},
+        RejectCase{"MissingResource", R"({"name": "x"})", 422, kInvalidArgument},
         RejectCase{"ResourceNotAReference", R"({"storageResource": "sv_2"})", 422,
-                   code::kInvalidArgument},
+                   kInvalidArgument},
         RejectCase{"NameNotAString", R"({"storageResource": {"id": "sv_2"}, "name": 5})", 422,
-                   code::kInvalidArgument},
-        RejectCase{"UnknownResource", R"({"storageResource": {"id": "sv_404"}})", 404,
-                   code::kNotFound},
+                   kInvalidArgument},
+        RejectCase{"UnknownResource", R"({"storageResource": {"id": "sv_404"}})", 404, kNotFound},
         RejectCase{"RetentionWithAutoDelete",
                    R"({"storageResource": {"id": "sv_2"}, "retentionDuration": 3600})", 422,
-                   code::kInvalidArgument},
+                   kInvalidArgument},
         RejectCase{"BadAccessType",
                    R"({"storageResource": {"id": "sv_2"}, "filesystemAccessType": 3})", 422,
-                   code::kInvalidArgument},
+                   kInvalidArgument},
         RejectCase{"DuplicateName",
                    R"({"storageResource": {"id": "sv_2"}, "name": "Oracle_Logs_daily_1"})", 409,
-                   code::kDuplicateName},
-        RejectCase{"NotAnObject", R"(["storageResource"])", 400, code::kBadRequest}),
+                   kDuplicateName},
+        RejectCase{"NotAnObject", R"(["storageResource"])", 400, kBadRequest}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(SnapTest, ConsistencyGroupSnapshotHasMembers) {
@@ -128,7 +127,7 @@ TEST_F(SnapTest, CopyNamesAndParent) {
   EXPECT_EQ(
       client_.post(std::string(kAttached) + "/action/copy", R"({"copyName": "x", "child": false})")
           .errorCode(),
-      code::kInvalidArgument);
+      kInvalidArgument);
 }
 
 TEST_F(SnapTest, RestoreTakesABackupFirst) {
@@ -138,7 +137,7 @@ TEST_F(SnapTest, RestoreTakesABackupFirst) {
   EXPECT_EQ(snap(backup)["creatorType"], 6);
   EXPECT_EQ(snap(backup)["storageResource"], Json({{"id", "sv_1"}}));
   EXPECT_EQ(client_.post("/api/instances/snap/38654705851/action/restore").errorCode(),
-            code::kInvalidArgument);  // a member of a group snapshot
+            kInvalidArgument);  // a member of a group snapshot
 }
 
 TEST_F(SnapTest, ReplicateNeedsAReplicatedResource) {
@@ -149,7 +148,7 @@ TEST_F(SnapTest, ReplicateNeedsAReplicatedResource) {
   const Reply r = client_.post("/api/instances/snap/38654705848/action/replicate",
                                R"({"isRemoteAutoDelete": false})");
   EXPECT_EQ(r.status, 422);
-  EXPECT_EQ(r.errorCode(), code::kNotReplicated);
+  EXPECT_EQ(r.errorCode(), kNotReplicated);
 }
 
 TEST_F(SnapTest, AttachModifyDetach) {
@@ -162,7 +161,7 @@ TEST_F(SnapTest, AttachModifyDetach) {
                                std::regex("60:06:01:60(:[0-9A-F]{2}){12}")));
   const Reply twice = client_.post(std::string(kDetached) + "/action/attach", "");
   EXPECT_EQ(twice.status, 409);
-  EXPECT_EQ(twice.errorCode(), code::kAlreadyAttached);
+  EXPECT_EQ(twice.errorCode(), kAlreadyAttached);
   EXPECT_NE(
       twice.json()["error"]["messages"][0]["en-US"].get<std::string>().find("already promoted"),
       std::string::npos);
@@ -176,18 +175,18 @@ TEST_F(SnapTest, AttachModifyDetach) {
             204);
   EXPECT_EQ(snap("38654705846")["hostAccess"][0]["host"]["id"], "Host_9");
   EXPECT_EQ(error("modify", R"({"hostAccess": [], "removeHostAccess": [{"id": "Host_9"}]})"),
-            code::kInvalidArgument);
+            kInvalidArgument);
   EXPECT_EQ(error("modify", R"({"hostAccess": [{"host": {"id": "Host_9"}, "allowedAccess": 2}]})"),
-            code::kInvalidArgument);
+            kInvalidArgument);
 
   EXPECT_EQ(status("detach?&timeout=20"), 204);
   s = snap("38654705846");
   EXPECT_FALSE(s.contains("attachedWWN"));
   EXPECT_FALSE(s.contains("hostAccess"));
-  EXPECT_EQ(error("detach"), code::kNotAttached);
-  EXPECT_EQ(error("modify", R"({"hostAccess": []})"), code::kHostAccessNeedsAttach);
+  EXPECT_EQ(error("detach"), kNotAttached);
+  EXPECT_EQ(error("modify", R"({"hostAccess": []})"), kHostAccessNeedsAttach);
   EXPECT_EQ(client_.post("/api/instances/snap/38654705849/action/attach").errorCode(),
-            code::kInvalidArgument);  // file snapshot
+            kInvalidArgument);  // file snapshot
 }
 
 TEST_F(SnapTest, AttachACopy) {
@@ -209,7 +208,7 @@ TEST_F(SnapTest, ReplicationSync) {
   EXPECT_EQ(
       client_.post("/api/instances/replicationSession/" + id + "/action/sync", R"({"force": true})")
           .errorCode(),
-      code::kInvalidArgument);
+      kInvalidArgument);
 }
 
 }  // namespace
