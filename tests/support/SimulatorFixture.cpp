@@ -43,6 +43,7 @@ void SimulatorTest::SetUp() {
 }
 
 void SimulatorTest::TearDown() {
+  session_.reset();
   sleeps_.reset();
   PlatformSettings::clearOverrides();
   if (sim_) sim_->stop();
@@ -56,6 +57,11 @@ std::unique_ptr<ManageEMCUnity> SimulatorTest::makeSession(unsigned long long jo
   session->SetPasswd(kPassword, false, false);
   session->SetFileServer(sim_->host());
   return session;
+}
+
+ManageEMCUnity& SimulatorTest::session() {
+  if (!session_) session_ = makeSession();
+  return *session_;
 }
 
 std::vector<unitysim::JournalEntry> SimulatorTest::requests(const std::string& method,

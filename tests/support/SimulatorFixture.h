@@ -64,6 +64,8 @@ class SimulatorTest : public ::testing::Test {
 
   // A session with the simulator chosen and the right credentials, not yet logged in.
   std::unique_ptr<ManageEMCUnity> makeSession(unsigned long long jobId = 1001) const;
+  // The fixture's own session from makeSession(), made on first use and destroyed in TearDown.
+  ManageEMCUnity& session();
 
   unitysim::Simulator& sim() { return *sim_; }
   SleepCounter& sleeps() { return *sleeps_; }
@@ -76,6 +78,7 @@ class SimulatorTest : public ::testing::Test {
  private:
   std::unique_ptr<unitysim::Simulator> sim_;
   std::unique_ptr<SleepCounter> sleeps_;
+  std::unique_ptr<ManageEMCUnity> session_;
 };
 
 }  // namespace unitytest
