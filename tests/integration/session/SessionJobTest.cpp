@@ -1,7 +1,6 @@
 // Background jobs against the simulator: a 202 answer is followed to the job's end, with the
 // sleep replaced by a counter.
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,30 +23,23 @@ class SessionJobTest : public SimulatorTest {
  protected:
   void SetUp() override {
     SimulatorTest::SetUp();
-    session_ = makeSession();
-    ASSERT_TRUE(session_->OpenConnection(false));
+    ASSERT_TRUE(session().OpenConnection(false));
     sim().journal().clear();
-  }
-  void TearDown() override {
-    session_.reset();
-    SimulatorTest::TearDown();
   }
   // Creates a snapshot with the given time-out setting (0 makes the array answer with a job).
   bool createSnap(TestCreateSnap& message, const std::string& timeout,
                   const std::vector<unsigned long long>& successCodes = {}) {
     ScopedSetting setting("~Tessaline", "TestCreateSnap_unitytimeout", timeout);
-    return RunMessage(*session_, message, "TestCreateSnap", successCodes);
+    return RunMessage(session(), message, "TestCreateSnap", successCodes);
   }
   size_t jobQueries() const { return requests("GET", "/api/instances/job/").size(); }
-
-  std::unique_ptr<ManageEMCUnity> session_;
 };
 
 TEST_F(SessionJobTest, JobFollowedToSuccessIsParsedLikeADirectAnswer) {
   sim().setSlow("snap", "create", 1);
   TestCreateSnap create("sv_1", "by-job");
   DiagLogCapture capture;
-  ASSERT_TRUE(createSnap(create, "30")) << session_->errorText;
+  ASSERT_TRUE(createSnap(create, "30")) << session().errorText;
   EXPECT_TRUE(capture.contains("Waiting for 5 secs before getting job details for id [",
                                "PollBackgroundJob::TestCreateSnap"));
   EXPECT_TRUE(capture.contains("Background job created on fileserver for this operation",
@@ -67,8 +59,8 @@ TEST_F(SessionJobTest, FailedJobReportsItsCodeAndText) {
   sim().failNextJob(100, "The pool is out of space.", 0);
   TestCreateSnap create("sv_1", "job-fails");
   EXPECT_FALSE(createSnap(create, "0"));
-  EXPECT_EQ(session_->errorCode, 100u);
-  EXPECT_THAT(session_->errorText, StartsWith("The pool is out of space."));
+  EXPECT_EQ(session().errorCode, 100u);
+  EXPECT_THAT(session().errorText, StartsWith("The pool is out of space."));
   EXPECT_EQ(requests("POST").size(), 1u);
   EXPECT_EQ(jobQueries(), 1u);
 }
@@ -86,11 +78,11 @@ TEST_F(SessionJobTest, OnlyTheJobsOwnOutcomeMeansSuccess) {
     sim().failNextJob(static_cast<std::uint32_t>(kNotFound), "Gone.", row.status);
     TestCreateSnap create("sv_1", std::string("job-") + row.name);
     EXPECT_FALSE(createSnap(create, "0", {kNotFound}));
-    EXPECT_EQ(session_->errorCode, kNotFound);
-    EXPECT_THAT(session_->errorText, StartsWith("Gone."));
-    EXPECT_EQ(session_->httpStatus, row.status);
+    EXPECT_EQ(session().errorCode, kNotFound);
+    EXPECT_THAT(session().errorText, StartsWith("Gone."));
+    EXPECT_EQ(session().httpStatus, row.status);
     EXPECT_EQ(requests("POST").size(), 1u);
-    EXPECT_TRUE(session_->loggedIn);
+    EXPECT_TRUE(session().loggedIn);
   }
 }
 
@@ -101,10 +93,10 @@ TEST_F(SessionJobTest, PollingStopsAtTheLimit) {
   EXPECT_FALSE(createSnap(create, "30"));
   EXPECT_EQ(sleeps().waits(), 2);
   EXPECT_EQ(jobQueries(), 2u);
-  EXPECT_EQ(session_->errorCode, 1u);
+  EXPECT_EQ(session().errorCode, 1u);
   const std::string target = requests("GET", "/api/instances/job/").at(0).target;
   const std::string jobId = target.substr(19, target.find('?') - 19);
-  EXPECT_EQ(session_->errorText, "Background job [" + jobId + "] did not finish within 10 seconds");
+  EXPECT_EQ(session().errorText, "Background job [" + jobId + "] did not finish within 10 seconds");
 }
 
 TEST_F(SessionJobTest, A202WithoutJobIdCannotBeFollowed) {
