@@ -1,5 +1,4 @@
 // Replication operations against the simulator.
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,25 +14,10 @@ namespace {
 // The default seed: sv_1 and res_1 each have one replication session, sv_2 none.
 const std::string kSession = "81604378625_CKM00213300417_0000_81604378632_CKM00213300955_0000";
 
-class ReplicationOpsTest : public SimulatorTest {
- protected:
-  void SetUp() override {
-    SimulatorTest::SetUp();
-    session_ = makeSession();
-  }
-  void TearDown() override {
-    session_.reset();
-    SimulatorTest::TearDown();
-  }
-  size_t syncRequests() const {
-    return requests("POST", "/api/instances/replicationSession/").size();
-  }
-
-  std::unique_ptr<ManageEMCUnity> session_;
-};
+using ReplicationOpsTest = SimulatorTest;
 
 TEST_F(ReplicationOpsTest, MarkSnapForReplication) {
-  ASSERT_TRUE(session_->MarkSnapForReplication(38654705846ULL)) << session_->errorText;
+  ASSERT_TRUE(session().MarkSnapForReplication(38654705846ULL)) << session().errorText;
   const unitysim::JournalEntry mark = requests("POST").at(0);
   EXPECT_EQ(mark.target, "/api/instances/snap/38654705846/action/replicate?");
   EXPECT_EQ(mark.body, R"({"isRemoteAutoDelete": false})");
@@ -43,7 +27,7 @@ TEST_F(ReplicationOpsTest, MarkSnapForReplication) {
 
 TEST_F(ReplicationOpsTest, SyncByResourceFindsItsOneSession) {
   DiagLogCapture capture(0);
-  ASSERT_TRUE(session_->SyncReplicationSessionForResource("sv_1")) << session_->errorText;
+  ASSERT_TRUE(session().SyncReplicationSessionForResource("sv_1")) << session().errorText;
   EXPECT_EQ(requests("GET", "/api/types/replicationSession/").at(0).target,
             "/api/types/replicationSession/instances?&fields=id,remoteSystem.id"
             "&filter=(srcResourceId+eq+\"sv_1\")");
@@ -63,30 +47,22 @@ TEST_F(ReplicationOpsTest, SyncByResourceNeedsExactlyOneSession) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.resource);
     DiagLogCapture capture;
-    EXPECT_FALSE(session_->SyncReplicationSessionForResource(row.resource));
+    EXPECT_FALSE(session().SyncReplicationSessionForResource(row.resource));
     EXPECT_TRUE(capture.contains(row.sizeLine));
     EXPECT_TRUE(capture.contains("Failed to get replication info for resource [" +
                                  std::string(row.resource) + "] of fileserver [" + sim().host() +
                                  "]"));
   }
-  EXPECT_EQ(syncRequests(), 0u);
-}
-
-TEST_F(ReplicationOpsTest, SyncRunAsBackgroundJobIsFollowed) {
-  sim().setSlow("replicationSession", "sync", 1);
-  ASSERT_TRUE(session_->SyncReplicationSession(kSession)) << session_->errorText;
-  EXPECT_EQ(requests("POST", "/api/instances/replicationSession/").at(0).status, 202);
-  EXPECT_GE(sleeps().waits(), 1);
-  EXPECT_FALSE(requests("GET", "/api/instances/job/").empty());
+  EXPECT_TRUE(requests("POST", "/api/instances/replicationSession/").empty());
 }
 
 TEST_F(ReplicationOpsTest, FailedSyncLogsTheSessionId) {
   sim().model().update("replicationSession", kSession,
                        [](unitysim::Json& s) { s["localRole"] = 2; });  // destination side
   DiagLogCapture capture;
-  EXPECT_FALSE(session_->SyncReplicationSessionForResource("sv_1"));
+  EXPECT_FALSE(session().SyncReplicationSessionForResource("sv_1"));
   EXPECT_TRUE(capture.contains("Failed to sync replication session resource [" + kSession + "]"));
-  EXPECT_NE(session_->errorCode, 0u);
+  EXPECT_NE(session().errorCode, 0u);
 }
 
 // The array reads back exactly the id that was asked for, though it holds URL syntax.
@@ -96,7 +72,7 @@ TEST_F(ReplicationOpsTest, UrlBytesInResourceIdAreEncoded) {
   odd["srcResourceId"] = "sv 1&x=#+%";
   sim().model().add("replicationSession", odd);
   ReplicationSessionInfo info;
-  ASSERT_TRUE(session_->GetReplicationInfoForResId(info, "sv 1&x=#+%")) << session_->errorText;
+  ASSERT_TRUE(session().GetReplicationInfoForResId(info, "sv 1&x=#+%")) << session().errorText;
   EXPECT_EQ(info.sessionId, "odd_session");
   EXPECT_EQ(requests("GET", "/api/types/replicationSession/").at(0).target,
             "/api/types/replicationSession/instances?&fields=id,remoteSystem.id"

@@ -49,14 +49,6 @@ class SnapshotOpsTest : public SimulatorTest {
     options.seed = seed + "]}";
     return options;
   }
-  void SetUp() override {
-    SimulatorTest::SetUp();
-    session_ = makeSession();
-  }
-  void TearDown() override {
-    session_.reset();
-    SimulatorTest::TearDown();
-  }
   static std::vector<SnapID> Ids(int count) {
     std::vector<SnapID> ids;
     for (int i = 0; i < count; ++i) ids.push_back(kFirstId + static_cast<unsigned long long>(i));
@@ -68,14 +60,12 @@ class SnapshotOpsTest : public SimulatorTest {
       all.push_back(e);
     return all;
   }
-
-  std::unique_ptr<ManageEMCUnity> session_;
 };
 
 TEST_F(SnapshotOpsTest, CreateCopyLookUpRestoreDelete) {
   DiagLogCapture capture(0);
   SnapID id = 0;
-  ASSERT_TRUE(session_->CreateSnapShot(id, "sv_2", "it_snap", false)) << session_->errorText;
+  ASSERT_TRUE(session().CreateSnapShot(id, "sv_2", "it_snap", false)) << session().errorText;
   ASSERT_NE(id, 0u);
   EXPECT_EQ(requests("POST", "/api/types/snap/instances").at(0).body,
             R"({"filesystemAccessType": 1, "isAutoDelete": false, "name": "it_snap", )"
@@ -84,30 +74,30 @@ TEST_F(SnapshotOpsTest, CreateCopyLookUpRestoreDelete) {
                                "] on fileserver[" + sim().host() + "]"));
 
   SnapID copy = 0;
-  ASSERT_TRUE(session_->CopySnapshot(copy, id, "it_copy")) << session_->errorText;
+  ASSERT_TRUE(session().CopySnapshot(copy, id, "it_copy")) << session().errorText;
   EXPECT_NE(copy, id);
   _UnitySnapInfo info;
-  ASSERT_TRUE(session_->GetSnapShotInfo(info, copy)) << session_->errorText;
+  ASSERT_TRUE(session().GetSnapShotInfo(info, copy)) << session().errorText;
   EXPECT_EQ(info.snapId, copy);
   EXPECT_EQ(info.name, "it_copy");
   EXPECT_EQ(info.storageResourceId, "sv_2");
 
-  ASSERT_TRUE(session_->RestoreWithSnapshot(id)) << session_->errorText;
+  ASSERT_TRUE(session().RestoreWithSnapshot(id)) << session().errorText;
   EXPECT_EQ(requests("POST", "/api/instances/snap/").back().target,
             "/api/instances/snap/" + std::to_string(id) + "/action/restore?&timeout=20");
 
-  ASSERT_TRUE(session_->DeleteSnapshot(copy)) << session_->errorText;
+  ASSERT_TRUE(session().DeleteSnapshot(copy)) << session().errorText;
   EXPECT_FALSE(sim().model().find("snap", std::to_string(copy)).has_value());
   // Already gone: the array's "does not exist" counts as deleted.
-  EXPECT_TRUE(session_->DeleteSnapshot(copy));
+  EXPECT_TRUE(session().DeleteSnapshot(copy));
   EXPECT_EQ(requests("DELETE").back().status, 404);
-  EXPECT_EQ(session_->errorCode, kNotFound);
+  EXPECT_EQ(session().errorCode, kNotFound);
 }
 
 TEST_F(SnapshotOpsTest, IdsTravelInBatchesOfFiftyAppendedToTheCallersList) {
   std::vector<_UnitySnapInfo> list(1);
   list[0].name = "kept";
-  ASSERT_TRUE(session_->GetSnapShotList(list, Ids(120), false)) << session_->errorText;
+  ASSERT_TRUE(session().GetSnapShotList(list, Ids(120), false)) << session().errorText;
   const std::vector<unitysim::JournalEntry> sent = listRequests();
   ASSERT_EQ(sent.size(), 3u);
   EXPECT_EQ(IdTerms(sent[0].target), 50u);
@@ -121,14 +111,14 @@ TEST_F(SnapshotOpsTest, IdsTravelInBatchesOfFiftyAppendedToTheCallersList) {
 
   // Names replace what the caller held.
   ASSERT_TRUE(
-      session_->GetSnapShotList(list, std::vector<std::string>{"snap_007", "snap_008"}, false));
+      session().GetSnapShotList(list, std::vector<std::string>{"snap_007", "snap_008"}, false));
   ASSERT_EQ(list.size(), 2u);
   EXPECT_EQ(list[0].name, "snap_007");
 }
 
 TEST_F(SnapshotOpsTest, LoneIdOfTheLastBatchIsASingleInstanceQuery) {
   std::vector<_UnitySnapInfo> list;
-  ASSERT_TRUE(session_->GetSnapShotList(list, Ids(51), false)) << session_->errorText;
+  ASSERT_TRUE(session().GetSnapShotList(list, Ids(51), false)) << session().errorText;
   const std::vector<unitysim::JournalEntry> sent = listRequests();
   ASSERT_EQ(sent.size(), 2u);
   EXPECT_EQ(IdTerms(sent[0].target), 50u);
@@ -140,27 +130,27 @@ TEST_F(SnapshotOpsTest, LoneIdOfTheLastBatchIsASingleInstanceQuery) {
 
 TEST_F(SnapshotOpsTest, UnknownIdFailsAloneAndIsAbsentInAFilter) {
   _UnitySnapInfo info;
-  EXPECT_FALSE(session_->GetSnapShotInfo(info, 99));
-  EXPECT_EQ(session_->errorCode, kNotFound);
+  EXPECT_FALSE(session().GetSnapShotInfo(info, 99));
+  EXPECT_EQ(session().errorCode, kNotFound);
   EXPECT_EQ(requests("GET", "/api/instances/snap/99?").size(), 1u);
 
   std::vector<_UnitySnapInfo> list;
-  ASSERT_TRUE(session_->GetSnapShotList(list, std::vector<SnapID>{99, kFirstId}, false));
+  ASSERT_TRUE(session().GetSnapShotList(list, std::vector<SnapID>{99, kFirstId}, false));
   ASSERT_EQ(list.size(), 1u);
   EXPECT_EQ(list[0].snapId, kFirstId);
 }
 
 TEST_F(SnapshotOpsTest, NameSharedByTwoSnapshotsIsNoAnswer) {
   SnapID first = 0, second = 0;
-  ASSERT_TRUE(session_->CreateSnapShot(first, "sv_1", "shared", false));
-  ASSERT_TRUE(session_->CreateSnapShot(second, "sv_2", "shared", false));
+  ASSERT_TRUE(session().CreateSnapShot(first, "sv_1", "shared", false));
+  ASSERT_TRUE(session().CreateSnapShot(second, "sv_2", "shared", false));
   DiagLogCapture capture;
   _UnitySnapInfo info;
-  EXPECT_FALSE(session_->GetSnapShotForName(info, "shared"));
+  EXPECT_FALSE(session().GetSnapShotForName(info, "shared"));
   EXPECT_TRUE(capture.contains("Got invalid number of snap info [2]",
                                "ManageEMCUnity::GetSnapShotForName"));
-  EXPECT_EQ(session_->errorCode, 0u);
-  ASSERT_TRUE(session_->GetSnapShotForName(info, "snap_003"));
+  EXPECT_EQ(session().errorCode, 0u);
+  ASSERT_TRUE(session().GetSnapShotForName(info, "snap_003"));
   EXPECT_EQ(info.snapId, kFirstId + 3);
 }
 
@@ -169,11 +159,11 @@ TEST_F(SnapshotOpsTest, TimeoutSettingReachesDeletionButNotCreation) {
   ScopedSetting creation("~Tessaline", "CreateSnapshot_unitytimeout", "600");
   DiagLogCapture capture(0);
   SnapID id = 0;
-  ASSERT_TRUE(session_->CreateSnapShot(id, "sv_1", "timed", true));
+  ASSERT_TRUE(session().CreateSnapShot(id, "sv_1", "timed", true));
   EXPECT_EQ(requests("POST", "/api/types/snap/instances").at(0).target,
             "/api/types/snap/instances?");
   EXPECT_TRUE(capture.contains("Cannot change timeout for CreateSnapshot. Defaulting to [-1]"));
-  ASSERT_TRUE(session_->DeleteSnapshot(id));
+  ASSERT_TRUE(session().DeleteSnapshot(id));
   EXPECT_THAT(requests("DELETE").at(0).target, EndsWith("?&timeout=600"));
 }
 
@@ -210,42 +200,39 @@ INSTANTIATE_TEST_SUITE_P(
     Operations, SnapshotRefusalTest,
     ::testing::Values(
         RefusalCase{"CreateWithoutName",
-                    [](ManageEMCUnity& s) { return s.CreateSnapShot(g_id, "sv_1", "", false); },
+                    [](auto& s) { return s.CreateSnapShot(g_id, "sv_1", "", false); },
                     "Fileserver name, resource id or snapname is empty"},
-        RefusalCase{"CopyOfNoSnapshot",
-                    [](ManageEMCUnity& s) { return s.CopySnapshot(g_id, 0, "c"); },
+        RefusalCase{"CopyOfNoSnapshot", [](auto& s) { return s.CopySnapshot(g_id, 0, "c"); },
                     "Fileserver name, snap id or copy snap name is empty"},
-        RefusalCase{"DeleteWithoutArray", [](ManageEMCUnity& s) { return s.DeleteSnapshot(5); },
+        RefusalCase{"DeleteWithoutArray", [](auto& s) { return s.DeleteSnapshot(5); },
                     "Fileserver name is empty or invalid inputs", false},
         RefusalCase{"ListWithoutArray",
-                    [](ManageEMCUnity& s) { return s.GetSnapShotList(g_list, SnapID{5}, false); },
+                    [](auto& s) { return s.GetSnapShotList(g_list, SnapID{5}, false); },
                     "Fileserver name is empty", false},
-        RefusalCase{"InfoOfNoSnapshot",
-                    [](ManageEMCUnity& s) { return s.GetSnapShotInfo(g_info, 0); }, "Snapid is 0."},
-        RefusalCase{"LookupWithoutName",
-                    [](ManageEMCUnity& s) { return s.GetSnapShotForName(g_info, ""); },
+        RefusalCase{"InfoOfNoSnapshot", [](auto& s) { return s.GetSnapShotInfo(g_info, 0); },
+                    "Snapid is 0."},
+        RefusalCase{"LookupWithoutName", [](auto& s) { return s.GetSnapShotForName(g_info, ""); },
                     "Snap name is empty."},
         RefusalCase{"NameWithDoubleQuote",
-                    [](ManageEMCUnity& s) { return s.GetSnapShotForName(g_info, "a\"b"); },
+                    [](auto& s) { return s.GetSnapShotForName(g_info, "a\"b"); },
                     "Snap name contains a double quote, which a filter cannot carry"},
         RefusalCase{"GroupNameWithDoubleQuote",
-                    [](ManageEMCUnity& s) {
+                    [](auto& s) {
                       return s.GetSnapShotList(g_list, std::vector<std::string>{"ok", "\""}, true);
                     },
                     "Snap group name contains a double quote, which a filter cannot carry"},
         RefusalCase{"MarkWithoutArrayIsCheckedFirst",
-                    [](ManageEMCUnity& s) { return s.MarkSnapForReplication(0); },
-                    "Fileserver name is empty", false},
-        RefusalCase{"MarkNoSnapshot", [](ManageEMCUnity& s) { return s.MarkSnapForReplication(0); },
+                    [](auto& s) { return s.MarkSnapForReplication(0); }, "Fileserver name is empty",
+                    false},
+        RefusalCase{"MarkNoSnapshot", [](auto& s) { return s.MarkSnapForReplication(0); },
                     "Snap id is empty"},
         RefusalCase{"ReplicationOfNoResource",
-                    [](ManageEMCUnity& s) { return s.GetReplicationInfoForResId(g_session, ""); },
+                    [](auto& s) { return s.GetReplicationInfoForResId(g_session, ""); },
                     "Resource id is empty"},
-        RefusalCase{"SyncForResourceWithDoubleQuote",
-                    [](ManageEMCUnity& s) {
-                      return s.SyncReplicationSessionForResource("sv_1\" OR (id ne \"");
-                    },
-                    "Resource id contains a double quote, which a filter cannot carry"}),
+        RefusalCase{
+            "SyncForResourceWithDoubleQuote",
+            [](auto& s) { return s.SyncReplicationSessionForResource("sv_1\" OR (id ne \""); },
+            "Resource id contains a double quote, which a filter cannot carry"}),
     [](const ::testing::TestParamInfo<RefusalCase>& row) { return std::string(row.param.name); });
 
 }  // namespace
