@@ -42,9 +42,8 @@ INSTANTIATE_TEST_SUITE_P(
     Grammar, JsonReadValue,
     ::testing::Values(
         ReadCase{"EmptyObject", "{}", true, "{}"},
-        ReadCase{"EmptyObjectBlanks", " {\n\t } ", true, "{}"},
-        ReadCase{"EmptyArrayBlanks", "[ \r\n ]", true, "[]"}, ReadCase{"EmptyText", "", false, ""},
-        ReadCase{"OnlyBlanks", " \n ", false, ""},
+        ReadCase{"BlanksInsideEmpty", " [ \r\n\t{ } ] ", true, "[{}]"},
+        ReadCase{"EmptyText", "", false, ""}, ReadCase{"OnlyBlanks", " \n ", false, ""},
         ReadCase{"CommentAfterBrace", "{ // the answer\n  \"a\": 1}", true, "{\"a\": 1}"},
         ReadCase{"CommentsBetweenAllTokens", "// head\n[ // x\n 1 // y\n , // z\n 2 ] ", true,
                  "[1, 2]"},
@@ -68,13 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"TextAfterValue", "{\"a\":1} trailing {garbage", true, "{\"a\": 1}"},
         ReadCase{"Keywords", "[true,false,null]", true, "[true, false, null]"},
         ReadCase{"KeywordPrefix", "[tru]", false, ""}, ReadCase{"MissingComma", "[1 2]", false, ""},
-        ReadCase{"Unclosed", "{\"a\": [1, {\"b\": 2}", false, ""},
-        ReadCase{"NestedAnswer",
-                 "{\"entries\": [{\"content\": {\"id\": \"38654705846\", \"isModifiable\": true, "
-                 "\"storageResource\": {\"id\": \"sv_12\"}}}]}",
-                 true,
-                 "{\"entries\": [{\"content\": {\"id\": \"38654705846\", \"isModifiable\": true, "
-                 "\"storageResource\": {\"id\": \"sv_12\"}}}]}"}),
+        ReadCase{"Unclosed", "{\"a\": [1, {\"b\": 2}", false, ""}),
     jsondoc_test::RowName<ReadCase>);
 
 TEST(JsonRead, ObjectEntryPointNeedsAnObject) {
@@ -120,7 +113,6 @@ INSTANTIATE_TEST_SUITE_P(
     Escapes, JsonReadString,
     ::testing::Values(
         StringCase{"Standard", "\"\\\"\\\\\\/\\b\\f\\n\\r\\t\"", true, "\"\\/\b\f\n\r\t"},
-        StringCase{"EscapedSlashPath", "\"\\/fs1\\/a\"", true, "/fs1/a"},
         StringCase{"UnknownEscapeKept", "\"\\q\\x\"", true, "\\q\\x"},
         StringCase{"LatinSmallEAcute", "\"\\u00e9\"", true, "\xE9"},
         StringCase{"UpperHex", "\"\\u004A\\u004a\"", true, "JJ"},

@@ -41,70 +41,37 @@ std::string Slurp(const std::string& path) {
   return text.str();
 }
 
-// The n_ texts the lenient reader accepts, and why.
+// The n_ texts (without ".json") the lenient reader accepts, and why.
 const std::vector<std::string> kAcceptedInvalid = {
     // Trailing commas and empty elements (read as null).
-    "n_array_comma_and_number.json",
-    "n_array_double_comma.json",
-    "n_array_double_extra_comma.json",
-    "n_array_extra_comma.json",
-    "n_array_just_comma.json",
-    "n_array_missing_value.json",
-    "n_array_number_and_comma.json",
-    "n_array_number_and_several_commas.json",
-    "n_object_trailing_comma.json",
-    "n_object_lone_continuation_byte_in_key_and_trailing_comma.json",
+    "n_array_comma_and_number", "n_array_double_comma", "n_array_double_extra_comma",
+    "n_array_extra_comma", "n_array_just_comma", "n_array_missing_value",
+    "n_array_number_and_comma", "n_array_number_and_several_commas", "n_object_trailing_comma",
+    "n_object_lone_continuation_byte_in_key_and_trailing_comma",
     // Whatever follows the first value is ignored.
-    "n_array_comma_after_close.json",
-    "n_array_extra_close.json",
-    "n_multidigit_number_then_00.json",
-    "n_object_trailing_comment.json",
-    "n_object_trailing_comment_open.json",
-    "n_object_trailing_comment_slash_open.json",
-    "n_object_trailing_comment_slash_open_incomplete.json",
-    "n_object_with_trailing_garbage.json",
-    "n_string_with_trailing_garbage.json",
-    "n_structure_array_trailing_garbage.json",
-    "n_structure_array_with_extra_array_close.json",
-    "n_structure_close_unopened_array.json",
-    "n_structure_double_array.json",
-    "n_structure_number_with_trailing_garbage.json",
-    "n_structure_object_followed_by_closing_object.json",
-    "n_structure_object_with_trailing_garbage.json",
-    "n_structure_trailing_#.json",
+    "n_array_comma_after_close", "n_array_extra_close", "n_multidigit_number_then_00",
+    "n_object_trailing_comment", "n_object_trailing_comment_open",
+    "n_object_trailing_comment_slash_open", "n_object_trailing_comment_slash_open_incomplete",
+    "n_object_with_trailing_garbage", "n_string_with_trailing_garbage",
+    "n_structure_array_trailing_garbage", "n_structure_array_with_extra_array_close",
+    "n_structure_close_unopened_array", "n_structure_double_array",
+    "n_structure_number_with_trailing_garbage", "n_structure_object_followed_by_closing_object",
+    "n_structure_object_with_trailing_garbage", "n_structure_trailing_#",
     // Numbers as the stream extraction reads them: "+1", "-01", "2.", ".2e-3", ...
-    "n_number_+1.json",
-    "n_number_-01.json",
-    "n_number_-2..json",
-    "n_number_.2e-3.json",
-    "n_number_0.e1.json",
-    "n_number_2.e+3.json",
-    "n_number_2.e-3.json",
-    "n_number_2.e3.json",
-    "n_number_neg_int_starting_with_zero.json",
-    "n_number_neg_real_without_int_part.json",
-    "n_number_real_without_fractional_part.json",
-    "n_number_starting_with_dot.json",
-    "n_number_with_leading_zero.json",
+    "n_number_+1", "n_number_-01", "n_number_-2.", "n_number_.2e-3", "n_number_0.e1",
+    "n_number_2.e+3", "n_number_2.e-3", "n_number_2.e3", "n_number_neg_int_starting_with_zero",
+    "n_number_neg_real_without_int_part", "n_number_real_without_fractional_part",
+    "n_number_starting_with_dot", "n_number_with_leading_zero",
     // Single quotes.
-    "n_object_single_quote.json",
-    "n_string_single_quote.json",
+    "n_object_single_quote", "n_string_single_quote",
     // Unknown escapes are kept, "\u" takes any four characters, raw control bytes pass.
-    "n_string_backslash_00.json",
-    "n_string_escape_x.json",
-    "n_string_escaped_ctrl_char_tab.json",
-    "n_string_escaped_emoji.json",
-    "n_string_incomplete_surrogate_escape_invalid.json",
-    "n_string_invalid_backslash_esc.json",
-    "n_string_invalid_unicode_escape.json",
-    "n_string_invalid_utf8_after_escape.json",
-    "n_string_unescaped_ctrl_char.json",
-    "n_string_unescaped_newline.json",
-    "n_string_unescaped_tab.json",
-    "n_string_unicode_CapitalU.json",
+    "n_string_backslash_00", "n_string_escape_x", "n_string_escaped_ctrl_char_tab",
+    "n_string_escaped_emoji", "n_string_incomplete_surrogate_escape_invalid",
+    "n_string_invalid_backslash_esc", "n_string_invalid_unicode_escape",
+    "n_string_invalid_utf8_after_escape", "n_string_unescaped_ctrl_char",
+    "n_string_unescaped_newline", "n_string_unescaped_tab", "n_string_unicode_CapitalU",
     // Form feed is stream whitespace.
-    "n_structure_whitespace_formfeed.json",
-};
+    "n_structure_whitespace_formfeed"};
 
 TEST(JsonSuite, ConformanceTexts) {
   const std::vector<std::string> files = SuiteFiles();
@@ -115,10 +82,11 @@ TEST(JsonSuite, ConformanceTexts) {
     if (name[0] == 'y') {
       EXPECT_TRUE(ok) << name;
     }
-    if (name[0] == 'n' && ok) accepted_invalid.push_back(name);
+    if (name[0] == 'n' && ok) accepted_invalid.push_back(name.substr(0, name.size() - 5));
   }
   std::vector<std::string> expected = kAcceptedInvalid;
   std::sort(expected.begin(), expected.end());
+  std::sort(accepted_invalid.begin(), accepted_invalid.end());
   EXPECT_EQ(accepted_invalid, expected);
 }
 
