@@ -36,20 +36,6 @@ bool AnyLineContains(const DiagLogCapture& capture, const std::string& needle) {
   return false;
 }
 
-TEST_F(SessionConfigTest, ConstructionStartsWithoutArrayOrSession) {
-  ManageEMCUnity session(42);
-  EXPECT_EQ(session.jobId, 42u);
-  EXPECT_EQ(session.apiVersion, "4.0");
-  EXPECT_FALSE(session.apiVersionKnown);
-  EXPECT_FALSE(session.loggedIn);
-  EXPECT_FALSE(session.transportReady);
-  EXPECT_TRUE(session.fileServer.empty());
-  EXPECT_TRUE(session.cookieFile.empty());
-  EXPECT_EQ(session.errorCode, 0u);
-  EXPECT_NE(session.transport, nullptr);
-  EXPECT_EQ(ManageEMCUnity().jobId, 0u);
-}
-
 TEST_F(SessionConfigTest, ErrorCodeToStringIsPlainUnsignedDecimal) {
   const struct {
     unsigned long long code;
@@ -106,15 +92,13 @@ TEST_F(SessionConfigTest, SetPasswdDecodeFailureKeepsStoredTextAndErrorState) {
 }
 
 TEST_F(SessionConfigTest, SettingsReadersUseTheirSections) {
-  PlatformSettings::setOverride("NAS", "FlagYes", "Yes");
-  PlatformSettings::setOverride("NAS", "FlagLowerY", "y");
-  PlatformSettings::setOverride("NAS", "FlagNo", "no");
-  PlatformSettings::setOverride("NAS", "FlagEmpty", "");
-  PlatformSettings::setOverride("NAS", "FlagSpaceY", " yes");
-  PlatformSettings::setOverride("~Tessaline", "FlagYes", "notInNas");
-  PlatformSettings::setOverride("~Tessaline", "Timeout", "600");
-  PlatformSettings::setOverride("~Tessaline", "NotANumber", "12abc");
-  PlatformSettings::setOverride("NAS", "OnlyInNas", "5");
+  const char* settings[][3] = {
+      {"NAS", "FlagYes", "Yes"},        {"NAS", "FlagLowerY", "y"},
+      {"NAS", "FlagNo", "no"},          {"NAS", "FlagEmpty", ""},
+      {"NAS", "FlagSpaceY", " yes"},    {"~Tessaline", "FlagYes", "notInNas"},
+      {"~Tessaline", "Timeout", "600"}, {"~Tessaline", "NotANumber", "12abc"},
+      {"NAS", "OnlyInNas", "5"}};
+  for (const auto& s : settings) PlatformSettings::setOverride(s[0], s[1], s[2]);
 
   const struct {
     const char* key;
