@@ -1,4 +1,6 @@
-// Answers of the array, realistic and malformed, read by the snapshot and replication messages.
+// The snapshot and replication messages: golden requests (those the operations' integration tests
+// check on the wire exactly are not repeated here), the filter text rules, and realistic and
+// malformed answers.
 #include <sstream>
 #include <string>
 #include <vector>
@@ -7,6 +9,7 @@
 
 #include "platform/DiagLog.h"
 #include "unity/EMCUnityJSON.h"
+#include "unity/FilterText.h"
 
 namespace {
 
@@ -16,6 +19,108 @@ std::string RowName(const testing::TestParamInfo<Row>& row) {
 }
 
 const char kArray[] = "10.0.0.5";
+const std::string kApi = "https://10.0.0.5/api/";
+const std::string kSnapFields =
+    "?&fields=attachedWWN,hostAccess,id,isModifiable,lun.id,name,storageResource.id";
+
+struct Request {
+  bool built;
+  int method;
+  std::string uri;
+  std::string body;
+};
+
+template <typename Message>
+Request Build(Message& message, const std::string& apiVersion = "5.0", long timeout = -2) {
+  message.Init(7, apiVersion);
+  if (timeout != -2) message.setTimeout(timeout);  // what the session does with a setting
+  std::string body = "stale";
+  const bool built = message.BuildRequest(body);
+  return Request{built, message.getHttpReqType(), message.GetNextURI(), body};
+}
+
+Request List(const std::vector<SnapID>& ids, bool group, const std::string& api = "5.0") {
+  EMCUnityJsonGetSnapshotList m;
+  m.Initialize(kArray, ids, group);
+  return Build(m, api);
+}
+
+Request ListNames(const std::vector<std::string>& names, bool group) {
+  EMCUnityJsonGetSnapshotList m;
+  m.Initialize(kArray, names, group);
+  return Build(m);
+}
+
+Request Replication(const std::string& resource) {
+  EMCUnityJsonGetReplicationInfo m;
+  m.Initialize(kArray, resource);
+  return Build(m);
+}
+
+TEST(SnapshotRequests, GoldenRequests) {
+  EMCUnityJsonCreateSnap create;
+  create.Initialize(kArray, "res_1", "a/\"b\"", true);
+  EMCUnityJsonCopySnap copy;
+  copy.Initialize(kArray, 38654705680ULL, "copy of nightly");
+  const std::string list = "types/snap/instances" + kSnapFields + "&filter=";
+  const std::string replication =
+      "types/replicationSession/instances?&fields=id,remoteSystem.id&filter=(srcResourceId+eq+\"";
+  const int GET = UNITY_HTTP_GET, POST = UNITY_HTTP_POST;
+  const struct {
+    const char* name;
+    Request got;
+    int method;
+    std::string uri;  // after the common prefix
+    std::string body;
+  } rows[] = {
+      {"CreateProtocolAccessRefusesTimeout", Build(create, "5.0", 600), POST,
+       "types/snap/instances?",
+       R"({"filesystemAccessType": 2, "isAutoDelete": false, "name": "a\/\"b\"", )"
+       R"("storageResource": {"id": "res_1"}})"},
+      {"Copy", Build(copy), POST, "instances/snap/38654705680/action/copy?&timeout=20",
+       R"({"copyName": "copy of nightly"})"},
+      {"ListOneIdIsSingleInstance", List({12}, false), GET, "instances/snap/12" + kSnapFields, ""},
+      {"ListApi51HasHostAccess", List({18446744073709551615ULL}, false, "5.1"), GET,
+       "instances/snap/18446744073709551615" + kSnapFields, ""},
+      {"ListOneGroupIdIsFiltered", List({12}, true), GET,
+       list + "%28snapGroup.id%20eq%20%2212%22%29", ""},
+      {"ListThreeIdsInOrder", List({38654705680ULL, 2, 1}, false), GET,
+       list + "%28id%20eq%20%2238654705680%22%29%20OR%20%28id%20eq%20%222%22%29"
+              "%20OR%20%28id%20eq%20%221%22%29",
+       ""},
+      {"ListNoIdsHasEmptyFilter", List({}, false), GET, list, ""},
+      {"ListNamesPercentEncoded", ListNames({"a b", "x&y+%"}, false), GET,
+       list + "%28name%20eq%20%22a%20b%22%29%20OR%20%28name%20eq%20%22x%26y%2B%25%22%29", ""},
+      {"ListOneGroupName", ListNames({"cg"}, true), GET,
+       list + "%28snapGroup.name%20eq%20%22cg%22%29", ""},
+      {"ReplicationOrdinaryIdUnchanged", Replication("sv_12-a.b~c/d:e(f)'g*!$,;=@"), GET,
+       replication + "sv_12-a.b~c/d:e(f)'g*!$,;=@\")", ""},
+      {"ReplicationUrlBytesEncoded", Replication(std::string("a%b&c#d+e\x01\x1f\x7f\xe9", 13)), GET,
+       replication + "a%25b%26c%23d%2Be%01%1F%7F%E9\")", ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_TRUE(row.got.built);
+    EXPECT_EQ(row.got.method, row.method);
+    EXPECT_EQ(row.got.uri, kApi + row.uri);
+    EXPECT_EQ(row.got.body, row.body);
+  }
+}
+
+TEST(SnapshotRequests, DoubleQuoteInFilterValueIsNotBuilt) {
+  EXPECT_FALSE(ListNames({"ok", "say \"hi\""}, false).built);
+  EXPECT_FALSE(Replication("res\"1").built);
+}
+
+TEST(FilterText, UrlSafeEncodesOnlyMeaningfulBytes) {
+  std::string every;
+  for (int b = 0x20; b < 0x7F; ++b) {
+    if (b != '%' && b != '&' && b != '#' && b != '+') every += static_cast<char>(b);
+  }
+  EXPECT_EQ(filter_url_safe(every), every);
+  EXPECT_EQ(filter_url_safe(std::string("\0\n%", 3)), "%00%0A%25");
+  EXPECT_EQ(filter_url_safe("\xff"), "%FF");
+}
 
 // One line per record: id|name|resource|modifiable|lun|wwn|mask:host,...
 std::string Describe(const std::vector<_UnitySnapInfo>& list) {
