@@ -1,5 +1,6 @@
-// Request execution against the simulator: implicit and explicit login, the CSRF header line,
-// re-login after 401, error answers and result pages.
+// The session against the simulator: implicit and explicit login, the CSRF header line, re-login
+// after 401, error answers, result pages, logout, destruction, changing arrays and connection
+// reuse.
 #include <string>
 #include <vector>
 
@@ -41,18 +42,17 @@ class SessionRequestTest : public SimulatorTest {
 
 TEST_F(SessionRequestTest, FirstGetLogsInByItselfAndLaterRequestsCarryTheToken) {
   DiagLogCapture capture;
-  auto session = makeSession();
   _UnityBasicSystemInfo info;
-  ASSERT_TRUE(session->GetBasicSystemInformation(info)) << session->errorText;
+  ASSERT_TRUE(session().GetBasicSystemInformation(info)) << session().errorText;
   EXPECT_EQ(info.model, "Unity 480F");
   EXPECT_EQ(info.apiVersion, "13.0");
   EXPECT_EQ(info.serialNumber, "CKM00213300417");
-  EXPECT_EQ(session->apiVersion, "4.0");
+  EXPECT_EQ(session().apiVersion, "4.0");
 
-  EXPECT_TRUE(session->loggedIn);
-  EXPECT_EQ(session->csrfHeader.find_first_of("\r\n"), std::string::npos);
-  const std::string csrf = token(*session);
-  ASSERT_FALSE(csrf.empty()) << session->csrfHeader;
+  EXPECT_TRUE(session().loggedIn);
+  EXPECT_EQ(session().csrfHeader.find_first_of("\r\n"), std::string::npos);
+  const std::string csrf = token(session());
+  ASSERT_FALSE(csrf.empty()) << session().csrfHeader;
 
   const auto sent = requests("");
   ASSERT_EQ(sent.size(), 2u);
@@ -99,15 +99,14 @@ TEST_F(SessionRequestTest, FirstPostOrDeleteLogsInFirst) {
 }
 
 TEST_F(SessionRequestTest, OpenConnectionAdoptsTheArraysApiVersion) {
-  auto session = makeSession();
-  ASSERT_TRUE(session->OpenConnection(true)) << session->errorText;
-  EXPECT_EQ(session->apiVersion, "13.0");
-  EXPECT_TRUE(session->apiVersionKnown);
+  ASSERT_TRUE(session().OpenConnection(true)) << session().errorText;
+  EXPECT_EQ(session().apiVersion, "13.0");
+  EXPECT_TRUE(session().apiVersionKnown);
   EXPECT_EQ(trace(), (std::vector<std::string>{"GET 200", "GET 200", "GET 200"}));
   // Choosing the same array again keeps the session but forgets the version.
-  ASSERT_TRUE(session->SetFileServer(sim().host()));
-  EXPECT_EQ(session->apiVersion, "4.0");
-  EXPECT_TRUE(session->loggedIn);
+  ASSERT_TRUE(session().SetFileServer(sim().host()));
+  EXPECT_EQ(session().apiVersion, "4.0");
+  EXPECT_TRUE(session().loggedIn);
 }
 
 TEST_F(SessionRequestTest, RefusedLoginReportsTheArraysCodeOrCode5) {
@@ -139,28 +138,26 @@ TEST_F(SessionRequestTest, RefusedLoginReportsTheArraysCodeOrCode5) {
 }
 
 TEST_F(SessionRequestTest, LoginAnswerWithoutTokenFailsWithoutCode) {
-  auto session = makeSession();
   sim().faults().add(unitysim::Fault::noCsrf());
-  EXPECT_FALSE(session->OpenConnection(false));
-  EXPECT_EQ(session->errorCode, 0u);
-  EXPECT_TRUE(session->csrfHeader.empty());
+  EXPECT_FALSE(session().OpenConnection(false));
+  EXPECT_EQ(session().errorCode, 0u);
+  EXPECT_TRUE(session().csrfHeader.empty());
 }
 
 TEST_F(SessionRequestTest, ExpiredSessionLogsInAgainAndResends) {
-  auto session = makeSession();
-  ASSERT_TRUE(session->OpenConnection(false));
-  const std::string oldToken = token(*session);
+  ASSERT_TRUE(session().OpenConnection(false));
+  const std::string oldToken = token(session());
   sim().expireSessions();
   sim().journal().clear();
 
   TestCreateSnap create("sv_1", "after-expiry");
-  ASSERT_TRUE(RunMessage(*session, create, "TestCreateSnap")) << session->errorText;
+  ASSERT_TRUE(RunMessage(session(), create, "TestCreateSnap")) << session().errorText;
   EXPECT_EQ(trace(), (std::vector<std::string>{"POST 401", "GET 200", "POST 201"}));
   const auto posts = requests("POST");
   EXPECT_EQ(posts[0].header("EMC-CSRF-TOKEN"), oldToken);
-  EXPECT_EQ(posts[1].header("EMC-CSRF-TOKEN"), token(*session));
-  EXPECT_NE(token(*session), oldToken);
-  EXPECT_TRUE(session->loggedIn);
+  EXPECT_EQ(posts[1].header("EMC-CSRF-TOKEN"), token(session()));
+  EXPECT_NE(token(session()), oldToken);
+  EXPECT_TRUE(session().loggedIn);
 }
 
 TEST_F(SessionRequestTest, AtMostThreeSendsPerPage) {
@@ -197,16 +194,15 @@ TEST_F(SessionRequestTest, AtMostThreeSendsPerPage) {
 }
 
 TEST_F(SessionRequestTest, RefusedReloginEndsWithTheLoginsError) {
-  auto session = makeSession();
-  ASSERT_TRUE(session->OpenConnection(false));
+  ASSERT_TRUE(session().OpenConnection(false));
   sim().journal().clear();
   sim().faults().add(unitysim::Fault::httpStatus(401, false).on("POST"));
   sim().faults().add(unitysim::Fault::httpStatus(401, false).on("GET"));
   TestCreateSnap create("sv_1", "never");
-  EXPECT_FALSE(RunMessage(*session, create, "TestCreateSnap"));
-  EXPECT_EQ(session->errorCode, 5u);
-  EXPECT_EQ(session->errorText, "Unauthorised. Incorrect username/password");
-  EXPECT_FALSE(session->loggedIn);
+  EXPECT_FALSE(RunMessage(session(), create, "TestCreateSnap"));
+  EXPECT_EQ(session().errorCode, 5u);
+  EXPECT_EQ(session().errorText, "Unauthorised. Incorrect username/password");
+  EXPECT_FALSE(session().loggedIn);
   EXPECT_EQ(trace(), (std::vector<std::string>{"POST 401", "GET 401"}));
 }
 
@@ -223,8 +219,7 @@ TEST_F(SessionRequestTest, NotFoundAndConflictAnswersAreDecidedBySuccessCodes) {
       {"duplicate", true, false, kDuplicateName, "A snapshot with the name"},
       {"duplicateAccepted", true, true, kDuplicateName, "A snapshot with the name"},
   };
-  auto session = makeSession();
-  ASSERT_TRUE(session->OpenConnection(false));
+  ASSERT_TRUE(session().OpenConnection(false));
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     sim().journal().clear();
@@ -233,39 +228,106 @@ TEST_F(SessionRequestTest, NotFoundAndConflictAnswersAreDecidedBySuccessCodes) {
     EMCUnityJsonBase& message = row.create ? static_cast<EMCUnityJsonBase&>(create) : remove;
     std::vector<unsigned long long> accepted;
     if (row.accept) accepted.push_back(row.code);
-    EXPECT_EQ(RunMessage(*session, message, "TestOperation", accepted), row.accept);
-    EXPECT_EQ(session->errorCode, row.code);
-    EXPECT_THAT(session->errorText, StartsWith(row.text));
+    EXPECT_EQ(RunMessage(session(), message, "TestOperation", accepted), row.accept);
+    EXPECT_EQ(session().errorCode, row.code);
+    EXPECT_THAT(session().errorText, StartsWith(row.text));
     EXPECT_EQ(trace().size(), 1u);
   }
 }
 
 TEST_F(SessionRequestTest, ErrorWithoutBodyOrCode) {
-  auto session = makeSession();
-  ASSERT_TRUE(session->OpenConnection(false));
+  ASSERT_TRUE(session().OpenConnection(false));
   sim().faults().add(unitysim::Fault::httpStatus(500, false).on("DELETE"));
   TestDeleteSnap remove(kUnpairedSnap);
   DiagLogCapture capture;
-  EXPECT_FALSE(RunMessage(*session, remove, "TestDeleteSnap", {kNotFound}));
+  EXPECT_FALSE(RunMessage(session(), remove, "TestDeleteSnap", {kNotFound}));
   EXPECT_TRUE(capture.contains("Failed with Error [1][No response body]",
                                "ProcessWithServer::TestDeleteSnap"));
-  EXPECT_EQ(session->errorCode, 1u);
-  EXPECT_EQ(session->errorText, "No response body");
-  EXPECT_EQ(session->httpStatus, 500);
-  EXPECT_TRUE(session->loggedIn);
+  EXPECT_EQ(session().errorCode, 1u);
+  EXPECT_EQ(session().errorText, "No response body");
+  EXPECT_EQ(session().httpStatus, 500);
+  EXPECT_TRUE(session().loggedIn);
 }
 
 TEST_F(SessionRequestTest, TimeoutSettingAppliesToMutatingRequestsOnly) {
   ScopedSetting post("~Tessaline", "TestCreateSnap_unitytimeout", "600");
   ScopedSetting get("~Tessaline", "GetBasicSystemInformation_unitytimeout", "600");
-  auto session = makeSession();
   TestCreateSnap create("sv_1", "with-timeout");
-  ASSERT_TRUE(RunMessage(*session, create, "TestCreateSnap")) << session->errorText;
+  ASSERT_TRUE(RunMessage(session(), create, "TestCreateSnap")) << session().errorText;
   EXPECT_EQ(requests("POST").at(0).target, "/api/types/snap/instances?&timeout=600");
   _UnityBasicSystemInfo info;
-  ASSERT_TRUE(session->GetBasicSystemInformation(info));
+  ASSERT_TRUE(session().GetBasicSystemInformation(info));
   EXPECT_EQ(requests("GET", "/api/types/basicSystemInfo").at(0).target.find("timeout"),
             std::string::npos);
+}
+
+const char kLogoutPath[] = "/api/types/loginSessionInfo/action/logout";
+
+using SessionLifecycleTest = SimulatorTest;
+
+TEST_F(SessionLifecycleTest, DestructorLogsOutOnlyWhenLoggedIn) {
+  {
+    auto session = makeSession();
+    ASSERT_TRUE(session->OpenConnection(false));
+    EXPECT_EQ(sim().activeSessions(), 1u);
+  }
+  const auto logouts = requests("POST", kLogoutPath);
+  ASSERT_EQ(logouts.size(), 1u);
+  EXPECT_EQ(logouts[0].body, "{\"localCleanupOnly\": \"false\"}");
+  EXPECT_EQ(logouts[0].status, 204);
+  EXPECT_EQ(sim().activeSessions(), 0u);
+
+  sim().journal().clear();
+  { auto idle = makeSession(); }
+  EXPECT_EQ(sim().journal().size(), 0u);
+}
+
+TEST_F(SessionLifecycleTest, LogoutAnswered401CountsAsDone) {
+  ASSERT_TRUE(session().OpenConnection(false));
+  sim().faults().add(unitysim::Fault::httpStatus(401).on("POST", kLogoutPath));
+  EXPECT_TRUE(session().CloseConnection(false));
+  EXPECT_FALSE(session().loggedIn);
+  EXPECT_EQ(requests("POST", kLogoutPath).size(), 1u);
+}
+
+TEST_F(SessionLifecycleTest, SetFileServerLogsOutOnlyWhenTheArrayChanges) {
+  ASSERT_TRUE(session().OpenConnection(false));
+  ASSERT_TRUE(session().SetFileServer(sim().host()));
+  EXPECT_TRUE(session().loggedIn);
+  EXPECT_TRUE(requests("POST", kLogoutPath).empty());
+
+  ASSERT_TRUE(session().SetFileServer("localhost:" + std::to_string(sim().port())));
+  EXPECT_FALSE(session().loggedIn);
+  EXPECT_EQ(requests("POST", kLogoutPath).size(), 1u);
+  EXPECT_EQ(session().cookieFile, "/tmpEMCUnityCookie_localhost:" + std::to_string(sim().port()));
+
+  // A logout that fails leaves no array chosen.
+  ASSERT_TRUE(session().OpenConnection(false)) << session().errorText;
+  sim().faults().add(unitysim::Fault::httpStatus(503).on("POST", kLogoutPath));
+  EXPECT_FALSE(session().SetFileServer(sim().host()));
+  EXPECT_TRUE(session().fileServer.empty());
+  EXPECT_FALSE(session().loggedIn);
+  EXPECT_EQ(session().httpStatus, 503);
+}
+
+TEST_F(SessionLifecycleTest, SystemInformationFailsWhenTheSecondQueryFails) {
+  sim().faults().add(unitysim::Fault::httpStatus(500).on("GET", "/api/types/system/"));
+  _UnityBasicSystemInfo info;
+  EXPECT_FALSE(session().GetBasicSystemInformation(info));
+  EXPECT_EQ(session().httpStatus, 500);
+  EXPECT_NE(session().errorCode, 0u);
+  EXPECT_EQ(requests("GET", "/api/types/basicSystemInfo").at(0).status, 200);
+}
+
+TEST_F(SessionLifecycleTest, HundredRequestsWithReloginUseOneHandshake) {
+  for (int i = 0; i < 100; ++i) {
+    if (i == 50) sim().faults().add(unitysim::Fault::httpStatus(401, false).on("GET"));
+    EMCUnityJsonGetSystemInfo message;
+    ASSERT_TRUE(RunMessage(session(), message, "GetSystemInfo")) << i << session().errorText;
+  }
+  EXPECT_EQ(loginRequests(), 1u);  // the re-login after the 401
+  EXPECT_EQ(requests("GET", "/api/types/system").size(), 101u);
+  EXPECT_EQ(sim().handshakeCount(), 1);
 }
 
 // Three basic-system-information entries served one per page.
@@ -288,9 +350,8 @@ class PagedSessionTest : public SimulatorTest {
 };
 
 TEST_F(PagedSessionTest, ListOverThreePagesCollectsEveryRecord) {
-  auto session = makeSession();
   EMCUnityJsonGetBasicSystemInfo message;
-  ASSERT_TRUE(RunMessage(*session, message, "GetBasicSystemInformation")) << session->errorText;
+  ASSERT_TRUE(RunMessage(session(), message, "GetBasicSystemInformation")) << session().errorText;
   std::vector<_UnityBasicSystemInfo> list;
   ASSERT_TRUE(message.GetBasicSystemInfo(list));
   ASSERT_EQ(list.size(), 3u);
@@ -302,7 +363,7 @@ TEST_F(PagedSessionTest, ListOverThreePagesCollectsEveryRecord) {
   EXPECT_NE(pages[1].target, pages[2].target);
 
   _UnityBasicSystemInfo info;
-  ASSERT_TRUE(session->GetBasicSystemInformation(info));
+  ASSERT_TRUE(session().GetBasicSystemInformation(info));
   EXPECT_EQ(info.name, "first");
   EXPECT_EQ(info.serialNumber, "APM00000001");
 }
