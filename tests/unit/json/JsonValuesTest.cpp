@@ -38,21 +38,17 @@ TEST(JsonValue, TypeTagsAndConstructors) {
   EXPECT_EQ(Kinds(invalid), "");
   EXPECT_TRUE(invalid.is<Value>());
 
-  EXPECT_EQ(Kinds(Value(5)), "n");
   EXPECT_EQ(Value(5).get<Number>(), 5.0L);
-  EXPECT_EQ(Kinds(Value(true)), "B");
-  EXPECT_EQ(Kinds(Value(String("x"))), "S");
-  // A literal must become a string, not the Boolean true.
-  EXPECT_EQ(Kinds(Value("x")), "S");
-  EXPECT_EQ(Kinds(Value(Array())), "A");
-  EXPECT_EQ(Kinds(Value(Object())), "O");
+  // A literal ("x", the fourth) must become a string, not the Boolean true.
+  EXPECT_EQ(Kinds(Value(5)) + Kinds(Value(true)) + Kinds(Value(String("x"))) + Kinds(Value("x")) +
+                Kinds(Value(Array())) + Kinds(Value(Object())),
+            "nBSSAO");
   Value null;
   null.import(Null());
   EXPECT_EQ(Kinds(null), "N");
   EXPECT_FALSE(null.empty());
-}
 
-TEST(JsonValue, EmptyOnlyWithoutPayload) {
+  // Only a value without payload is empty.
   Value s(String(""));
   EXPECT_FALSE(s.empty());
   EXPECT_FALSE(Value(Array()).empty());
@@ -113,7 +109,7 @@ TEST(JsonObject, ImportMergesAndReplaces) {
   EXPECT_FALSE(target.has<Value>("missing"));
 }
 
-TEST(JsonObject, SelfAssignmentAndSelfImportChangeNothing) {
+TEST(JsonObject, SelfAssignmentChangesNothingAndCopiesAreDeep) {
   Object o;
   o.import("a", Value(1));
   o.import("b", Object("c", Value("d")));
@@ -124,9 +120,8 @@ TEST(JsonObject, SelfAssignmentAndSelfImportChangeNothing) {
   o.import(alias);
   EXPECT_EQ(Write(o), before);
   EXPECT_EQ(o.size(), 2u);
-}
 
-TEST(JsonObject, CopiesAreDeep) {
+  // Copies are deep.
   Object source("id", Object("name", Value("snap")));
   Object copy(source);
   copy.get<Object>("id").import("name", Value("changed"));
@@ -136,18 +131,6 @@ TEST(JsonObject, CopiesAreDeep) {
   EXPECT_EQ(Write(source), "{\"id\": {\"name\": \"snap\"}}");
   EXPECT_EQ(Write(copy), "{\"id\": {\"name\": \"changed\"}}");
   EXPECT_TRUE(assigned.empty());
-}
-
-TEST(JsonObject, KeysInByteOrder) {
-  Object o;
-  o.import("storageResource", Object("id", Value("sv_1")));
-  o.import("name", Value("n"));
-  o.import("isAutoDelete", Value(false));
-  o.import("\xC3\xA9", Value(1));  // bytes above 0x7F sort after ASCII
-  o.import("Zeta", Value(2));
-  std::string order;
-  for (const auto& entry : o.kv_map()) order += entry.first + ",";
-  EXPECT_EQ(order, "Zeta,isAutoDelete,name,storageResource,\xC3\xA9,");
 }
 
 TEST(JsonObject, Builder) {
