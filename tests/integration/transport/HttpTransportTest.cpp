@@ -56,20 +56,12 @@ class HttpTransportTest : public ::testing::Test {
     };
     http.Get("/moved", redirect).Post("/moved", redirect);
     http.Get("/big", [](const httplib::Request& req, httplib::Response& res) {
-      const std::string chunk(64 * 1024, 'x');
-      if (!req.has_param("chunked")) {
-        res.set_content(std::string(2 * 1024 * 1024, 'x'), "text/plain");
-        return;
-      }
-      res.set_chunked_content_provider("text/plain",
-                                       [chunk](size_t offset, httplib::DataSink& sink) {
-                                         if (offset < 2u * 1024 * 1024) {
-                                           sink.write(chunk.data(), chunk.size());
-                                         } else {
-                                           sink.done();
-                                         }
-                                         return true;
-                                       });
+      if (!req.has_param("chunked"))
+        return res.set_content(std::string(2 << 20, 'x'), "text/plain");
+      res.set_chunked_content_provider("text/plain", [](size_t offset, httplib::DataSink& sink) {
+        const std::string chunk(64 << 10, 'x');  // 2 MiB in all
+        return offset < (2u << 20) ? sink.write(chunk.data(), chunk.size()) : (sink.done(), true);
+      });
     });
     server_.start();
     PlatformSettings::setOverride("~Tessaline", "UnityCAFile", server_.caFile());
