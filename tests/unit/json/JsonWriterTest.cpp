@@ -1,4 +1,5 @@
 // The compact writer: exact text, string escapes, numbers, and writing then reading back.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -113,19 +114,15 @@ bool Same(const Value& a, const Value& b) {
   if (a.is<Array>()) {
     const Array::List& x = a.get<Array>().values();
     const Array::List& y = b.get<Array>().values();
-    if (x.size() != y.size()) return false;
-    for (std::size_t i = 0; i < x.size(); ++i) {
-      if (!Same(*x[i], *y[i])) return false;
-    }
-    return true;
+    return std::equal(x.begin(), x.end(), y.begin(), y.end(),
+                      [](const auto& i, const auto& j) { return Same(*i, *j); });
   }
   if (a.is<Object>()) {
     const Object::Map& x = a.get<Object>().kv_map();
     const Object::Map& y = b.get<Object>().kv_map();
-    if (x.size() != y.size()) return false;
-    for (auto i = x.begin(), j = y.begin(); i != x.end(); ++i, ++j) {
-      if (i->first != j->first || !Same(*i->second, *j->second)) return false;
-    }
+    return std::equal(x.begin(), x.end(), y.begin(), y.end(), [](const auto& i, const auto& j) {
+      return i.first == j.first && Same(*i.second, *j.second);
+    });
   }
   return true;
 }
@@ -136,8 +133,7 @@ class Generator {
 
   Object Document() {
     Object o;
-    int n = Pick(6);
-    for (int i = 0; i < n; ++i) o.import(Text(), Any(1));
+    for (int n = Pick(6); n > 0; --n) o.import(Text(), Any(1));
     return o;
   }
 
@@ -147,62 +143,45 @@ class Generator {
   // Printable ASCII half of the time, any byte otherwise.
   String Text() {
     String s;
-    int n = Pick(12);
-    for (int i = 0; i < n; ++i) {
+    for (int n = Pick(12); n > 0; --n) {
       s += static_cast<char>(Pick(2) != 0 ? 0x20 + Pick(0x5F) : Pick(256));
     }
     return s;
   }
 
   Number AnyNumber() {
-    switch (Pick(6)) {
-      case 0:
-        return Pick(2001) - 1000;
-      case 1:
-        return 18446744073709551615.0L;
-      case 2:
-        return -static_cast<Number>(rng64_() >> Pick(64));
-      case 3: {
-        double d;
-        do {
-          std::uint64_t bits = rng64_();
-          std::memcpy(&d, &bits, sizeof d);
-        } while (!std::isfinite(d));
-        return d;
-      }
-      case 4:
-        return std::ldexp(static_cast<Number>(rng64_() | (1ULL << 63)), Pick(400) - 263);
-      default:
-        return Pick(1000) / 8.0L;
-    }
+    const int kind = Pick(6);
+    if (kind == 0) return Pick(2001) - 1000;
+    if (kind == 1) return 18446744073709551615.0L;
+    if (kind == 2) return -static_cast<Number>(rng64_() >> Pick(64));
+    if (kind == 4) return std::ldexp(static_cast<Number>(rng64_() | (1ULL << 63)), Pick(400) - 263);
+    if (kind == 5) return Pick(1000) / 8.0L;
+    double d;  // any finite double
+    do {
+      std::uint64_t bits = rng64_();
+      std::memcpy(&d, &bits, sizeof d);
+    } while (!std::isfinite(d));
+    return d;
   }
 
   Value Any(int depth) {
-    switch (Pick(depth > 4 ? 4 : 6)) {
-      case 0:
-        return Value(Text());
-      case 1:
-        return Value(AnyNumber());
-      case 2:
-        return Value(Pick(2) == 0);
-      case 3: {
-        Value v;
-        v.import(Null());
-        return v;
-      }
-      case 4: {
-        Array a;
-        int n = Pick(5);
-        for (int i = 0; i < n; ++i) a << Any(depth + 1);
-        return Value(a);
-      }
-      default: {
-        Object o;
-        int n = Pick(5);
-        for (int i = 0; i < n; ++i) o.import(Text(), Any(depth + 1));
-        return Value(o);
-      }
+    const int kind = Pick(depth > 4 ? 4 : 6);
+    if (kind == 0) return Value(Text());
+    if (kind == 1) return Value(AnyNumber());
+    if (kind == 2) return Value(Pick(2) == 0);
+    Value v;
+    if (kind == 3) {
+      v.import(Null());
+    } else if (kind == 4) {
+      Array a;
+      for (int n = Pick(5); n > 0; --n) a << Any(depth + 1);
+      v = Value(a);
+    } else {
+      Object o;
+      for (int n = Pick(5); n > 0; --n) o.import(Text(), Any(depth + 1));
+      v = Value(o);
     }
+    return v;
   }
 
   std::mt19937 rng_;
