@@ -170,30 +170,30 @@ TEST_P(ParseNextUriTest, FollowsTheNextLink) {
 INSTANTIATE_TEST_SUITE_P(
     Links, ParseNextUriTest,
     testing::Values(
-        PageCase{"NextAfterOtherRels", UNITY_HTTP_GET,
+        PageCase{"NextAfterOtherRels", GET,
                  R"("links": [{"rel": "self", "href": "&p=1"}, {"rel": "next", "href": "&p=2"}]})",
                  "https://array.example/api/x?filter=a+eq+1&p=2"},
         // The credentials travel with the next page: it stays on this array, over HTTPS.
         PageCase{
-            "OtherHostAndScheme", UNITY_HTTP_GET,
+            "OtherHostAndScheme", GET,
             R"("@base": "http://elsewhere:8080/api/y?a=1", "links": [{"rel": "next", "href": "&p=2"}]})",
             "https://array.example/api/y?a=1&p=2"},
         PageCase{
-            "HostPrefixIsNotEnough", UNITY_HTTP_GET,
+            "HostPrefixIsNotEnough", GET,
             R"("@base": "https://array.example.evil/api/y", "links": [{"rel": "next", "href": "?p=2"}]})",
             "https://array.example/api/y?p=2"},
-        PageCase{"RelativeBase", UNITY_HTTP_GET,
+        PageCase{"RelativeBase", GET,
                  R"("@base": "api/y", "links": [{"rel": "next", "href": "?p=2"}]})",
                  "https://array.example/api/y?p=2"},
-        PageCase{"LastPage", UNITY_HTTP_GET, R"("links": [{"rel": "self", "href": "&p=3"}]})", ""},
-        PageCase{"NextWithoutHref", UNITY_HTTP_GET,
+        PageCase{"LastPage", GET, R"("links": [{"rel": "self", "href": "&p=3"}]})", ""},
+        PageCase{"NextWithoutHref", GET,
                  R"("links": [{"rel": "next"}, {"rel": "next", "href": "&p=2"}]})", ""},
-        PageCase{"RelNotAString", UNITY_HTTP_GET,
-                 R"("links": [{"rel": 1}, {"rel": "next", "href": "&p=2"}]})", ""},
-        PageCase{"MissingBase", UNITY_HTTP_GET,
+        PageCase{"RelNotAString", GET, R"("links": [{"rel": 1}, {"rel": "next", "href": "&p=2"}]})",
+                 ""},
+        PageCase{"MissingBase", GET,
                  R"("@base": null, "links": [{"rel": "next", "href": "&p=2"}]})", ""},
-        PageCase{"NotAGet", UNITY_HTTP_POST, R"("links": [{"rel": "next", "href": "&p=2"}]})", ""},
-        PageCase{"Unparsable", UNITY_HTTP_GET, R"("links": [)", ""}),
+        PageCase{"NotAGet", POST, R"("links": [{"rel": "next", "href": "&p=2"}]})", ""},
+        PageCase{"Unparsable", GET, R"("links": [)", ""}),
     [](const testing::TestParamInfo<PageCase>& row) { return row.param.name; });
 
 }  // namespace
