@@ -10,7 +10,8 @@ install(TARGETS ManageEMCUnity EXPORT ManageEMCUnityTargets
 # Only the external interface: the session class, the records in its signatures and the exported
 # text functions. Message classes and host services stay internal to the library.
 set(public_headers unity/ManageEMCUnity.h unity/SessionRecords.h unity/SnapshotRecords.h
-                   unity/TextUtils.h unity/UnityExport.h)
+                   unity/BlockRecords.h unity/FileRecords.h unity/NfsRecords.h
+                   unity/CifsRecords.h unity/HostRecords.h unity/TextUtils.h unity/UnityExport.h)
 list(TRANSFORM public_headers PREPEND ${PROJECT_SOURCE_DIR}/)
 install(FILES ${public_headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/unity)
 

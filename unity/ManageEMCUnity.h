@@ -14,6 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "unity/BlockRecords.h"
+#include "unity/CifsRecords.h"
+#include "unity/FileRecords.h"
+#include "unity/HostRecords.h"
+#include "unity/NfsRecords.h"
 #include "unity/SessionRecords.h"
 #include "unity/SnapshotRecords.h"
 #include "unity/UnityExport.h"
@@ -92,6 +97,21 @@ class UNITY_EXPORT ManageEMCUnity {
   // Finds the resource's one replication session and syncs it.
   bool SyncReplicationSessionForResource(const std::string& srcResourceId);
   // --- end of snapshot and replication operations ---
+
+  // --- Block exposure operations (ManageEMCUnityBlock.cpp) ---
+  // --- end of block exposure operations ---
+
+  // --- File system and NAS discovery operations (ManageEMCUnityFile.cpp) ---
+  // --- end of file system and NAS discovery operations ---
+
+  // --- NFS export operations (ManageEMCUnityNfs.cpp) ---
+  // --- end of NFS export operations ---
+
+  // --- CIFS share operations (ManageEMCUnityCifs.cpp) ---
+  // --- end of CIFS share operations ---
+
+  // --- Host operations (ManageEMCUnityHosts.cpp) ---
+  // --- end of host operations ---
 
   std::string fileServer;
   std::string userName;

@@ -1,0 +1,4 @@
+// Records of CIFS shares of snapshots.
+#pragma once
+
+#include "unity/FileRecords.h"

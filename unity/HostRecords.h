@@ -1,0 +1,2 @@
+// Records of the array's host objects: hosts, host initiators, host IP ports and iSCSI nodes.
+#pragma once

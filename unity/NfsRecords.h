@@ -1,0 +1,4 @@
+// Records of NFS exports of snapshots.
+#pragma once
+
+#include "unity/FileRecords.h"
