@@ -105,6 +105,30 @@ class UNITY_EXPORT ManageEMCUnity {
   // --- end of file system and NAS discovery operations ---
 
   // --- NFS export operations (ManageEMCUnityNfs.cpp) ---
+  /// Exports the path `exportPath` of snapshot `snapId` over NFS under `exportName` (POST
+  /// /api/types/nfsShare/instances) with `defaultAccess` for every host. On success `exportId`
+  /// holds the new export's id. Code 2 "Fileserver name or other input is empty" when the array,
+  /// snapshot id, name or path is missing; otherwise the array's error.
+  bool CreateNfsExport(std::string& exportId, const unsigned long long& snapId,
+                       const std::string& exportName, _UNITY_NFS_DEF_ACCESS defaultAccess,
+                       const std::string& exportPath);
+  /// Merges `required` into the export's current access (`exportInfo` as a lookup returned it):
+  /// the default access and the named hosts take the required values, every other host keeps its
+  /// access. Sends nothing and returns true when nothing changes ("Required Access is already
+  /// provided. No need to change"); otherwise sends the default and all four host lists whole
+  /// (POST .../nfsShare/<id>/action/modify). `resultFlag` is set to false. Code 2 "Fileserver
+  /// name is empty or invalid inputs" without an array or export id.
+  bool SetNfsHostAccess(bool& resultFlag, const _UnityNfsExportInfo& exportInfo,
+                        const _UnityNfsHostAccess& required);
+  /// Deletes an export (DELETE with a time-out of 20 s unless configured); a missing export is
+  /// the array's error. Code 2 "Fileserver name is empty or invalid inputs".
+  bool DeleteNfsExport(const std::string& exportId);
+  /// Every NFS export of the array (no filter); `exports` is replaced. Code 2 "Fileserver name
+  /// is empty".
+  bool GetNfsExportList(std::vector<_UnityNfsExportInfo>& exports);
+  /// The exports whose root-access list holds `hostId` (an empty list is a success); `exports`
+  /// is replaced. Code 2 "Fileserver name or host id is empty.".
+  bool GetNfsExportsForHost(std::vector<_UnityNfsExportInfo>& exports, const std::string& hostId);
   // --- end of NFS export operations ---
 
   // --- CIFS share operations (ManageEMCUnityCifs.cpp) ---
