@@ -15,6 +15,7 @@ class ObjectModel;
 void defineSystemTypes(ObjectModel& model);       // basicSystemInfo, system, loginSessionInfo, job
 void defineStorageTypes(ObjectModel& model);      // storageResource, lun, snap
 void defineReplicationTypes(ObjectModel& model);  // replicationSession
+void defineFileTypes(ObjectModel& model);  // ipInterface, nasServer and its parts, filesystem
 void defineAllTypes(ObjectModel& model);
 
 // The loginSessionInfo object a login of `user` shows. Caller need not hold the lock.
