@@ -121,6 +121,7 @@ void defineAllTypes(ObjectModel& model) {
   defineStorageTypes(model);
   defineReplicationTypes(model);
   defineFileTypes(model);
+  defineHostTypes(model);
 }
 
 void recordLogin(ObjectModel& model, const std::string& user, long idleTimeoutSeconds) {

@@ -4,5 +4,6 @@
 #include "unity/EMCUnityJsonBase.h"
 #include "unity/FieldExtraction.h"
 #include "unity/FileMessages.h"
+#include "unity/HostMessages.h"
 #include "unity/SessionMessages.h"
 #include "unity/SnapshotMessages.h"
