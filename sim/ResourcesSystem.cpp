@@ -120,6 +120,8 @@ void defineAllTypes(ObjectModel& model) {
   defineSystemTypes(model);
   defineStorageTypes(model);
   defineReplicationTypes(model);
+  defineFileTypes(model);
+  defineHostTypes(model);
   defineShareTypes(model);
 }
 
