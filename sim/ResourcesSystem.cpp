@@ -120,7 +120,9 @@ void defineAllTypes(ObjectModel& model) {
   defineSystemTypes(model);
   defineStorageTypes(model);
   defineReplicationTypes(model);
+  defineFileTypes(model);
   defineHostTypes(model);
+  defineShareTypes(model);
 }
 
 void recordLogin(ObjectModel& model, const std::string& user, long idleTimeoutSeconds) {

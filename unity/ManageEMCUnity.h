@@ -102,9 +102,58 @@ class UNITY_EXPORT ManageEMCUnity {
   // --- end of block exposure operations ---
 
   // --- File system and NAS discovery operations (ManageEMCUnityFile.cpp) ---
+  // Each logs its request line, refuses missing inputs with code 2 (sending nothing) and sends
+  // one GET of the file-side collections; names in filters that hold a double quote are refused
+  // with code 2 as well.
+
+  /// Finds the one file system named fsName, on the NAS server named nasServerName when that is
+  /// not empty: GET /api/types/filesystem/instances with the filter (name eq "fsName") [AND
+  /// (nasServer.name eq "nasServerName")]. False with code 2 and "Fileserver name or Filesystem
+  /// name is empty", or with code 2 when a name holds a double quote. False without a code of
+  /// its own ("Failed to Get FS info" logged) when zero or several file systems match.
+  bool GetFSInfoFromName(_UnityFSInfo& fsInfo, const std::string& fsName,
+                         const std::string& nasServerName);
+  /// Reads the file system fsId: GET /api/instances/filesystem/<fsId>. False with code 2 and
+  /// "Fileserver name or Filesystem id is empty"; otherwise the array's error (131149829 for an
+  /// unknown id).
+  bool GetFSInfoForId(_UnityFSInfo& fsInfo, const std::string& fsId);
+  /// Replaces nasServers with every NAS server (empty nasServerId; an empty list is a success)
+  /// or the one with that id: GET of the nasServer collection or instance. False with code 2 and
+  /// "Fileserver name is empty"; with 131149829 "The requested resources do not exist" when the
+  /// id yields no NAS server.
+  bool GetNASServers(std::vector<_UnityNASServer>& nasServers, const std::string& nasServerId);
+  /// Replaces fsList with the file systems of the NAS server named nasServerName: GET
+  /// /api/types/filesystem/instances with the filter (nasServer.name eq "nasServerName"). False
+  /// with code 2 and "Fileserver name or NAS server name is empty" (it never lists every file
+  /// system), or with code 2 when the name holds a double quote.
+  bool GetFSListForNASServer(std::vector<_UnityFSInfo>& fsList, const std::string& nasServerName);
   // --- end of file system and NAS discovery operations ---
 
   // --- NFS export operations (ManageEMCUnityNfs.cpp) ---
+  /// Exports the path `exportPath` of snapshot `snapId` over NFS under `exportName` (POST
+  /// /api/types/nfsShare/instances) with `defaultAccess` for every host. On success `exportId`
+  /// holds the new export's id. Code 2 "Fileserver name or other input is empty" when the array,
+  /// snapshot id, name or path is missing; otherwise the array's error.
+  bool CreateNfsExport(std::string& exportId, const unsigned long long& snapId,
+                       const std::string& exportName, _UNITY_NFS_DEF_ACCESS defaultAccess,
+                       const std::string& exportPath);
+  /// Merges `required` into the export's current access (`exportInfo` as a lookup returned it):
+  /// the default access and the named hosts take the required values, every other host keeps its
+  /// access. Sends nothing and returns true when nothing changes ("Required Access is already
+  /// provided. No need to change"); otherwise sends the default and all four host lists whole
+  /// (POST .../nfsShare/<id>/action/modify). `resultFlag` is set to false. Code 2 "Fileserver
+  /// name is empty or invalid inputs" without an array or export id.
+  bool SetNfsHostAccess(bool& resultFlag, const _UnityNfsExportInfo& exportInfo,
+                        const _UnityNfsHostAccess& required);
+  /// Deletes an export (DELETE with a time-out of 20 s unless configured); a missing export is
+  /// the array's error. Code 2 "Fileserver name is empty or invalid inputs".
+  bool DeleteNfsExport(const std::string& exportId);
+  /// Every NFS export of the array (no filter); `exports` is replaced. Code 2 "Fileserver name
+  /// is empty".
+  bool GetNfsExportList(std::vector<_UnityNfsExportInfo>& exports);
+  /// The exports whose root-access list holds `hostId` (an empty list is a success); `exports`
+  /// is replaced. Code 2 "Fileserver name or host id is empty.".
+  bool GetNfsExportsForHost(std::vector<_UnityNfsExportInfo>& exports, const std::string& hostId);
   // --- end of NFS export operations ---
 
   // --- CIFS share operations (ManageEMCUnityCifs.cpp) ---

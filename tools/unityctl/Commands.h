@@ -14,6 +14,7 @@ using Action = std::function<int()>;
 void RegisterInfo(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterSnap(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterReplication(CLI::App& app, const CommonOptions& options, Action& action);
+void RegisterFile(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterDemo(CLI::App& app, const CommonOptions& options, Action& action);
 
 }  // namespace unityctl

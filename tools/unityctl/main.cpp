@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
   RegisterInfo(app, options, action);
   RegisterSnap(app, options, action);
   RegisterReplication(app, options, action);
+  RegisterFile(app, options, action);
   RegisterDemo(app, options, action);
 
   try {
