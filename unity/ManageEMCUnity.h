@@ -200,6 +200,12 @@ class UNITY_EXPORT ManageEMCUnity {
   /// Creates an IP port of a host (POST of hostIPPort with "address" and "host") and returns its
   /// id. Refused with code 2 and "Fileserver name, host id or host initiator id is empty".
   bool CreateHostIPPort(std::string& portId, const std::string& hostId, const std::string& address);
+  /// Deletes a host (DELETE of its instance, empty body). With safeDelete it first asks for the NFS
+  /// exports granting the host root access (GetNfsExportsForHost) and, when there is one, fails
+  /// with 100663573 "Could not delete host, because it is in use" without deleting; a failed
+  /// export lookup fails with the lookup's error. A host that no longer exists is the array's
+  /// error. Refused with code 2 and "Fileserver name or host id is empty " (trailing space).
+  bool DeleteHost(const std::string& hostId, const bool& safeDelete);
   // --- end of host operations ---
 
   std::string fileServer;

@@ -11,6 +11,9 @@
 
 namespace {
 
+// Reported when a safe delete finds the host still in use.
+constexpr unsigned long long kHostInUseCode = 100663573ULL;  // 0x06000115
+
 // A lookup value travels in a filter: one holding a double quote is refused before sending.
 bool RefuseUnquotable(ManageEMCUnity& session, DiagLog& log, const std::string& tag,
                       const std::string& fieldName, const std::string& value) {
@@ -205,5 +208,38 @@ bool ManageEMCUnity::CreateHostIPPort(std::string& portId, const std::string& ho
   if (!ProcessWithServer("CreateHostIPPort", &message, {})) return false;
   message.GetHostIPPortId(portId);
   log.logLevel(tag, 0, job, "Successfully Created host ip port - Id [%s]", portId.c_str());
+  return true;
+}
+
+bool ManageEMCUnity::DeleteHost(const std::string& hostId, const bool& safeDelete) {
+  DiagLog log;
+  const std::string tag = "ManageEMCUnity::DeleteHost";
+  const long long job = static_cast<long long>(jobId);
+  log.logLevel(tag, 0, job,
+               "Request to delete host, on server [%s]. Host id [%s]. Safe delete [%d]",
+               fileServer.c_str(), hostId.c_str(), safeDelete ? 1 : 0);
+  if (fileServer.empty() || hostId.empty()) {
+    return RefuseInput(*this, log, tag, "Fileserver name or host id is empty ");
+  }
+  if (safeDelete) {
+    // Only NFS root access counts as use; block access and CIFS shares are not consulted.
+    std::vector<_UnityNfsExportInfo> exports;
+    if (!GetNfsExportsForHost(exports, hostId)) {
+      log.logLevel(tag, -1, job, "Failed to get nfs list for host id");
+      return false;
+    }
+    if (!exports.empty()) {
+      errorCode = kHostInUseCode;
+      errorText = "Could not delete host, because it is in use";
+      log.logLevel(tag, -1, job, "%s", errorText.c_str());
+      return false;
+    }
+  }
+  EMCUnityJsonDeleteHost message;
+  message.Init(jobId, apiVersion);
+  message.Initialize(fileServer, hostId);
+  // A host that is already gone is the array's error: the caller named a host that is not there.
+  if (!ProcessWithServer("DeleteHost", &message, {})) return false;
+  log.logLevel(tag, 0, job, "Successfully Deleted the Host entry with id [%s]", hostId.c_str());
   return true;
 }

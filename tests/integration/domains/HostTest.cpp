@@ -22,6 +22,7 @@ const unsigned long long kNotFound = 131149829;
 const unsigned long long kInitiatorExists = 100663539;
 const std::string kMissing = "The requested resources do not exist";
 const std::string kFcPort = "21:00:00:25:B5:0A:00:01";
+const SnapID kFileSnap = 38654705849ULL;  // a snapshot of file system fs_1
 
 class HostOpsTest : public SimulatorTest {
  protected:
@@ -208,6 +209,48 @@ TEST_F(HostOpsTest, InitiatorsAndIPPorts) {
   ASSERT_TRUE(s.GetHostIPPort(port, "10.20.30.44"));
   EXPECT_EQ(port.id, portId);
   EXPECT_EQ(port.hostId, "Host_3");
+}
+
+TEST_F(HostOpsTest, SafeDeleteLooksAtNfsRootAccess) {
+  ManageEMCUnity& s = session();
+  std::string exportId;
+  ASSERT_TRUE(
+      s.CreateNfsExport(exportId, kFileSnap, "nfs_hosts", UNITY_NFS_DEF_ACCESS_READ_ONLY, "/"))
+      << s.errorText;
+  sim().model().update("nfsShare", exportId, [](unitysim::Json& share) {
+    share["rootAccessHosts"] = unitysim::Json::array({{{"id", "Host_3"}}});
+  });
+  DiagLogCapture capture(0);
+  EXPECT_FALSE(s.DeleteHost("Host_3", true));
+  EXPECT_EQ(s.errorCode, 100663573u);
+  EXPECT_EQ(s.errorText, "Could not delete host, because it is in use");
+  EXPECT_TRUE(capture.contains("Could not delete host, because it is in use",
+                               "ManageEMCUnity::DeleteHost"));
+  EXPECT_TRUE(requests("DELETE").empty());
+  // Without the check the array itself keeps a host that a share still grants access.
+  EXPECT_FALSE(s.DeleteHost("Host_3", false));
+  EXPECT_EQ(requests("DELETE").at(0).target, "/api/instances/host/Host_3?");
+  EXPECT_EQ(requests("GET", "/api/types/nfsShare/instances").size(), 1u);  // the safe one only
+
+  // A failed export lookup fails the delete with the lookup's error.
+  EXPECT_FALSE(s.DeleteHost("Host\"", true));
+  EXPECT_EQ(s.errorCode, 2u);
+  EXPECT_EQ(s.errorText, "Host id contains a double quote, which a filter cannot carry");
+  EXPECT_TRUE(capture.contains("Failed to get nfs list for host id"));
+
+  sim().model().update("nfsShare", exportId, [](unitysim::Json& share) {
+    share["rootAccessHosts"] = unitysim::Json::array();
+  });
+  sim().journal().clear();
+  ASSERT_TRUE(s.DeleteHost("Host_3", true)) << s.errorText;
+  EXPECT_EQ(requests("DELETE").size(), 1u);
+  EXPECT_TRUE(capture.contains("Successfully Deleted the Host entry with id [Host_3]"));
+  EXPECT_FALSE(sim().model().find("hostIPPort", "HostNetworkAddress_2"));  // the host's port
+  EXPECT_FALSE(s.DeleteHost("Host_3", false));
+  EXPECT_EQ(s.errorCode, kNotFound);
+  EXPECT_FALSE(s.DeleteHost("", false));
+  EXPECT_EQ(s.errorCode, 2u);
+  EXPECT_EQ(s.errorText, "Fileserver name or host id is empty ");
 }
 
 // Every refused input: code 2, the operation's text, and nothing sent.
