@@ -15,6 +15,7 @@ void RegisterInfo(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterSnap(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterReplication(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterFile(CLI::App& app, const CommonOptions& options, Action& action);
+void RegisterHost(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterDemo(CLI::App& app, const CommonOptions& options, Action& action);
 
 }  // namespace unityctl
