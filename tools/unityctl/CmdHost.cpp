@@ -24,23 +24,11 @@ struct HostArgs {
   bool safe = false;
 };
 
-// Runs `work` on a fresh session once the command line is parsed.
-template <typename Work>
-void OnHostSession(CLI::App* command, const CommonOptions& options, Action& action, Work work) {
-  command->callback([&options, &action, work] {
-    action = [&options, work] {
-      auto session = OpenSession(options);
-      if (!session) return static_cast<int>(kExitUsage);
-      return work(*session, Output(options.json));
-    };
-  });
-}
-
 void RegisterLookups(CLI::App* hostCmd, const CommonOptions& options, Action& action,
                      HostArgs& args) {
   CLI::App* show = hostCmd->add_subcommand("show", "Show the id of the host of a name");
   show->add_option("-n,--name", args.name, "Host name")->required();
-  OnHostSession(show, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  RunOnSession(show, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     std::string id;
     if (!s.GetHostId(id, args.name)) return ReportFailure(s, "host show");
     out.record({{"id", id}, {"name", args.name}});
@@ -53,7 +41,7 @@ void RegisterLookups(CLI::App* hostCmd, const CommonOptions& options, Action& ac
   auto* byWwn = initiator->add_option("-w,--wwn", args.wwn, "FC port WWN");
   byId->excludes(byWwn);
   initiator->require_option(1);
-  OnHostSession(initiator, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  RunOnSession(initiator, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     _UnityHostInitiatorInfo info;
     const bool byPort = !args.wwn.empty();
     if (!s.GetHostInitiatorInfo(info, byPort ? args.wwn : args.id, byPort))
@@ -67,7 +55,7 @@ void RegisterLookups(CLI::App* hostCmd, const CommonOptions& options, Action& ac
 
   CLI::App* ipport = hostCmd->add_subcommand("ipport", "Show exactly one host IP port by address");
   ipport->add_option("-A,--address", args.address, "IP address, DNS name or netgroup")->required();
-  OnHostSession(ipport, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  RunOnSession(ipport, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     _UnityHostIPPort port;
     if (!s.GetHostIPPort(port, args.address)) return ReportFailure(s, "host ipport");
     out.record({{"id", port.id}, {"address", port.address}, {"host", port.hostId}});
@@ -76,7 +64,7 @@ void RegisterLookups(CLI::App* hostCmd, const CommonOptions& options, Action& ac
 
   CLI::App* loggedIn = hostCmd->add_subcommand(
       "logged-in", "List logged-in initiators (port WWN, or the IQN for iSCSI)");
-  OnHostSession(loggedIn, options, action, [](ManageEMCUnity& s, const Output& out) {
+  RunOnSession(loggedIn, options, action, [](ManageEMCUnity& s, const Output& out) {
     std::vector<std::string> initiators;
     if (!s.GetLoggedInInitiators(initiators)) return ReportFailure(s, "host logged-in");
     std::vector<Row> rows;
@@ -94,7 +82,7 @@ void RegisterChanges(CLI::App* hostCmd, const CommonOptions& options, Action& ac
       ->capture_default_str();
   create->add_option("--os-type", args.osType, "Operating system text");
   create->add_flag("--reuse", args.reuse, "Return the existing host of the name instead");
-  OnHostSession(create, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  RunOnSession(create, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     std::string id;
     if (!s.CreateHost(id, args.name, static_cast<_UNITY_HOST_TYPE>(args.hostType), args.reuse,
                       args.osType)) {
@@ -113,7 +101,7 @@ void RegisterChanges(CLI::App* hostCmd, const CommonOptions& options, Action& ac
                                      {"iscsi", UNITY_HOSTINITIATOR_TYPE_ISCSI}},
           CLI::ignore_case));
   addInitiator->add_option("-i,--id", args.id, "WWNN:WWPN (FC) or IQN (iSCSI)")->required();
-  OnHostSession(addInitiator, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  RunOnSession(addInitiator, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     std::string id;
     if (!s.CreateHostInitiator(
             id, args.host, static_cast<_UNITY_HOSTINITIATOR_TYPE>(args.initiatorType), args.id)) {
@@ -127,7 +115,7 @@ void RegisterChanges(CLI::App* hostCmd, const CommonOptions& options, Action& ac
       hostCmd->add_subcommand("move-initiator", "Move an existing initiator to another host");
   move->add_option("-I,--initiator", args.initiator, "Initiator object id")->required();
   move->add_option("-H,--host", args.host, "New host id")->required();
-  OnHostSession(move, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  RunOnSession(move, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     if (!s.ModifyHostInitiator(args.initiator, args.host))
       return ReportFailure(s, "host move-initiator");
     out.message("initiator " + args.initiator + " now belongs to host " + args.host);
@@ -137,7 +125,7 @@ void RegisterChanges(CLI::App* hostCmd, const CommonOptions& options, Action& ac
   CLI::App* addPort = hostCmd->add_subcommand("add-ipport", "Add an IP port to a host");
   addPort->add_option("-H,--host", args.host, "Host id")->required();
   addPort->add_option("-A,--address", args.address, "IP address, DNS name or netgroup")->required();
-  OnHostSession(addPort, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  RunOnSession(addPort, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     std::string id;
     if (!s.CreateHostIPPort(id, args.host, args.address))
       return ReportFailure(s, "host add-ipport");
@@ -148,7 +136,7 @@ void RegisterChanges(CLI::App* hostCmd, const CommonOptions& options, Action& ac
   CLI::App* del = hostCmd->add_subcommand("delete", "Delete a host");
   del->add_option("-i,--id", args.id, "Host id")->required();
   del->add_flag("--safe", args.safe, "Refuse while an NFS export grants the host root access");
-  OnHostSession(del, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  RunOnSession(del, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     if (!s.DeleteHost(args.id, args.safe)) return ReportFailure(s, "host delete");
     out.message("deleted host " + args.id);
     return static_cast<int>(kExitOk);

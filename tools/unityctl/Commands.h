@@ -6,10 +6,24 @@
 #include <functional>
 
 #include "tools/unityctl/Context.h"
+#include "tools/unityctl/Output.h"
 
 namespace unityctl {
 
 using Action = std::function<int()>;
+
+// Makes `command`, once chosen, run `work(session, output)` on a fresh session of the array:
+// the shape of every subcommand that needs nothing but a session.
+template <typename Work>
+void RunOnSession(CLI::App* command, const CommonOptions& options, Action& action, Work work) {
+  command->callback([&options, &action, work] {
+    action = [&options, work] {
+      auto session = OpenSession(options);
+      if (!session) return static_cast<int>(kExitUsage);
+      return work(*session, Output(options.json));
+    };
+  });
+}
 
 void RegisterInfo(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterSnap(CLI::App& app, const CommonOptions& options, Action& action);
