@@ -122,6 +122,7 @@ void defineAllTypes(ObjectModel& model) {
   defineReplicationTypes(model);
   defineFileTypes(model);
   defineHostTypes(model);
+  defineShareTypes(model);
 }
 
 void recordLogin(ObjectModel& model, const std::string& user, long idleTimeoutSeconds) {

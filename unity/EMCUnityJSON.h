@@ -5,5 +5,6 @@
 #include "unity/FieldExtraction.h"
 #include "unity/FileMessages.h"
 #include "unity/HostMessages.h"
+#include "unity/NfsMessages.h"
 #include "unity/SessionMessages.h"
 #include "unity/SnapshotMessages.h"
