@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/DiagLog.h"
+#include "tests/support/RefusalTest.h"
 #include "tests/support/SimulatorFixture.h"
 
 namespace unitytest {
@@ -120,27 +121,10 @@ TEST_F(FileOpsTest, NasServerAliasesOnly) {
   EXPECT_TRUE(capture.contains("Failed to Get NAS server info", "ManageEMCUnity::GetArrayAliases"));
 }
 
-struct RefusalCase {
-  const char* name;
-  std::function<bool(ManageEMCUnity&)> run;
-  std::string text;
-  bool chooseArray = true;
-};
+class FileRefusalTest : public RefusalTest {};
 
-class FileRefusalTest : public SimulatorTest, public ::testing::WithParamInterface<RefusalCase> {};
-
-// Refused inputs: code 2, the operation's text, "Error: ..." in the log, nothing sent.
 TEST_P(FileRefusalTest, NothingIsSent) {
-  const RefusalCase& c = GetParam();
-  std::unique_ptr<ManageEMCUnity> session =
-      c.chooseArray ? makeSession() : std::make_unique<ManageEMCUnity>(7);
-  DiagLogCapture capture(0);
-  EXPECT_FALSE(c.run(*session));
-  EXPECT_EQ(session->errorCode, 2u);
-  EXPECT_EQ(session->errorText, c.text);
-  EXPECT_TRUE(capture.contains("Error: " + c.text));
-  session.reset();
-  EXPECT_EQ(sim().journal().size(), 0u);
+  expectRefused();
 }
 
 _UnityFSInfo g_fs;
@@ -178,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"FSListNasNameWithQuote",
                     [](auto& s) { return s.GetFSListForNASServer(g_fsList, "x\"y"); },
                     std::string("NAS server name") + kQuote}),
-    [](const ::testing::TestParamInfo<RefusalCase>& row) { return std::string(row.param.name); });
+    RefusalName);
 
 }  // namespace
 }  // namespace unitytest
