@@ -4,14 +4,20 @@
 
 #include <CLI/CLI.hpp>
 #include <functional>
+#include <memory>
 
 #include "tools/unityctl/Context.h"
 #include "tools/unityctl/Output.h"
+<<<<<<< HEAD
+=======
+#include "unity/ManageEMCUnity.h"
+>>>>>>> file
 
 namespace unityctl {
 
 using Action = std::function<int()>;
 
+<<<<<<< HEAD
 // Makes `command`, once chosen, run `work(session, output)` on a fresh session of the array:
 // the shape of every subcommand that needs nothing but a session.
 template <typename Work>
@@ -19,6 +25,16 @@ void RunOnSession(CLI::App* command, const CommonOptions& options, Action& actio
   command->callback([&options, &action, work] {
     action = [&options, work] {
       auto session = OpenSession(options);
+=======
+// Makes `command`, when chosen, store in `action` a run of `work` on a fresh session:
+//   int work(ManageEMCUnity& session, const Output& out)
+// The exit status is work's result, or kExitUsage when no session can be opened.
+template <typename Work>
+void OnSession(CLI::App* command, const CommonOptions& options, Action& action, Work work) {
+  command->callback([&options, &action, work] {
+    action = [&options, work] {
+      std::unique_ptr<ManageEMCUnity> session = OpenSession(options);
+>>>>>>> file
       if (!session) return static_cast<int>(kExitUsage);
       return work(*session, Output(options.json));
     };
