@@ -9,6 +9,7 @@ if(NOT DOXYGEN_FOUND)
 endif()
 set(UNITY_DOCS_OUTPUT ${PROJECT_BINARY_DIR}/docs)
 list(JOIN UNITY_PUBLIC_HEADERS " " UNITY_DOCS_INPUT)
+string(APPEND UNITY_DOCS_INPUT " ${PROJECT_SOURCE_DIR}/docs/api/mainpage.md")
 configure_file(${PROJECT_SOURCE_DIR}/docs/api/Doxyfile.in ${PROJECT_BINARY_DIR}/Doxyfile @ONLY)
 add_custom_target(docs
   COMMAND ${CMAKE_COMMAND} -E remove_directory ${UNITY_DOCS_OUTPUT}
