@@ -39,6 +39,9 @@ endif()
 foreach(tool unityctl unity-sim)
   if(TARGET ${tool})
     install(TARGETS ${tool} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)
+  endif()
+  # Written at build time by the tool itself (tools/CMakeLists.txt), except in sanitizer builds.
+  if(TARGET ${tool} AND NOT UNITY_SANITIZERS)
     install(FILES ${PROJECT_BINARY_DIR}/tools/${tool}.1.gz
             DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tools)
     install(FILES ${PROJECT_BINARY_DIR}/tools/completions/${tool}
