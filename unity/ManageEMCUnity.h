@@ -149,7 +149,7 @@ class UNITY_EXPORT ManageEMCUnity {
   // --- Snapshot operations (ManageEMCUnitySnapshots.cpp) ---
   /// Takes a snapshot of a storage resource.
   /// \par Sends
-  /// POST `/api/types/snap/instances` with `{"filesystemAccessType": 1, "isAutoDelete": false,
+  /// POST `/api/types/snap/instances?` with `{"filesystemAccessType": 1, "isAutoDelete": false,
   /// "name": "<snapName>", "storageResource": {"id": "<storageResourceId>"}}`
   /// ("filesystemAccessType" 2, protocol access, when accessTypeFlag). Never with a time-out: the
   /// "CreateSnapshot_unitytimeout" setting is ignored. Every call creates a snapshot.
@@ -244,7 +244,7 @@ class UNITY_EXPORT ManageEMCUnity {
   // --- Replication operations (ManageEMCUnityReplication.cpp) ---
   /// Marks a snapshot for replication to the remote system.
   /// \par Sends
-  /// POST `/api/instances/snap/<snapId>/action/replicate` with `{"isRemoteAutoDelete": false}`.
+  /// POST `/api/instances/snap/<snapId>/action/replicate?` with `{"isRemoteAutoDelete": false}`.
   /// \return true when the array accepted the request.
   /// \par Errors
   /// 2 "Fileserver name is empty", then 2 "Snap id is empty" (nothing sent); the array's error.
