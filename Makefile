@@ -2,15 +2,15 @@
 PRESET ?= dev
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test demo format format-check bench clean
+.PHONY: all deps build test demo format format-check bench docs package check-install check-abi update-abi-baseline clean
 
 all: build
 
 deps:
 	scripts/install-deps
 
-build/$(PRESET)/CMakeCache.txt:
-	cmake --preset $(PRESET)
+build/%/CMakeCache.txt:
+	cmake --preset $*
 
 build: deps build/$(PRESET)/CMakeCache.txt
 	cmake --build --preset $(PRESET) -j $(JOBS)
@@ -24,6 +24,32 @@ demo: build
 bench:
 	$(MAKE) build PRESET=release
 	@for b in build/release/bench/*; do [ -x "$$b" ] && [ -f "$$b" ] && { echo "== $$b"; "$$b"; }; done
+
+# The API reference of the installed headers (build/$(PRESET)/docs/html); fails on any Doxygen
+# warning, an undocumented public member included.
+docs: deps build/$(PRESET)/CMakeCache.txt
+	cmake --build --preset $(PRESET) --target docs
+
+# The three Debian packages, from an optimised build of the installed products only
+# (build/package/packages/*.deb).
+package: deps
+	cmake --preset package
+	cmake --build --preset package -j $(JOBS)
+	cd build/package && cpack
+
+# A consumer project built against the unpacked packages, by CMake and by pkg-config.
+check-install: package
+	scripts/check-install build/package/packages
+
+# The library's ABI against the committed baseline (abi/), and the deliberate baseline update.
+# Both read the debug information of the dev build.
+check-abi: deps build/dev/CMakeCache.txt
+	cmake --build --preset dev -j $(JOBS) --target ManageEMCUnity
+	scripts/check-abi build/dev/unity/libManageEMCUnity.so
+
+update-abi-baseline: deps build/dev/CMakeCache.txt
+	cmake --build --preset dev -j $(JOBS) --target ManageEMCUnity
+	scripts/update-abi-baseline build/dev/unity/libManageEMCUnity.so
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

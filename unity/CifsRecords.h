@@ -1,4 +1,5 @@
-// Records of CIFS shares of snapshots.
+/// \file
+/// Records of CIFS shares of snapshots.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,6 @@
-// Records of the array's host objects: hosts, host initiators, host IP ports and iSCSI nodes.
-// Plain values, copied member by member.
+/// \file
+/// Records of the array's host objects: hosts, host initiators, host IP ports and iSCSI nodes.
+/// Plain values, copied member by member.
 #pragma once
 
 #include <cstdint>

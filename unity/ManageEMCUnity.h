@@ -1,13 +1,7 @@
-// The session with one EMC Unity array: configuration, error state, request execution and the
-// connection lifecycle. The backup product creates one object per array and job.
-//
-// Error convention: every operation returns bool; on false, errorCode and errorText describe the
-// failure (2 = invalid input, 1 = request failed without an array code, 5 = HTTP 401 without an
-// array code, anything else = the array's own code). The error state is not reset when an
-// operation starts, only before each send, so a successful operation may leave a non-zero code
-// (an array error listed as acceptable); look at the returned bool first.
-//
-// Not thread-safe: one thread at a time per object; distinct objects share nothing.
+/// \file
+/// The session with one EMC Unity array: configuration, error state, request execution, the
+/// connection lifecycle and the operations by domain. The backup product creates one object per
+/// array and job.
 #pragma once
 
 #include <memory>
@@ -27,74 +21,258 @@ class HttpTransport;
 class EMCUnityJsonBase;
 enum _UNITY_http_req_type_ : int;
 
+/// One session with one EMC Unity array: configuration, error state, request execution, the
+/// connection lifecycle and the operations by domain. The backup product creates one object per
+/// array and job.
+///
+/// Error convention: every operation returns bool; on false, errorCode and errorText describe the
+/// failure (2 = invalid input, 1 = request failed without an array code, 5 = HTTP 401 without an
+/// array code, anything else = the array's own code). The error state is not reset when an
+/// operation starts, only before each send, so a successful operation may leave a non-zero code
+/// (an array error listed as acceptable); look at the returned bool first.
+///
+/// Failures every operation that sends can report, besides its own: the array's "errorCode" and
+/// message from its error answer; 1 with the answer's text (or "No response body") when the
+/// array gave no code; 5 with "Unauthorised. Incorrect username/password" when the login is
+/// refused, or "Unauthorised. Session logged out. Retry" when three sends in a row were answered
+/// HTTP 401; 1 with "Background job [<id>] did not finish within <n> seconds" when a background
+/// job outlives the UnityJobPollLimitSec setting. Invalid input (code 2) is always refused before
+/// anything is sent.
+///
+/// Requests are sent to "https://" + fileServer + "/api/...". The first request of a session logs
+/// in (a GET of loginSessionInfo with the credentials); a POST or DELETE without a session logs in
+/// first. Non-GET requests carry "?&timeout=<n>" when the operation has a default time-out or the
+/// setting "<operation>_unitytimeout" (section "~Tessaline") names one; an HTTP 202 answer is
+/// followed as a background job, polled every 5 seconds.
+///
+/// Not thread-safe: one thread at a time per object; distinct objects share nothing.
 class UNITY_EXPORT ManageEMCUnity {
  public:
+  /// An unconfigured session: no array, no user, job id 0, API version "4.0". Sends nothing.
   ManageEMCUnity();
+  /// As the default constructor, with the job id that tags every diagnostic line.
   explicit ManageEMCUnity(const unsigned long long& jobId);
-  // Logs out at the array when a session is open, releases the transport and removes the
-  // cookie file. Never fails; problems are only logged.
+  /// Logs out at the array when a session is open, releases the transport and removes the
+  /// cookie file. Never fails; problems are only logged.
   ~ManageEMCUnity();
   ManageEMCUnity(const ManageEMCUnity&) = delete;
   ManageEMCUnity& operator=(const ManageEMCUnity&) = delete;
 
   // Configuration and error state.
+
+  /// Resets the configuration: empties fileServer, userName, password, cookieFile and
+  /// csrfHeader, sets jobId to 0, replaces the transport, forgets the login and puts apiVersion
+  /// back to "4.0". The error state is kept. Sends nothing.
   void Init();
+  /// Sets errorCode and httpStatus to 0 and empties errorText. Sends nothing.
   void clearError();
+  /// Writes `code` as unsigned decimal text into `out` ("131149829"); there is no table of texts.
   static void ErrorCodeToString(std::string& out, const unsigned long long& code);
-  // Stores the password in its wire form: decoded through the host's password codec when
-  // decodeStored, then Base64-encoded when base64Encode. False only when decoding fails; the
-  // stored text is then kept as given.
+  /// Stores the password in its wire form: decoded through the host's password codec when
+  /// decodeStored (forms "env:NAME", "file:PATH", "base64:TEXT"), then Base64-encoded when
+  /// base64Encode. Sends nothing.
+  /// \return false only when decoding fails; the stored text is then kept as given and the error
+  /// state is not touched (the log says "Failed to decrypt password.").
   bool SetPasswd(const std::string& passwd, bool base64Encode, bool decodeStored);
 
   // Connection lifecycle.
-  // Chooses the array; logs out of a previously chosen, different array first.
+
+  /// Chooses the array; logs out of a previously chosen, different array first. Sets fileServer
+  /// to `name`, apiVersion back to "4.0" and cookieFile to "/tmpEMCUnityCookie_" + name. The
+  /// name is not checked here; operations refuse an empty one.
+  /// \par Sends
+  /// Nothing, unless a session with a different array is open: then the logout (POST
+  /// `/api/types/loginSessionInfo/action/logout`). The same name while logged in keeps the session.
+  /// \return false only when that logout fails; no array is chosen then and the error state is
+  /// the logout's.
   bool SetFileServer(const std::string& name);
-  // Logs in; with readApiVersion also adopts the array's API version.
+  /// Logs in; with readApiVersion also adopts the array's API version.
+  /// \par Sends
+  /// GET `/api/types/loginSessionInfo/instances` with the credentials (the login, sent again even
+  /// when a session is open); with readApiVersion then GET
+  /// `/api/types/basicSystemInfo/instances?&fields=...` and
+  /// `/api/types/system/instances?&fields=...` (see GetBasicSystemInformation).
+  /// \return true with a session (loggedIn, the CSRF token kept); apiVersion set to the array's
+  /// when readApiVersion.
+  /// \par Errors
+  /// 2 "Filerserver name or Username is empty" (nothing sent); the login's failure (the session is
+  /// then forgotten locally); false without a new error code when the array's answer carried no
+  /// "EMC-CSRF-TOKEN" header.
   bool OpenConnection(const bool& readApiVersion);
-  // Forgets the session locally; without clientOnly it first logs out at the array.
+  /// Forgets the session locally; without clientOnly it first logs out at the array.
+  /// \par Sends
+  /// Without clientOnly and with an open session: POST
+  /// `/api/types/loginSessionInfo/action/logout` with `{"localCleanupOnly": "false"}`. Sends
+  /// nothing with clientOnly or without a session (and returns true). HTTP 401 to the logout
+  /// counts as done.
+  /// \return the outcome of the logout (true when none was sent); loggedIn is false afterwards
+  /// in every case but invalid input.
+  /// \par Errors
+  /// 2 "Fileserver name is empty" (nothing sent, loggedIn unchanged); the logout's failure.
   bool CloseConnection(bool clientOnly);
+  /// Reads the array's identity: model, name, software version, API versions and serial number.
+  /// \par Sends
+  /// GET
+  /// `/api/types/basicSystemInfo/instances?&fields=apiVersion,earliestApiVersion,model,name,softwareVersion`,
+  /// then GET `/api/types/system/instances?&fields=serialNumber` (a login first when no session
+  /// is open). Read-only.
+  /// \return true with `info` set to the first basic-information entry, serialNumber from the
+  /// second answer.
+  /// \par Errors
+  /// 2 "Fileserver name is empty" (nothing sent); the failure of either request (a failed second
+  /// request fails the operation); false with the error state of the successful first request
+  /// when the array lists no basic-information entry.
   bool GetBasicSystemInformation(_UnityBasicSystemInfo& info);
 
-  // Request execution: the one road of every message to the array. Logs in when needed, retries
-  // after an expired session (at most 3 sends per page), follows background jobs and result
-  // pages. Array error codes listed in successCodes count as success.
+  // Request execution. These members take the library's internal message types: the operations
+  // above and below call them; a host product has no use for them.
+
+  /// Request execution: the one road of every message to the array. Logs in when needed, retries
+  /// after an expired session (at most 3 sends per page), follows background jobs and result
+  /// pages. Array error codes listed in successCodes count as success. Internal.
   bool ProcessWithServer(const std::string& operationName, EMCUnityJsonBase* const& msg,
                          const std::vector<unsigned long long>& successCodes);
+  /// Gives the transport its standing login settings: redirects followed (a POST stays a POST),
+  /// the credentials and the cookie file. Internal; sends nothing.
   bool CurlSetOptions();
+  /// Turns the transport's following of redirects on or off. Internal; sends nothing.
   bool CurlFollowLocation(bool follow);
-  // The header list for one send; the same for every method.
+  /// The header list for one send; the same for every method. Clears the error state. Internal;
+  /// sends nothing.
   bool InitializeHeaders(_UNITY_http_req_type_ method);
-  // Waits for the background job named in the 202 answer `response` and hands its outcome to
-  // msg: on true, response holds the job's output and jobOk tells whether the job succeeded.
+  /// Waits for the background job named in the 202 answer `response` and hands its outcome to
+  /// msg: on true, response holds the job's output and jobOk tells whether the job succeeded.
+  /// Sends GET `/api/instances/job/<id>` every 5 seconds while the job runs. Internal.
   bool PollBackgroundJob(const std::string& operationName, std::string& response, long& status,
                          bool& jobOk, EMCUnityJsonBase* msg);
 
   // --- Snapshot operations (ManageEMCUnitySnapshots.cpp) ---
+  /// Takes a snapshot of a storage resource.
+  /// \par Sends
+  /// POST `/api/types/snap/instances?` with `{"filesystemAccessType": 1, "isAutoDelete": false,
+  /// "name": "<snapName>", "storageResource": {"id": "<storageResourceId>"}}`
+  /// ("filesystemAccessType" 2, protocol access, when accessTypeFlag). Never with a time-out: the
+  /// "CreateSnapshot_unitytimeout" setting is ignored. Every call creates a snapshot.
+  /// \return true with snapId set to the new snapshot's id.
+  /// \par Errors
+  /// 2 "Fileserver name, resource id or snapname is empty" (nothing sent); the array's error.
   bool CreateSnapShot(SnapID& snapId, const std::string& storageResourceId,
                       const std::string& snapName, bool accessTypeFlag);
+  /// Copies a snapshot under a new name.
+  /// \par Sends
+  /// POST `/api/instances/snap/<snapId>/action/copy?&timeout=20` with
+  /// `{"copyName": "<copyName>"}`. Every call creates a copy.
+  /// \return true with copySnapId set to the copy's id; false when the answer does not name
+  /// exactly one copy.
+  /// \par Errors
+  /// 2 "Fileserver name, snap id or copy snap name is empty" (nothing sent); the array's error.
   bool CopySnapshot(SnapID& copySnapId, const SnapID& snapId, const std::string& copyName);
-  // An already absent snapshot counts as deleted.
+  /// Deletes a snapshot. An already absent snapshot counts as deleted.
+  /// \par Sends
+  /// DELETE `/api/instances/snap/<snapId>?&timeout=20`, also when the snapshot is already gone.
+  /// \return true when the snapshot is gone, including when the array answers 131149829 ("The
+  /// requested resources do not exist"; errorCode then keeps that code).
+  /// \par Errors
+  /// 2 "Fileserver name is empty or invalid inputs" (empty array or snapId 0; nothing sent); the
+  /// array's error.
   bool DeleteSnapshot(const SnapID& snapId);
+  /// Reads exactly one snapshot by id.
+  /// \par Sends
+  /// GET
+  /// `/api/instances/snap/<snapId>?&fields=attachedWWN,hostAccess,id,isModifiable,lun.id,name,storageResource.id`
+  /// ("hostAccess" only from API version 5.0 on). Read-only.
+  /// \return true with snapInfo set.
+  /// \par Errors
+  /// 2 "Snapid is 0." (nothing sent); 2 "Fileserver name is empty" (nothing sent); the array's
+  /// error for an unknown id (131149829); 131149829 "The requested resources do not exist" when
+  /// the answer holds no snapshot.
   bool GetSnapShotInfo(_UnitySnapInfo& snapInfo, const SnapID& snapId);
-  // By ids: 50 ids per request, records appended to snapList; 0 / an empty list lists all.
+  /// Lists snapshots by one id (or snapshot group id with isSnapGroup); 0 lists all. See the
+  /// list form below.
   bool GetSnapShotList(std::vector<_UnitySnapInfo>& snapList, const SnapID& snapId,
                        const bool& isSnapGroup);
+  /// Lists snapshots by ids, or by snapshot group ids with isSnapGroup; an empty list lists all.
+  /// \par Sends
+  /// One GET per 50 ids: `/api/types/snap/instances?&fields=...&filter=<filter>` with the
+  /// percent-encoded filter `(id eq "11") OR (id eq "12")` (keys "snapGroup.id" with
+  /// isSnapGroup; an empty filter for an empty list); a batch of one id without isSnapGroup is
+  /// GET `/api/instances/snap/<id>?&fields=...`. Fields as in GetSnapShotInfo. Read-only.
+  /// \return true with the records appended to snapList: what the caller held stays in front. An
+  /// id the array does not know is absent from a filtered answer.
+  /// \par Errors
+  /// 2 "Fileserver name is empty" (nothing sent); the array's error (a lone unknown id: 131149829).
+  /// A failed batch leaves the records of the batches before it.
   bool GetSnapShotList(std::vector<_UnitySnapInfo>& snapList, const std::vector<SnapID>& snapIds,
                        const bool& isSnapGroup);
-  // By names: one request, snapList replaced; "" / an empty list lists all.
+  /// Lists snapshots by names, or by snapshot group names with isSnapGroup; an empty list lists
+  /// all.
+  /// \par Sends
+  /// One GET `/api/types/snap/instances?&fields=...&filter=<filter>` for all names, the filter
+  /// `(name eq "a") OR (name eq "b")` percent-encoded (key "snapGroup.name" with isSnapGroup).
+  /// Read-only.
+  /// \return true with snapList replaced by the records found.
+  /// \par Errors
+  /// 2 "Fileserver name is empty"; 2 "Snap name contains a double quote, which a filter cannot
+  /// carry" ("Snap group name ..." with isSnapGroup); nothing is sent for either. The array's
+  /// error.
   bool GetSnapShotList(std::vector<_UnitySnapInfo>& snapList,
                        const std::vector<std::string>& snapNames, const bool& isSnapGroup);
+  /// Lists snapshots by one name (or snapshot group name with isSnapGroup); "" lists all. See
+  /// the names form above.
   bool GetSnapShotList(std::vector<_UnitySnapInfo>& snapList, const std::string& snapName,
                        const bool& isSnapGroup);
+  /// Reads exactly one snapshot by name.
+  /// \par Sends
+  /// GET `/api/types/snap/instances?&fields=...&filter=<filter>` with the filter
+  /// `(name eq "<snapName>")` percent-encoded. Read-only.
+  /// \return true with snapInfo set when exactly one snapshot has that name.
+  /// \par Errors
+  /// 2 "Snap name is empty." and the refusals of the names list (nothing sent); 131149829 "The
+  /// requested resources do not exist" when none has it; false with code 0 when several have it
+  /// (the log says "Got invalid number of snap info [n]").
   bool GetSnapShotForName(_UnitySnapInfo& snapInfo, const std::string& snapName);
+  /// Restores the snapshot's storage resource to the snapshot.
+  /// \par Sends
+  /// POST `/api/instances/snap/<snapId>/action/restore?&timeout=20` with an empty body. Every
+  /// call restores.
+  /// \return true when the array has restored the resource.
+  /// \par Errors
+  /// 2 "Fileserver name is empty or invalid inputs" (empty array or snapId 0; nothing sent); the
+  /// array's error.
   bool RestoreWithSnapshot(const SnapID& snapId);
 
   // --- Replication operations (ManageEMCUnityReplication.cpp) ---
+  /// Marks a snapshot for replication to the remote system.
+  /// \par Sends
+  /// POST `/api/instances/snap/<snapId>/action/replicate?` with `{"isRemoteAutoDelete": false}`.
+  /// \return true when the array accepted the request.
+  /// \par Errors
+  /// 2 "Fileserver name is empty", then 2 "Snap id is empty" (nothing sent); the array's error.
   bool MarkSnapForReplication(const SnapID& snapId);
+  /// Finds the one replication session whose source is a storage resource.
+  /// \par Sends
+  /// GET
+  /// `/api/types/replicationSession/instances?&fields=id,remoteSystem.id&filter=(srcResourceId+eq+"<srcResourceId>")`
+  /// (spaces as "+"). Read-only.
+  /// \return true with sessionInfo.sessionId set; false unless the array lists exactly one session
+  /// with an "id" and a "remoteSystem.id".
+  /// \par Errors
+  /// 2 "Fileserver name is empty", 2 "Resource id is empty", 2 "Resource id contains a double
+  /// quote, which a filter cannot carry" (nothing sent); the array's error.
   bool GetReplicationInfoForResId(ReplicationSessionInfo& sessionInfo,
                                   const std::string& srcResourceId);
+  /// Asks the array to synchronise a replication session now.
+  /// \par Sends
+  /// POST `/api/instances/replicationSession/<sessionId>/action/sync?&timeout=20` with an empty
+  /// body; an HTTP 202 answer is followed as a background job. Every call syncs.
+  /// \return true when the synchronisation has finished successfully.
+  /// \par Errors
+  /// 2 "Fileserver name is empty", then 2 "Session id is empty" (nothing sent); the array's or
+  /// the background job's error.
   bool SyncReplicationSession(const std::string& sessionId);
-  // Finds the resource's one replication session and syncs it.
+  /// Finds the resource's one replication session and syncs it: GetReplicationInfoForResId, then
+  /// SyncReplicationSession with the session found. No sync is sent when the lookup fails.
+  /// \return true when both succeed; otherwise false with the error state of the failed step.
   bool SyncReplicationSessionForResource(const std::string& srcResourceId);
   // --- end of snapshot and replication operations ---
 
@@ -216,18 +394,37 @@ class UNITY_EXPORT ManageEMCUnity {
   bool DeleteHost(const std::string& hostId, const bool& safeDelete);
   // --- end of host operations ---
 
+  /// Management address or name of the array, the host part of every URL (set by
+  /// SetFileServer); empty means no array chosen.
   std::string fileServer;
+  /// REST user name; set it before the first request.
   std::string userName;
+  /// REST password in the form sent on the wire (set by SetPasswd). Never logged.
   std::string password;
+  /// API version handed to every request; "4.0" until OpenConnection(true) reads the array's.
   std::string apiVersion;
+  /// Cookie file path named to the transport (set by SetFileServer). Cookies are kept in memory;
+  /// the destructor removes a file of this name if one exists.
   std::string cookieFile;
+  /// The host's job id; tags every diagnostic line of this session.
   unsigned long long jobId;
+  /// Error code of the last failure: 0 none, 1 request failed without an array code, 2 invalid
+  /// input (nothing sent), 5 HTTP 401 without an array code, otherwise the array's own code
+  /// (131149829: the object does not exist).
   unsigned long long errorCode;
+  /// Error text of the last failure: the operation's own text for code 2, else the array's.
   std::string errorText;
+  /// HTTP status of the last exchange with the array.
   long long httpStatus;
+  /// The session's HTTP client. Internal state: leave it alone.
   std::unique_ptr<HttpTransport> transport;
+  /// True while a login session (cookie and CSRF token) is established. Internal state.
   bool loggedIn;
+  /// True once the transport is initialised. Internal state.
   bool transportReady;
+  /// The whole "EMC-CSRF-TOKEN" header line of the last successful answer, sent with every
+  /// request while logged in. Internal state; never logged.
   std::string csrfHeader;
+  /// True when apiVersion was read from the array. Internal state.
   bool apiVersionKnown;
 };

@@ -1,4 +1,5 @@
-// Records of NFS exports of snapshots.
+/// \file
+/// Records of NFS exports of snapshots.
 #pragma once
 
 #include <cstdint>

@@ -10,6 +10,7 @@
 
 #include "sim/Resources.h"
 #include "sim/Simulator.h"
+#include "tools/CliManual.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"Unity array REST simulator (HTTPS on 127.0.0.1)"};
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
   app.add_option("--idle-timeout", idleTimeout, "seconds of idleness before a session expires")
       ->check(CLI::PositiveNumber);
   app.add_flag("--print-seed", printSeed, "print the default seed and exit");
+  climanual::AddGenerateDocOption(app, "ManageEMCUnity " UNITY_PROJECT_VERSION);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "tools/CliManual.h"
 #include "tools/unityctl/Commands.h"
 
 namespace {
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
   app.add_flag("--json", options.json, "Print results as JSON");
   app.add_option("--log-level", options.logLevel, "Diagnostic log level on stderr (-1 to 7)");
   app.add_option("--job-id", options.jobId, "Job id that tags the diagnostic lines");
+  climanual::AddGenerateDocOption(app, "ManageEMCUnity " UNITY_PROJECT_VERSION);
 
   Action action;
   RegisterInfo(app, options, action);
@@ -49,6 +51,8 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::Success& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     app.exit(e);
