@@ -134,6 +134,58 @@ TEST_F(NfsOpsTest, HostAccessMergeKeepsUnnamedHostsAndSendsAllLists) {
   }
 }
 
+// Lookups take exactly one export and complete its file system; none is the array's missing
+// resource, two are no answer.
+TEST_F(NfsOpsTest, LookupsNeedExactlyOneMatch) {
+  SnapID devSnap = 0;  // a snapshot of a file system on the other NAS server
+  ASSERT_TRUE(session().CreateSnapShot(devSnap, "res_17", "it_dev", true)) << session().errorText;
+  createExport("nfs_a", "/");
+  createExport("nfs_b", "/b");
+  std::string other;
+  ASSERT_TRUE(session().CreateNfsExport(other, devSnap, "nfs_a", {}, "/"));
+  const struct {
+    const char* name;
+    std::function<bool(ManageEMCUnity&, _UnityNfsExportInfo&)> run;
+    size_t found;
+    std::string filesystem;
+  } rows[] = {
+      {"NameOnOneNasServer",
+       [](auto& s, auto& e) { return s.GetNfsExportForName(e, "nfs_a", "NAS_Dev"); }, 1,
+       "Dev_Builds"},
+      {"NameOnTwoNasServers",
+       [](auto& s, auto& e) { return s.GetNfsExportForName(e, "nfs_a", ""); }, 2, ""},
+      {"NoSuchName", [](auto& s, auto& e) { return s.GetNfsExportForName(e, "nfs_x", ""); }, 0, ""},
+      {"SnapAndPath", [](auto& s, auto& e) { return s.GetNfsExportForPath(e, kFileSnap, "/b"); }, 1,
+       "FS_Home"},
+      {"SnapWithTwoExports",
+       [](auto& s, auto& e) { return s.GetNfsExportForPath(e, kFileSnap, ""); }, 2, ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    DiagLogCapture capture;
+    _UnityNfsExportInfo found;
+    EXPECT_EQ(row.run(session(), found), row.found == 1) << session().errorText;
+    EXPECT_EQ(found.filesystem.name, row.filesystem);
+    if (row.found != 1) {
+      EXPECT_TRUE(capture.contains("Got invalid number of NFS export info [" +
+                                   std::to_string(row.found) + "]"));
+    }
+    if (row.found == 0) {
+      EXPECT_EQ(session().errorCode, kNotFound);
+    }
+  }
+  const std::vector<unitysim::JournalEntry> lists = requests("GET", kTypeUri);
+  EXPECT_NE(lists.at(0).target.find(
+                "&filter=%28name%20eq%20%22nfs_a%22%29%20AND%20%28filesystem.nasServer.name%20eq%20"
+                "%22NAS_Dev%22%29"),
+            std::string::npos);
+  EXPECT_NE(lists.at(3).target.find("&filter=%28snap.id%20eq%20%2238654705849%22%20and%20path%20"
+                                    "eq%20%22%2Fb%22%29"),
+            std::string::npos);
+  EXPECT_NE(lists.at(4).target.find("&filter=%28snap.id%20eq%20%2238654705849%22%20%29"),
+            std::string::npos);
+}
+
 struct NfsRefusal {
   const char* name;
   std::function<bool(ManageEMCUnity&)> run;
