@@ -14,6 +14,7 @@
 
 #include "json/jsondoc.h"
 #include "platform/DiagLog.h"
+#include "unity/FileMessages.h"
 #include "unity/SessionMessages.h"
 #include "unity/SnapshotMessages.h"
 
@@ -69,6 +70,44 @@ void SnapshotLists(const std::string& version, const std::string& input, bool un
     EMCUnityJsonGetSnapshotList message;
     message.Initialize(kServer, std::vector<std::string>{"nightly 1", "weekly/2"}, false);
     finish(message);
+  }
+}
+
+// The file side: file systems by filter and by id, NAS servers, IP interfaces.
+void FileAnswers(const std::string& input, bool unreadable) {
+  {
+    EMCUnityJsonGetFSList message;
+    message.Init(kJobId, "4.0");
+    message.Initialize(kServer, "Projects", "NAS_Dev");
+    Answer(message, "EMCUnityJsonGetFSList", input, unreadable);
+    _UnityFSInfo fs;
+    message.GetFSInfo(fs);
+  }
+  {
+    EMCUnityJsonGetFSList message;
+    message.Init(kJobId, "4.0");
+    message.Initialize(kServer, "fs_1");
+    Answer(message, "EMCUnityJsonGetFSList", input, unreadable);
+    std::vector<_UnityFSInfo> list;
+    message.GetFSList(list);
+  }
+  {
+    EMCUnityJsonGetNASServer message;
+    message.Init(kJobId, "4.0");
+    message.Initialize(kServer, "");
+    Answer(message, "EMCUnityJsonGetNASServer", input, unreadable);
+    std::string again = input;  // a second page: InitNullableKeys must restore the markers
+    message.ParseResponse(again);
+    std::vector<_UnityNASServer> list;
+    message.GetNASServerList(list);
+  }
+  {
+    EMCUnityJsonGetIpInterface message;
+    message.Init(kJobId, "4.0");
+    message.Initialize(kServer, UNITY_IP_INTERFACE_TYPE_ISCSI);
+    Answer(message, "EMCUnityJsonGetIpInterface", input, unreadable);
+    std::vector<std::string> addresses;
+    message.GetAddressList(addresses);
   }
 }
 
@@ -156,6 +195,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   SnapshotLists("4.0", input, unreadable);
   SnapshotLists("5.0", input, unreadable);
+  FileAnswers(input, unreadable);
   {
     EMCUnityJsonMarkSnapReplication message;
     message.Init(kJobId, "4.0");

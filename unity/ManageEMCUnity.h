@@ -118,6 +118,14 @@ class UNITY_EXPORT ManageEMCUnity {
   /// "Fileserver name or Filesystem id is empty"; otherwise the array's error (131149829 for an
   /// unknown id).
   bool GetFSInfoForId(_UnityFSInfo& fsInfo, const std::string& fsId);
+  /// Replaces aliases with the names and addresses clients reach the array under. With a NAS
+  /// server id: that NAS server's aliases (file-interface addresses, CIFS NetBIOS and fully
+  /// qualified names, NFS host name), read as GetNASServers does; false with the error it left
+  /// when it does not yield exactly one NAS server. Without: the addresses of the type-2 IP
+  /// interfaces, then the names of the iSCSI nodes, in the array's order, duplicates kept. False
+  /// with code 2 and "Fileserver name is empty"; stops at the first failing request (the
+  /// addresses already copied stay in aliases).
+  bool GetArrayAliases(std::vector<std::string>& aliases, const std::string& nasServerId);
   /// Replaces nasServers with every NAS server (empty nasServerId; an empty list is a success)
   /// or the one with that id: GET of the nasServer collection or instance. False with code 2 and
   /// "Fileserver name is empty"; with 131149829 "The requested resources do not exist" when the

@@ -6,6 +6,7 @@
 #include "platform/DiagLog.h"
 #include "unity/FileMessages.h"
 #include "unity/FilterText.h"
+#include "unity/HostMessages.h"
 #include "unity/ManageEMCUnity.h"
 #include "unity/OperationSupport.h"
 
@@ -111,5 +112,41 @@ bool ManageEMCUnity::GetFSListForNASServer(std::vector<_UnityFSInfo>& fsList,
   }
   log.logLevel(tag, 0, job, "Successfully Got FS list of count [%zu] from NAS server [%s]",
                fsList.size(), nasServerName.c_str());
+  return true;
+}
+
+bool ManageEMCUnity::GetArrayAliases(std::vector<std::string>& aliases,
+                                     const std::string& nasServerId) {
+  DiagLog log;
+  const std::string tag = "ManageEMCUnity::GetArrayAliases";
+  const long long job = static_cast<long long>(jobId);
+  log.logLevel(tag, 0, job, "Request to Get Array aliases, on server [%s]. Nas Server[%s]",
+               fileServer.c_str(), nasServerId.c_str());
+  if (fileServer.empty()) return RefuseInput(*this, log, tag, "Fileserver name is empty");
+
+  if (!nasServerId.empty()) {
+    std::vector<_UnityNASServer> nasServers;
+    if (!GetNASServers(nasServers, nasServerId) || nasServers.size() != 1) {
+      log.logLevel(tag, -1, job, "Failed to Get NAS server info");
+      return false;
+    }
+    aliases = nasServers.front().aliases;
+  } else {
+    EMCUnityJsonGetIpInterface interfaces;
+    interfaces.Init(jobId, apiVersion);
+    interfaces.Initialize(fileServer, UNITY_IP_INTERFACE_TYPE_ISCSI);
+    if (!ProcessWithServer("GetArrayAliases", &interfaces, {})) return false;
+    interfaces.GetAddressList(aliases);
+
+    EMCUnityJsonGetIscsiNode nodes;
+    nodes.Init(jobId, apiVersion);
+    nodes.Initialize(fileServer);
+    if (!ProcessWithServer("GetArrayAliases", &nodes, {})) return false;
+    std::vector<_UnityIscsiNode> nodeList;
+    nodes.GetIscsNodes(nodeList);
+    // Addresses first, then node names; a name that is also an address stays twice.
+    for (const _UnityIscsiNode& node : nodeList) aliases.push_back(node.name);
+  }
+  log.logLevel(tag, 0, job, "Successfully Got Address list size [%zu]", aliases.size());
   return true;
 }

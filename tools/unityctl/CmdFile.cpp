@@ -111,12 +111,27 @@ void RegisterNas(CLI::App& app, const CommonOptions& options, Action& action, Fi
   });
 }
 
+void RegisterAliases(CLI::App& app, const CommonOptions& options, Action& action, FileArgs& args) {
+  CLI::App* aliases = app.add_subcommand(
+      "aliases", "Names and addresses the array answers under (or one NAS server)");
+  aliases->add_option("--nas", args.nas, "NAS server id (nas_N)");
+  OnFileSession(aliases, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+    std::vector<std::string> list;
+    if (!s.GetArrayAliases(list, args.nas)) return ReportFailure(s, "aliases");
+    std::vector<Row> rows;
+    for (const std::string& alias : list) rows.push_back({alias});
+    out.table({"alias"}, rows);
+    return static_cast<int>(kExitOk);
+  });
+}
+
 }  // namespace
 
 void RegisterFile(CLI::App& app, const CommonOptions& options, Action& action) {
   static FileArgs args;
   RegisterFs(app, options, action, args);
   RegisterNas(app, options, action, args);
+  RegisterAliases(app, options, action, args);
 }
 
 }  // namespace unityctl

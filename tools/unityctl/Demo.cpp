@@ -49,6 +49,23 @@ void PrintSnaps(const std::vector<_UnitySnapInfo>& snaps) {
   Output(false).table({"id", "name", "resource", "modifiable"}, rows);
 }
 
+// The file-side lookups a backup job starts with: where the array answers, and the file system
+// behind a share.
+bool DiscoverFileSide(Walk& walk, ManageEMCUnity& session) {
+  bool ok = walk.step("Collect the names and addresses the array answers under", [&] {
+    std::vector<std::string> aliases;
+    if (!session.GetArrayAliases(aliases, "")) return false;
+    for (const std::string& alias : aliases) std::printf("    %s\n", alias.c_str());
+    return true;
+  });
+  return ok && walk.step("Find file system Projects on NAS server NAS_Dev", [&] {
+    _UnityFSInfo fs;
+    if (!session.GetFSInfoFromName(fs, "Projects", "NAS_Dev")) return false;
+    std::printf("    %s, storage resource %s\n", fs.id.c_str(), fs.storageResource.id.c_str());
+    return true;
+  });
+}
+
 int RunDemo() {
   // Progress lines go to stderr; keep them in step with the steps on stdout.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
@@ -81,6 +98,8 @@ int RunDemo() {
                 info.softwareVersion.c_str(), info.serialNumber.c_str());
     return true;
   });
+
+  ok = ok && DiscoverFileSide(walk, session);
 
   const std::string resource = "sv_1";
   const std::string name = "demo_backup_" + std::to_string(std::time(nullptr));

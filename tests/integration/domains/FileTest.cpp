@@ -90,6 +90,36 @@ TEST_F(FileOpsTest, NasServersWithTheirAliases) {
   EXPECT_TRUE(list.empty());
 }
 
+TEST_F(FileOpsTest, ArrayAliasesAddressesThenNodeNamesDuplicatesKept) {
+  // A node named like an address: both stay.
+  sim().model().add("iscsiNode", unitysim::Json{{"name", "10.245.47.101"}});
+  std::vector<std::string> aliases(1, "replaced");
+  ASSERT_TRUE(session().GetArrayAliases(aliases, "")) << session().errorText;
+  EXPECT_EQ(aliases,
+            (std::vector<std::string>{
+                "10.245.47.101", "10.245.47.102", "iqn.1992-04.com.emc:cx.ckm00213300417.a0",
+                "iqn.1992-04.com.emc:cx.ckm00213300417.b0", "10.245.47.101"}));
+  const std::vector<unitysim::JournalEntry> sent = requests("GET", "/api/types/");
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(sent[0].target,
+            "/api/types/ipInterface/instances?&fields=ipAddress"
+            "&filter=%28type%20eq%202%29");
+  EXPECT_EQ(sent[1].target, "/api/types/iscsiNode/instances?&fields=id,name");
+}
+
+TEST_F(FileOpsTest, NasServerAliasesOnly) {
+  DiagLogCapture capture(0);
+  std::vector<std::string> aliases;
+  ASSERT_TRUE(session().GetArrayAliases(aliases, "nas_2")) << session().errorText;
+  EXPECT_EQ(aliases, (std::vector<std::string>{"10.245.49.31", "NASDEV"}));
+  EXPECT_TRUE(requests("GET", "/api/types/").empty());
+  EXPECT_TRUE(capture.contains("Successfully Got Address list size [2]"));
+
+  EXPECT_FALSE(session().GetArrayAliases(aliases, "nas_9"));
+  EXPECT_EQ(session().errorCode, kNotFound);
+  EXPECT_TRUE(capture.contains("Failed to Get NAS server info", "ManageEMCUnity::GetArrayAliases"));
+}
+
 struct RefusalCase {
   const char* name;
   std::function<bool(ManageEMCUnity&)> run;
@@ -128,6 +158,12 @@ INSTANTIATE_TEST_SUITE_P(
                     "Fileserver name or Filesystem name is empty"},
         RefusalCase{"FSByEmptyId", [](auto& s) { return s.GetFSInfoForId(g_fs, ""); },
                     "Fileserver name or Filesystem id is empty"},
+        RefusalCase{"AliasesWithoutArray",
+                    [](auto& s) {
+                      std::vector<std::string> aliases;
+                      return s.GetArrayAliases(aliases, "nas_1");
+                    },
+                    "Fileserver name is empty", false},
         RefusalCase{"NasWithoutArray", [](auto& s) { return s.GetNASServers(g_nasList, ""); },
                     "Fileserver name is empty", false},
         RefusalCase{"FSListWithoutNasName",
