@@ -15,6 +15,8 @@ void RegisterInfo(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterSnap(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterReplication(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterFile(CLI::App& app, const CommonOptions& options, Action& action);
+void RegisterNfs(CLI::App& app, const CommonOptions& options, Action& action);
+void RegisterCifs(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterDemo(CLI::App& app, const CommonOptions& options, Action& action);
 
 }  // namespace unityctl

@@ -41,6 +41,8 @@ int main(int argc, char** argv) {
   RegisterSnap(app, options, action);
   RegisterReplication(app, options, action);
   RegisterFile(app, options, action);
+  RegisterNfs(app, options, action);
+  RegisterCifs(app, options, action);
   RegisterDemo(app, options, action);
 
   try {
