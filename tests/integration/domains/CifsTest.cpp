@@ -1,13 +1,13 @@
 // CIFS share operations against the simulator: results, error state and the requests on the wire.
 #include <functional>
 #include <list>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "platform/DiagLog.h"
+#include "tests/integration/domains/Refusal.h"
 #include "tests/support/SimulatorFixture.h"
 
 namespace unitytest {
@@ -125,62 +125,38 @@ TEST_F(CifsOpsTest, LookupsNeedExactlyOneMatch) {
                 std::to_string(devSnap) + "%22%29");
 }
 
-struct CifsRefusal {
-  const char* name;
-  std::function<bool(ManageEMCUnity&)> run;
-  std::string text;
-  bool chooseArray = true;
-};
-
-class CifsRefusalTest : public SimulatorTest, public ::testing::WithParamInterface<CifsRefusal> {};
-
-// Refused inputs: code 2, the operation's text, "Error: ..." in the log, nothing sent.
-TEST_P(CifsRefusalTest, NothingIsSent) {
-  const CifsRefusal& c = GetParam();
-  std::unique_ptr<ManageEMCUnity> session =
-      c.chooseArray ? makeSession() : std::make_unique<ManageEMCUnity>(7);
-  DiagLogCapture capture(0);
-  EXPECT_FALSE(c.run(*session));
-  EXPECT_EQ(session->errorCode, 2u);
-  EXPECT_EQ(session->errorText, c.text);
-  EXPECT_TRUE(capture.contains("Error: " + c.text));
-  session.reset();
-  EXPECT_EQ(sim().journal().size(), 0u);
-}
-
 std::string g_id;
 _UnityCifsShareInfo g_share;
 std::vector<_UnityCifsShareInfo> g_shares;
 std::list<_UnityCifsShareACE> g_aces;
 
 INSTANTIATE_TEST_SUITE_P(
-    Operations, CifsRefusalTest,
+    Cifs, DomainRefusalTest,
     ::testing::Values(
-        CifsRefusal{"CreateWithoutPath",
-                    [](auto& s) { return s.CreateCifsShare(g_id, 5, "n", ""); },
-                    "Fileserver name or other input is empty"},
-        CifsRefusal{"DeleteWithoutId", [](auto& s) { return s.DeleteCifsShare(""); },
-                    "Fileserver name is empty or invalid inputs"},
-        CifsRefusal{"ListWithoutArray", [](auto& s) { return s.GetCifsShareList(g_shares); },
-                    "Fileserver name is empty", false},
-        CifsRefusal{"ForNameWithoutName",
-                    [](auto& s) { return s.GetCifsShareForName(g_share, "", "NAS_Prod"); },
-                    "Fileserver name or Share name is empty."},
-        CifsRefusal{"ForSnapChecksTheSnapshotFirst",
-                    [](auto& s) { return s.GetCifsShareForSnap(g_share, 0, ""); },
-                    "Invalid snap id:0", false},
-        CifsRefusal{"ForSnapWithoutName",
-                    [](auto& s) { return s.GetCifsShareForSnap(g_share, 5, ""); },
-                    "Fileserver name or Share name is empty."},
-        CifsRefusal{"NasNameWithDoubleQuote",
-                    [](auto& s) { return s.GetCifsShareForName(g_share, "a", "N\""); },
-                    "NAS server name contains a double quote, which a filter cannot carry"},
-        CifsRefusal{"ReadEntriesWithoutId", [](auto& s) { return s.GetCifsShareACE(g_aces, ""); },
-                    "Fileserver name or share id is empty"},
-        CifsRefusal{"WriteEntriesWithoutArray",
-                    [](auto& s) { return s.SetCifsShareACE("SMBShare_1", g_aces); },
-                    "Fileserver name or share id is empty", false}),
-    [](const ::testing::TestParamInfo<CifsRefusal>& row) { return std::string(row.param.name); });
+        RefusalRow{"CreateWithoutPath", [](auto& s) { return s.CreateCifsShare(g_id, 5, "n", ""); },
+                   "Fileserver name or other input is empty"},
+        RefusalRow{"DeleteWithoutId", [](auto& s) { return s.DeleteCifsShare(""); },
+                   "Fileserver name is empty or invalid inputs"},
+        RefusalRow{"ListWithoutArray", [](auto& s) { return s.GetCifsShareList(g_shares); },
+                   "Fileserver name is empty", false},
+        RefusalRow{"ForNameWithoutName",
+                   [](auto& s) { return s.GetCifsShareForName(g_share, "", "NAS_Prod"); },
+                   "Fileserver name or Share name is empty."},
+        RefusalRow{"ForSnapChecksTheSnapshotFirst",
+                   [](auto& s) { return s.GetCifsShareForSnap(g_share, 0, ""); },
+                   "Invalid snap id:0", false},
+        RefusalRow{"ForSnapWithoutName",
+                   [](auto& s) { return s.GetCifsShareForSnap(g_share, 5, ""); },
+                   "Fileserver name or Share name is empty."},
+        RefusalRow{"NasNameWithDoubleQuote",
+                   [](auto& s) { return s.GetCifsShareForName(g_share, "a", "N\""); },
+                   "NAS server name contains a double quote, which a filter cannot carry"},
+        RefusalRow{"ReadEntriesWithoutId", [](auto& s) { return s.GetCifsShareACE(g_aces, ""); },
+                   "Fileserver name or share id is empty"},
+        RefusalRow{"WriteEntriesWithoutArray",
+                   [](auto& s) { return s.SetCifsShareACE("SMBShare_1", g_aces); },
+                   "Fileserver name or share id is empty", false}),
+    RefusalRowName);
 
 }  // namespace
 }  // namespace unitytest

@@ -1,12 +1,12 @@
 // NFS export operations against the simulator: results, error state and the requests on the wire.
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "platform/DiagLog.h"
+#include "tests/integration/domains/Refusal.h"
 #include "tests/support/SimulatorFixture.h"
 
 namespace unitytest {
@@ -186,29 +186,6 @@ TEST_F(NfsOpsTest, LookupsNeedExactlyOneMatch) {
             std::string::npos);
 }
 
-struct NfsRefusal {
-  const char* name;
-  std::function<bool(ManageEMCUnity&)> run;
-  std::string text;
-  bool chooseArray = true;
-};
-
-class NfsRefusalTest : public SimulatorTest, public ::testing::WithParamInterface<NfsRefusal> {};
-
-// Refused inputs: code 2, the operation's text, "Error: ..." in the log, nothing sent.
-TEST_P(NfsRefusalTest, NothingIsSent) {
-  const NfsRefusal& c = GetParam();
-  std::unique_ptr<ManageEMCUnity> session =
-      c.chooseArray ? makeSession() : std::make_unique<ManageEMCUnity>(7);
-  DiagLogCapture capture(0);
-  EXPECT_FALSE(c.run(*session));
-  EXPECT_EQ(session->errorCode, 2u);
-  EXPECT_EQ(session->errorText, c.text);
-  EXPECT_TRUE(capture.contains("Error: " + c.text));
-  session.reset();
-  EXPECT_EQ(sim().journal().size(), 0u);
-}
-
 std::string g_id;
 bool g_flag;
 _UnityNfsExportInfo g_export;
@@ -216,26 +193,26 @@ std::vector<_UnityNfsExportInfo> g_exports;
 const char kOtherEmpty[] = "Fileserver name or other input is empty";
 
 INSTANTIATE_TEST_SUITE_P(
-    Operations, NfsRefusalTest,
+    Nfs, DomainRefusalTest,
     ::testing::Values(
-        NfsRefusal{"CreateWithoutPath",
+        RefusalRow{"CreateWithoutPath",
                    [](auto& s) { return s.CreateNfsExport(g_id, 5, "n", {}, ""); }, kOtherEmpty},
-        NfsRefusal{"CreateOfNoSnapshot",
+        RefusalRow{"CreateOfNoSnapshot",
                    [](auto& s) { return s.CreateNfsExport(g_id, 0, "n", {}, "/"); }, kOtherEmpty},
-        NfsRefusal{"SetAccessWithoutExportId",
+        RefusalRow{"SetAccessWithoutExportId",
                    [](auto& s) { return s.SetNfsHostAccess(g_flag, g_export, {}); },
                    "Fileserver name is empty or invalid inputs"},
-        NfsRefusal{"DeleteWithoutArray", [](auto& s) { return s.DeleteNfsExport("NFSShare_1"); },
+        RefusalRow{"DeleteWithoutArray", [](auto& s) { return s.DeleteNfsExport("NFSShare_1"); },
                    "Fileserver name is empty or invalid inputs", false},
-        NfsRefusal{"ListWithoutArray", [](auto& s) { return s.GetNfsExportList(g_exports); },
+        RefusalRow{"ListWithoutArray", [](auto& s) { return s.GetNfsExportList(g_exports); },
                    "Fileserver name is empty", false},
-        NfsRefusal{"ForHostWithoutHost",
+        RefusalRow{"ForHostWithoutHost",
                    [](auto& s) { return s.GetNfsExportsForHost(g_exports, ""); },
                    "Fileserver name or host id is empty."},
-        NfsRefusal{"HostIdWithDoubleQuote",
+        RefusalRow{"HostIdWithDoubleQuote",
                    [](auto& s) { return s.GetNfsExportsForHost(g_exports, "H\" OR (id ne \""); },
                    "Host id contains a double quote, which a filter cannot carry"}),
-    [](const ::testing::TestParamInfo<NfsRefusal>& row) { return std::string(row.param.name); });
+    RefusalRowName);
 
 }  // namespace
 }  // namespace unitytest
