@@ -36,8 +36,6 @@ TEST_F(SharesTest, RefusedRequests) {
   } rows[] = {
       {"BlockSnapshot", "/api/types/nfsShare/instances",
        R"({"snap": {"id": "38654705846"}, "path": "/", "name": "b"})", 422, kInvalidArgument},
-      {"UnknownSnapshot", "/api/types/cifsShare/instances",
-       R"({"snap": {"id": "1"}, "path": "/", "name": "b"})", 404, kNotFound},
       {"RelativePath", "/api/types/cifsShare/instances",
        std::string("{") + kFileSnap + R"(, "path": "x", "name": "b"})", 422, kInvalidArgument},
       {"DuplicateName", "/api/types/cifsShare/instances",
@@ -47,8 +45,6 @@ TEST_F(SharesTest, RefusedRequests) {
       {"HostInTwoLists", nfs + "/action/modify",
        R"({"readOnlyHosts": [{"id": "Host_1"}], "rootAccessHosts": [{"id": "Host_1"}]})", 422,
        kInvalidArgument},
-      {"DefaultAccessOutOfRange", nfs + "/action/modify", R"({"defaultAccess": 5})", 422,
-       kInvalidArgument},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -56,23 +52,6 @@ TEST_F(SharesTest, RefusedRequests) {
     EXPECT_EQ(r.status, row.status) << r.body;
     EXPECT_EQ(r.errorCode(), row.code);
   }
-}
-
-TEST_F(SharesTest, ModifyReplacesOnlyTheListsItIsGiven) {
-  const std::string id = create("nfsShare", "n1");
-  const std::string target = "/api/instances/nfsShare/" + id;
-  ASSERT_EQ(
-      client_
-          .post(target + "/action/modify",
-                R"({"readOnlyHosts": [{"id": "Host_1"}], "rootAccessHosts": [{"id": "Host_2"}]})")
-          .status,
-      204);
-  ASSERT_EQ(
-      client_.post(target + "/action/modify", R"({"readOnlyHosts": [{"id": "Host_3"}]})").status,
-      204);
-  const Json share = content(target + "?fields=readOnlyHosts,rootAccessHosts");
-  EXPECT_EQ(share["readOnlyHosts"], Json::parse(R"([{"id": "Host_3"}])"));
-  EXPECT_EQ(share["rootAccessHosts"], Json::parse(R"([{"id": "Host_2"}])"));
 }
 
 TEST_F(SharesTest, SetAcesSetsPerSidAndTypeAndNoneRemoves) {
