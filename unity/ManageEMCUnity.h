@@ -167,11 +167,13 @@ class UNITY_EXPORT ManageEMCUnity {
   bool GetNfsExportForName(_UnityNfsExportInfo& exportInfo, const std::string& exportName,
                            const std::string& nasServerName);
   /// The one export of snapshot `snapId` (and path `exportPath` when not empty), completed and
-  /// failing like GetNfsExportForName. Code 2 "Fileserver name or Snap id is empty.".
+  /// failing like GetNfsExportForName. Code 2 "Fileserver name or Snap id is empty."; a path
+  /// holding a double quote is refused with code 2 as well.
   bool GetNfsExportForPath(_UnityNfsExportInfo& exportInfo, const unsigned long long& snapId,
                            const std::string& exportPath);
   /// The exports whose root-access list holds `hostId` (an empty list is a success); `exports`
-  /// is replaced. Code 2 "Fileserver name or host id is empty.".
+  /// is replaced. Code 2 "Fileserver name or host id is empty."; an id holding a double quote
+  /// is refused with code 2 as well.
   bool GetNfsExportsForHost(std::vector<_UnityNfsExportInfo>& exports, const std::string& hostId);
   // --- end of NFS export operations ---
 
@@ -196,7 +198,7 @@ class UNITY_EXPORT ManageEMCUnity {
                            const std::string& nasServerName);
   /// The one share named `shareName` on snapshot `snapId`, completed and failing like
   /// GetCifsShareForName. A zero snapshot id is refused first: code 2 "Invalid snap id:0"; then
-  /// code 2 "Fileserver name or Share name is empty.".
+  /// code 2 "Fileserver name or Share name is empty." (or a name holding a double quote).
   bool GetCifsShareForSnap(_UnityCifsShareInfo& shareInfo, const unsigned long long& snapId,
                            const std::string& shareName);
   /// The share's access control entries in the array's order (POST .../getACEs); `aces` is
