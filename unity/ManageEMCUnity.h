@@ -211,6 +211,52 @@ class UNITY_EXPORT ManageEMCUnity {
   // --- end of CIFS share operations ---
 
   // --- Host operations (ManageEMCUnityHosts.cpp) ---
+  /// Looks up one host initiator: GET of the hostInitiator collection filtered on "portWWN"
+  /// (isPortWWN) or "initiatorId". True only when exactly one initiator matches; it is copied to
+  /// initiatorInfo. Refused with code 2 and "Fileserver name or Initiator id is empty", or when the
+  /// value holds a double quote, sending nothing. A count other than one returns false and leaves
+  /// the error state as the request left it.
+  bool GetHostInitiatorInfo(_UnityHostInitiatorInfo& initiatorInfo, const std::string& initiatorId,
+                            const bool& isPortWWN);
+  /// Looks up one host IP port by address (GET of hostIPPort filtered on "address"). No match:
+  /// 131149829 "The requested resources do not exist"; several: false with the answer's undefined
+  /// error. Refused with code 2 and "Fileserver name or ip address is empty", or when the address
+  /// holds a double quote, sending nothing.
+  bool GetHostIPPort(_UnityHostIPPort& ipPort, const std::string& address);
+  /// Replaces initiators with the port WWN (or, without one, the initiator id) of every logged-in
+  /// initiator path (GET of hostInitiatorPath filtered on "isLoggedIn"). An empty list is a
+  /// success. Refused with code 2 and "Fileserver name is empty".
+  bool GetLoggedInInitiators(std::vector<std::string>& initiators);
+  /// The id of the first host named hostName (GET of host filtered on "name"). No such host:
+  /// 131149829 "The requested resources do not exist". Refused with code 2 and "Fileserver name or
+  /// host name is empty", or when the name holds a double quote, sending nothing.
+  bool GetHostId(std::string& hostId, const std::string& hostName);
+  /// Creates a host (POST of host with "name", "osType" when not empty, and "type") and returns
+  /// its id. With useOld an existing host of the name is reused and nothing is created; a lookup
+  /// failure other than 131149829 fails the operation with the lookup's error. Refused with code 2
+  /// and "Fileserver name, host name, ostype or host type is empty/invalid" when a host is to be
+  /// created and the address or name is empty or hostType is 0.
+  bool CreateHost(std::string& hostId, const std::string& hostName,
+                  const _UNITY_HOST_TYPE& hostType, const bool& useOld, const std::string& osType);
+  /// Creates an initiator of a host (POST of hostInitiator with "host", "initiatorType" and
+  /// "initiatorWWNorIqn") and returns its id. An initiator the array already knows fails with the
+  /// array's error. Refused with code 2 and "Fileserver name, host id, wwn/iqn or initiator type is
+  /// empty/invalid" for an empty text or initiator type 0.
+  bool CreateHostInitiator(std::string& initiatorId, const std::string& hostId,
+                           const _UNITY_HOSTINITIATOR_TYPE& initiatorType,
+                           const std::string& initiatorWWNorIqn);
+  /// Moves an existing initiator under hostId (POST of the initiator's "modify" action with
+  /// "host"). Refused with code 2 and "Fileserver name, host id or host initiator id is empty".
+  bool ModifyHostInitiator(const std::string& initiatorId, const std::string& hostId);
+  /// Creates an IP port of a host (POST of hostIPPort with "address" and "host") and returns its
+  /// id. Refused with code 2 and "Fileserver name, host id or host initiator id is empty".
+  bool CreateHostIPPort(std::string& portId, const std::string& hostId, const std::string& address);
+  /// Deletes a host (DELETE of its instance, empty body). With safeDelete it first asks for the NFS
+  /// exports granting the host root access (GetNfsExportsForHost) and, when there is one, fails
+  /// with 100663573 "Could not delete host, because it is in use" without deleting; a failed
+  /// export lookup fails with the lookup's error. A host that no longer exists is the array's
+  /// error. Refused with code 2 and "Fileserver name or host id is empty " (trailing space).
+  bool DeleteHost(const std::string& hostId, const bool& safeDelete);
   // --- end of host operations ---
 
   std::string fileServer;

@@ -43,18 +43,6 @@ void PrintRecord(const Output& out, const Row& header, const Row& row) {
   out.record(fields);
 }
 
-// Runs `work` on a fresh session once the command line is parsed.
-template <typename Work>
-void OnFileSession(CLI::App* command, const CommonOptions& options, Action& action, Work work) {
-  command->callback([&options, &action, work] {
-    action = [&options, work] {
-      auto session = OpenSession(options);
-      if (!session) return static_cast<int>(kExitUsage);
-      return work(*session, Output(options.json));
-    };
-  });
-}
-
 void RegisterFs(CLI::App& app, const CommonOptions& options, Action& action, FileArgs& args) {
   CLI::App* fsCmd = app.add_subcommand("fs", "File systems: show one, list a NAS server's");
   fsCmd->require_subcommand(1);
@@ -66,7 +54,7 @@ void RegisterFs(CLI::App& app, const CommonOptions& options, Action& action, Fil
       ->excludes(byId);
   byId->excludes(byName);
   show->require_option(1, 2);
-  OnFileSession(show, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  OnSession(show, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     _UnityFSInfo fs;
     const bool ok = args.id.empty() ? s.GetFSInfoFromName(fs, args.name, args.nas)
                                     : s.GetFSInfoForId(fs, args.id);
@@ -77,7 +65,7 @@ void RegisterFs(CLI::App& app, const CommonOptions& options, Action& action, Fil
 
   CLI::App* list = fsCmd->add_subcommand("list", "List the file systems of one NAS server");
   list->add_option("--nas", args.nas, "NAS server name")->required();
-  OnFileSession(list, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  OnSession(list, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     std::vector<_UnityFSInfo> fsList;
     if (!s.GetFSListForNASServer(fsList, args.nas)) return ReportFailure(s, "fs list");
     std::vector<Row> rows;
@@ -92,7 +80,7 @@ void RegisterNas(CLI::App& app, const CommonOptions& options, Action& action, Fi
   nasCmd->require_subcommand(1);
 
   CLI::App* list = nasCmd->add_subcommand("list", "List every NAS server");
-  OnFileSession(list, options, action, [](ManageEMCUnity& s, const Output& out) {
+  OnSession(list, options, action, [](ManageEMCUnity& s, const Output& out) {
     std::vector<_UnityNASServer> servers;
     if (!s.GetNASServers(servers, "")) return ReportFailure(s, "nas list");
     std::vector<Row> rows;
@@ -103,7 +91,7 @@ void RegisterNas(CLI::App& app, const CommonOptions& options, Action& action, Fi
 
   CLI::App* show = nasCmd->add_subcommand("show", "Show one NAS server");
   show->add_option("-i,--id", args.id, "NAS server id (nas_N)")->required();
-  OnFileSession(show, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  OnSession(show, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     std::vector<_UnityNASServer> servers;
     if (!s.GetNASServers(servers, args.id)) return ReportFailure(s, "nas show");
     for (const _UnityNASServer& nas : servers) PrintRecord(out, kNASHeader, NASRow(nas));
@@ -115,7 +103,7 @@ void RegisterAliases(CLI::App& app, const CommonOptions& options, Action& action
   CLI::App* aliases = app.add_subcommand(
       "aliases", "Names and addresses the array answers under (or one NAS server)");
   aliases->add_option("--nas", args.nas, "NAS server id (nas_N)");
-  OnFileSession(aliases, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  OnSession(aliases, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     std::vector<std::string> list;
     if (!s.GetArrayAliases(list, args.nas)) return ReportFailure(s, "aliases");
     std::vector<Row> rows;

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/DiagLog.h"
+#include "tests/support/RefusalTest.h"
 #include "tests/support/SimulatorFixture.h"
 
 namespace unitytest {
@@ -236,28 +237,10 @@ TEST_F(ReplicationOpsTest, UrlBytesInResourceIdAreEncoded) {
             "&filter=(srcResourceId+eq+\"sv+1%26x=%23%2B%25\")");
 }
 
-struct RefusalCase {
-  const char* name;
-  std::function<bool(ManageEMCUnity&)> run;
-  std::string text;
-  bool chooseArray = true;
-};
+class SnapshotRefusalTest : public RefusalTest {};
 
-class SnapshotRefusalTest : public SimulatorTest,
-                            public ::testing::WithParamInterface<RefusalCase> {};
-
-// Refused inputs: code 2, the operation's text, "Error: ..." in the log, nothing sent.
 TEST_P(SnapshotRefusalTest, NothingIsSent) {
-  const RefusalCase& c = GetParam();
-  std::unique_ptr<ManageEMCUnity> session =
-      c.chooseArray ? makeSession() : std::make_unique<ManageEMCUnity>(7);
-  DiagLogCapture capture(0);
-  EXPECT_FALSE(c.run(*session));
-  EXPECT_EQ(session->errorCode, 2u);
-  EXPECT_EQ(session->errorText, c.text);
-  EXPECT_TRUE(capture.contains("Error: " + c.text));
-  session.reset();
-  EXPECT_EQ(sim().journal().size(), 0u);
+  expectRefused();
 }
 
 SnapID g_id;
@@ -302,7 +285,7 @@ INSTANTIATE_TEST_SUITE_P(
             "SyncForResourceWithDoubleQuote",
             [](auto& s) { return s.SyncReplicationSessionForResource("sv_1\" OR (id ne \""); },
             "Resource id contains a double quote, which a filter cannot carry"}),
-    [](const ::testing::TestParamInfo<RefusalCase>& row) { return std::string(row.param.name); });
+    RefusalName);
 
 }  // namespace
 }  // namespace unitytest
