@@ -66,18 +66,6 @@ void PrintRecord(const Output& out, const Row& header, const Row& row) {
   out.record(fields);
 }
 
-// Runs `work` on a fresh session once the command line is parsed.
-template <typename Work>
-void OnShareSession(CLI::App* command, const CommonOptions& options, Action& action, Work work) {
-  command->callback([&options, &action, work] {
-    action = [&options, work] {
-      auto session = OpenSession(options);
-      if (!session) return static_cast<int>(kExitUsage);
-      return work(*session, Output(options.json));
-    };
-  });
-}
-
 // The options that find exactly one export: by name (and NAS server) or by snapshot (and path).
 // Which one is missing is the library's refusal to report.
 void AddLookupOptions(CLI::App* command, ShareArgs& args) {
@@ -124,7 +112,7 @@ void RegisterNfsCommands(CLI::App& app, const CommonOptions& options, Action& ac
       ->add_option("--access", args.access,
                    "Default access: 0 none, 1 read-only, 2 read-write, 3 root")
       ->check(CLI::Range(0, 3));
-  OnShareSession(create, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  OnSession(create, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     std::string id;
     if (!s.CreateNfsExport(id, args.snap, args.name,
                            static_cast<_UNITY_NFS_DEF_ACCESS>(args.access), args.path))
@@ -136,7 +124,7 @@ void RegisterNfsCommands(CLI::App& app, const CommonOptions& options, Action& ac
   CLI::App* show = nfs->add_subcommand(
       "show", "Show exactly one export, by name (and NAS server) or by snapshot (and path)");
   AddLookupOptions(show, args);
-  OnShareSession(show, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  OnSession(show, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     _UnityNfsExportInfo found;
     if (!FindExport(s, args, found)) return ReportFailure(s, "nfs show");
     PrintRecord(out, kNfsHeader, NfsRow(found));
@@ -145,7 +133,7 @@ void RegisterNfsCommands(CLI::App& app, const CommonOptions& options, Action& ac
 
   CLI::App* list = nfs->add_subcommand("list", "List every export, or those giving a host root");
   list->add_option("--host", args.host, "Host id (Host_N): exports with root access for it");
-  OnShareSession(list, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  OnSession(list, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     std::vector<_UnityNfsExportInfo> exports;
     const bool ok = args.host.empty() ? s.GetNfsExportList(exports)
                                       : s.GetNfsExportsForHost(exports, args.host);
@@ -162,7 +150,7 @@ void RegisterNfsCommands(CLI::App& app, const CommonOptions& options, Action& ac
   grant->add_option("--host", args.host, "Host id (Host_N)")->required();
   grant->add_option("--access", args.access, "1 read-only, 2 read-write, 3 root (default)")
       ->check(CLI::Range(1, 3));
-  OnShareSession(grant, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  OnSession(grant, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     return ChangeHostAccess(s, out, args, args.access == 0 ? 3 : args.access, "nfs grant");
   });
 
@@ -170,13 +158,13 @@ void RegisterNfsCommands(CLI::App& app, const CommonOptions& options, Action& ac
       "withdraw", "Put a host on an export's no-access list; every other host keeps its access");
   AddLookupOptions(withdraw, args);
   withdraw->add_option("--host", args.host, "Host id (Host_N)")->required();
-  OnShareSession(withdraw, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  OnSession(withdraw, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     return ChangeHostAccess(s, out, args, UNITY_NFS_DEF_ACCESS_NO_ACCESS, "nfs withdraw");
   });
 
   CLI::App* del = nfs->add_subcommand("delete", "Delete an export");
   del->add_option("-i,--id", args.id, "Export id (NFSShare_N)")->required();
-  OnShareSession(del, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  OnSession(del, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     if (!s.DeleteNfsExport(args.id)) return ReportFailure(s, "nfs delete");
     out.message("deleted NFS export " + args.id);
     return static_cast<int>(kExitOk);
@@ -214,7 +202,7 @@ void RegisterCifsCommands(CLI::App& app, const CommonOptions& options, Action& a
   create->add_option("-s,--snap", args.snap, "Snapshot id")->required();
   create->add_option("-n,--name", args.name, "Share name")->required();
   create->add_option("-p,--path", args.path, "Path inside the snapshot, e.g. /")->required();
-  OnShareSession(create, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  OnSession(create, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     std::string id;
     if (!s.CreateCifsShare(id, args.snap, args.name, args.path))
       return ReportFailure(s, "cifs create");
@@ -227,7 +215,7 @@ void RegisterCifsCommands(CLI::App& app, const CommonOptions& options, Action& a
   show->add_option("-n,--name", args.name, "Share name")->required();
   auto* nas = show->add_option("--nas", args.nas, "NAS server name");
   show->add_option("-s,--snap", args.snap, "Snapshot id")->excludes(nas);
-  OnShareSession(show, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  OnSession(show, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     _UnityCifsShareInfo found;
     const bool ok = args.snap != 0 ? s.GetCifsShareForSnap(found, args.snap, args.name)
                                    : s.GetCifsShareForName(found, args.name, args.nas);
@@ -237,7 +225,7 @@ void RegisterCifsCommands(CLI::App& app, const CommonOptions& options, Action& a
   });
 
   CLI::App* list = cifs->add_subcommand("list", "List every CIFS share");
-  OnShareSession(list, options, action, [](ManageEMCUnity& s, const Output& out) {
+  OnSession(list, options, action, [](ManageEMCUnity& s, const Output& out) {
     std::vector<_UnityCifsShareInfo> shares;
     if (!s.GetCifsShareList(shares)) return ReportFailure(s, "cifs list");
     std::vector<Row> rows;
@@ -250,7 +238,7 @@ void RegisterCifsCommands(CLI::App& app, const CommonOptions& options, Action& a
   acl->require_subcommand(1);
   CLI::App* aclShow = acl->add_subcommand("show", "Show the entries in the array's order");
   aclShow->add_option("-i,--id", args.id, "Share id")->required();
-  OnShareSession(aclShow, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  OnSession(aclShow, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     std::list<_UnityCifsShareACE> aces;
     if (!s.GetCifsShareACE(aces, args.id)) return ReportFailure(s, "cifs acl show");
     std::vector<Row> rows;
@@ -265,7 +253,7 @@ void RegisterCifsCommands(CLI::App& app, const CommonOptions& options, Action& a
   auto* ace = aclSet->add_option("--ace", args.aces, "Entry SID:TYPE:LEVEL (repeatable)");
   auto* clear = aclSet->add_flag("--clear", args.clear, "Send an empty list");
   ace->excludes(clear);
-  OnShareSession(aclSet, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  OnSession(aclSet, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     if (args.aces.empty() && !args.clear) {
       std::fprintf(stderr, "cifs acl set: give --ace entries, or --clear for none\n");
       return static_cast<int>(kExitUsage);
@@ -286,7 +274,7 @@ void RegisterCifsCommands(CLI::App& app, const CommonOptions& options, Action& a
 
   CLI::App* del = cifs->add_subcommand("delete", "Delete a share");
   del->add_option("-i,--id", args.id, "Share id")->required();
-  OnShareSession(del, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  OnSession(del, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     if (!s.DeleteCifsShare(args.id)) return ReportFailure(s, "cifs delete");
     out.message("deleted CIFS share " + args.id);
     return static_cast<int>(kExitOk);

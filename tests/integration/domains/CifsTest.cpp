@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/DiagLog.h"
-#include "tests/integration/domains/Refusal.h"
+#include "tests/support/RefusalTest.h"
 #include "tests/support/SimulatorFixture.h"
 
 namespace unitytest {
@@ -130,33 +130,40 @@ _UnityCifsShareInfo g_share;
 std::vector<_UnityCifsShareInfo> g_shares;
 std::list<_UnityCifsShareACE> g_aces;
 
+class CifsRefusalTest : public RefusalTest {};
+
+TEST_P(CifsRefusalTest, NothingIsSent) {
+  expectRefused();
+}
+
 INSTANTIATE_TEST_SUITE_P(
-    Cifs, DomainRefusalTest,
+    Operations, CifsRefusalTest,
     ::testing::Values(
-        RefusalRow{"CreateWithoutPath", [](auto& s) { return s.CreateCifsShare(g_id, 5, "n", ""); },
-                   "Fileserver name or other input is empty"},
-        RefusalRow{"DeleteWithoutId", [](auto& s) { return s.DeleteCifsShare(""); },
-                   "Fileserver name is empty or invalid inputs"},
-        RefusalRow{"ListWithoutArray", [](auto& s) { return s.GetCifsShareList(g_shares); },
-                   "Fileserver name is empty", false},
-        RefusalRow{"ForNameWithoutName",
-                   [](auto& s) { return s.GetCifsShareForName(g_share, "", "NAS_Prod"); },
-                   "Fileserver name or Share name is empty."},
-        RefusalRow{"ForSnapChecksTheSnapshotFirst",
-                   [](auto& s) { return s.GetCifsShareForSnap(g_share, 0, ""); },
-                   "Invalid snap id:0", false},
-        RefusalRow{"ForSnapWithoutName",
-                   [](auto& s) { return s.GetCifsShareForSnap(g_share, 5, ""); },
-                   "Fileserver name or Share name is empty."},
-        RefusalRow{"NasNameWithDoubleQuote",
-                   [](auto& s) { return s.GetCifsShareForName(g_share, "a", "N\""); },
-                   "NAS server name contains a double quote, which a filter cannot carry"},
-        RefusalRow{"ReadEntriesWithoutId", [](auto& s) { return s.GetCifsShareACE(g_aces, ""); },
-                   "Fileserver name or share id is empty"},
-        RefusalRow{"WriteEntriesWithoutArray",
-                   [](auto& s) { return s.SetCifsShareACE("SMBShare_1", g_aces); },
-                   "Fileserver name or share id is empty", false}),
-    RefusalRowName);
+        RefusalCase{"CreateWithoutPath",
+                    [](auto& s) { return s.CreateCifsShare(g_id, 5, "n", ""); },
+                    "Fileserver name or other input is empty"},
+        RefusalCase{"DeleteWithoutId", [](auto& s) { return s.DeleteCifsShare(""); },
+                    "Fileserver name is empty or invalid inputs"},
+        RefusalCase{"ListWithoutArray", [](auto& s) { return s.GetCifsShareList(g_shares); },
+                    "Fileserver name is empty", false},
+        RefusalCase{"ForNameWithoutName",
+                    [](auto& s) { return s.GetCifsShareForName(g_share, "", "NAS_Prod"); },
+                    "Fileserver name or Share name is empty."},
+        RefusalCase{"ForSnapChecksTheSnapshotFirst",
+                    [](auto& s) { return s.GetCifsShareForSnap(g_share, 0, ""); },
+                    "Invalid snap id:0", false},
+        RefusalCase{"ForSnapWithoutName",
+                    [](auto& s) { return s.GetCifsShareForSnap(g_share, 5, ""); },
+                    "Fileserver name or Share name is empty."},
+        RefusalCase{"NasNameWithDoubleQuote",
+                    [](auto& s) { return s.GetCifsShareForName(g_share, "a", "N\""); },
+                    "NAS server name contains a double quote, which a filter cannot carry"},
+        RefusalCase{"ReadEntriesWithoutId", [](auto& s) { return s.GetCifsShareACE(g_aces, ""); },
+                    "Fileserver name or share id is empty"},
+        RefusalCase{"WriteEntriesWithoutArray",
+                    [](auto& s) { return s.SetCifsShareACE("SMBShare_1", g_aces); },
+                    "Fileserver name or share id is empty", false}),
+    RefusalName);
 
 }  // namespace
 }  // namespace unitytest

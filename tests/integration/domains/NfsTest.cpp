@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/DiagLog.h"
-#include "tests/integration/domains/Refusal.h"
+#include "tests/support/RefusalTest.h"
 #include "tests/support/SimulatorFixture.h"
 
 namespace unitytest {
@@ -192,27 +192,33 @@ _UnityNfsExportInfo g_export;
 std::vector<_UnityNfsExportInfo> g_exports;
 const char kOtherEmpty[] = "Fileserver name or other input is empty";
 
+class NfsRefusalTest : public RefusalTest {};
+
+TEST_P(NfsRefusalTest, NothingIsSent) {
+  expectRefused();
+}
+
 INSTANTIATE_TEST_SUITE_P(
-    Nfs, DomainRefusalTest,
+    Operations, NfsRefusalTest,
     ::testing::Values(
-        RefusalRow{"CreateWithoutPath",
-                   [](auto& s) { return s.CreateNfsExport(g_id, 5, "n", {}, ""); }, kOtherEmpty},
-        RefusalRow{"CreateOfNoSnapshot",
-                   [](auto& s) { return s.CreateNfsExport(g_id, 0, "n", {}, "/"); }, kOtherEmpty},
-        RefusalRow{"SetAccessWithoutExportId",
-                   [](auto& s) { return s.SetNfsHostAccess(g_flag, g_export, {}); },
-                   "Fileserver name is empty or invalid inputs"},
-        RefusalRow{"DeleteWithoutArray", [](auto& s) { return s.DeleteNfsExport("NFSShare_1"); },
-                   "Fileserver name is empty or invalid inputs", false},
-        RefusalRow{"ListWithoutArray", [](auto& s) { return s.GetNfsExportList(g_exports); },
-                   "Fileserver name is empty", false},
-        RefusalRow{"ForHostWithoutHost",
-                   [](auto& s) { return s.GetNfsExportsForHost(g_exports, ""); },
-                   "Fileserver name or host id is empty."},
-        RefusalRow{"HostIdWithDoubleQuote",
-                   [](auto& s) { return s.GetNfsExportsForHost(g_exports, "H\" OR (id ne \""); },
-                   "Host id contains a double quote, which a filter cannot carry"}),
-    RefusalRowName);
+        RefusalCase{"CreateWithoutPath",
+                    [](auto& s) { return s.CreateNfsExport(g_id, 5, "n", {}, ""); }, kOtherEmpty},
+        RefusalCase{"CreateOfNoSnapshot",
+                    [](auto& s) { return s.CreateNfsExport(g_id, 0, "n", {}, "/"); }, kOtherEmpty},
+        RefusalCase{"SetAccessWithoutExportId",
+                    [](auto& s) { return s.SetNfsHostAccess(g_flag, g_export, {}); },
+                    "Fileserver name is empty or invalid inputs"},
+        RefusalCase{"DeleteWithoutArray", [](auto& s) { return s.DeleteNfsExport("NFSShare_1"); },
+                    "Fileserver name is empty or invalid inputs", false},
+        RefusalCase{"ListWithoutArray", [](auto& s) { return s.GetNfsExportList(g_exports); },
+                    "Fileserver name is empty", false},
+        RefusalCase{"ForHostWithoutHost",
+                    [](auto& s) { return s.GetNfsExportsForHost(g_exports, ""); },
+                    "Fileserver name or host id is empty."},
+        RefusalCase{"HostIdWithDoubleQuote",
+                    [](auto& s) { return s.GetNfsExportsForHost(g_exports, "H\" OR (id ne \""); },
+                    "Host id contains a double quote, which a filter cannot carry"}),
+    RefusalName);
 
 }  // namespace
 }  // namespace unitytest
