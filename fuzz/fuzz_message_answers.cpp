@@ -9,13 +9,16 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <list>
 #include <string>
 #include <vector>
 
 #include "json/jsondoc.h"
 #include "platform/DiagLog.h"
+#include "unity/CifsMessages.h"
 #include "unity/FileMessages.h"
 #include "unity/HostMessages.h"
+#include "unity/NfsMessages.h"
 #include "unity/SessionMessages.h"
 #include "unity/SnapshotMessages.h"
 
@@ -189,6 +192,46 @@ void FileAnswers(const std::string& input, bool unreadable) {
   }
 }
 
+// NFS exports and CIFS shares: creation ids, lists (two pages) and access control entries.
+void ShareAnswers(const std::string& input, bool unreadable) {
+  {
+    EMCUnityJsonCreateNFSExport message;
+    message.Init(kJobId, "4.0");
+    message.Initialize(kServer, 171798691865ULL, "nfs_1", UNITY_NFS_DEF_ACCESS_READ_ONLY, "/");
+    Answer(message, "EMCUnityJsonCreateNFSExport", input, unreadable);
+    std::string id;
+    message.GetShareId(id);
+  }
+  {
+    EMCUnityJsonGetNFSExportList message;
+    message.Init(kJobId, "4.0");
+    message.InitializeWithPath(kServer, 171798691865ULL, "/");
+    Answer(message, "EMCUnityJsonGetNFSExportList", input, unreadable);
+    std::string again = input;
+    message.ParseResponse(again);
+    std::vector<_UnityNfsExportInfo> list;
+    message.GetNfsList(list);
+  }
+  {
+    EMCUnityJsonGetCifsShareList message;
+    message.Init(kJobId, "4.0");
+    message.InitializeWithName(kServer, "smb_1", "NAS_Prod");
+    Answer(message, "EMCUnityJsonGetCifsShareList", input, unreadable);
+    std::string again = input;
+    message.ParseResponse(again);
+    std::vector<_UnityCifsShareInfo> list;
+    message.GetCifsList(list);
+  }
+  {
+    EMCUnityJsonGetCifsACE message;
+    message.Init(kJobId, "4.0");
+    message.Initialize(kServer, "SMBShare_1");
+    Answer(message, "EMCUnityJsonGetCifsACE", input, unreadable);
+    std::list<_UnityCifsShareACE> aces;
+    message.GetCifsShareACE(aces);
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -274,6 +317,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   SnapshotLists("4.0", input, unreadable);
   SnapshotLists("5.0", input, unreadable);
   FileAnswers(input, unreadable);
+  ShareAnswers(input, unreadable);
   {
     EMCUnityJsonMarkSnapReplication message;
     message.Init(kJobId, "4.0");

@@ -4,6 +4,7 @@
 /// array and job.
 #pragma once
 
+#include <list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -337,12 +338,54 @@ class UNITY_EXPORT ManageEMCUnity {
   /// Every NFS export of the array (no filter); `exports` is replaced. Code 2 "Fileserver name
   /// is empty".
   bool GetNfsExportList(std::vector<_UnityNfsExportInfo>& exports);
+  /// The one export named `exportName` (on the NAS server `nasServerName` when not empty), its
+  /// file-system record completed by GetFSInfoForId. None: 131149829 "The requested resources do
+  /// not exist"; several: false with the request's error state. Code 2 "Fileserver name or Export
+  /// name is empty."; a name holding a double quote is refused with code 2 as well.
+  bool GetNfsExportForName(_UnityNfsExportInfo& exportInfo, const std::string& exportName,
+                           const std::string& nasServerName);
+  /// The one export of snapshot `snapId` (and path `exportPath` when not empty), completed and
+  /// failing like GetNfsExportForName. Code 2 "Fileserver name or Snap id is empty."; a path
+  /// holding a double quote is refused with code 2 as well.
+  bool GetNfsExportForPath(_UnityNfsExportInfo& exportInfo, const unsigned long long& snapId,
+                           const std::string& exportPath);
   /// The exports whose root-access list holds `hostId` (an empty list is a success); `exports`
-  /// is replaced. Code 2 "Fileserver name or host id is empty.".
+  /// is replaced. Code 2 "Fileserver name or host id is empty."; an id holding a double quote
+  /// is refused with code 2 as well.
   bool GetNfsExportsForHost(std::vector<_UnityNfsExportInfo>& exports, const std::string& hostId);
   // --- end of NFS export operations ---
 
   // --- CIFS share operations (ManageEMCUnityCifs.cpp) ---
+  /// Shares the path `sharePath` of snapshot `snapId` over CIFS under `shareName` (POST
+  /// /api/types/cifsShare/instances). On success `shareId` holds the new share's id. Code 2
+  /// "Fileserver name or other input is empty" when the array, snapshot id, name or path is
+  /// missing; otherwise the array's error.
+  bool CreateCifsShare(std::string& shareId, const unsigned long long& snapId,
+                       const std::string& shareName, const std::string& sharePath);
+  /// Deletes a share (DELETE with a time-out of 20 s unless configured); a missing share is the
+  /// array's error. Code 2 "Fileserver name is empty or invalid inputs".
+  bool DeleteCifsShare(const std::string& shareId);
+  /// Every CIFS share of the array (no filter); `shares` is replaced. Code 2 "Fileserver name is
+  /// empty".
+  bool GetCifsShareList(std::vector<_UnityCifsShareInfo>& shares);
+  /// The one share named `shareName` (on the NAS server `nasServerName` when not empty), its
+  /// file-system record completed by GetFSInfoForId. None: 131149829 "The requested resources do
+  /// not exist"; several: false with the request's error state. Code 2 "Fileserver name or Share
+  /// name is empty."; a name holding a double quote is refused with code 2 as well.
+  bool GetCifsShareForName(_UnityCifsShareInfo& shareInfo, const std::string& shareName,
+                           const std::string& nasServerName);
+  /// The one share named `shareName` on snapshot `snapId`, completed and failing like
+  /// GetCifsShareForName. A zero snapshot id is refused first: code 2 "Invalid snap id:0"; then
+  /// code 2 "Fileserver name or Share name is empty." (or a name holding a double quote).
+  bool GetCifsShareForSnap(_UnityCifsShareInfo& shareInfo, const unsigned long long& snapId,
+                           const std::string& shareName);
+  /// The share's access control entries in the array's order (POST .../getACEs); `aces` is
+  /// replaced, and a share without entries gives an empty list. Code 2 "Fileserver name or share
+  /// id is empty".
+  bool GetCifsShareACE(std::list<_UnityCifsShareACE>& aces, const std::string& shareId);
+  /// Sends `aces` in list order (POST .../setACEs with {"cifsShareACEs": [...]}; an empty list
+  /// sends an empty array). Code 2 "Fileserver name or share id is empty".
+  bool SetCifsShareACE(const std::string& shareId, const std::list<_UnityCifsShareACE>& aces);
   // --- end of CIFS share operations ---
 
   // --- Host operations (ManageEMCUnityHosts.cpp) ---

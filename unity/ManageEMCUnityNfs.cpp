@@ -3,27 +3,10 @@
 #include <vector>
 
 #include "platform/DiagLog.h"
-#include "unity/FilterText.h"
 #include "unity/ManageEMCUnity.h"
 #include "unity/NfsMessages.h"
 #include "unity/OperationSupport.h"
-
-namespace {
-
-// Refuses the first of `values` (field name, text) that a filter cannot carry.
-bool RefuseUnquotable(ManageEMCUnity& session, DiagLog& log, const std::string& tag,
-                      const std::vector<std::pair<const char*, std::string>>& values) {
-  std::string refusal;
-  for (const auto& value : values) {
-    if (!CheckFilterValue(value.first, value.second, refusal)) {
-      RefuseInput(session, log, tag, refusal);
-      return true;
-    }
-  }
-  return false;
-}
-
-}  // namespace
+#include "unity/ShareLookup.h"
 
 bool ManageEMCUnity::CreateNfsExport(std::string& exportId, const unsigned long long& snapId,
                                      const std::string& exportName,
@@ -113,6 +96,51 @@ bool ManageEMCUnity::GetNfsExportList(std::vector<_UnityNfsExportInfo>& exports)
   message.GetNfsList(exports);
   log.logLevel(tag, 0, job, "Successfully Got Nfs Export list of size [%zu]", exports.size());
   return true;
+}
+
+bool ManageEMCUnity::GetNfsExportForName(_UnityNfsExportInfo& exportInfo,
+                                         const std::string& exportName,
+                                         const std::string& nasServerName) {
+  DiagLog log;
+  const std::string tag = "ManageEMCUnity::GetNfsExportForName";
+  log.logLevel(tag, 0, static_cast<long long>(jobId),
+               "Request to Get Nfs Export for name [%s], nas server [%s], on server [%s]",
+               exportName.c_str(), nasServerName.c_str(), fileServer.c_str());
+  if (fileServer.empty() || exportName.empty()) {
+    return RefuseInput(*this, log, tag, "Fileserver name or Export name is empty.");
+  }
+  if (RefuseUnquotable(*this, log, tag,
+                       {{"Export name", exportName}, {"NAS server name", nasServerName}})) {
+    return false;
+  }
+  EMCUnityJsonGetNFSExportList message;
+  message.Init(jobId, apiVersion);
+  message.InitializeWithName(fileServer, exportName, nasServerName);
+  if (!ProcessWithServer("GetNfsExportForName", &message, {})) return false;
+  std::vector<_UnityNfsExportInfo> found;
+  message.GetNfsList(found);
+  return TakeSingleShare(*this, log, tag, "NFS export", found, exportInfo);
+}
+
+bool ManageEMCUnity::GetNfsExportForPath(_UnityNfsExportInfo& exportInfo,
+                                         const unsigned long long& snapId,
+                                         const std::string& exportPath) {
+  DiagLog log;
+  const std::string tag = "ManageEMCUnity::GetNfsExportForPath";
+  log.logLevel(tag, 0, static_cast<long long>(jobId),
+               "Request to Get Nfs Export for snapid [%llu], path [%s], on server [%s]", snapId,
+               exportPath.c_str(), fileServer.c_str());
+  if (fileServer.empty() || snapId == 0) {
+    return RefuseInput(*this, log, tag, "Fileserver name or Snap id is empty.");
+  }
+  if (RefuseUnquotable(*this, log, tag, {{"Export path", exportPath}})) return false;
+  EMCUnityJsonGetNFSExportList message;
+  message.Init(jobId, apiVersion);
+  message.InitializeWithPath(fileServer, snapId, exportPath);
+  if (!ProcessWithServer("GetNfsExportForPath", &message, {})) return false;
+  std::vector<_UnityNfsExportInfo> found;
+  message.GetNfsList(found);
+  return TakeSingleShare(*this, log, tag, "NFS export", found, exportInfo);
 }
 
 bool ManageEMCUnity::GetNfsExportsForHost(std::vector<_UnityNfsExportInfo>& exports,

@@ -28,7 +28,7 @@ void RegisterLookups(CLI::App* hostCmd, const CommonOptions& options, Action& ac
                      HostArgs& args) {
   CLI::App* show = hostCmd->add_subcommand("show", "Show the id of the host of a name");
   show->add_option("-n,--name", args.name, "Host name")->required();
-  RunOnSession(show, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  OnSession(show, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     std::string id;
     if (!s.GetHostId(id, args.name)) return ReportFailure(s, "host show");
     out.record({{"id", id}, {"name", args.name}});
@@ -41,7 +41,7 @@ void RegisterLookups(CLI::App* hostCmd, const CommonOptions& options, Action& ac
   auto* byWwn = initiator->add_option("-w,--wwn", args.wwn, "FC port WWN");
   byId->excludes(byWwn);
   initiator->require_option(1);
-  RunOnSession(initiator, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  OnSession(initiator, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     _UnityHostInitiatorInfo info;
     const bool byPort = !args.wwn.empty();
     if (!s.GetHostInitiatorInfo(info, byPort ? args.wwn : args.id, byPort))
@@ -55,7 +55,7 @@ void RegisterLookups(CLI::App* hostCmd, const CommonOptions& options, Action& ac
 
   CLI::App* ipport = hostCmd->add_subcommand("ipport", "Show exactly one host IP port by address");
   ipport->add_option("-A,--address", args.address, "IP address, DNS name or netgroup")->required();
-  RunOnSession(ipport, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  OnSession(ipport, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     _UnityHostIPPort port;
     if (!s.GetHostIPPort(port, args.address)) return ReportFailure(s, "host ipport");
     out.record({{"id", port.id}, {"address", port.address}, {"host", port.hostId}});
@@ -64,7 +64,7 @@ void RegisterLookups(CLI::App* hostCmd, const CommonOptions& options, Action& ac
 
   CLI::App* loggedIn = hostCmd->add_subcommand(
       "logged-in", "List logged-in initiators (port WWN, or the IQN for iSCSI)");
-  RunOnSession(loggedIn, options, action, [](ManageEMCUnity& s, const Output& out) {
+  OnSession(loggedIn, options, action, [](ManageEMCUnity& s, const Output& out) {
     std::vector<std::string> initiators;
     if (!s.GetLoggedInInitiators(initiators)) return ReportFailure(s, "host logged-in");
     std::vector<Row> rows;
@@ -82,7 +82,7 @@ void RegisterChanges(CLI::App* hostCmd, const CommonOptions& options, Action& ac
       ->capture_default_str();
   create->add_option("--os-type", args.osType, "Operating system text");
   create->add_flag("--reuse", args.reuse, "Return the existing host of the name instead");
-  RunOnSession(create, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  OnSession(create, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     std::string id;
     if (!s.CreateHost(id, args.name, static_cast<_UNITY_HOST_TYPE>(args.hostType), args.reuse,
                       args.osType)) {
@@ -101,7 +101,7 @@ void RegisterChanges(CLI::App* hostCmd, const CommonOptions& options, Action& ac
                                      {"iscsi", UNITY_HOSTINITIATOR_TYPE_ISCSI}},
           CLI::ignore_case));
   addInitiator->add_option("-i,--id", args.id, "WWNN:WWPN (FC) or IQN (iSCSI)")->required();
-  RunOnSession(addInitiator, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  OnSession(addInitiator, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     std::string id;
     if (!s.CreateHostInitiator(
             id, args.host, static_cast<_UNITY_HOSTINITIATOR_TYPE>(args.initiatorType), args.id)) {
@@ -115,7 +115,7 @@ void RegisterChanges(CLI::App* hostCmd, const CommonOptions& options, Action& ac
       hostCmd->add_subcommand("move-initiator", "Move an existing initiator to another host");
   move->add_option("-I,--initiator", args.initiator, "Initiator object id")->required();
   move->add_option("-H,--host", args.host, "New host id")->required();
-  RunOnSession(move, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  OnSession(move, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     if (!s.ModifyHostInitiator(args.initiator, args.host))
       return ReportFailure(s, "host move-initiator");
     out.message("initiator " + args.initiator + " now belongs to host " + args.host);
@@ -125,7 +125,7 @@ void RegisterChanges(CLI::App* hostCmd, const CommonOptions& options, Action& ac
   CLI::App* addPort = hostCmd->add_subcommand("add-ipport", "Add an IP port to a host");
   addPort->add_option("-H,--host", args.host, "Host id")->required();
   addPort->add_option("-A,--address", args.address, "IP address, DNS name or netgroup")->required();
-  RunOnSession(addPort, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  OnSession(addPort, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     std::string id;
     if (!s.CreateHostIPPort(id, args.host, args.address))
       return ReportFailure(s, "host add-ipport");
@@ -136,7 +136,7 @@ void RegisterChanges(CLI::App* hostCmd, const CommonOptions& options, Action& ac
   CLI::App* del = hostCmd->add_subcommand("delete", "Delete a host");
   del->add_option("-i,--id", args.id, "Host id")->required();
   del->add_flag("--safe", args.safe, "Refuse while an NFS export grants the host root access");
-  RunOnSession(del, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+  OnSession(del, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     if (!s.DeleteHost(args.id, args.safe)) return ReportFailure(s, "host delete");
     out.message("deleted host " + args.id);
     return static_cast<int>(kExitOk);

@@ -8,24 +8,12 @@
 
 #include "tools/unityctl/Context.h"
 #include "tools/unityctl/Output.h"
-<<<<<<< HEAD
-=======
 #include "unity/ManageEMCUnity.h"
->>>>>>> file
 
 namespace unityctl {
 
 using Action = std::function<int()>;
 
-<<<<<<< HEAD
-// Makes `command`, once chosen, run `work(session, output)` on a fresh session of the array:
-// the shape of every subcommand that needs nothing but a session.
-template <typename Work>
-void RunOnSession(CLI::App* command, const CommonOptions& options, Action& action, Work work) {
-  command->callback([&options, &action, work] {
-    action = [&options, work] {
-      auto session = OpenSession(options);
-=======
 // Makes `command`, when chosen, store in `action` a run of `work` on a fresh session:
 //   int work(ManageEMCUnity& session, const Output& out)
 // The exit status is work's result, or kExitUsage when no session can be opened.
@@ -34,7 +22,6 @@ void OnSession(CLI::App* command, const CommonOptions& options, Action& action, 
   command->callback([&options, &action, work] {
     action = [&options, work] {
       std::unique_ptr<ManageEMCUnity> session = OpenSession(options);
->>>>>>> file
       if (!session) return static_cast<int>(kExitUsage);
       return work(*session, Output(options.json));
     };
@@ -46,6 +33,8 @@ void RegisterSnap(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterReplication(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterFile(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterHost(CLI::App& app, const CommonOptions& options, Action& action);
+void RegisterNfs(CLI::App& app, const CommonOptions& options, Action& action);
+void RegisterCifs(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterDemo(CLI::App& app, const CommonOptions& options, Action& action);
 
 }  // namespace unityctl

@@ -2,6 +2,7 @@
 // through the library, printing each step. Nothing outside this process is touched.
 #include <cstdio>
 #include <ctime>
+#include <list>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,60 @@ bool DiscoverFileSide(Walk& walk, ManageEMCUnity& session) {
   });
 }
 
+// A file-side backup: snapshot a file system, export the snapshot over NFS to the backup host and
+// share it over CIFS with one access entry, find both again as the next run would, clean up.
+bool ShareFileSnapshot(Walk& walk, ManageEMCUnity& session) {
+  const std::string name = "demo_fs_" + std::to_string(std::time(nullptr));
+  const std::string host = "Host_1";  // backup-srv-01
+  SnapID snapId = 0;
+  std::string exportId;
+  std::string shareId;
+  bool ok = walk.step("Snapshot file system FS_Home (res_1) for share access as " + name, [&] {
+    if (!session.CreateSnapShot(snapId, "res_1", name, true)) return false;
+    std::printf("    snapshot id %llu\n", snapId);
+    return true;
+  });
+  ok = ok && walk.step("Export it over NFS with root access for " + host, [&] {
+    _UnityNfsExportInfo created;
+    bool resultFlag = false;
+    if (!session.CreateNfsExport(exportId, snapId, name, UNITY_NFS_DEF_ACCESS_NO_ACCESS, "/") ||
+        !session.GetNfsExportForPath(created, snapId, "/")) {
+      return false;
+    }
+    _UnityNfsHostAccess required;
+    required.defaultAccess = created.nfsHostAccess.defaultAccess;
+    required.hosts[host] = UNITY_NFS_DEF_ACCESS_ROOT;
+    if (!session.SetNfsHostAccess(resultFlag, created, required)) return false;
+    for (const std::string& path : created.exportPaths) std::printf("    %s\n", path.c_str());
+    return true;
+  });
+  ok = ok && walk.step("Share it over CIFS with full control for Backup Operators", [&] {
+    const std::list<_UnityCifsShareACE> aces = {{"S-1-5-32-551", 1, 4}};
+    return session.CreateCifsShare(shareId, snapId, name, "/") &&
+           session.SetCifsShareACE(shareId, aces);
+  });
+  ok = ok && walk.step("Find both again as the next backup run would", [&] {
+    std::vector<_UnityNfsExportInfo> exports;
+    _UnityCifsShareInfo share;
+    std::list<_UnityCifsShareACE> aces;
+    if (!session.GetNfsExportsForHost(exports, host) ||
+        !session.GetCifsShareForSnap(share, snapId, name) ||
+        !session.GetCifsShareACE(aces, share.id)) {
+      return false;
+    }
+    for (const _UnityNfsExportInfo& e : exports)
+      std::printf("    NFS %s %s on %s\n", e.id.c_str(), e.name.c_str(), e.filesystem.id.c_str());
+    std::printf("    CIFS %s %s on %s (%s), %zu access entr%s\n", share.id.c_str(),
+                share.name.c_str(), share.filesystem.id.c_str(), share.filesystem.name.c_str(),
+                aces.size(), aces.size() == 1 ? "y" : "ies");
+    return true;
+  });
+  return ok && walk.step("Remove the share, the export and the snapshot", [&] {
+    return session.DeleteCifsShare(shareId) && session.DeleteNfsExport(exportId) &&
+           session.DeleteSnapshot(snapId);
+  });
+}
+
 int RunDemo() {
   // Progress lines go to stderr; keep them in step with the steps on stdout.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
@@ -126,6 +181,7 @@ int RunDemo() {
   });
 
   ok = ok && DiscoverFileSide(walk, session);
+  ok = ok && ShareFileSnapshot(walk, session);
 
   const std::string resource = "sv_1";
   const std::string name = "demo_backup_" + std::to_string(std::time(nullptr));

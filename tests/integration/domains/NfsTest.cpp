@@ -1,12 +1,12 @@
 // NFS export operations against the simulator: results, error state and the requests on the wire.
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "platform/DiagLog.h"
+#include "tests/support/RefusalTest.h"
 #include "tests/support/SimulatorFixture.h"
 
 namespace unitytest {
@@ -134,27 +134,56 @@ TEST_F(NfsOpsTest, HostAccessMergeKeepsUnnamedHostsAndSendsAllLists) {
   }
 }
 
-struct NfsRefusal {
-  const char* name;
-  std::function<bool(ManageEMCUnity&)> run;
-  std::string text;
-  bool chooseArray = true;
-};
-
-class NfsRefusalTest : public SimulatorTest, public ::testing::WithParamInterface<NfsRefusal> {};
-
-// Refused inputs: code 2, the operation's text, "Error: ..." in the log, nothing sent.
-TEST_P(NfsRefusalTest, NothingIsSent) {
-  const NfsRefusal& c = GetParam();
-  std::unique_ptr<ManageEMCUnity> session =
-      c.chooseArray ? makeSession() : std::make_unique<ManageEMCUnity>(7);
-  DiagLogCapture capture(0);
-  EXPECT_FALSE(c.run(*session));
-  EXPECT_EQ(session->errorCode, 2u);
-  EXPECT_EQ(session->errorText, c.text);
-  EXPECT_TRUE(capture.contains("Error: " + c.text));
-  session.reset();
-  EXPECT_EQ(sim().journal().size(), 0u);
+// Lookups take exactly one export and complete its file system; none is the array's missing
+// resource, two are no answer.
+TEST_F(NfsOpsTest, LookupsNeedExactlyOneMatch) {
+  SnapID devSnap = 0;  // a snapshot of a file system on the other NAS server
+  ASSERT_TRUE(session().CreateSnapShot(devSnap, "res_17", "it_dev", true)) << session().errorText;
+  createExport("nfs_a", "/");
+  createExport("nfs_b", "/b");
+  std::string other;
+  ASSERT_TRUE(session().CreateNfsExport(other, devSnap, "nfs_a", {}, "/"));
+  const struct {
+    const char* name;
+    std::function<bool(ManageEMCUnity&, _UnityNfsExportInfo&)> run;
+    size_t found;
+    std::string filesystem;
+  } rows[] = {
+      {"NameOnOneNasServer",
+       [](auto& s, auto& e) { return s.GetNfsExportForName(e, "nfs_a", "NAS_Dev"); }, 1,
+       "Dev_Builds"},
+      {"NameOnTwoNasServers",
+       [](auto& s, auto& e) { return s.GetNfsExportForName(e, "nfs_a", ""); }, 2, ""},
+      {"NoSuchName", [](auto& s, auto& e) { return s.GetNfsExportForName(e, "nfs_x", ""); }, 0, ""},
+      {"SnapAndPath", [](auto& s, auto& e) { return s.GetNfsExportForPath(e, kFileSnap, "/b"); }, 1,
+       "FS_Home"},
+      {"SnapWithTwoExports",
+       [](auto& s, auto& e) { return s.GetNfsExportForPath(e, kFileSnap, ""); }, 2, ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    DiagLogCapture capture;
+    _UnityNfsExportInfo found;
+    EXPECT_EQ(row.run(session(), found), row.found == 1) << session().errorText;
+    EXPECT_EQ(found.filesystem.name, row.filesystem);
+    if (row.found != 1) {
+      EXPECT_TRUE(capture.contains("Got invalid number of NFS export info [" +
+                                   std::to_string(row.found) + "]"));
+    }
+    if (row.found == 0) {
+      EXPECT_EQ(session().errorCode, kNotFound);
+    }
+  }
+  const std::vector<unitysim::JournalEntry> lists = requests("GET", kTypeUri);
+  EXPECT_NE(lists.at(0).target.find(
+                "&filter=%28name%20eq%20%22nfs_a%22%29%20AND%20%28filesystem.nasServer.name%20eq%20"
+                "%22NAS_Dev%22%29"),
+            std::string::npos);
+  EXPECT_NE(lists.at(3).target.find("&filter=%28snap.id%20eq%20%2238654705849%22%20and%20path%20"
+                                    "eq%20%22%2Fb%22%29"),
+            std::string::npos);
+  EXPECT_NE(lists.at(4).target.find("&filter=%28snap.id%20eq%20%2238654705849%22%20%29"),
+            std::string::npos);
 }
 
 std::string g_id;
@@ -163,27 +192,33 @@ _UnityNfsExportInfo g_export;
 std::vector<_UnityNfsExportInfo> g_exports;
 const char kOtherEmpty[] = "Fileserver name or other input is empty";
 
+class NfsRefusalTest : public RefusalTest {};
+
+TEST_P(NfsRefusalTest, NothingIsSent) {
+  expectRefused();
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Operations, NfsRefusalTest,
     ::testing::Values(
-        NfsRefusal{"CreateWithoutPath",
-                   [](auto& s) { return s.CreateNfsExport(g_id, 5, "n", {}, ""); }, kOtherEmpty},
-        NfsRefusal{"CreateOfNoSnapshot",
-                   [](auto& s) { return s.CreateNfsExport(g_id, 0, "n", {}, "/"); }, kOtherEmpty},
-        NfsRefusal{"SetAccessWithoutExportId",
-                   [](auto& s) { return s.SetNfsHostAccess(g_flag, g_export, {}); },
-                   "Fileserver name is empty or invalid inputs"},
-        NfsRefusal{"DeleteWithoutArray", [](auto& s) { return s.DeleteNfsExport("NFSShare_1"); },
-                   "Fileserver name is empty or invalid inputs", false},
-        NfsRefusal{"ListWithoutArray", [](auto& s) { return s.GetNfsExportList(g_exports); },
-                   "Fileserver name is empty", false},
-        NfsRefusal{"ForHostWithoutHost",
-                   [](auto& s) { return s.GetNfsExportsForHost(g_exports, ""); },
-                   "Fileserver name or host id is empty."},
-        NfsRefusal{"HostIdWithDoubleQuote",
-                   [](auto& s) { return s.GetNfsExportsForHost(g_exports, "H\" OR (id ne \""); },
-                   "Host id contains a double quote, which a filter cannot carry"}),
-    [](const ::testing::TestParamInfo<NfsRefusal>& row) { return std::string(row.param.name); });
+        RefusalCase{"CreateWithoutPath",
+                    [](auto& s) { return s.CreateNfsExport(g_id, 5, "n", {}, ""); }, kOtherEmpty},
+        RefusalCase{"CreateOfNoSnapshot",
+                    [](auto& s) { return s.CreateNfsExport(g_id, 0, "n", {}, "/"); }, kOtherEmpty},
+        RefusalCase{"SetAccessWithoutExportId",
+                    [](auto& s) { return s.SetNfsHostAccess(g_flag, g_export, {}); },
+                    "Fileserver name is empty or invalid inputs"},
+        RefusalCase{"DeleteWithoutArray", [](auto& s) { return s.DeleteNfsExport("NFSShare_1"); },
+                    "Fileserver name is empty or invalid inputs", false},
+        RefusalCase{"ListWithoutArray", [](auto& s) { return s.GetNfsExportList(g_exports); },
+                    "Fileserver name is empty", false},
+        RefusalCase{"ForHostWithoutHost",
+                    [](auto& s) { return s.GetNfsExportsForHost(g_exports, ""); },
+                    "Fileserver name or host id is empty."},
+        RefusalCase{"HostIdWithDoubleQuote",
+                    [](auto& s) { return s.GetNfsExportsForHost(g_exports, "H\" OR (id ne \""); },
+                    "Host id contains a double quote, which a filter cannot carry"}),
+    RefusalName);
 
 }  // namespace
 }  // namespace unitytest
