@@ -120,6 +120,7 @@ void defineAllTypes(ObjectModel& model) {
   defineSystemTypes(model);
   defineStorageTypes(model);
   defineReplicationTypes(model);
+  defineBlockTypes(model);
 }
 
 void recordLogin(ObjectModel& model, const std::string& user, long idleTimeoutSeconds) {
