@@ -35,18 +35,6 @@ Row SnapRow(const _UnitySnapInfo& snap) {
 
 const Row kSnapHeader = {"id", "name", "resource", "modifiable", "lun", "wwn", "hostAccess"};
 
-// Runs `work` on a fresh session: the shape every snap subcommand shares.
-template <typename Work>
-void OnSession(CLI::App* command, const CommonOptions& options, Action& action, Work work) {
-  command->callback([&options, &action, work] {
-    action = [&options, work] {
-      auto session = OpenSession(options);
-      if (!session) return static_cast<int>(kExitUsage);
-      return work(*session, Output(options.json));
-    };
-  });
-}
-
 }  // namespace
 
 void RegisterSnap(CLI::App& app, const CommonOptions& options, Action& action) {

@@ -6,14 +6,31 @@
 #include <functional>
 
 #include "tools/unityctl/Context.h"
+#include "tools/unityctl/Output.h"
+#include "unity/ManageEMCUnity.h"
 
 namespace unityctl {
 
 using Action = std::function<int()>;
 
+// Makes `command` run `work(session, output)` on a fresh session: the shape most subcommands
+// share. work returns the exit status.
+template <typename Work>
+void OnSession(CLI::App* command, const CommonOptions& options, Action& action, Work work) {
+  command->callback([&options, &action, work] {
+    action = [&options, work] {
+      auto session = OpenSession(options);
+      if (!session) return static_cast<int>(kExitUsage);
+      return work(*session, Output(options.json));
+    };
+  });
+}
+
 void RegisterInfo(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterSnap(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterReplication(CLI::App& app, const CommonOptions& options, Action& action);
+// lun, hostlun, and snap attach / detach (after RegisterSnap).
+void RegisterBlock(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterDemo(CLI::App& app, const CommonOptions& options, Action& action);
 
 }  // namespace unityctl

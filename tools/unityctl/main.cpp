@@ -39,6 +39,7 @@ int main(int argc, char** argv) {
   Action action;
   RegisterInfo(app, options, action);
   RegisterSnap(app, options, action);
+  RegisterBlock(app, options, action);
   RegisterReplication(app, options, action);
   RegisterDemo(app, options, action);
 
