@@ -235,10 +235,9 @@ TEST(BlockAnswers, HostLunsReportTheGroupOfAGroupedSnapshot) {
     EXPECT_EQ(list[0].hostId, "H");
     EXPECT_EQ(list[0].lunId, "sv_3");
   }
-  for (const char* broken :
-       {R"("id": "HL", "type": 2, "host": {"id": "H"})",
-        R"("id": "HL", "type": "2", "host": {"id": "H"}, "lun": {"id": "L"})",
-        R"("id": "HL", "type": 2, "host": null, "lun": {"id": "L"})"}) {
+  for (const char* broken : {R"("id": "HL", "type": 2, "host": {"id": "H"})",
+                             R"("id": "HL", "type": "2", "host": {"id": "H"}, "lun": {"id": "L"})",
+                             R"("id": "HL", "type": 2, "host": null, "lun": {"id": "L"})"}) {
     SCOPED_TRACE(broken);
     EMCUnityJsonGetHostLun m;
     Build(m);
