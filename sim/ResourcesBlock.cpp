@@ -92,14 +92,6 @@ ActionResult modifyConsistencyGroup(ActionContext& ctx) {
   return ActionResult::noContent();
 }
 
-ActionSpec action(std::vector<ArgSpec> args, ActionFn run, std::string description) {
-  ActionSpec s;
-  s.args = std::move(args);
-  s.run = std::move(run);
-  s.jobDescription = std::move(description);
-  return s;
-}
-
 // The LUN a snapshot shows when attached: its own for a member of a group snapshot, else the
 // first LUN of its storage resource.
 std::string lunOfSnap(const ObjectModel& model, const Json& snap) {

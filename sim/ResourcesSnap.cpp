@@ -341,14 +341,6 @@ ActionResult modifySnap(ActionContext& ctx) {
   return ActionResult::noContent();
 }
 
-ActionSpec action(std::vector<ArgSpec> args, ActionFn run, std::string description) {
-  ActionSpec s;
-  s.args = std::move(args);
-  s.run = std::move(run);
-  s.jobDescription = std::move(description);
-  return s;
-}
-
 }  // namespace
 
 void defineSnapType(ObjectModel& model) {
