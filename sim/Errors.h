@@ -30,6 +30,7 @@ constexpr std::uint32_t kDuplicateName = 100666337;          // 0x6000BE1, 409
 constexpr std::uint32_t kNotReplicated = 100666338;          // 0x6000BE2, 422
 constexpr std::uint32_t kInvalidState = 100666339;           // 0x6000BE3, 409
 constexpr std::uint32_t kInternal = 131149826;               // 0x7D13002, 500
+constexpr std::uint32_t kHostInUse = 100663573;              // 0x6000115, 409
 }  // namespace code
 
 // Thrown inside request handling and turned into the error envelope; never leaves the server.

@@ -16,6 +16,9 @@ void defineSystemTypes(ObjectModel& model);       // basicSystemInfo, system, lo
 void defineStorageTypes(ObjectModel& model);      // storageResource, lun, snap
 void defineReplicationTypes(ObjectModel& model);  // replicationSession
 void defineBlockTypes(ObjectModel& model);        // hostLUN; storageResource host access actions
+void defineFileTypes(ObjectModel& model);   // ipInterface, nasServer and its parts, filesystem
+void defineHostTypes(ObjectModel& model);   // host, hostInitiator(Path), hostIPPort, iscsiNode
+void defineShareTypes(ObjectModel& model);  // nfsShare, cifsShare
 void defineAllTypes(ObjectModel& model);
 
 // The loginSessionInfo object a login of `user` shows. Caller need not hold the lock.

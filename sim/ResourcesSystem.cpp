@@ -121,6 +121,9 @@ void defineAllTypes(ObjectModel& model) {
   defineStorageTypes(model);
   defineReplicationTypes(model);
   defineBlockTypes(model);
+  defineFileTypes(model);
+  defineHostTypes(model);
+  defineShareTypes(model);
 }
 
 void recordLogin(ObjectModel& model, const std::string& user, long idleTimeoutSeconds) {

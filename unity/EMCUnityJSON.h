@@ -4,5 +4,8 @@
 #include "unity/BlockMessages.h"
 #include "unity/EMCUnityJsonBase.h"
 #include "unity/FieldExtraction.h"
+#include "unity/FileMessages.h"
+#include "unity/HostMessages.h"
+#include "unity/NfsMessages.h"
 #include "unity/SessionMessages.h"
 #include "unity/SnapshotMessages.h"

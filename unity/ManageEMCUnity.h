@@ -145,15 +145,110 @@ class UNITY_EXPORT ManageEMCUnity {
   // --- end of block exposure operations ---
 
   // --- File system and NAS discovery operations (ManageEMCUnityFile.cpp) ---
+  // Each logs its request line, refuses missing inputs with code 2 (sending nothing) and sends
+  // one GET of the file-side collections; names in filters that hold a double quote are refused
+  // with code 2 as well.
+
+  /// Finds the one file system named fsName, on the NAS server named nasServerName when that is
+  /// not empty: GET /api/types/filesystem/instances with the filter (name eq "fsName") [AND
+  /// (nasServer.name eq "nasServerName")]. False with code 2 and "Fileserver name or Filesystem
+  /// name is empty", or with code 2 when a name holds a double quote. False without a code of
+  /// its own ("Failed to Get FS info" logged) when zero or several file systems match.
+  bool GetFSInfoFromName(_UnityFSInfo& fsInfo, const std::string& fsName,
+                         const std::string& nasServerName);
+  /// Reads the file system fsId: GET /api/instances/filesystem/<fsId>. False with code 2 and
+  /// "Fileserver name or Filesystem id is empty"; otherwise the array's error (131149829 for an
+  /// unknown id).
+  bool GetFSInfoForId(_UnityFSInfo& fsInfo, const std::string& fsId);
+  /// Replaces nasServers with every NAS server (empty nasServerId; an empty list is a success)
+  /// or the one with that id: GET of the nasServer collection or instance. False with code 2 and
+  /// "Fileserver name is empty"; with 131149829 "The requested resources do not exist" when the
+  /// id yields no NAS server.
+  bool GetNASServers(std::vector<_UnityNASServer>& nasServers, const std::string& nasServerId);
+  /// Replaces fsList with the file systems of the NAS server named nasServerName: GET
+  /// /api/types/filesystem/instances with the filter (nasServer.name eq "nasServerName"). False
+  /// with code 2 and "Fileserver name or NAS server name is empty" (it never lists every file
+  /// system), or with code 2 when the name holds a double quote.
+  bool GetFSListForNASServer(std::vector<_UnityFSInfo>& fsList, const std::string& nasServerName);
   // --- end of file system and NAS discovery operations ---
 
   // --- NFS export operations (ManageEMCUnityNfs.cpp) ---
+  /// Exports the path `exportPath` of snapshot `snapId` over NFS under `exportName` (POST
+  /// /api/types/nfsShare/instances) with `defaultAccess` for every host. On success `exportId`
+  /// holds the new export's id. Code 2 "Fileserver name or other input is empty" when the array,
+  /// snapshot id, name or path is missing; otherwise the array's error.
+  bool CreateNfsExport(std::string& exportId, const unsigned long long& snapId,
+                       const std::string& exportName, _UNITY_NFS_DEF_ACCESS defaultAccess,
+                       const std::string& exportPath);
+  /// Merges `required` into the export's current access (`exportInfo` as a lookup returned it):
+  /// the default access and the named hosts take the required values, every other host keeps its
+  /// access. Sends nothing and returns true when nothing changes ("Required Access is already
+  /// provided. No need to change"); otherwise sends the default and all four host lists whole
+  /// (POST .../nfsShare/<id>/action/modify). `resultFlag` is set to false. Code 2 "Fileserver
+  /// name is empty or invalid inputs" without an array or export id.
+  bool SetNfsHostAccess(bool& resultFlag, const _UnityNfsExportInfo& exportInfo,
+                        const _UnityNfsHostAccess& required);
+  /// Deletes an export (DELETE with a time-out of 20 s unless configured); a missing export is
+  /// the array's error. Code 2 "Fileserver name is empty or invalid inputs".
+  bool DeleteNfsExport(const std::string& exportId);
+  /// Every NFS export of the array (no filter); `exports` is replaced. Code 2 "Fileserver name
+  /// is empty".
+  bool GetNfsExportList(std::vector<_UnityNfsExportInfo>& exports);
+  /// The exports whose root-access list holds `hostId` (an empty list is a success); `exports`
+  /// is replaced. Code 2 "Fileserver name or host id is empty.".
+  bool GetNfsExportsForHost(std::vector<_UnityNfsExportInfo>& exports, const std::string& hostId);
   // --- end of NFS export operations ---
 
   // --- CIFS share operations (ManageEMCUnityCifs.cpp) ---
   // --- end of CIFS share operations ---
 
   // --- Host operations (ManageEMCUnityHosts.cpp) ---
+  /// Looks up one host initiator: GET of the hostInitiator collection filtered on "portWWN"
+  /// (isPortWWN) or "initiatorId". True only when exactly one initiator matches; it is copied to
+  /// initiatorInfo. Refused with code 2 and "Fileserver name or Initiator id is empty", or when the
+  /// value holds a double quote, sending nothing. A count other than one returns false and leaves
+  /// the error state as the request left it.
+  bool GetHostInitiatorInfo(_UnityHostInitiatorInfo& initiatorInfo, const std::string& initiatorId,
+                            const bool& isPortWWN);
+  /// Looks up one host IP port by address (GET of hostIPPort filtered on "address"). No match:
+  /// 131149829 "The requested resources do not exist"; several: false with the answer's undefined
+  /// error. Refused with code 2 and "Fileserver name or ip address is empty", or when the address
+  /// holds a double quote, sending nothing.
+  bool GetHostIPPort(_UnityHostIPPort& ipPort, const std::string& address);
+  /// Replaces initiators with the port WWN (or, without one, the initiator id) of every logged-in
+  /// initiator path (GET of hostInitiatorPath filtered on "isLoggedIn"). An empty list is a
+  /// success. Refused with code 2 and "Fileserver name is empty".
+  bool GetLoggedInInitiators(std::vector<std::string>& initiators);
+  /// The id of the first host named hostName (GET of host filtered on "name"). No such host:
+  /// 131149829 "The requested resources do not exist". Refused with code 2 and "Fileserver name or
+  /// host name is empty", or when the name holds a double quote, sending nothing.
+  bool GetHostId(std::string& hostId, const std::string& hostName);
+  /// Creates a host (POST of host with "name", "osType" when not empty, and "type") and returns
+  /// its id. With useOld an existing host of the name is reused and nothing is created; a lookup
+  /// failure other than 131149829 fails the operation with the lookup's error. Refused with code 2
+  /// and "Fileserver name, host name, ostype or host type is empty/invalid" when a host is to be
+  /// created and the address or name is empty or hostType is 0.
+  bool CreateHost(std::string& hostId, const std::string& hostName,
+                  const _UNITY_HOST_TYPE& hostType, const bool& useOld, const std::string& osType);
+  /// Creates an initiator of a host (POST of hostInitiator with "host", "initiatorType" and
+  /// "initiatorWWNorIqn") and returns its id. An initiator the array already knows fails with the
+  /// array's error. Refused with code 2 and "Fileserver name, host id, wwn/iqn or initiator type is
+  /// empty/invalid" for an empty text or initiator type 0.
+  bool CreateHostInitiator(std::string& initiatorId, const std::string& hostId,
+                           const _UNITY_HOSTINITIATOR_TYPE& initiatorType,
+                           const std::string& initiatorWWNorIqn);
+  /// Moves an existing initiator under hostId (POST of the initiator's "modify" action with
+  /// "host"). Refused with code 2 and "Fileserver name, host id or host initiator id is empty".
+  bool ModifyHostInitiator(const std::string& initiatorId, const std::string& hostId);
+  /// Creates an IP port of a host (POST of hostIPPort with "address" and "host") and returns its
+  /// id. Refused with code 2 and "Fileserver name, host id or host initiator id is empty".
+  bool CreateHostIPPort(std::string& portId, const std::string& hostId, const std::string& address);
+  /// Deletes a host (DELETE of its instance, empty body). With safeDelete it first asks for the NFS
+  /// exports granting the host root access (GetNfsExportsForHost) and, when there is one, fails
+  /// with 100663573 "Could not delete host, because it is in use" without deleting; a failed
+  /// export lookup fails with the lookup's error. A host that no longer exists is the array's
+  /// error. Refused with code 2 and "Fileserver name or host id is empty " (trailing space).
+  bool DeleteHost(const std::string& hostId, const bool& safeDelete);
   // --- end of host operations ---
 
   std::string fileServer;

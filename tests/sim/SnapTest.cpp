@@ -153,7 +153,7 @@ TEST_F(SnapTest, ReplicateNeedsAReplicatedResource) {
 
 TEST_F(SnapTest, AttachModifyDetach) {
   ASSERT_EQ(status("attach?&timeout=20",
-                   R"({"hostAccess": [{"allowedAccess": 1, "host": {"id": "Host_7"}}]})"),
+                   R"({"hostAccess": [{"allowedAccess": 1, "host": {"id": "Host_1"}}]})"),
             204);
   Json s = snap("38654705846");
   EXPECT_EQ(s["isModifiable"], true);
@@ -166,17 +166,17 @@ TEST_F(SnapTest, AttachModifyDetach) {
       twice.json()["error"]["messages"][0]["en-US"].get<std::string>().find("already promoted"),
       std::string::npos);
 
-  EXPECT_EQ(status("modify", R"({"addHostAccess": [{"host": {"id": "Host_8"}, "allowedAccess": 0}],
-                                 "removeHostAccess": [{"id": "Host_7"}]})"),
+  EXPECT_EQ(status("modify", R"({"addHostAccess": [{"host": {"id": "Host_2"}, "allowedAccess": 0}],
+                                 "removeHostAccess": [{"id": "Host_1"}]})"),
             204);
   EXPECT_EQ(snap("38654705846")["hostAccess"],
-            Json::parse(R"([{"host": {"id": "Host_8"}, "allowedAccess": 0}])"));
-  EXPECT_EQ(status("modify", R"({"hostAccess": [{"host": {"id": "Host_9"}, "allowedAccess": 1}]})"),
+            Json::parse(R"([{"host": {"id": "Host_2"}, "allowedAccess": 0}])"));
+  EXPECT_EQ(status("modify", R"({"hostAccess": [{"host": {"id": "Host_3"}, "allowedAccess": 1}]})"),
             204);
-  EXPECT_EQ(snap("38654705846")["hostAccess"][0]["host"]["id"], "Host_9");
-  EXPECT_EQ(error("modify", R"({"hostAccess": [], "removeHostAccess": [{"id": "Host_9"}]})"),
+  EXPECT_EQ(snap("38654705846")["hostAccess"][0]["host"]["id"], "Host_3");
+  EXPECT_EQ(error("modify", R"({"hostAccess": [], "removeHostAccess": [{"id": "Host_3"}]})"),
             kInvalidArgument);
-  EXPECT_EQ(error("modify", R"({"hostAccess": [{"host": {"id": "Host_9"}, "allowedAccess": 2}]})"),
+  EXPECT_EQ(error("modify", R"({"hostAccess": [{"host": {"id": "Host_3"}, "allowedAccess": 2}]})"),
             kInvalidArgument);
 
   EXPECT_EQ(status("detach?&timeout=20"), 204);

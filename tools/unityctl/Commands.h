@@ -31,6 +31,7 @@ void RegisterSnap(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterReplication(CLI::App& app, const CommonOptions& options, Action& action);
 // lun, hostlun, and snap attach / detach (after RegisterSnap).
 void RegisterBlock(CLI::App& app, const CommonOptions& options, Action& action);
+void RegisterFile(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterDemo(CLI::App& app, const CommonOptions& options, Action& action);
 
 }  // namespace unityctl

@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
   RegisterSnap(app, options, action);
   RegisterBlock(app, options, action);
   RegisterReplication(app, options, action);
+  RegisterFile(app, options, action);
   RegisterDemo(app, options, action);
 
   try {

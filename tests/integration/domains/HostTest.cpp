@@ -1,0 +1,306 @@
+// Host operations against the simulator (default seed: Host_1 backup-srv-01, Host_2 sql-prod-01,
+// Host_3 nfs-client-01; FC and iSCSI initiators; IP ports): results, error state and the requests
+// on the wire.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "platform/DiagLog.h"
+#include "tests/support/SimulatorFixture.h"
+#include "unity/HostMessages.h"
+
+namespace unitytest {
+namespace {
+
+using ::testing::ElementsAre;
+
+const unsigned long long kNotFound = 131149829;
+const unsigned long long kInitiatorExists = 100663539;
+const std::string kMissing = "The requested resources do not exist";
+const std::string kFcPort = "21:00:00:25:B5:0A:00:01";
+const SnapID kFileSnap = 38654705849ULL;  // a snapshot of file system fs_1
+
+class HostOpsTest : public SimulatorTest {
+ protected:
+  size_t posts(const std::string& type) const {
+    return requests("POST", "/api/types/" + type + "/instances").size();
+  }
+  void addObject(const std::string& type, const unitysim::Json& object) {
+    sim().model().add(type, object);
+  }
+};
+
+TEST_F(HostOpsTest, IscsiNodesOfTheDefaultArray) {
+  EMCUnityJsonGetIscsiNode message;
+  message.Init(session().jobId, session().apiVersion);
+  message.Initialize(session().fileServer);
+  ASSERT_TRUE(session().ProcessWithServer("GetIscsiNode", &message, {})) << session().errorText;
+  std::vector<_UnityIscsiNode> nodes;
+  EXPECT_TRUE(message.GetIscsNodes(nodes));
+  ASSERT_EQ(nodes.size(), 2u);
+  EXPECT_EQ(nodes[0].id, "iscsinode_spa_eth2");
+  EXPECT_EQ(nodes[0].name, "iqn.1992-04.com.emc:cx.ckm00213300417.a0");
+  EXPECT_EQ(requests("GET", "/api/types/iscsiNode/instances").at(0).target,
+            "/api/types/iscsiNode/instances?&fields=id,name");
+}
+
+// Zero, one and two matches of each lookup. A second match is planted in the model directly, as
+// the array can hold them (an initiator seen on two hosts, a shared address, two hosts of a name).
+TEST_F(HostOpsTest, LookupsByMatchCount) {
+  ManageEMCUnity& s = session();
+  _UnityHostInitiatorInfo initiator;
+  ASSERT_TRUE(s.GetHostInitiatorInfo(initiator, kFcPort, true)) << s.errorText;
+  EXPECT_EQ(initiator.id, "HostInitiator_1");
+  EXPECT_EQ(initiator.type, 1);
+  EXPECT_EQ(initiator.parentHostId, "Host_1");
+  ASSERT_TRUE(s.GetHostInitiatorInfo(initiator, "iqn.1994-05.com.redhat:proxy-02", false));
+  EXPECT_EQ(initiator.id, "HostInitiator_5");
+  EXPECT_EQ(initiator.parentHostId, "");
+  EXPECT_EQ(requests("GET", "/api/types/hostInitiator/instances").at(1).target,
+            "/api/types/hostInitiator/instances?&fields=id,initiatorId,parentHost.id,type"
+            "&filter=(initiatorId+eq+\"iqn.1994-05.com.redhat:proxy-02\")");
+
+  _UnityHostIPPort port;
+  ASSERT_TRUE(s.GetHostIPPort(port, "10.20.30.41")) << s.errorText;
+  EXPECT_EQ(port.id, "HostNetworkAddress_1");
+  EXPECT_EQ(port.hostId, "Host_1");
+  std::string hostId;
+  ASSERT_TRUE(s.GetHostId(hostId, "sql-prod-01")) << s.errorText;
+  EXPECT_EQ(hostId, "Host_2");
+
+  // None.
+  s.errorCode = 77;
+  EXPECT_FALSE(s.GetHostInitiatorInfo(initiator, "21:00:00:00:00:00:00:99", true));
+  EXPECT_NE(s.errorCode, 77u);  // the request ran; the count alone made it fail
+  EXPECT_FALSE(s.GetHostIPPort(port, "192.0.2.1"));
+  EXPECT_EQ(s.errorCode, kNotFound);
+  EXPECT_EQ(s.errorText, kMissing);
+  EXPECT_FALSE(s.GetHostId(hostId, "no-such-host"));
+  EXPECT_EQ(s.errorCode, kNotFound);
+  EXPECT_EQ(s.errorText, kMissing);
+
+  // Two.
+  addObject("hostInitiator", {{"id", "HostInitiator_9"},
+                              {"type", 1},
+                              {"initiatorId", "20:00:00:25:B5:0A:00:09:" + kFcPort},
+                              {"portWWN", kFcPort}});
+  addObject(
+      "hostIPPort",
+      {{"id", "HostNetworkAddress_9"}, {"address", "10.20.30.41"}, {"host", {{"id", "Host_2"}}}});
+  addObject("host", {{"id", "Host_9"}, {"name", "sql-prod-01"}, {"type", 1}});
+  DiagLogCapture capture(0);
+  s.errorCode = 77;
+  EXPECT_FALSE(s.GetHostInitiatorInfo(initiator, kFcPort, true));
+  EXPECT_TRUE(capture.contains("Failed to Get Host initiator info"));
+  EXPECT_FALSE(s.GetHostIPPort(port, "10.20.30.41"));
+  EXPECT_TRUE(capture.contains("Failed to Get Host ip port info"));
+  EXPECT_NE(s.errorCode, kNotFound);
+  ASSERT_TRUE(s.GetHostId(hostId, "sql-prod-01"));
+  EXPECT_EQ(hostId, "Host_2");  // the first of the name
+}
+
+TEST_F(HostOpsTest, LoggedInInitiators) {
+  std::vector<std::string> initiators{"stale"};
+  ASSERT_TRUE(session().GetLoggedInInitiators(initiators)) << session().errorText;
+  EXPECT_THAT(initiators,
+              ElementsAre(kFcPort, "21:00:00:25:B5:0A:00:02", "iqn.1994-05.com.redhat:proxy-02"));
+  for (const char* path : {"HostInitiatorPath_1", "HostInitiatorPath_3", "HostInitiatorPath_4"})
+    sim().model().update("hostInitiatorPath", path,
+                         [](unitysim::Json& p) { p["isLoggedIn"] = false; });
+  ASSERT_TRUE(session().GetLoggedInInitiators(initiators));
+  EXPECT_TRUE(initiators.empty());
+}
+
+TEST_F(HostOpsTest, CreateOrReuseHost) {
+  const struct {
+    const char* name;
+    std::string hostName;
+    _UNITY_HOST_TYPE type;
+    bool useOld;
+    std::string osType;
+    bool ok;
+    std::string hostId;  // "new": a created host
+    unsigned long long code;
+    size_t lookups;
+    size_t creations;
+    std::string body;  // of the creation, when one was sent
+  } rows[] = {
+      {"ExistingReusedWhateverTheType", "backup-srv-01", UNITY_HOST_TYPE_NONE, true, "", true,
+       "Host_1", 0, 1, 0, ""},
+      {"NewCreatedAfterLookup", "media-02", UNITY_HOST_TYPE_MANUAL, true, "Linux", true, "new", 0,
+       1, 1, R"({"name": "media-02", "osType": "Linux", "type": 1})"},
+      {"NewWithoutOsType", "media-03", UNITY_HOST_TYPE_MANUAL, false, "", true, "new", 0, 0, 1,
+       R"({"name": "media-03", "type": 1})"},
+      {"TypeZeroRefused", "media-04", UNITY_HOST_TYPE_NONE, false, "Linux", false, "", 2, 0, 0, ""},
+      {"NewNameTypeZeroRefusedAfterLookup", "media-05", UNITY_HOST_TYPE_NONE, true, "", false, "",
+       2, 1, 0, ""},
+      {"QuoteInNameRefusedByLookup", "media\"06", UNITY_HOST_TYPE_MANUAL, true, "", false, "", 2, 0,
+       0, ""},
+      {"ExistingWithoutReuseIsArraysError", "backup-srv-01", UNITY_HOST_TYPE_MANUAL, false, "",
+       false, "", 100666337, 0, 1, R"({"name": "backup-srv-01", "type": 1})"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    sim().journal().clear();
+    DiagLogCapture capture(0);
+    std::string hostId;
+    EXPECT_EQ(session().CreateHost(hostId, row.hostName, row.type, row.useOld, row.osType), row.ok);
+    if (row.ok) {
+      const std::string expected =
+          row.hostId == "new"
+              ? sim().model().findByName("host", row.hostName)->at("id").get<std::string>()
+              : row.hostId;
+      EXPECT_EQ(hostId, expected);
+    } else {
+      EXPECT_EQ(session().errorCode, row.code) << session().errorText;
+    }
+    EXPECT_EQ(posts("host"), row.creations);
+    if (row.creations == 1) {
+      EXPECT_EQ(requests("POST", "/api/types/host/instances").at(0).body, row.body);
+    }
+    EXPECT_EQ(requests("GET", "/api/types/host/instances").size(), row.lookups);
+    if (row.useOld && row.code == 0 && row.hostId == "new") {
+      EXPECT_TRUE(capture.contains(kMissing));  // the lookup's failure stays in the log
+    }
+  }
+}
+
+TEST_F(HostOpsTest, CreateHostReuseFailsWithTheLookupsError) {
+  DiagLogCapture capture(0);
+  std::unique_ptr<ManageEMCUnity> s = makeSession();
+  s->fileServer.clear();
+  std::string hostId;
+  EXPECT_FALSE(s->CreateHost(hostId, "media-02", UNITY_HOST_TYPE_MANUAL, true, ""));
+  EXPECT_EQ(s->errorCode, 2u);
+  EXPECT_EQ(s->errorText, "Fileserver name or host name is empty");
+  EXPECT_TRUE(capture.contains("Failed to get or create host.", "ManageEMCUnity::CreateHost"));
+}
+
+TEST_F(HostOpsTest, InitiatorsAndIPPorts) {
+  ManageEMCUnity& s = session();
+  std::string initiatorId;
+  ASSERT_TRUE(s.CreateHostInitiator(initiatorId, "Host_3", UNITY_HOSTINITIATOR_TYPE_ISCSI,
+                                    "iqn.1994-05.com.redhat:nfs-client-01"))
+      << s.errorText;
+  _UnityHostInitiatorInfo info;
+  ASSERT_TRUE(s.GetHostInitiatorInfo(info, "iqn.1994-05.com.redhat:nfs-client-01", false));
+  EXPECT_EQ(info.id, initiatorId);
+  EXPECT_EQ(info.parentHostId, "Host_3");
+
+  // An initiator the array registered on its own can only be moved under a host.
+  EXPECT_FALSE(s.CreateHostInitiator(initiatorId, "Host_3", UNITY_HOSTINITIATOR_TYPE_ISCSI,
+                                     "iqn.1994-05.com.redhat:proxy-02"));
+  EXPECT_EQ(s.errorCode, kInitiatorExists);
+  ASSERT_TRUE(s.ModifyHostInitiator("HostInitiator_5", "Host_3")) << s.errorText;
+  EXPECT_EQ(requests("POST", "/api/instances/hostInitiator/").back().target,
+            "/api/instances/hostInitiator/HostInitiator_5/action/modify?");
+  ASSERT_TRUE(s.GetHostInitiatorInfo(info, "iqn.1994-05.com.redhat:proxy-02", false));
+  EXPECT_EQ(info.parentHostId, "Host_3");
+  EXPECT_FALSE(s.ModifyHostInitiator("HostInitiator_5", "Host_404"));
+  EXPECT_EQ(s.errorCode, kNotFound);
+
+  std::string portId;
+  ASSERT_TRUE(s.CreateHostIPPort(portId, "Host_3", "10.20.30.44")) << s.errorText;
+  _UnityHostIPPort port;
+  ASSERT_TRUE(s.GetHostIPPort(port, "10.20.30.44"));
+  EXPECT_EQ(port.id, portId);
+  EXPECT_EQ(port.hostId, "Host_3");
+}
+
+TEST_F(HostOpsTest, SafeDeleteLooksAtNfsRootAccess) {
+  ManageEMCUnity& s = session();
+  std::string exportId;
+  ASSERT_TRUE(
+      s.CreateNfsExport(exportId, kFileSnap, "nfs_hosts", UNITY_NFS_DEF_ACCESS_READ_ONLY, "/"))
+      << s.errorText;
+  sim().model().update("nfsShare", exportId, [](unitysim::Json& share) {
+    share["rootAccessHosts"] = unitysim::Json::array({{{"id", "Host_3"}}});
+  });
+  DiagLogCapture capture(0);
+  EXPECT_FALSE(s.DeleteHost("Host_3", true));
+  EXPECT_EQ(s.errorCode, 100663573u);
+  EXPECT_EQ(s.errorText, "Could not delete host, because it is in use");
+  EXPECT_TRUE(capture.contains("Could not delete host, because it is in use",
+                               "ManageEMCUnity::DeleteHost"));
+  EXPECT_TRUE(requests("DELETE").empty());
+  // Without the check the array itself keeps a host that a share still grants access.
+  EXPECT_FALSE(s.DeleteHost("Host_3", false));
+  EXPECT_EQ(requests("DELETE").at(0).target, "/api/instances/host/Host_3?");
+  EXPECT_EQ(requests("GET", "/api/types/nfsShare/instances").size(), 1u);  // the safe one only
+
+  // A failed export lookup fails the delete with the lookup's error.
+  EXPECT_FALSE(s.DeleteHost("Host\"", true));
+  EXPECT_EQ(s.errorCode, 2u);
+  EXPECT_EQ(s.errorText, "Host id contains a double quote, which a filter cannot carry");
+  EXPECT_TRUE(capture.contains("Failed to get nfs list for host id"));
+
+  sim().model().update("nfsShare", exportId, [](unitysim::Json& share) {
+    share["rootAccessHosts"] = unitysim::Json::array();
+  });
+  sim().journal().clear();
+  ASSERT_TRUE(s.DeleteHost("Host_3", true)) << s.errorText;
+  EXPECT_EQ(requests("DELETE").size(), 1u);
+  EXPECT_TRUE(capture.contains("Successfully Deleted the Host entry with id [Host_3]"));
+  EXPECT_FALSE(sim().model().find("hostIPPort", "HostNetworkAddress_2"));  // the host's port
+  EXPECT_FALSE(s.DeleteHost("Host_3", false));
+  EXPECT_EQ(s.errorCode, kNotFound);
+  EXPECT_FALSE(s.DeleteHost("", false));
+  EXPECT_EQ(s.errorCode, 2u);
+  EXPECT_EQ(s.errorText, "Fileserver name or host id is empty ");
+}
+
+// Every refused input: code 2, the operation's text, and nothing sent.
+TEST_F(HostOpsTest, RefusedInputsSendNothing) {
+  ManageEMCUnity& s = session();
+  std::string id;
+  std::vector<std::string> list;
+  _UnityHostInitiatorInfo initiator;
+  _UnityHostIPPort port;
+  const std::string ids = "Fileserver name, host id or host initiator id is empty";
+  const struct {
+    const char* name;
+    std::function<bool()> call;
+    std::string text;
+  } rows[] = {
+      {"InitiatorEmpty", [&] { return s.GetHostInitiatorInfo(initiator, "", true); },
+       "Fileserver name or Initiator id is empty"},
+      {"InitiatorQuote", [&] { return s.GetHostInitiatorInfo(initiator, "iqn\"", false); },
+       "Initiator id contains a double quote, which a filter cannot carry"},
+      {"PortWWNQuote", [&] { return s.GetHostInitiatorInfo(initiator, "21\"", true); },
+       "Port WWN contains a double quote, which a filter cannot carry"},
+      {"IPPortEmpty", [&] { return s.GetHostIPPort(port, ""); },
+       "Fileserver name or ip address is empty"},
+      {"IPPortQuote", [&] { return s.GetHostIPPort(port, "10.0.0.1\""); },
+       "Ip address contains a double quote, which a filter cannot carry"},
+      {"HostIdEmpty", [&] { return s.GetHostId(id, ""); }, "Fileserver name or host name is empty"},
+      {"HostIdQuote", [&] { return s.GetHostId(id, "a\"b"); },
+       "Host name contains a double quote, which a filter cannot carry"},
+      {"CreateInitiatorTypeZero",
+       [&] { return s.CreateHostInitiator(id, "Host_1", UNITY_HOSTINITIATOR_TYPE_NONE, "iqn.x"); },
+       "Fileserver name, host id, wwn/iqn or initiator type is empty/invalid"},
+      {"CreateInitiatorNoHost",
+       [&] { return s.CreateHostInitiator(id, "", UNITY_HOSTINITIATOR_TYPE_FC, "21:00"); },
+       "Fileserver name, host id, wwn/iqn or initiator type is empty/invalid"},
+      {"ModifyNoInitiator", [&] { return s.ModifyHostInitiator("", "Host_1"); }, ids},
+      {"ModifyNoHost", [&] { return s.ModifyHostInitiator("HostInitiator_1", ""); }, ids},
+      {"IPPortNoAddress", [&] { return s.CreateHostIPPort(id, "Host_1", ""); }, ids},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_FALSE(row.call());
+    EXPECT_EQ(s.errorCode, 2u);
+    EXPECT_EQ(s.errorText, row.text);
+  }
+  std::unique_ptr<ManageEMCUnity> noArray = makeSession();
+  noArray->fileServer.clear();
+  EXPECT_FALSE(noArray->GetLoggedInInitiators(list));
+  EXPECT_EQ(noArray->errorText, "Fileserver name is empty");
+  EXPECT_TRUE(requests("").empty());
+}
+
+}  // namespace
+}  // namespace unitytest

@@ -1,0 +1,122 @@
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tools/unityctl/Commands.h"
+#include "tools/unityctl/Output.h"
+#include "unity/ManageEMCUnity.h"
+
+namespace unityctl {
+namespace {
+
+struct FileArgs {
+  std::string id;
+  std::string name;
+  std::string nas;
+};
+
+const Row kFSHeader = {"id", "name", "type", "protocols", "resource", "resName", "resType"};
+const Row kNASHeader = {"id", "name", "aliases"};
+
+Row FSRow(const _UnityFSInfo& fs) {
+  return {fs.id,
+          fs.name,
+          std::to_string(fs.type),
+          std::to_string(fs.supportedProtocols),
+          fs.storageResource.id,
+          fs.storageResource.name,
+          std::to_string(fs.storageResource.type)};
+}
+
+Row NASRow(const _UnityNASServer& nas) {
+  std::string aliases;
+  for (const std::string& alias : nas.aliases) {
+    if (!aliases.empty()) aliases += ",";
+    aliases += alias;
+  }
+  return {nas.id, nas.name, aliases};
+}
+
+void PrintRecord(const Output& out, const Row& header, const Row& row) {
+  std::vector<std::pair<std::string, std::string>> fields;
+  for (size_t i = 0; i < header.size(); ++i) fields.emplace_back(header[i], row[i]);
+  out.record(fields);
+}
+
+// Runs `work` on a fresh session once the command line is parsed.
+template <typename Work>
+void OnFileSession(CLI::App* command, const CommonOptions& options, Action& action, Work work) {
+  command->callback([&options, &action, work] {
+    action = [&options, work] {
+      auto session = OpenSession(options);
+      if (!session) return static_cast<int>(kExitUsage);
+      return work(*session, Output(options.json));
+    };
+  });
+}
+
+void RegisterFs(CLI::App& app, const CommonOptions& options, Action& action, FileArgs& args) {
+  CLI::App* fsCmd = app.add_subcommand("fs", "File systems: show one, list a NAS server's");
+  fsCmd->require_subcommand(1);
+
+  CLI::App* show = fsCmd->add_subcommand("show", "Show exactly one file system, by id or name");
+  auto* byId = show->add_option("-i,--id", args.id, "File system id (fs_N)");
+  auto* byName = show->add_option("-n,--name", args.name, "File system name");
+  show->add_option("--nas", args.nas, "NAS server name (when the name is not unique)")
+      ->excludes(byId);
+  byId->excludes(byName);
+  show->require_option(1, 2);
+  OnFileSession(show, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+    _UnityFSInfo fs;
+    const bool ok = args.id.empty() ? s.GetFSInfoFromName(fs, args.name, args.nas)
+                                    : s.GetFSInfoForId(fs, args.id);
+    if (!ok) return ReportFailure(s, "fs show");
+    PrintRecord(out, kFSHeader, FSRow(fs));
+    return static_cast<int>(kExitOk);
+  });
+
+  CLI::App* list = fsCmd->add_subcommand("list", "List the file systems of one NAS server");
+  list->add_option("--nas", args.nas, "NAS server name")->required();
+  OnFileSession(list, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+    std::vector<_UnityFSInfo> fsList;
+    if (!s.GetFSListForNASServer(fsList, args.nas)) return ReportFailure(s, "fs list");
+    std::vector<Row> rows;
+    for (const _UnityFSInfo& fs : fsList) rows.push_back(FSRow(fs));
+    out.table(kFSHeader, rows);
+    return static_cast<int>(kExitOk);
+  });
+}
+
+void RegisterNas(CLI::App& app, const CommonOptions& options, Action& action, FileArgs& args) {
+  CLI::App* nasCmd = app.add_subcommand("nas", "NAS servers with their aliases: list, show");
+  nasCmd->require_subcommand(1);
+
+  CLI::App* list = nasCmd->add_subcommand("list", "List every NAS server");
+  OnFileSession(list, options, action, [](ManageEMCUnity& s, const Output& out) {
+    std::vector<_UnityNASServer> servers;
+    if (!s.GetNASServers(servers, "")) return ReportFailure(s, "nas list");
+    std::vector<Row> rows;
+    for (const _UnityNASServer& nas : servers) rows.push_back(NASRow(nas));
+    out.table(kNASHeader, rows);
+    return static_cast<int>(kExitOk);
+  });
+
+  CLI::App* show = nasCmd->add_subcommand("show", "Show one NAS server");
+  show->add_option("-i,--id", args.id, "NAS server id (nas_N)")->required();
+  OnFileSession(show, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+    std::vector<_UnityNASServer> servers;
+    if (!s.GetNASServers(servers, args.id)) return ReportFailure(s, "nas show");
+    for (const _UnityNASServer& nas : servers) PrintRecord(out, kNASHeader, NASRow(nas));
+    return static_cast<int>(kExitOk);
+  });
+}
+
+}  // namespace
+
+void RegisterFile(CLI::App& app, const CommonOptions& options, Action& action) {
+  static FileArgs args;
+  RegisterFs(app, options, action, args);
+  RegisterNas(app, options, action, args);
+}
+
+}  // namespace unityctl
