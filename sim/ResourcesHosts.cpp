@@ -202,14 +202,6 @@ ActionResult deleteIPPort(ActionContext& ctx) {
   return ActionResult::noContent();
 }
 
-ActionSpec action(std::vector<ArgSpec> args, ActionFn run, std::string description) {
-  ActionSpec s;
-  s.args = std::move(args);
-  s.run = std::move(run);
-  s.jobDescription = std::move(description);
-  return s;
-}
-
 const ArgKind B = ArgKind::Boolean, S = ArgKind::String, I = ArgKind::Integer,
               R = ArgKind::Reference;
 

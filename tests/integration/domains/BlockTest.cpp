@@ -61,7 +61,7 @@ TEST_F(BlockTest, LunByWwnAndResourceByIdOrName) {
   EXPECT_EQ(group.name, "SQL_CG");
   EXPECT_EQ(group.type, 2);
   ASSERT_EQ(group.hostAccess.size(), 2u);
-  EXPECT_EQ(group.hostAccess[1].hostId, "Host_3");
+  EXPECT_EQ(group.hostAccess[1].hostId, "Host_1");
   EXPECT_EQ(group.hostAccess[1].accessMask, 65535);
   EXPECT_EQ(group.lunIds, (std::vector<std::string>{"sv_3", "sv_4"}));
   // A file system resource has neither list.
@@ -144,29 +144,29 @@ INSTANTIATE_TEST_SUITE_P(
             "AppendNewHost", "sv_2", "Host_2", false, 2, false,
             R"({"lunParameters": {"hostAccess": [{"accessMask": 2, "host": {"id": "Host_2"}}]}})"},
         AccessRow{"AllHostsOfEmptyList", "sv_2", "", false, 1, false, nullptr},
-        AccessRow{"MixedRewriteCounts", "res_2", "Host_3", true, 2, false,
+        AccessRow{"MixedRewriteCounts", "res_2", "Host_1", true, 2, false,
                   R"({"blockHostAccess": [{"accessMask": 3, "host": {"id": "Host_2"}}, )"
-                  R"({"accessMask": 3, "host": {"id": "Host_3"}}]})"},
+                  R"({"accessMask": 3, "host": {"id": "Host_1"}}]})"},
         AccessRow{"AllHostsRemove", "res_2", "", true, 2, true,
                   R"({"blockHostAccess": [{"accessMask": 1, "host": {"id": "Host_2"}}, )"
-                  R"({"accessMask": 1, "host": {"id": "Host_3"}}]})"}),
+                  R"({"accessMask": 1, "host": {"id": "Host_1"}}]})"}),
     [](const ::testing::TestParamInfo<AccessRow>& row) { return std::string(row.param.name); });
 
 TEST_F(BlockTest, ConsistencyGroupListReachesItsLuns) {
   // Only the named host's "mixed" entry is rewritten; the array refuses the value when another
   // host's entry carries it back.
-  EXPECT_FALSE(session().LunAccessToHost("res_2", "Host_1", true, 1, false));
+  EXPECT_FALSE(session().LunAccessToHost("res_2", "Host_3", true, 1, false));
   EXPECT_EQ(session().errorCode, kBodyNotCorrect);
-  ASSERT_TRUE(session().LunAccessToHost("res_2", "Host_3", true, 1, false)) << session().errorText;
+  ASSERT_TRUE(session().LunAccessToHost("res_2", "Host_1", true, 1, false)) << session().errorText;
   const unitysim::Json lun = *sim().model().find("lun", "sv_4");
   ASSERT_EQ(lun["hostAccess"].size(), 2u);
   EXPECT_EQ(lun["hostAccess"][1],
-            (unitysim::Json{{"host", unitysim::Json{{"id", "Host_3"}}}, {"accessMask", 3}}));
-  ASSERT_TRUE(session().LunAccessToHost("res_2", "Host_1", true, 1, false)) << session().errorText;
+            (unitysim::Json{{"host", unitysim::Json{{"id", "Host_1"}}}, {"accessMask", 3}}));
+  ASSERT_TRUE(session().LunAccessToHost("res_2", "Host_3", true, 1, false)) << session().errorText;
   _UnityStorageResource group;
   ASSERT_TRUE(session().GetStorageResourceInfo(group, "res_2"));
   ASSERT_EQ(group.hostAccess.size(), 3u);
-  EXPECT_EQ(group.hostAccess[2].hostId, "Host_1");
+  EXPECT_EQ(group.hostAccess[2].hostId, "Host_3");
   EXPECT_EQ(group.hostAccess[2].accessMask, 1);
 }
 
