@@ -15,6 +15,7 @@
 #include "json/jsondoc.h"
 #include "platform/DiagLog.h"
 #include "unity/BlockMessages.h"
+#include "unity/HostMessages.h"
 #include "unity/SessionMessages.h"
 #include "unity/SnapshotMessages.h"
 
@@ -97,6 +98,83 @@ void BlockQueries(const std::string& input, bool unreadable) {
     Answer(message, "EMCUnityJsonGetHostLun", input, unreadable);
     std::vector<_UnityHostLun> hostLuns;
     message.GetHostLuns(hostLuns);
+  }
+}
+
+// The host messages, each after its request was built as the host operations build it.
+void HostAnswers(const std::string& input, bool unreadable) {
+  {
+    EMCUnityJsonGetHostInitiatorInfo message;
+    message.Init(kJobId, "13.0");
+    message.Initialize(kServer, "21:00:00:25:B5:0A:00:01", true);
+    Answer(message, "EMCUnityJsonGetHostInitiatorInfo", input, unreadable);
+    _UnityHostInitiatorInfo info;
+    message.GetHostInitiatorInfo(info);
+  }
+  {
+    EMCUnityJsonGetHostIPPort message;
+    message.Init(kJobId, "13.0");
+    message.Initialize(kServer, "10.20.30.41");
+    Answer(message, "EMCUnityJsonGetHostIPPort", input, unreadable);
+    _UnityHostIPPort port;
+    message.GetHostIPPort(port);
+  }
+  {
+    EMCUnityJsonGetLoggedInInitiator message;
+    message.Init(kJobId, "13.0");
+    message.Initialize(kServer);
+    Answer(message, "EMCUnityJsonGetLoggedInInitiator", input, unreadable);
+    std::vector<std::string> initiators;
+    message.GetInitiators(initiators);
+  }
+  {
+    EMCUnityJsonGetIscsiNode message;
+    message.Init(kJobId, "13.0");
+    message.Initialize(kServer);
+    Answer(message, "EMCUnityJsonGetIscsiNode", input, unreadable);
+    std::vector<_UnityIscsiNode> nodes;
+    message.GetIscsNodes(nodes);
+  }
+  std::string id;
+  {
+    EMCUnityJsonGetHost message;
+    message.Init(kJobId, "13.0");
+    message.Initialize(kServer, "backup-srv-01");
+    Answer(message, "EMCUnityJsonGetHost", input, unreadable);
+    message.GetHostId(id);
+  }
+  {
+    EMCUnityJsonCreateHost message;
+    message.Init(kJobId, "13.0");
+    message.Initialize(kServer, "backup-srv-01", "Linux", UNITY_HOST_TYPE_MANUAL);
+    Answer(message, "EMCUnityJsonCreateHost", input, unreadable);
+    message.GetHostId(id);
+  }
+  {
+    EMCUnityJsonHostInitiator message;
+    message.Init(kJobId, "13.0");
+    message.Initialize(kServer, "Host_1", UNITY_HOSTINITIATOR_TYPE_ISCSI, "iqn.1994-05.a:b");
+    Answer(message, "EMCUnityJsonHostInitiator", input, unreadable);
+    message.GetHostInitiatorId(id);
+  }
+  {
+    EMCUnityJsonHostInitiator message;  // the modify form
+    message.Init(kJobId, "13.0");
+    message.Initialize(kServer, "HostInitiator_1", "Host_2");
+    Answer(message, "EMCUnityJsonHostInitiator", input, unreadable);
+  }
+  {
+    EMCUnityJsonCreateHostIPPort message;
+    message.Init(kJobId, "13.0");
+    message.Initialize(kServer, "Host_1", "10.20.30.41");
+    Answer(message, "EMCUnityJsonCreateHostIPPort", input, unreadable);
+    message.GetHostIPPortId(id);
+  }
+  {
+    EMCUnityJsonDeleteHost message;
+    message.Init(kJobId, "13.0");
+    message.Initialize(kServer, "Host_1");
+    Answer(message, "EMCUnityJsonDeleteHost", input, unreadable);
   }
 }
 
@@ -205,5 +283,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Answer(message, "EMCUnityJsonSyncReplication", input, unreadable);
   }
   BlockQueries(input, unreadable);
+  HostAnswers(input, unreadable);
   return 0;
 }

@@ -178,8 +178,9 @@ ActionResult modifyInitiator(ActionContext& ctx) {
   return ActionResult::noContent();
 }
 
-ActionResult deleteInitiator(ActionContext& ctx) {
-  ctx.model.remove("hostInitiator", ctx.id);
+// Initiators and IP ports go without further checks.
+ActionResult removeInstance(ActionContext& ctx) {
+  ctx.model.remove(ctx.type, ctx.id);
   return ActionResult::noContent();
 }
 
@@ -197,11 +198,6 @@ ActionResult createIPPort(ActionContext& ctx) {
   return ActionResult::created(ctx.model.add("hostIPPort", port));
 }
 
-ActionResult deleteIPPort(ActionContext& ctx) {
-  ctx.model.remove("hostIPPort", ctx.id);
-  return ActionResult::noContent();
-}
-
 const ArgKind B = ArgKind::Boolean, S = ArgKind::String, I = ArgKind::Integer,
               R = ArgKind::Reference;
 
@@ -213,12 +209,13 @@ void defineHost(ObjectModel& model) {
   values(t, {"name", "description", "type", "osType", "autoManageType", "registrationType"});
   embedded(t, "health", "health");
   reference(t, "tenant", "tenant");
-  t.create = action(
+  t.create = ActionSpec{
       {{"type", I, true}, {"name", S, true}, {"description", S}, {"osType", S}, {"tenant", R}},
-      createHost, "job.hostservice.job.Create");
-  t.remove = action({}, deleteHost, "job.hostservice.job.Delete");
-  t.actions["modify"] = action({{"name", S}, {"description", S}, {"osType", S}}, modifyHost,
-                               "job.hostservice.job.Modify");
+      createHost,
+      "job.hostservice.job.Create"};
+  t.remove = ActionSpec{{}, deleteHost, "job.hostservice.job.Delete"};
+  t.actions["modify"] = ActionSpec{
+      {{"name", S}, {"description", S}, {"osType", S}}, modifyHost, "job.hostservice.job.Modify"};
   model.define(t);
 }
 
@@ -233,26 +230,28 @@ void defineInitiators(ObjectModel& model) {
   embedded(t, "health", "health");
   reference(t, "parentHost", "host");
   references(t, "paths", "hostInitiatorPath");
-  t.create = action({{"host", R, true},
-                     {"initiatorType", I, true},
-                     {"initiatorWWNorIqn", S, true},
-                     {"chapUser", S},
-                     {"chapSecret", S},
-                     {"chapSecretType", I},
-                     {"isIgnored", B},
-                     {"initiatorSourceType", I},
-                     {"failoverMode", I},
-                     {"isLunZEnabled", B},
-                     {"isArraySerialNumber", B}},
-                    createInitiator, "job.hostservice.job.CreateInitiator");
-  t.remove = action({{"force", B}}, deleteInitiator, "job.hostservice.job.DeleteInitiator");
-  t.actions["modify"] = action({{"host", R},
-                                {"isIgnored", B},
-                                {"chapUser", S},
-                                {"chapSecret", S},
-                                {"chapSecretType", I},
-                                {"addToAllowList", B}},
-                               modifyInitiator, "job.hostservice.job.ModifyInitiator");
+  t.create = ActionSpec{{{"host", R, true},
+                         {"initiatorType", I, true},
+                         {"initiatorWWNorIqn", S, true},
+                         {"chapUser", S},
+                         {"chapSecret", S},
+                         {"chapSecretType", I},
+                         {"isIgnored", B},
+                         {"initiatorSourceType", I},
+                         {"failoverMode", I},
+                         {"isLunZEnabled", B},
+                         {"isArraySerialNumber", B}},
+                        createInitiator,
+                        "job.hostservice.job.CreateInitiator"};
+  t.remove = ActionSpec{{{"force", B}}, removeInstance, "job.hostservice.job.DeleteInitiator"};
+  t.actions["modify"] = ActionSpec{{{"host", R},
+                                    {"isIgnored", B},
+                                    {"chapUser", S},
+                                    {"chapSecret", S},
+                                    {"chapSecretType", I},
+                                    {"addToAllowList", B}},
+                                   modifyInitiator,
+                                   "job.hostservice.job.ModifyInitiator"};
   model.define(t);
 
   TypeSpec path;
@@ -272,13 +271,14 @@ void defineIPPortsAndNodes(ObjectModel& model) {
   port.idPrefix = "HostNetworkAddress_";
   values(port, {"name", "type", "address", "netmask", "v6PrefixLength", "isIgnored"});
   reference(port, "host", "host");
-  port.create = action({{"host", R, true},
-                        {"address", S, true},
-                        {"netmask", S},
-                        {"v6PrefixLength", I},
-                        {"isIgnored", B}},
-                       createIPPort, "job.hostservice.job.CreateIPPort");
-  port.remove = action({}, deleteIPPort, "job.hostservice.job.DeleteIPPort");
+  port.create = ActionSpec{{{"host", R, true},
+                            {"address", S, true},
+                            {"netmask", S},
+                            {"v6PrefixLength", I},
+                            {"isIgnored", B}},
+                           createIPPort,
+                           "job.hostservice.job.CreateIPPort"};
+  port.remove = ActionSpec{{}, removeInstance, "job.hostservice.job.DeleteIPPort"};
   model.define(port);
 
   TypeSpec node;

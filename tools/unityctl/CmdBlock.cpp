@@ -59,7 +59,7 @@ void AddAccessCommand(CLI::App* lun, const CommonOptions& options, Action& actio
   command->add_option("-m,--mask", args.mask, "Access bits: 1 production, 2 snapshots, 3 both")
       ->check(CLI::Range(1, 3));
   command->add_flag("-g,--group", args.group, "The resource is a consistency group");
-  OnSession(command, options, action, [&args, remove](ManageEMCUnity& s, const Output& out) {
+  RunOnSession(command, options, action, [&args, remove](ManageEMCUnity& s, const Output& out) {
     if (!s.LunAccessToHost(args.id, args.host, args.group, args.mask, remove))
       return ReportFailure(s, remove ? "lun withdraw" : "lun grant");
     _UnityStorageResource resource;
@@ -78,7 +78,7 @@ void AddExposeCommand(CLI::App* snap, const CommonOptions& options, Action& acti
              : "Detach a block snapshot from the given hosts, or entirely");
   command->add_option("-i,--id", args.snapId, "Snapshot id")->required();
   command->add_option("--host", args.hosts, "Host ids");
-  OnSession(command, options, action, [&args, attach](ManageEMCUnity& s, const Output& out) {
+  RunOnSession(command, options, action, [&args, attach](ManageEMCUnity& s, const Output& out) {
     // The request form depends on the array's API version, which only a login with the version
     // query reveals.
     if (!s.OpenConnection(true)) return ReportFailure(s, attach ? "snap attach" : "snap detach");
@@ -104,7 +104,7 @@ void RegisterBlock(CLI::App& app, const CommonOptions& options, Action& action) 
 
   CLI::App* show = lun->add_subcommand("show", "Show the LUN with a WWN");
   show->add_option("-w,--wwn", args.wwn, "LUN WWN")->required();
-  OnSession(show, options, action, [](ManageEMCUnity& s, const Output& out) {
+  RunOnSession(show, options, action, [](ManageEMCUnity& s, const Output& out) {
     _UnityLunInfo info;
     if (!s.GetLunInfoFromWWN(info, args.wwn)) return ReportFailure(s, "lun show");
     out.record({{"id", info.id},
@@ -125,7 +125,7 @@ void RegisterBlock(CLI::App& app, const CommonOptions& options, Action& action) 
   resource->require_option(1, 2);
   resource->add_option("-t,--type", args.type, "Type with --name: 2 consistency group, 8 LUN")
       ->needs(byName);
-  OnSession(resource, options, action, [](ManageEMCUnity& s, const Output& out) {
+  RunOnSession(resource, options, action, [](ManageEMCUnity& s, const Output& out) {
     std::string id = args.id;
     if (!args.name.empty() &&
         !s.GetResIdForName(id, args.name, static_cast<_UNITY_STG_RES_TYPE>(args.type)))
@@ -145,7 +145,7 @@ void RegisterBlock(CLI::App& app, const CommonOptions& options, Action& action) 
       hostlun->add_subcommand("list", "List snapshot host LUNs, by snapshots and hosts");
   list->add_option("-s,--snap", args.snapIds, "Snapshot or snapshot group ids");
   list->add_option("--host", args.hosts, "Host ids");
-  OnSession(list, options, action, [](ManageEMCUnity& s, const Output& out) {
+  RunOnSession(list, options, action, [](ManageEMCUnity& s, const Output& out) {
     std::vector<_UnityHostLun> found;
     if (!s.GetSnapHostLun(found, args.snapIds,
                           std::set<std::string>(args.hosts.begin(), args.hosts.end())))

@@ -48,7 +48,7 @@ void RegisterSnap(CLI::App& app, const CommonOptions& options, Action& action) {
   create->add_option("-n,--name", args.name, "Snapshot name")->required();
   create->add_flag("--file-access", args.fileAccess,
                    "Protocol (share) access type instead of checkpoint");
-  OnSession(create, options, action, [](ManageEMCUnity& s, const Output& out) {
+  RunOnSession(create, options, action, [](ManageEMCUnity& s, const Output& out) {
     SnapID id = 0;
     if (!s.CreateSnapShot(id, args.resource, args.name, args.fileAccess))
       return ReportFailure(s, "snap create");
@@ -59,7 +59,7 @@ void RegisterSnap(CLI::App& app, const CommonOptions& options, Action& action) {
   CLI::App* copy = snapCmd->add_subcommand("copy", "Copy a snapshot under a new name");
   copy->add_option("-i,--id", args.id, "Snapshot id")->required();
   copy->add_option("-n,--name", args.name, "Name of the copy")->required();
-  OnSession(copy, options, action, [](ManageEMCUnity& s, const Output& out) {
+  RunOnSession(copy, options, action, [](ManageEMCUnity& s, const Output& out) {
     SnapID copyId = 0;
     if (!s.CopySnapshot(copyId, args.id, args.name)) return ReportFailure(s, "snap copy");
     out.record({{"id", std::to_string(copyId)}, {"name", args.name}});
@@ -69,7 +69,7 @@ void RegisterSnap(CLI::App& app, const CommonOptions& options, Action& action) {
   CLI::App* del =
       snapCmd->add_subcommand("delete", "Delete a snapshot (a missing one counts as deleted)");
   del->add_option("-i,--id", args.id, "Snapshot id")->required();
-  OnSession(del, options, action, [](ManageEMCUnity& s, const Output& out) {
+  RunOnSession(del, options, action, [](ManageEMCUnity& s, const Output& out) {
     if (!s.DeleteSnapshot(args.id)) return ReportFailure(s, "snap delete");
     out.message("deleted snapshot " + std::to_string(args.id));
     return static_cast<int>(kExitOk);
@@ -78,7 +78,7 @@ void RegisterSnap(CLI::App& app, const CommonOptions& options, Action& action) {
   CLI::App* restore =
       snapCmd->add_subcommand("restore", "Restore a storage resource from a snapshot");
   restore->add_option("-i,--id", args.id, "Snapshot id")->required();
-  OnSession(restore, options, action, [](ManageEMCUnity& s, const Output& out) {
+  RunOnSession(restore, options, action, [](ManageEMCUnity& s, const Output& out) {
     if (!s.RestoreWithSnapshot(args.id)) return ReportFailure(s, "snap restore");
     out.message("restored from snapshot " + std::to_string(args.id));
     return static_cast<int>(kExitOk);
@@ -86,7 +86,7 @@ void RegisterSnap(CLI::App& app, const CommonOptions& options, Action& action) {
 
   CLI::App* replicate = snapCmd->add_subcommand("replicate", "Mark a snapshot for replication");
   replicate->add_option("-i,--id", args.id, "Snapshot id")->required();
-  OnSession(replicate, options, action, [](ManageEMCUnity& s, const Output& out) {
+  RunOnSession(replicate, options, action, [](ManageEMCUnity& s, const Output& out) {
     if (!s.MarkSnapForReplication(args.id)) return ReportFailure(s, "snap replicate");
     out.message("snapshot " + std::to_string(args.id) + " marked for replication");
     return static_cast<int>(kExitOk);
@@ -99,7 +99,7 @@ void RegisterSnap(CLI::App& app, const CommonOptions& options, Action& action) {
       list->add_option("-n,--name", args.names, "Snapshot names (or group names with --group)");
   byId->excludes(byName);
   list->add_flag("-g,--group", args.group, "The ids or names are snapshot groups");
-  OnSession(list, options, action, [](ManageEMCUnity& s, const Output& out) {
+  RunOnSession(list, options, action, [](ManageEMCUnity& s, const Output& out) {
     std::vector<_UnitySnapInfo> snaps;
     const bool ok = args.names.empty() ? s.GetSnapShotList(snaps, args.ids, args.group)
                                        : s.GetSnapShotList(snaps, args.names, args.group);
@@ -115,7 +115,7 @@ void RegisterSnap(CLI::App& app, const CommonOptions& options, Action& action) {
   auto* showName = show->add_option("-n,--name", args.name, "Snapshot name");
   showId->excludes(showName);
   show->require_option(1);
-  OnSession(show, options, action, [](ManageEMCUnity& s, const Output& out) {
+  RunOnSession(show, options, action, [](ManageEMCUnity& s, const Output& out) {
     _UnitySnapInfo snap;
     const bool ok = args.name.empty() ? s.GetSnapShotInfo(snap, args.id)
                                       : s.GetSnapShotForName(snap, args.name);

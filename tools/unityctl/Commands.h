@@ -7,16 +7,15 @@
 
 #include "tools/unityctl/Context.h"
 #include "tools/unityctl/Output.h"
-#include "unity/ManageEMCUnity.h"
 
 namespace unityctl {
 
 using Action = std::function<int()>;
 
-// Makes `command` run `work(session, output)` on a fresh session: the shape most subcommands
-// share. work returns the exit status.
+// Makes `command`, once chosen, run `work(session, output)` on a fresh session of the array:
+// the shape of every subcommand that needs nothing but a session.
 template <typename Work>
-void OnSession(CLI::App* command, const CommonOptions& options, Action& action, Work work) {
+void RunOnSession(CLI::App* command, const CommonOptions& options, Action& action, Work work) {
   command->callback([&options, &action, work] {
     action = [&options, work] {
       auto session = OpenSession(options);
@@ -32,6 +31,7 @@ void RegisterReplication(CLI::App& app, const CommonOptions& options, Action& ac
 // lun, hostlun, and snap attach / detach (after RegisterSnap).
 void RegisterBlock(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterFile(CLI::App& app, const CommonOptions& options, Action& action);
+void RegisterHost(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterDemo(CLI::App& app, const CommonOptions& options, Action& action);
 
 }  // namespace unityctl

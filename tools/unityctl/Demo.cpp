@@ -67,6 +67,32 @@ bool ExposeToHost(Walk& walk, ManageEMCUnity& session, SnapID snapId) {
   });
 }
 
+// Registers a backup proxy as a host with its iSCSI initiator, the way a backup product prepares
+// snapshot exposure, then removes it again with a safe delete.
+bool HostStep(Walk& walk, ManageEMCUnity& session) {
+  std::string hostId;
+  bool ok = walk.step("Register backup host demo-proxy (reusing one of the name)", [&] {
+    std::string initiatorId;
+    if (!session.CreateHost(hostId, "demo-proxy", UNITY_HOST_TYPE_MANUAL, true, "Linux") ||
+        !session.CreateHostInitiator(initiatorId, hostId, UNITY_HOSTINITIATOR_TYPE_ISCSI,
+                                     "iqn.1994-05.com.redhat:demo-proxy")) {
+      return false;
+    }
+    std::printf("    host %s, initiator %s\n", hostId.c_str(), initiatorId.c_str());
+    return true;
+  });
+  ok = ok && walk.step("List the initiators logged in to the array", [&] {
+    std::vector<std::string> initiators;
+    if (!session.GetLoggedInInitiators(initiators)) return false;
+    std::vector<Row> rows;
+    for (const std::string& i : initiators) rows.push_back({i});
+    Output(false).table({"initiator"}, rows);
+    return true;
+  });
+  return ok && walk.step("Delete host " + hostId + " unless an NFS export still uses it",
+                         [&] { return session.DeleteHost(hostId, true); });
+}
+
 int RunDemo() {
   // Progress lines go to stderr; keep them in step with the steps on stdout.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
@@ -134,6 +160,7 @@ int RunDemo() {
   });
   ok = ok && walk.step("Synchronise the replication session of " + resource + " (a background job)",
                        [&] { return session.SyncReplicationSessionForResource(resource); });
+  ok = ok && HostStep(walk, session);
   ok = ok && walk.step("Log out", [&] { return session.CloseConnection(false); });
 
   std::printf("\n%s: %ld requests, %ld TLS handshake%s, %ld login%s\n",

@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
   RegisterBlock(app, options, action);
   RegisterReplication(app, options, action);
   RegisterFile(app, options, action);
+  RegisterHost(app, options, action);
   RegisterDemo(app, options, action);
 
   try {

@@ -11,7 +11,6 @@
 
 #include "platform/DiagLog.h"
 #include "tests/support/SimulatorFixture.h"
-#include "unity/HostMessages.h"
 
 namespace unitytest {
 namespace {
@@ -24,29 +23,7 @@ const std::string kMissing = "The requested resources do not exist";
 const std::string kFcPort = "21:00:00:25:B5:0A:00:01";
 const SnapID kFileSnap = 38654705849ULL;  // a snapshot of file system fs_1
 
-class HostOpsTest : public SimulatorTest {
- protected:
-  size_t posts(const std::string& type) const {
-    return requests("POST", "/api/types/" + type + "/instances").size();
-  }
-  void addObject(const std::string& type, const unitysim::Json& object) {
-    sim().model().add(type, object);
-  }
-};
-
-TEST_F(HostOpsTest, IscsiNodesOfTheDefaultArray) {
-  EMCUnityJsonGetIscsiNode message;
-  message.Init(session().jobId, session().apiVersion);
-  message.Initialize(session().fileServer);
-  ASSERT_TRUE(session().ProcessWithServer("GetIscsiNode", &message, {})) << session().errorText;
-  std::vector<_UnityIscsiNode> nodes;
-  EXPECT_TRUE(message.GetIscsNodes(nodes));
-  ASSERT_EQ(nodes.size(), 2u);
-  EXPECT_EQ(nodes[0].id, "iscsinode_spa_eth2");
-  EXPECT_EQ(nodes[0].name, "iqn.1992-04.com.emc:cx.ckm00213300417.a0");
-  EXPECT_EQ(requests("GET", "/api/types/iscsiNode/instances").at(0).target,
-            "/api/types/iscsiNode/instances?&fields=id,name");
-}
+class HostOpsTest : public SimulatorTest {};
 
 // Zero, one and two matches of each lookup. A second match is planted in the model directly, as
 // the array can hold them (an initiator seen on two hosts, a shared address, two hosts of a name).
@@ -54,20 +31,16 @@ TEST_F(HostOpsTest, LookupsByMatchCount) {
   ManageEMCUnity& s = session();
   _UnityHostInitiatorInfo initiator;
   ASSERT_TRUE(s.GetHostInitiatorInfo(initiator, kFcPort, true)) << s.errorText;
-  EXPECT_EQ(initiator.id, "HostInitiator_1");
-  EXPECT_EQ(initiator.type, 1);
-  EXPECT_EQ(initiator.parentHostId, "Host_1");
+  EXPECT_EQ(initiator.id + "|" + initiator.parentHostId, "HostInitiator_1|Host_1");
   ASSERT_TRUE(s.GetHostInitiatorInfo(initiator, "iqn.1994-05.com.redhat:proxy-02", false));
-  EXPECT_EQ(initiator.id, "HostInitiator_5");
-  EXPECT_EQ(initiator.parentHostId, "");
+  EXPECT_EQ(initiator.id + "|" + initiator.parentHostId, "HostInitiator_5|");
   EXPECT_EQ(requests("GET", "/api/types/hostInitiator/instances").at(1).target,
             "/api/types/hostInitiator/instances?&fields=id,initiatorId,parentHost.id,type"
             "&filter=(initiatorId+eq+\"iqn.1994-05.com.redhat:proxy-02\")");
 
   _UnityHostIPPort port;
   ASSERT_TRUE(s.GetHostIPPort(port, "10.20.30.41")) << s.errorText;
-  EXPECT_EQ(port.id, "HostNetworkAddress_1");
-  EXPECT_EQ(port.hostId, "Host_1");
+  EXPECT_EQ(port.id + "|" + port.hostId, "HostNetworkAddress_1|Host_1");
   std::string hostId;
   ASSERT_TRUE(s.GetHostId(hostId, "sql-prod-01")) << s.errorText;
   EXPECT_EQ(hostId, "Host_2");
@@ -77,23 +50,20 @@ TEST_F(HostOpsTest, LookupsByMatchCount) {
   EXPECT_FALSE(s.GetHostInitiatorInfo(initiator, "21:00:00:00:00:00:00:99", true));
   EXPECT_NE(s.errorCode, 77u);  // the request ran; the count alone made it fail
   EXPECT_FALSE(s.GetHostIPPort(port, "192.0.2.1"));
-  EXPECT_EQ(s.errorCode, kNotFound);
-  EXPECT_EQ(s.errorText, kMissing);
+  EXPECT_EQ(std::to_string(s.errorCode) + " " + s.errorText, "131149829 " + kMissing);
   EXPECT_FALSE(s.GetHostId(hostId, "no-such-host"));
-  EXPECT_EQ(s.errorCode, kNotFound);
-  EXPECT_EQ(s.errorText, kMissing);
+  EXPECT_EQ(std::to_string(s.errorCode) + " " + s.errorText, "131149829 " + kMissing);
 
   // Two.
-  addObject("hostInitiator", {{"id", "HostInitiator_9"},
-                              {"type", 1},
-                              {"initiatorId", "20:00:00:25:B5:0A:00:09:" + kFcPort},
-                              {"portWWN", kFcPort}});
-  addObject(
+  sim().model().add("hostInitiator", {{"id", "HostInitiator_9"},
+                                      {"type", 1},
+                                      {"initiatorId", "20:00:00:25:B5:0A:00:09:" + kFcPort},
+                                      {"portWWN", kFcPort}});
+  sim().model().add(
       "hostIPPort",
       {{"id", "HostNetworkAddress_9"}, {"address", "10.20.30.41"}, {"host", {{"id", "Host_2"}}}});
-  addObject("host", {{"id", "Host_9"}, {"name", "sql-prod-01"}, {"type", 1}});
+  sim().model().add("host", {{"id", "Host_9"}, {"name", "sql-prod-01"}, {"type", 1}});
   DiagLogCapture capture(0);
-  s.errorCode = 77;
   EXPECT_FALSE(s.GetHostInitiatorInfo(initiator, kFcPort, true));
   EXPECT_TRUE(capture.contains("Failed to Get Host initiator info"));
   EXPECT_FALSE(s.GetHostIPPort(port, "10.20.30.41"));
@@ -138,15 +108,12 @@ TEST_F(HostOpsTest, CreateOrReuseHost) {
       {"TypeZeroRefused", "media-04", UNITY_HOST_TYPE_NONE, false, "Linux", false, "", 2, 0, 0, ""},
       {"NewNameTypeZeroRefusedAfterLookup", "media-05", UNITY_HOST_TYPE_NONE, true, "", false, "",
        2, 1, 0, ""},
-      {"QuoteInNameRefusedByLookup", "media\"06", UNITY_HOST_TYPE_MANUAL, true, "", false, "", 2, 0,
-       0, ""},
       {"ExistingWithoutReuseIsArraysError", "backup-srv-01", UNITY_HOST_TYPE_MANUAL, false, "",
        false, "", 100666337, 0, 1, R"({"name": "backup-srv-01", "type": 1})"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     sim().journal().clear();
-    DiagLogCapture capture(0);
     std::string hostId;
     EXPECT_EQ(session().CreateHost(hostId, row.hostName, row.type, row.useOld, row.osType), row.ok);
     if (row.ok) {
@@ -158,26 +125,11 @@ TEST_F(HostOpsTest, CreateOrReuseHost) {
     } else {
       EXPECT_EQ(session().errorCode, row.code) << session().errorText;
     }
-    EXPECT_EQ(posts("host"), row.creations);
-    if (row.creations == 1) {
-      EXPECT_EQ(requests("POST", "/api/types/host/instances").at(0).body, row.body);
-    }
+    const auto creations = requests("POST", "/api/types/host/instances");
+    EXPECT_EQ(creations.size(), row.creations);
+    EXPECT_EQ(creations.empty() ? "" : creations[0].body, row.body);
     EXPECT_EQ(requests("GET", "/api/types/host/instances").size(), row.lookups);
-    if (row.useOld && row.code == 0 && row.hostId == "new") {
-      EXPECT_TRUE(capture.contains(kMissing));  // the lookup's failure stays in the log
-    }
   }
-}
-
-TEST_F(HostOpsTest, CreateHostReuseFailsWithTheLookupsError) {
-  DiagLogCapture capture(0);
-  std::unique_ptr<ManageEMCUnity> s = makeSession();
-  s->fileServer.clear();
-  std::string hostId;
-  EXPECT_FALSE(s->CreateHost(hostId, "media-02", UNITY_HOST_TYPE_MANUAL, true, ""));
-  EXPECT_EQ(s->errorCode, 2u);
-  EXPECT_EQ(s->errorText, "Fileserver name or host name is empty");
-  EXPECT_TRUE(capture.contains("Failed to get or create host.", "ManageEMCUnity::CreateHost"));
 }
 
 TEST_F(HostOpsTest, InitiatorsAndIPPorts) {
@@ -200,8 +152,6 @@ TEST_F(HostOpsTest, InitiatorsAndIPPorts) {
             "/api/instances/hostInitiator/HostInitiator_5/action/modify?");
   ASSERT_TRUE(s.GetHostInitiatorInfo(info, "iqn.1994-05.com.redhat:proxy-02", false));
   EXPECT_EQ(info.parentHostId, "Host_3");
-  EXPECT_FALSE(s.ModifyHostInitiator("HostInitiator_5", "Host_404"));
-  EXPECT_EQ(s.errorCode, kNotFound);
 
   std::string portId;
   ASSERT_TRUE(s.CreateHostIPPort(portId, "Host_3", "10.20.30.44")) << s.errorText;
@@ -248,9 +198,6 @@ TEST_F(HostOpsTest, SafeDeleteLooksAtNfsRootAccess) {
   EXPECT_FALSE(sim().model().find("hostIPPort", "HostNetworkAddress_2"));  // the host's port
   EXPECT_FALSE(s.DeleteHost("Host_3", false));
   EXPECT_EQ(s.errorCode, kNotFound);
-  EXPECT_FALSE(s.DeleteHost("", false));
-  EXPECT_EQ(s.errorCode, 2u);
-  EXPECT_EQ(s.errorText, "Fileserver name or host id is empty ");
 }
 
 // Every refused input: code 2, the operation's text, and nothing sent.
@@ -270,24 +217,18 @@ TEST_F(HostOpsTest, RefusedInputsSendNothing) {
        "Fileserver name or Initiator id is empty"},
       {"InitiatorQuote", [&] { return s.GetHostInitiatorInfo(initiator, "iqn\"", false); },
        "Initiator id contains a double quote, which a filter cannot carry"},
-      {"PortWWNQuote", [&] { return s.GetHostInitiatorInfo(initiator, "21\"", true); },
-       "Port WWN contains a double quote, which a filter cannot carry"},
       {"IPPortEmpty", [&] { return s.GetHostIPPort(port, ""); },
        "Fileserver name or ip address is empty"},
-      {"IPPortQuote", [&] { return s.GetHostIPPort(port, "10.0.0.1\""); },
-       "Ip address contains a double quote, which a filter cannot carry"},
       {"HostIdEmpty", [&] { return s.GetHostId(id, ""); }, "Fileserver name or host name is empty"},
       {"HostIdQuote", [&] { return s.GetHostId(id, "a\"b"); },
        "Host name contains a double quote, which a filter cannot carry"},
       {"CreateInitiatorTypeZero",
        [&] { return s.CreateHostInitiator(id, "Host_1", UNITY_HOSTINITIATOR_TYPE_NONE, "iqn.x"); },
        "Fileserver name, host id, wwn/iqn or initiator type is empty/invalid"},
-      {"CreateInitiatorNoHost",
-       [&] { return s.CreateHostInitiator(id, "", UNITY_HOSTINITIATOR_TYPE_FC, "21:00"); },
-       "Fileserver name, host id, wwn/iqn or initiator type is empty/invalid"},
       {"ModifyNoInitiator", [&] { return s.ModifyHostInitiator("", "Host_1"); }, ids},
-      {"ModifyNoHost", [&] { return s.ModifyHostInitiator("HostInitiator_1", ""); }, ids},
       {"IPPortNoAddress", [&] { return s.CreateHostIPPort(id, "Host_1", ""); }, ids},
+      {"DeleteNoHost", [&] { return s.DeleteHost("", true); },
+       "Fileserver name or host id is empty "},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -295,10 +236,15 @@ TEST_F(HostOpsTest, RefusedInputsSendNothing) {
     EXPECT_EQ(s.errorCode, 2u);
     EXPECT_EQ(s.errorText, row.text);
   }
+  // Without an array address; a reused host is looked up first, and the lookup's refusal stays.
+  DiagLogCapture capture(0);
   std::unique_ptr<ManageEMCUnity> noArray = makeSession();
   noArray->fileServer.clear();
   EXPECT_FALSE(noArray->GetLoggedInInitiators(list));
   EXPECT_EQ(noArray->errorText, "Fileserver name is empty");
+  EXPECT_FALSE(noArray->CreateHost(id, "media-02", UNITY_HOST_TYPE_MANUAL, true, ""));
+  EXPECT_EQ(noArray->errorText, "Fileserver name or host name is empty");
+  EXPECT_TRUE(capture.contains("Failed to get or create host.", "ManageEMCUnity::CreateHost"));
   EXPECT_TRUE(requests("").empty());
 }
 
