@@ -15,6 +15,7 @@
 
 #include "json/jsondoc.h"
 #include "platform/DiagLog.h"
+#include "unity/BlockMessages.h"
 #include "unity/CifsMessages.h"
 #include "unity/FileMessages.h"
 #include "unity/HostMessages.h"
@@ -74,6 +75,33 @@ void SnapshotLists(const std::string& version, const std::string& input, bool un
     EMCUnityJsonGetSnapshotList message;
     message.Initialize(kServer, std::vector<std::string>{"nightly 1", "weekly/2"}, false);
     finish(message);
+  }
+}
+
+void BlockQueries(const std::string& input, bool unreadable) {
+  {
+    EMCUnityJsonGetLunList message;
+    message.Init(kJobId, "5.0");
+    message.Initialize(kServer, "60:06:01:60:4A:B0:3F:00:5B:6E:A8:61:2C:0D:41:12");
+    Answer(message, "EMCUnityJsonGetLunList", input, unreadable);
+    _UnityLunInfo lun;
+    message.GetLunInfo(lun);
+  }
+  {
+    EMCUnityJsonGetStorageResource message;
+    message.Init(kJobId, "5.0");
+    message.Initialize(kServer, "SQL_CG", static_cast<_UNITY_STG_RES_TYPE>(2));
+    Answer(message, "EMCUnityJsonGetStorageResource", input, unreadable);
+    _UnityStorageResource resource;
+    message.GetStorageResourceInfo(resource);
+  }
+  {
+    EMCUnityJsonGetHostLun message;
+    message.Init(kJobId, "5.0");
+    message.Initialize(kServer, {171798691865ULL, 2}, {"Host_1"}, UNITY_HOST_LUN_TYPE_SNAP);
+    Answer(message, "EMCUnityJsonGetHostLun", input, unreadable);
+    std::vector<_UnityHostLun> hostLuns;
+    message.GetHostLuns(hostLuns);
   }
 }
 
@@ -338,6 +366,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     message.Initialize(kServer, "81604378625_FNM00150600267_0000_81604378627_FNM00150600267_0000");
     Answer(message, "EMCUnityJsonSyncReplication", input, unreadable);
   }
+  BlockQueries(input, unreadable);
   HostAnswers(input, unreadable);
   return 0;
 }

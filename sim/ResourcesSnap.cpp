@@ -203,6 +203,8 @@ ActionResult copySnap(ActionContext& ctx) {
 
 ActionResult deleteSnap(ActionContext& ctx) {
   const std::string srId = refId(*ctx.model.get("snap", ctx.id), "storageResource");
+  ctx.model.get("snap", ctx.id)->erase("attachedWWN");
+  syncSnapHostLuns(ctx.model, ctx.id);
   for (const std::string& m : membersOf(ctx.model, ctx.id)) ctx.model.remove("snap", m);
   ctx.model.remove("snap", ctx.id);
   adjustSnapCount(ctx.model, srId, -1);
@@ -250,8 +252,15 @@ void requireBlock(const ObjectModel& model, const Json& snap, const char* what) 
     invalidArgument(std::string(what) + " is supported for block snapshots only.");
 }
 
+// Host access lists of snapshots arrived with REST API version 5.0.
+void requireHostAccessApi(const ObjectModel& model, const Json& args, const char* arg) {
+  if (hasArg(args, arg) && !apiVersionAtLeast(model, 5))
+    invalidArgument("Invalid argument '" + std::string(arg) + "' in the request body.");
+}
+
 ActionResult attachSnap(ActionContext& ctx) {
   requireBlock(ctx.model, *ctx.model.get("snap", ctx.id), "Attach");
+  requireHostAccessApi(ctx.model, ctx.args, "hostAccess");
   const Json access = hasArg(ctx.args, "hostAccess")
                           ? checkedHostAccess(ctx.model, ctx.args["hostAccess"], "hostAccess")
                           : Json();
@@ -268,6 +277,7 @@ ActionResult attachSnap(ActionContext& ctx) {
   snap["attachedWWN"] = mintWwn(target);
   snap["isModifiable"] = true;
   if (!access.is_null()) snap["hostAccess"] = access;
+  syncSnapHostLuns(ctx.model, target);
   if (target == ctx.id) return ActionResult::noContent();
   return ActionResult::output(Json{{"copy", Json{{"id", target}}}}, target);
 }
@@ -279,6 +289,7 @@ ActionResult detachSnap(ActionContext& ctx) {
     throw ApiError(409, code::kNotAttached, "The snapshot is not attached.");
   for (const char* k : {"attachedWWN", "hostAccess"}) snap.erase(k);
   snap["isModifiable"] = false;
+  syncSnapHostLuns(ctx.model, ctx.id);
   return ActionResult::noContent();
 }
 
@@ -287,6 +298,7 @@ ActionResult modifySnap(ActionContext& ctx) {
   Json snap = *ctx.model.get("snap", ctx.id);
   const bool replace = hasArg(a, "hostAccess");
   const bool add = hasArg(a, "addHostAccess"), removeHosts = hasArg(a, "removeHostAccess");
+  requireHostAccessApi(ctx.model, a, "hostAccess");
   if (replace && (add || removeHosts))
     invalidArgument("hostAccess cannot be combined with addHostAccess or removeHostAccess.");
   if (replace || add || removeHosts) {
@@ -325,15 +337,8 @@ ActionResult modifySnap(ActionContext& ctx) {
     snap["expirationTime"] = isoTimeIn(ctx.now, argInt(a, "retentionDuration", 0));
   }
   *ctx.model.get("snap", ctx.id) = snap;
+  syncSnapHostLuns(ctx.model, ctx.id);
   return ActionResult::noContent();
-}
-
-ActionSpec action(std::vector<ArgSpec> args, ActionFn run, std::string description) {
-  ActionSpec s;
-  s.args = std::move(args);
-  s.run = std::move(run);
-  s.jobDescription = std::move(description);
-  return s;
 }
 
 }  // namespace

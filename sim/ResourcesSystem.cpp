@@ -120,6 +120,7 @@ void defineAllTypes(ObjectModel& model) {
   defineSystemTypes(model);
   defineStorageTypes(model);
   defineReplicationTypes(model);
+  defineBlockTypes(model);
   defineFileTypes(model);
   defineHostTypes(model);
   defineShareTypes(model);

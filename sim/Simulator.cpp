@@ -14,6 +14,7 @@ Simulator::Simulator(SimOptions options) {
   const Json seed = Json::parse(text, nullptr, false);
   if (seed.is_discarded()) throw std::invalid_argument("the seed is not valid JSON");
   model_.seed(seed);
+  if (!options.apiVersion.empty()) setApiVersion(options.apiVersion);
   sessions_.setCredentials(options.user, options.password);
   sessions_.setIdleTimeout(options.idleTimeout);
   ListingOptions listing;
@@ -76,6 +77,10 @@ void Simulator::setPageSize(size_t perPage) {
   ListingOptions o = handlers_.options();
   o.defaultPerPage = std::min<size_t>(std::max<size_t>(perPage, 1), o.maxPerPage);
   handlers_.setOptions(o);
+}
+
+void Simulator::setApiVersion(const std::string& version) {
+  unitysim::setApiVersion(model_, version);
 }
 
 }  // namespace unitysim

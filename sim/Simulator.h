@@ -38,6 +38,9 @@ struct SimOptions {
   size_t pageSize = 2000;  // entries per page when the request names no per_page (at most 2000)
   std::chrono::seconds idleTimeout{3600};
   bool rejectEmptyFilter = false;  // answer "filter=" with nothing after it as a syntax error
+  // The REST API version the array reports (e.g. "4.0", "4.1", "5.0"); empty keeps the seed's.
+  // Below 5.0 snapshots take no host access lists.
+  std::string apiVersion;
 };
 
 class Simulator {
@@ -83,6 +86,8 @@ class Simulator {
   // The next background job fails with this error (state 5) instead of running its request.
   void failNextJob(std::uint32_t errorCode, const std::string& message, int httpStatus = 422);
   void setPageSize(size_t perPage);
+  // The REST API version the array reports from now on (see SimOptions::apiVersion).
+  void setApiVersion(const std::string& version);
 
  private:
   SimClock clock_;

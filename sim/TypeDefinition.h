@@ -121,5 +121,14 @@ inline void embedded(TypeSpec& t, const std::string& name, const std::string& ty
 inline void embeddedList(TypeSpec& t, const std::string& name, const std::string& type) {
   t.attributes[name] = AttrSpec{AttrKind::EmbeddedList, type};
 }
+// An operation with its arguments, its effect and the description of the job that runs it in the
+// background.
+inline ActionSpec action(std::vector<ArgSpec> args, ActionFn run, std::string description) {
+  ActionSpec s;
+  s.args = std::move(args);
+  s.run = std::move(run);
+  s.jobDescription = std::move(description);
+  return s;
+}
 
 }  // namespace unitysim

@@ -58,3 +58,12 @@ struct _UnityHostLun {
   /// Restores the defaults.
   void clear() { *this = _UnityHostLun(); }
 };
+
+/// Search predicate over a host access list: true for an entry whose host id equals the held id
+/// (exact, case-sensitive). Used with a first-match search such as std::find_if.
+struct MatchStructId {
+  explicit MatchStructId(const std::string& id) : hostId(id) {}
+  bool operator()(_UnityHostAccess& entry) const { return entry.hostId == hostId; }
+
+  std::string hostId;
+};

@@ -1,6 +1,7 @@
 // All request/response messages of the library: the message base and every message class.
 #pragma once
 
+#include "unity/BlockMessages.h"
 #include "unity/CifsMessages.h"
 #include "unity/EMCUnityJsonBase.h"
 #include "unity/FieldExtraction.h"

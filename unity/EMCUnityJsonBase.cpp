@@ -256,6 +256,7 @@ bool EMCUnityJsonBase::ParseListElements(std::string& response,
   std::vector<jsondoc::Object*> elements;
   if (answer.has<jsondoc::Array>("entries")) {
     for (jsondoc::Value* entry : answer.get<jsondoc::Array>("entries").values()) {
+      if (options.failOnNonObjectElements && ObjectOf(entry) == nullptr) return false;
       elements.push_back(ObjectOf(entry));
     }
   } else {

@@ -43,6 +43,9 @@ struct UnityListOptions {
   bool skipElementsWithoutContent = false;
   // Only the first element is read, and an answer without any element fails.
   bool firstElementOnly = false;
+  // An element of "entries" that is not a JSON object fails the parse instead of counting as an
+  // element without content.
+  bool failOnNonObjectElements = false;
   // When set, a failed field-map extraction logs "Failed to parse values from json" under this
   // tag at level -1 before failing.
   const char* extractionFailureTag = nullptr;

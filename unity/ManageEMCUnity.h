@@ -6,6 +6,7 @@
 
 #include <list>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -278,6 +279,48 @@ class UNITY_EXPORT ManageEMCUnity {
   // --- end of snapshot and replication operations ---
 
   // --- Block exposure operations (ManageEMCUnityBlock.cpp) ---
+  /// Reads the one LUN whose WWN is `wwn` (GET of lun with the filter (wwn eq "<wwn>")).
+  /// Errors: 2 "Fileserver name or wwn is empty"; 2 "WWN contains a double quote, which a filter
+  /// cannot carry" (nothing sent); no match: 131149829 "The requested resources do not exist";
+  /// several matches: false with the message's empty error.
+  bool GetLunInfoFromWWN(_UnityLunInfo& lunInfo, const std::string& wwn);
+  /// Reads one storage resource by id with its block host access and LUNs. An empty id asks for
+  /// the resources named "" of type -1. Errors: 2 "Fileserver name is empty"; a count other than
+  /// one returns false and leaves the error state as it is.
+  bool GetStorageResourceInfo(_UnityStorageResource& resInfo, const std::string& stgResId);
+  /// Finds the id of the one storage resource with this name and type (the type is sent whole).
+  /// Errors: 2 "Fileserver name is empty or invalid inputs"; 2 "Resource name contains a double
+  /// quote, which a filter cannot carry" (nothing sent); a count other than one returns false and
+  /// leaves the error state as it is.
+  bool GetResIdForName(std::string& stgResId, const std::string& name,
+                       const _UNITY_STG_RES_TYPE& type);
+  /// Lists the snapshot host LUNs (type 2) of the given snapshots (or snapshot groups) and hosts;
+  /// empty lists leave their filter out. Replaces hostLuns; an empty result is a success.
+  /// Errors: 2 "Fileserver name is empty"; 2 "Host id contains a double quote, which a filter
+  /// cannot carry" (nothing sent).
+  bool GetSnapHostLun(std::vector<_UnityHostLun>& hostLuns, std::vector<unsigned long long> snapIds,
+                      const std::set<std::string>& hostIds);
+  /// Adds (or with `remove` clears) the bits of accessMask for one host, or for every listed host
+  /// when hostId is empty, on a LUN (modifyLun) or consistency group (modifyConsistencyGroup):
+  /// reads the resource's host access list, merges (a mask of 65535 counts as 3, only the first
+  /// entry of the host changes, a missing host is appended when adding) and sends the complete
+  /// list. Sends nothing and succeeds when nothing changes. Errors: 2 "Fileserver name, stg res
+  /// id, access mask is empty/invalid"; those of GetStorageResourceInfo and of the request.
+  bool LunAccessToHost(const std::string& stgResId, const std::string& hostId,
+                       const bool& isConsistencyGroup, const int& accessMask, const bool& remove);
+  /// Attaches a snapshot to hosts or detaches it. Without hosts (and for a detach on API version
+  /// exactly 4.0) it posts the plain attach or detach (accepting 100666332 for attach, 151032103
+  /// and 131149829 for detach). Otherwise, from API version 5.0 on, it merges the hosts into the
+  /// snapshot's host access list (new hosts get mask 1) and posts attach, modify or detach with
+  /// the complete list (accepting 100666408); nothing is sent when nothing changes, and the
+  /// detach of a snapshot that no longer exists succeeds. Errors: 2 "Fileserver name is empty or
+  /// invalid inputs"; 131149877 "Request body is not correct" for hosts below 5.0; those of
+  /// GetSnapShotInfo and of the request.
+  bool ExposeLunAccess(const unsigned long long& snapId, const std::set<std::string>& hostIds,
+                       const bool& attach);
+  /// The same for at most one host: an empty hostId means no hosts.
+  bool ExposeLunAccess(const unsigned long long& snapId, const std::string& hostId,
+                       const bool& attach);
   // --- end of block exposure operations ---
 
   // --- File system and NAS discovery operations (ManageEMCUnityFile.cpp) ---

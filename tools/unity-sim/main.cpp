@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
   size_t pageSize = 2000;
   long idleTimeout = 3600;
   bool printSeed = false;
+  std::string apiVersion;
   app.add_option("--port", port, "port to listen on (0 = any free port)");
   app.add_option("--user", user, "user name accepted for Basic login");
   app.add_option("--password", password, "password accepted for Basic login");
@@ -30,6 +31,8 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(1, 2000));
   app.add_option("--idle-timeout", idleTimeout, "seconds of idleness before a session expires")
       ->check(CLI::PositiveNumber);
+  app.add_option("--api-version", apiVersion,
+                 "REST API version the array reports, e.g. 4.0, 4.1 or 5.0 (default: the seed's)");
   app.add_flag("--print-seed", printSeed, "print the default seed and exit");
   climanual::AddGenerateDocOption(app, "ManageEMCUnity " UNITY_PROJECT_VERSION);
   try {
@@ -54,6 +57,7 @@ int main(int argc, char** argv) {
   options.password = password;
   options.pageSize = pageSize;
   options.idleTimeout = std::chrono::seconds(idleTimeout);
+  options.apiVersion = apiVersion;
   if (!seedFile.empty()) {
     std::ifstream in(seedFile);
     std::stringstream text;

@@ -31,6 +31,8 @@ void OnSession(CLI::App* command, const CommonOptions& options, Action& action, 
 void RegisterInfo(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterSnap(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterReplication(CLI::App& app, const CommonOptions& options, Action& action);
+// lun, hostlun, and snap attach / detach (after RegisterSnap).
+void RegisterBlock(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterFile(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterHost(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterNfs(CLI::App& app, const CommonOptions& options, Action& action);

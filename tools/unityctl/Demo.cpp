@@ -50,6 +50,24 @@ void PrintSnaps(const std::vector<_UnitySnapInfo>& snaps) {
   Output(false).table({"id", "name", "resource", "modifiable"}, rows);
 }
 
+// Shows the snapshot to a backup host as a LUN, as a backup of a database on block storage
+// does, then takes it away again.
+bool ExposeToHost(Walk& walk, ManageEMCUnity& session, SnapID snapId) {
+  const std::string host = "Host_2";
+  return walk.step("Attach the snapshot to host " + host, [&] {
+    return session.ExposeLunAccess(snapId, host, true);
+  }) && walk.step("List the host LUN through which " + host + " sees it", [&] {
+    std::vector<_UnityHostLun> hostLuns;
+    if (!session.GetSnapHostLun(hostLuns, {snapId}, {host})) return false;
+    for (const _UnityHostLun& h : hostLuns)
+      std::printf("    host LUN %s: host %s, LUN %s, snapshot %llu\n", h.id.c_str(),
+                  h.hostId.c_str(), h.lunId.c_str(), h.snapId);
+    return !hostLuns.empty();
+  }) && walk.step("Detach it from " + host, [&] {
+    return session.ExposeLunAccess(snapId, host, false);
+  });
+}
+
 // Registers a backup proxy as a host with its iSCSI initiator, the way a backup product prepares
 // snapshot exposure, then removes it again with a safe delete.
 bool HostStep(Walk& walk, ManageEMCUnity& session) {
@@ -198,6 +216,7 @@ int RunDemo() {
     PrintSnaps(snaps);
     return true;
   });
+  ok = ok && ExposeToHost(walk, session, snapId);
   ok = ok && walk.step("Copy it", [&] {
     if (!session.CopySnapshot(copyId, snapId, name + "_copy")) return false;
     std::printf("    copy id %llu\n", copyId);

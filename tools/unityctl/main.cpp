@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
   Action action;
   RegisterInfo(app, options, action);
   RegisterSnap(app, options, action);
+  RegisterBlock(app, options, action);
   RegisterReplication(app, options, action);
   RegisterFile(app, options, action);
   RegisterHost(app, options, action);
