@@ -66,7 +66,7 @@ bool ReadPassword(const CommonOptions& options, std::string& password, bool& isS
 
 void ApplyLogOptions(const CommonOptions& options) {
   const char* logFile = std::getenv("UNITY_LOG_FILE");
-  diaglog::setLevel(options.logLevel);
+  if (options.logLevelGiven) diaglog::setLevel(options.logLevel);  // else UNITY_LOG_LEVEL's
   diaglog::setQuiet(!options.logLevelGiven && (logFile == nullptr || *logFile == '\0'));
 }
 
