@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <chrono>
-
 #include <thread>
 
 #include "sim/Errors.h"

@@ -2,12 +2,11 @@
 // its own thread, against one array or several. Each session must end with its own results and
 // error state; cookies and tokens must stay with their session; every log line must be whole and
 // carry its own job id.
-#include <condition_variable>
 #include <cstdio>
 #include <fstream>
+#include <future>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <regex>
 #include <set>
 #include <string>
@@ -53,26 +52,6 @@ std::string SeedWithJobResources(int jobs) {
   return seed.dump();
 }
 
-// Opens once, for every waiting thread at the same moment: the first requests of all sessions
-// (and with them the process-wide initialisation of libcurl and OpenSSL) start together.
-class StartGate {
- public:
-  void wait() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    opened_.wait(lock, [this] { return open_; });
-  }
-  void open() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    open_ = true;
-    opened_.notify_all();
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable opened_;
-  bool open_ = false;
-};
-
 // What one job saw; checked on the main thread after all have ended.
 struct JobRecord {
   unsigned long long job = 0;
@@ -80,9 +59,8 @@ struct JobRecord {
   std::string name;  // the job's snapshot name; its copy is name + "_copy"
   SnapID snap = 0;
   SnapID copy = 0;
-  std::string copyName;  // read back from the array
-  unsigned long long injectedCode = 0;
-  unsigned long long codeSeen = 0;  // error code after the injected failure
+  std::string copyName;                               // read back from the array
+  unsigned long long injectedCode = 0, codeSeen = 0;  // an array error, and what the session saw
   unsigned long long finalCode = 99;
   std::vector<std::string> failedSteps;
 };
@@ -205,15 +183,18 @@ TEST_P(ConcurrentSessionsTest, EachJobKeepsItsOwnStateCookiesAndLogLines) {
     jobs[i].name = "job" + std::to_string(jobs[i].job) + "_snap";
     jobs[i].injectedCode = 0x7000000 + i;
   }
-  StartGate gate;
+  // All threads start at once: the first requests of all sessions (and with them the one-time
+  // initialisation of libcurl and OpenSSL) run together.
+  std::promise<void> go;
+  const std::shared_future<void> started = go.get_future().share();
   std::vector<std::thread> threads;
   for (size_t i = 0; i < jobs.size(); ++i) {
-    threads.emplace_back([this, &gate, &jobs, i] {
-      gate.wait();
+    threads.emplace_back([this, started, &jobs, i] {
+      started.wait();
       RunJob(*sims_[jobs[i].array], jobs[i]);
     });
   }
-  gate.open();
+  go.set_value();
   for (std::thread& t : threads) t.join();
 
   std::set<std::pair<size_t, SnapID>> ids;
@@ -255,8 +236,7 @@ TEST_P(ConcurrentSessionsTest, EachJobKeepsItsOwnStateCookiesAndLogLines) {
       R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z \d+ (job=(\d+) )?L-?\d+ .*)");
   std::ifstream log(logPath_);
   std::string line;
-  size_t lines = 0;
-  size_t linesNamingAJob = 0;
+  size_t lines = 0, linesNamingAJob = 0;
   while (std::getline(log, line)) {
     ++lines;
     std::smatch m;

@@ -25,13 +25,12 @@ namespace {
 class Listener {
  public:
   explicit Listener(int backlog) : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof addr;
-    if (bind(fd_, reinterpret_cast<sockaddr*>(&addr), size) == 0 && listen(fd_, backlog) == 0 &&
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &size) == 0)
-      port_ = ntohs(addr.sin_port);
+    addr_.sin_family = AF_INET;
+    addr_.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof addr_;
+    if (bind(fd_, address(), size) != 0 || listen(fd_, backlog) != 0 ||
+        getsockname(fd_, address(), &size) != 0)
+      addr_.sin_port = 0;
   }
   ~Listener() {
     if (filler_ >= 0) close(filler_);
@@ -40,17 +39,13 @@ class Listener {
   Listener(const Listener&) = delete;
   Listener& operator=(const Listener&) = delete;
 
-  std::string host() const { return "127.0.0.1:" + std::to_string(port_); }
+  std::string host() const { return "127.0.0.1:" + std::to_string(ntohs(addr_.sin_port)); }
 
   // Connects one client and waits until the kernel has queued it: with a backlog of 0 the queue
   // is then full, and the kernel drops every further connection attempt unanswered.
   bool fill() {
     filler_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(static_cast<uint16_t>(port_));
-    if (connect(filler_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) return false;
+    if (addr_.sin_port == 0 || connect(filler_, address(), sizeof addr_) != 0) return false;
     for (;;) {
       tcp_info info{};
       socklen_t size = sizeof info;
@@ -61,9 +56,11 @@ class Listener {
   }
 
  private:
+  sockaddr* address() { return reinterpret_cast<sockaddr*>(&addr_); }
+
   int fd_;
   int filler_ = -1;
-  int port_ = 0;
+  sockaddr_in addr_{};
 };
 
 enum class Peer { FullBacklog, Silent, StallingArray };
