@@ -20,6 +20,9 @@ constexpr int kDefaultStallTimeoutSec = 300;
 constexpr long kMaxRedirects = 10;
 // The headers of one answer; a peer sending more is not an array.
 constexpr size_t kMaxHeaderBytes = 1024 * 1024;
+const char kOutcomeUnknown[] =
+    "the connection closed before an answer came; the request was not sent again, so whether "
+    "the array carried it out is unknown";
 
 void globalInit() {
   static std::once_flag once;
@@ -93,6 +96,14 @@ struct HttpTransport::Impl {
   char errorBuffer[CURL_ERROR_SIZE] = {};
   std::string lastError;
 
+  // Sends of the current request. libcurl sends a request again, on a new connection, when a
+  // reused connection closes before any byte of the answer; for a request that changes the
+  // array the first send may already have done its work, so such a request is sent once only.
+  bool sendOnce = false;
+  int sends = 0;
+  bool answerStarted = false;  // a byte of an answer arrived since the last send
+  bool resendRefused = false;
+
   size_t responseLimit = HttpTransport::kDefaultResponseLimit;
   std::string defaultCaInfo;  // libcurl's built-in CA bundle path, restored when none is set
 
@@ -105,6 +116,9 @@ struct HttpTransport::Impl {
     bodyTooLarge = false;
     errorBuffer[0] = '\0';
     lastError.clear();
+    sends = 0;
+    answerStarted = false;
+    resendRefused = false;
   }
 
   void forgetCredentials() {
@@ -131,6 +145,7 @@ struct HttpTransport::Impl {
   static size_t onHeader(char* data, size_t size, size_t count, void* userData) {
     auto* self = static_cast<Impl*>(userData);
     const size_t n = size * count;
+    self->answerStarted = true;
     if (n >= 5 && std::strncmp(data, "HTTP/", 5) == 0) {
       self->responseHeaders.clear();
       self->headerBytes = 0;
@@ -139,6 +154,19 @@ struct HttpTransport::Impl {
     if (self->headerBytes > kMaxHeaderBytes) return 0;
     self->responseHeaders.emplace_back(data, n);
     return n;
+  }
+
+  // Called by libcurl before every send of a transfer, redirects and its own resends included. A
+  // send that follows an answer is a redirect; one that follows no answer at all is a resend.
+  static int onPrereq(void* userData, char*, char*, int, int) {
+    auto* self = static_cast<Impl*>(userData);
+    if (self->sends > 0 && !self->answerStarted && self->sendOnce) {
+      self->resendRefused = true;
+      return CURL_PREREQFUNC_ABORT;
+    }
+    ++self->sends;
+    self->answerStarted = false;
+    return CURL_PREREQFUNC_OK;
   }
 
   bool applySettings() {
@@ -205,6 +233,8 @@ struct HttpTransport::Impl {
     set(CURLOPT_WRITEDATA, this);
     set(CURLOPT_HEADERFUNCTION, &Impl::onHeader);
     set(CURLOPT_HEADERDATA, this);
+    set(CURLOPT_PREREQFUNCTION, &Impl::onPrereq);
+    set(CURLOPT_PREREQDATA, this);
     set(CURLOPT_USERAGENT, userAgent.c_str());
     set(CURLOPT_COOKIEFILE, "");  // in-memory cookie engine, for the handle's lifetime
     set(CURLOPT_PROTOCOLS_STR, "https,http");
@@ -338,7 +368,7 @@ void HttpTransport::freeHeaderList() {
 }
 
 bool HttpTransport::sendRequest(int method, const std::string& url, const char* body,
-                                size_t bodyLength, bool, const char*) {
+                                size_t bodyLength, bool repeatable, const char*) {
   Impl& d = *impl_;
   d.resetExchange();
   DiagLog log;
@@ -350,16 +380,17 @@ bool HttpTransport::sendRequest(int method, const std::string& url, const char* 
     d.lastError = "invalid URL";
   }
   if (!d.lastError.empty()) {
-    log.logLevelNoJob(kTag, -1, "Request not sent: %s", d.lastError.c_str());
+    log.logLevelNoJob(kTag, 3, "Request not sent: %s", d.lastError.c_str());
     return false;
   }
 
   SlistGuard headers;
   if (!d.prepare(method, url, body, bodyLength, headers)) {
     if (d.lastError.empty()) d.lastError = "out of memory";
-    log.logLevelNoJob(kTag, -1, "Request not sent: %s", d.lastError.c_str());
+    log.logLevelNoJob(kTag, 3, "Request not sent: %s", d.lastError.c_str());
     return false;
   }
+  d.sendOnce = !repeatable && method != HTTP_METHOD_GET && method != HTTP_METHOD_DELETE;
   const CURLcode rc = curl_easy_perform(d.curl);
   // The list dies with this call; the handle must not keep pointing at it.
   curl_easy_setopt(d.curl, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
@@ -368,12 +399,15 @@ bool HttpTransport::sendRequest(int method, const std::string& url, const char* 
     // A broken or refused answer is no answer: status 0 and nothing to parse.
     if (d.bodyTooLarge || rc == CURLE_FILESIZE_EXCEEDED) {
       d.lastError = "answer larger than " + std::to_string(d.responseLimit) + " bytes";
+    } else if (d.resendRefused) {
+      d.lastError = kOutcomeUnknown;
     } else {
       d.lastError = d.errorBuffer[0] != '\0' ? d.errorBuffer : curl_easy_strerror(rc);
     }
     d.body.clear();
     d.responseHeaders.clear();
-    log.logLevelNoJob(kTag, -1, "%s %s failed: %s", methodName(method), url.c_str(),
+    // The session names the reason in its own error line, with its job id.
+    log.logLevelNoJob(kTag, 3, "%s %s failed: %s", methodName(method), url.c_str(),
                       d.lastError.c_str());
     return false;
   }

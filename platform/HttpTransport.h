@@ -68,8 +68,15 @@ class HttpTransport {
   // must stay valid for the call. True for a 2xx answer; false for a failed exchange (status 0,
   // no body, lastTransportError says why; also for an answer over the size limit) or an error
   // status, whose status, body and headers stay readable until the next request.
+  //
+  // When a kept-alive connection closes before any byte of the answer, libcurl sends the request
+  // again on a new connection. That is kept for GET and DELETE, which the array may see twice
+  // without harm. A POST or PUT may already have done its work (created a snapshot, started a
+  // restore), so unless `repeatable` says it is safe, it is never sent a second time: the call
+  // fails and lastTransportError says that the outcome is unknown. Redirects are followed as
+  // configured either way.
   bool sendRequest(int method, const std::string& url, const char* body, size_t bodyLength,
-                   bool flag, const char* text);
+                   bool repeatable, const char* text);
   // NUL-terminated body of the last answer ("" for an empty one), or null when none came.
   // Valid until the next request or deinit.
   const char* getResponseBody(size_t& length, bool flag);

@@ -63,6 +63,13 @@ Fault Fault::noCsrf() {
   return f;
 }
 
+Fault Fault::stall() {
+  Fault f;
+  f.kind = FaultKind::Stall;
+  f.delay = std::chrono::milliseconds(10000);
+  return f;
+}
+
 const char* faultName(FaultKind kind) {
   switch (kind) {
     case FaultKind::Status:
@@ -79,6 +86,8 @@ const char* faultName(FaultKind kind) {
       return "delay";
     case FaultKind::NoCsrfHeader:
       return "no-csrf";
+    case FaultKind::Stall:
+      return "stall";
   }
   return "";
 }

@@ -20,6 +20,8 @@ enum class FaultKind {
   DropAfterWork,   // process the request, then close the connection without answering
   Delay,           // wait, then process normally
   NoCsrfHeader,    // process normally but leave EMC-CSRF-TOKEN out of the answer
+  Stall,           // answer nothing until the client hangs up (at most `delay`), then close;
+                   // the request is not processed
 };
 
 struct Fault {
@@ -29,7 +31,7 @@ struct Fault {
   std::uint32_t errorCode = 0;  // Status: envelope code; 0 picks one that suits the status
   std::string text;             // Status: envelope text; empty picks one
   std::string rawBody;          // Status: sent verbatim instead of the envelope when not empty
-  std::chrono::milliseconds delay{0};  // Delay; capped at 10 seconds
+  std::chrono::milliseconds delay{0};  // Delay, Stall; capped at 10 seconds
   std::string method;                  // only requests with this method (empty = any)
   std::string pathPrefix;              // only requests whose path starts with this (empty = any)
   int count = 1;                       // number of answers affected
@@ -43,6 +45,7 @@ struct Fault {
   static Fault dropAfterWork();
   static Fault delayed(std::chrono::milliseconds by);
   static Fault noCsrf();
+  static Fault stall();
 
   Fault& on(std::string m, std::string prefix = {}) {
     method = std::move(m);

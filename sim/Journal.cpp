@@ -1,8 +1,37 @@
 #include "sim/Journal.h"
 
+#include <algorithm>
+#include <ostream>
+
 #include "sim/Json.h"
 
 namespace unitysim {
+namespace {
+
+// What a secret-bearing header may show: the scheme of Authorization, the names of cookies.
+std::string masked(const std::string& name, const std::string& value) {
+  if (equalsIgnoreCase(name, "Authorization")) return value.substr(0, value.find(' ')) + " ***";
+  if (equalsIgnoreCase(name, "EMC-CSRF-TOKEN")) return "***";
+  if (!equalsIgnoreCase(name, "Cookie")) return value;
+  std::string out;
+  size_t begin = 0;
+  while (begin < value.size()) {
+    const size_t end = std::min(value.find(';', begin), value.size());
+    const std::string pair = value.substr(begin, end - begin);
+    out += (out.empty() ? "" : "; ") + pair.substr(0, pair.find('=')) + "=***";
+    begin = value.find_first_not_of(' ', end + 1);
+  }
+  return out;
+}
+
+}  // namespace
+
+std::ostream& operator<<(std::ostream& out, const JournalEntry& entry) {
+  out << entry.method << ' ' << entry.target << " -> " << entry.status;
+  if (!entry.fault.empty()) out << " (fault " << entry.fault << ')';
+  for (const auto& [k, v] : entry.headers) out << "\n  " << k << ": " << masked(k, v);
+  return out;
+}
 
 std::string JournalEntry::header(const std::string& name) const {
   for (const auto& [k, v] : headers)

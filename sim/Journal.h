@@ -2,6 +2,7 @@
 // What the simulator received and answered, for tests that assert exact wire behaviour.
 // Thread-safe; accessors return copies.
 
+#include <iosfwd>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -21,6 +22,11 @@ struct JournalEntry {
   std::string header(const std::string& name) const;
   bool hasHeader(const std::string& name) const;
 };
+
+// The entry as text, for test failure messages: method, target, headers, status and fault. The
+// values of Authorization, Cookie and EMC-CSRF-TOKEN are masked, so a failing test never prints a
+// credential, a session cookie or a token.
+std::ostream& operator<<(std::ostream& out, const JournalEntry& entry);
 
 class Journal {
  public:

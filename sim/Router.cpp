@@ -2,8 +2,11 @@
 
 #include <httplib.h>
 #include <openssl/ssl.h>
+#include <poll.h>
 #include <sys/socket.h>
 
+#include <cerrno>
+#include <chrono>
 #include <thread>
 
 #include "sim/Errors.h"
@@ -92,6 +95,13 @@ bool isServerAddedHeader(const std::string& name) {
          name == "LOCAL_PORT";
 }
 
+// Returns when the peer closes its end of the connection, or after `limit`.
+void waitForHangUp(int fd, std::chrono::milliseconds limit) {
+  pollfd p{fd, POLLRDHUP, 0};
+  while (::poll(&p, 1, static_cast<int>(limit.count())) < 0 && errno == EINTR) {
+  }
+}
+
 std::string truncateJson(const std::string& body) {
   if (body.size() < 4) return "{\"entries\": [";
   return body.substr(0, body.size() / 2);
@@ -126,13 +136,19 @@ void Router::handle(const httplib::Request& req, httplib::Response& res) {
   std::optional<Fault> fault = faults_.take(req.method, target.path);
   if (fault) entry.fault = faultName(fault->kind);
   if (fault && fault->kind == FaultKind::Delay) std::this_thread::sleep_for(fault->delay);
+  // Recorded before the connection closes: a client that sees the close may look at the journal
+  // at once, and must find the request there.
   const auto drop = [&] {
-    if (req.ssl != nullptr) ::shutdown(SSL_get_fd(req.ssl), SHUT_RDWR);
-    res.status = 500;
     entry.status = 0;
     journal_.record(std::move(entry));
+    if (req.ssl != nullptr) ::shutdown(SSL_get_fd(req.ssl), SHUT_RDWR);
+    res.status = 500;
   };
   if (fault && fault->kind == FaultKind::DropConnection) return drop();
+  if (fault && fault->kind == FaultKind::Stall) {
+    if (req.ssl != nullptr) waitForHangUp(SSL_get_fd(req.ssl), fault->delay);
+    return drop();
+  }
 
   const auto finish = [&](ApiAnswer answer, const std::optional<Session>& session) {
     if (fault && fault->kind == FaultKind::DropAfterWork) return drop();

@@ -52,7 +52,11 @@ TlsServer::TlsServer() : caFile_(cert_.caFile()) {
   server_->set_keep_alive_timeout(30);
   // Small answers written in pieces would otherwise wait for delayed ACKs (~40 ms each).
   server_->set_tcp_nodelay(true);
-  server_->new_task_queue = [] { return new httplib::ThreadPool(16); };
+  // httplib serves a kept-alive connection on one worker until the client closes it, so each
+  // client that keeps its connection holds a worker even while idle. A backup server runs dozens
+  // of jobs against one array at once; fewer workers would queue new connections behind idle
+  // ones until the keep-alive time-out.
+  server_->new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
 }
 
 TlsServer::~TlsServer() {

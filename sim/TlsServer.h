@@ -25,6 +25,9 @@ class TlsServer {
   TlsServer(const TlsServer&) = delete;
   TlsServer& operator=(const TlsServer&) = delete;
 
+  // Connections served at once (kept-alive ones included); more wait for a free worker.
+  static constexpr int kWorkers = 64;
+
   // Register handlers before start(). The server object lives as long as this one.
   httplib::SSLServer& http() { return *server_; }
 

@@ -188,6 +188,12 @@ bool ManageEMCUnity::ProcessWithServer(const std::string& operationName,
         }
         if (errorCode == 0) errorCode = 1;
         if (errorText.empty()) errorText = response.empty() ? "No response body" : response;
+        // Below HTTP (no trust, no route, a time-out, a dropped connection) the error text says
+        // only "No response body"; the transport's reason is what a person can act on.
+        if (httpStatus == 0 && !transport->lastTransportError().empty()) {
+          log.logLevel(tag, -1, job, "No answer from the array: %s",
+                       transport->lastTransportError().c_str());
+        }
         log.logLevel(tag, -1, job, "Error [HTTP:%lld][%llu] [%s]", httpStatus, errorCode,
                      errorText.c_str());
         if (!retry) {

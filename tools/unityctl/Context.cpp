@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/DiagLog.h"
+#include "platform/HttpTransport.h"
 #include "platform/PlatformSettings.h"
 #include "platform/SleepMillis.h"
 #include "unity/ManageEMCUnity.h"
@@ -63,8 +64,14 @@ bool ReadPassword(const CommonOptions& options, std::string& password, bool& isS
   return false;
 }
 
+void ApplyLogOptions(const CommonOptions& options) {
+  const char* logFile = std::getenv("UNITY_LOG_FILE");
+  if (options.logLevelGiven) diaglog::setLevel(options.logLevel);  // else UNITY_LOG_LEVEL's
+  diaglog::setQuiet(!options.logLevelGiven && (logFile == nullptr || *logFile == '\0'));
+}
+
 std::unique_ptr<ManageEMCUnity> OpenSession(const CommonOptions& options) {
-  diaglog::setLevel(options.logLevel);
+  ApplyLogOptions(options);
   if (!options.caFile.empty())
     PlatformSettings::setOverride("~Tessaline", "UnityCAFile", options.caFile);
   if (options.insecure) PlatformSettings::setOverride("~Tessaline", "UnityInsecure", "1");
@@ -92,10 +99,12 @@ std::unique_ptr<ManageEMCUnity> OpenSession(const CommonOptions& options) {
 int ReportFailure(const ManageEMCUnity& session, const std::string& what) {
   // Code 0 with no text: the array answered, but not with what the operation needed (the log
   // line above says why, for example a lookup that found more than one object).
-  const char* text = session.errorText.empty() ? "(no error text; see the log line above)"
+  const char* text = session.errorText.empty() ? "(no error text; --log-level 3 shows why)"
                                                : session.errorText.c_str();
-  std::fprintf(stderr, "unityctl: %s failed: error %llu: %s\n", what.c_str(),
-               static_cast<unsigned long long>(session.errorCode), text);
+  const std::string reason = session.transport ? session.transport->lastTransportError() : "";
+  std::fprintf(stderr, "unityctl: %s failed: error %llu: %s%s%s%s\n", what.c_str(),
+               static_cast<unsigned long long>(session.errorCode), text, reason.empty() ? "" : " (",
+               reason.c_str(), reason.empty() ? "" : ")");
   return kExitFailed;
 }
 

@@ -253,7 +253,7 @@ void RegisterDemo(CLI::App& app, const CommonOptions& options, Action& action) {
       "demo", "Start a simulated array in this process and walk a protection workflow on it");
   demo->callback([&options, &action] {
     action = [&options] {
-      diaglog::setLevel(options.logLevel);
+      ApplyLogOptions(options);
       return RunDemo();
     };
   });

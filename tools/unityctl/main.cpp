@@ -34,7 +34,10 @@ int main(int argc, char** argv) {
   app.add_option("--ca-file", options.caFile, "PEM bundle that signs the array's certificate");
   app.add_flag("--insecure", options.insecure, "Do not verify the array's certificate");
   app.add_flag("--json", options.json, "Print results as JSON");
-  app.add_option("--log-level", options.logLevel, "Diagnostic log level on stderr (-1 to 7)");
+  CLI::Option* logLevel = app.add_option(
+      "--log-level", options.logLevel,
+      "Diagnostic lines on stderr up to this level (-1 to 7); without it (or UNITY_LOG_FILE) a "
+      "failure prints one line");
   app.add_option("--job-id", options.jobId, "Job id that tags the diagnostic lines");
   climanual::AddGenerateDocOption(app, "ManageEMCUnity " UNITY_PROJECT_VERSION);
 
@@ -61,5 +64,6 @@ int main(int argc, char** argv) {
     app.exit(e);
     return kExitUsage;
   }
+  options.logLevelGiven = logLevel->count() > 0;
   return action ? action() : kExitUsage;
 }

@@ -1,0 +1,29 @@
+// Every public operation that reaches the array, one row each, for the checks that all of them
+// must pass (no secret in any log line, no creation sent twice). The rows run against the
+// simulator's default seed, each on a session of its own or in sequence on one session. A new
+// domain joins by adding its rows to OperationTable.cpp.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "unity/ManageEMCUnity.h"
+
+namespace unitytest {
+
+struct OperationRow {
+  std::string name;
+  // The request of the operation that changes the array (its last step), or of its query when it
+  // changes nothing: the method and a prefix of its path.
+  std::string method;
+  std::string path;
+  std::function<bool(ManageEMCUnity&)> run;
+};
+
+const std::vector<OperationRow>& OperationTable();
+
+// Rows whose request is a POST: each creates or changes something on the array.
+std::vector<OperationRow> ChangingOperations();
+
+}  // namespace unitytest
