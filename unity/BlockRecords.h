@@ -62,8 +62,10 @@ struct _UnityHostLun {
 /// Search predicate over a host access list: true for an entry whose host id equals the held id
 /// (exact, case-sensitive). Used with a first-match search such as std::find_if.
 struct MatchStructId {
+  /// Holds the host id to look for.
   explicit MatchStructId(const std::string& id) : hostId(id) {}
+  /// True when the entry names the held host.
   bool operator()(_UnityHostAccess& entry) const { return entry.hostId == hostId; }
 
-  std::string hostId;
+  std::string hostId;  ///< The host id looked for.
 };

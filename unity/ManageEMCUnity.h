@@ -335,7 +335,7 @@ class UNITY_EXPORT ManageEMCUnity {
   /// its own ("Failed to Get FS info" logged) when zero or several file systems match.
   bool GetFSInfoFromName(_UnityFSInfo& fsInfo, const std::string& fsName,
                          const std::string& nasServerName);
-  /// Reads the file system fsId: GET /api/instances/filesystem/<fsId>. False with code 2 and
+  /// Reads the file system fsId: GET `/api/instances/filesystem/<fsId>`. False with code 2 and
   /// "Fileserver name or Filesystem id is empty"; otherwise the array's error (131149829 for an
   /// unknown id).
   bool GetFSInfoForId(_UnityFSInfo& fsInfo, const std::string& fsId);
@@ -371,7 +371,7 @@ class UNITY_EXPORT ManageEMCUnity {
   /// the default access and the named hosts take the required values, every other host keeps its
   /// access. Sends nothing and returns true when nothing changes ("Required Access is already
   /// provided. No need to change"); otherwise sends the default and all four host lists whole
-  /// (POST .../nfsShare/<id>/action/modify). `resultFlag` is set to false. Code 2 "Fileserver
+  /// (POST `.../nfsShare/<id>/action/modify`). `resultFlag` is set to false. Code 2 "Fileserver
   /// name is empty or invalid inputs" without an array or export id.
   bool SetNfsHostAccess(bool& resultFlag, const _UnityNfsExportInfo& exportInfo,
                         const _UnityNfsHostAccess& required);

@@ -21,22 +21,24 @@ enum _UNITY_NFS_DEF_ACCESS : std::int32_t {
 /// The access rules of one export: the access of hosts not listed, and per array host id
 /// (e.g. "Host_12") its access.
 struct _UnityNfsHostAccess {
-  _UNITY_NFS_DEF_ACCESS defaultAccess = UNITY_NFS_DEF_ACCESS_NO_ACCESS;
-  std::map<std::string, _UNITY_NFS_DEF_ACCESS> hosts;
+  _UNITY_NFS_DEF_ACCESS defaultAccess = UNITY_NFS_DEF_ACCESS_NO_ACCESS;  ///< Hosts not listed.
+  std::map<std::string, _UNITY_NFS_DEF_ACCESS> hosts;                    ///< Host id to its access.
 
+  /// Restores the defaults.
   void clear() { *this = _UnityNfsHostAccess(); }
 };
 
 /// One NFS export. A lookup by name or by snapshot fills `filesystem` completely; a list fills
 /// only its id.
 struct _UnityNfsExportInfo {
-  std::string id;
-  std::int32_t type = 1;
-  std::string name;
-  std::string path;
+  std::string id;                        ///< The export's id.
+  std::int32_t type = 1;                 ///< The array's export type number.
+  std::string name;                      ///< The export's name.
+  std::string path;                      ///< The exported path within the snapshot.
   std::vector<std::string> exportPaths;  ///< "<address>:/<name>" per NFS server address
-  _UnityFSInfo filesystem;
-  _UnityNfsHostAccess nfsHostAccess;
+  _UnityFSInfo filesystem;               ///< The file system behind the export.
+  _UnityNfsHostAccess nfsHostAccess;     ///< Default access and per-host access.
 
+  /// Restores the defaults.
   void clear() { *this = _UnityNfsExportInfo(); }
 };
