@@ -14,6 +14,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "platform/DiagLog.h"
 #include "platform/PlatformSettings.h"
@@ -87,10 +88,12 @@ class ConcurrentSessionsTest : public ::testing::TestWithParam<Shape> {
       bundle.append(std::istreambuf_iterator<char>(ca), std::istreambuf_iterator<char>());
     }
     // UnityCAFile is process-wide: one bundle trusts every simulator.
-    bundlePath_ = ::testing::TempDir() + "concurrency_ca_" + GetParam().name + ".pem";
+    // Named per process: other test processes (another build's run of this test) share the folder.
+    const std::string unique = std::string(GetParam().name) + "_" + std::to_string(::getpid());
+    bundlePath_ = ::testing::TempDir() + "concurrency_ca_" + unique + ".pem";
     std::ofstream(bundlePath_) << bundle;
     PlatformSettings::setOverride("~Tessaline", "UnityCAFile", bundlePath_);
-    logPath_ = ::testing::TempDir() + "concurrency_log_" + GetParam().name + ".txt";
+    logPath_ = ::testing::TempDir() + "concurrency_log_" + unique + ".txt";
     std::remove(logPath_.c_str());
     ASSERT_TRUE(diaglog::setFile(logPath_));
     diaglog::setLevel(7);
