@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/DiagLog.h"
 #include "unity/BlockMessages.h"
-#include "unity/FilterText.h"
 #include "unity/ManageEMCUnity.h"
 #include "unity/OperationSupport.h"
 #include "unity/TextUtils.h"
@@ -95,8 +95,7 @@ bool ManageEMCUnity::GetLunInfoFromWWN(_UnityLunInfo& lunInfo, const std::string
   if (fileServer.empty() || wwn.empty()) {
     return RefuseInput(*this, log, tag, "Fileserver name or wwn is empty");
   }
-  std::string refusal;
-  if (!CheckFilterValue("WWN", wwn, refusal)) return RefuseInput(*this, log, tag, refusal);
+  if (RefuseUnquotable(*this, log, tag, {{"WWN", wwn}})) return false;
   EMCUnityJsonGetLunList message;
   message.Init(jobId, apiVersion);
   message.Initialize(fileServer, wwn);
@@ -143,10 +142,7 @@ bool ManageEMCUnity::GetResIdForName(std::string& stgResId, const std::string& n
   if (fileServer.empty() || name.empty()) {
     return RefuseInput(*this, log, tag, "Fileserver name is empty or invalid inputs");
   }
-  std::string refusal;
-  if (!CheckFilterValue("Resource name", name, refusal)) {
-    return RefuseInput(*this, log, tag, refusal);
-  }
+  if (RefuseUnquotable(*this, log, tag, {{"Resource name", name}})) return false;
   EMCUnityJsonGetStorageResource message;
   message.Init(jobId, apiVersion);
   message.Initialize(fileServer, name, type);
@@ -174,12 +170,9 @@ bool ManageEMCUnity::GetSnapHostLun(std::vector<_UnityHostLun>& hostLuns,
                "Request to Get snap hostlun. Snapids size [%zu], hosts size [%zu] , on server [%s]",
                snapIds.size(), hostIds.size(), fileServer.c_str());
   if (fileServer.empty()) return RefuseInput(*this, log, tag, "Fileserver name is empty");
-  std::string refusal;
-  for (const std::string& hostId : hostIds) {
-    if (!CheckFilterValue("Host id", hostId, refusal)) {
-      return RefuseInput(*this, log, tag, refusal);
-    }
-  }
+  std::vector<std::pair<std::string, std::string>> filterValues;
+  for (const std::string& hostId : hostIds) filterValues.emplace_back("Host id", hostId);
+  if (RefuseUnquotable(*this, log, tag, filterValues)) return false;
   if (snapIds.empty()) log.logLevel(tag, 0, job, "Snap ids is empty. No snap filter");
   if (hostIds.empty()) log.logLevel(tag, 0, job, "Host ids is empty. No host filter");
   EMCUnityJsonGetHostLun message;

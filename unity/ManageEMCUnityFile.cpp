@@ -5,7 +5,6 @@
 
 #include "platform/DiagLog.h"
 #include "unity/FileMessages.h"
-#include "unity/FilterText.h"
 #include "unity/HostMessages.h"
 #include "unity/ManageEMCUnity.h"
 #include "unity/OperationSupport.h"
@@ -37,10 +36,9 @@ bool ManageEMCUnity::GetFSInfoFromName(_UnityFSInfo& fsInfo, const std::string& 
   if (fileServer.empty() || fsName.empty()) {
     return RefuseInput(*this, log, tag, "Fileserver name or Filesystem name is empty");
   }
-  std::string refusal;
-  if (!CheckFilterValue("Filesystem name", fsName, refusal) ||
-      !CheckFilterValue("NAS server name", nasServerName, refusal)) {
-    return RefuseInput(*this, log, tag, refusal);
+  if (RefuseUnquotable(*this, log, tag,
+                       {{"Filesystem name", fsName}, {"NAS server name", nasServerName}})) {
+    return false;
   }
   EMCUnityJsonGetFSList message;
   message.Init(jobId, apiVersion);
@@ -98,10 +96,7 @@ bool ManageEMCUnity::GetFSListForNASServer(std::vector<_UnityFSInfo>& fsList,
   if (fileServer.empty() || nasServerName.empty()) {
     return RefuseInput(*this, log, tag, "Fileserver name or NAS server name is empty");
   }
-  std::string refusal;
-  if (!CheckFilterValue("NAS server name", nasServerName, refusal)) {
-    return RefuseInput(*this, log, tag, refusal);
-  }
+  if (RefuseUnquotable(*this, log, tag, {{"NAS server name", nasServerName}})) return false;
   EMCUnityJsonGetFSList message;
   message.Init(jobId, apiVersion);
   message.Initialize(fileServer, "", nasServerName);

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "platform/DiagLog.h"
-#include "unity/FilterText.h"
 #include "unity/HostMessages.h"
 #include "unity/ManageEMCUnity.h"
 #include "unity/OperationSupport.h"
@@ -13,15 +12,6 @@ namespace {
 
 // Reported when a safe delete finds the host still in use.
 constexpr unsigned long long kHostInUseCode = 100663573ULL;  // 0x06000115
-
-// A lookup value travels in a filter: one holding a double quote is refused before sending.
-bool RefuseUnquotable(ManageEMCUnity& session, DiagLog& log, const std::string& tag,
-                      const std::string& fieldName, const std::string& value) {
-  std::string refusal;
-  if (CheckFilterValue(fieldName, value, refusal)) return false;
-  RefuseInput(session, log, tag, refusal);
-  return true;
-}
 
 }  // namespace
 
@@ -37,7 +27,7 @@ bool ManageEMCUnity::GetHostInitiatorInfo(_UnityHostInitiatorInfo& initiatorInfo
   if (fileServer.empty() || initiatorId.empty()) {
     return RefuseInput(*this, log, tag, "Fileserver name or Initiator id is empty");
   }
-  if (RefuseUnquotable(*this, log, tag, isPortWWN ? "Port WWN" : "Initiator id", initiatorId)) {
+  if (RefuseUnquotable(*this, log, tag, {{isPortWWN ? "Port WWN" : "Initiator id", initiatorId}})) {
     return false;
   }
   EMCUnityJsonGetHostInitiatorInfo message;
@@ -62,7 +52,7 @@ bool ManageEMCUnity::GetHostIPPort(_UnityHostIPPort& ipPort, const std::string& 
   if (fileServer.empty() || address.empty()) {
     return RefuseInput(*this, log, tag, "Fileserver name or ip address is empty");
   }
-  if (RefuseUnquotable(*this, log, tag, "Ip address", address)) return false;
+  if (RefuseUnquotable(*this, log, tag, {{"Ip address", address}})) return false;
   EMCUnityJsonGetHostIPPort message;
   message.Init(jobId, apiVersion);
   message.Initialize(fileServer, address);
@@ -102,7 +92,7 @@ bool ManageEMCUnity::GetHostId(std::string& hostId, const std::string& hostName)
   if (fileServer.empty() || hostName.empty()) {
     return RefuseInput(*this, log, tag, "Fileserver name or host name is empty");
   }
-  if (RefuseUnquotable(*this, log, tag, "Host name", hostName)) return false;
+  if (RefuseUnquotable(*this, log, tag, {{"Host name", hostName}})) return false;
   EMCUnityJsonGetHost message;
   message.Init(jobId, apiVersion);
   message.Initialize(fileServer, hostName);

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "platform/DiagLog.h"
-#include "unity/FilterText.h"
 #include "unity/ManageEMCUnity.h"
 #include "unity/OperationSupport.h"
 #include "unity/SnapshotMessages.h"
@@ -32,10 +31,7 @@ bool ManageEMCUnity::GetReplicationInfoForResId(ReplicationSessionInfo& sessionI
                srcResourceId.c_str(), fileServer.c_str());
   if (fileServer.empty()) return RefuseInput(*this, log, tag, "Fileserver name is empty");
   if (srcResourceId.empty()) return RefuseInput(*this, log, tag, "Resource id is empty");
-  std::string refusal;
-  if (!CheckFilterValue("Resource id", srcResourceId, refusal)) {
-    return RefuseInput(*this, log, tag, refusal);
-  }
+  if (RefuseUnquotable(*this, log, tag, {{"Resource id", srcResourceId}})) return false;
   EMCUnityJsonGetReplicationInfo message;
   message.Init(jobId, apiVersion);
   message.Initialize(fileServer, srcResourceId);

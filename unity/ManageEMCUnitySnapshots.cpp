@@ -2,10 +2,10 @@
 #include <algorithm>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/DiagLog.h"
-#include "unity/FilterText.h"
 #include "unity/ManageEMCUnity.h"
 #include "unity/OperationSupport.h"
 #include "unity/SnapshotMessages.h"
@@ -146,12 +146,11 @@ bool ManageEMCUnity::GetSnapShotList(std::vector<_UnitySnapInfo>& snapList,
   log.logLevel(tag, 0, job, "Request to Get snapshot list, on server [%s]. Snap names count [%zu]",
                fileServer.c_str(), snapNames.size());
   if (fileServer.empty()) return RefuseInput(*this, log, tag, "Fileserver name is empty");
-  std::string refusal;
+  std::vector<std::pair<std::string, std::string>> filterValues;
   for (const std::string& name : snapNames) {
-    if (!CheckFilterValue(isSnapGroup ? "Snap group name" : "Snap name", name, refusal)) {
-      return RefuseInput(*this, log, tag, refusal);
-    }
+    filterValues.emplace_back(isSnapGroup ? "Snap group name" : "Snap name", name);
   }
+  if (RefuseUnquotable(*this, log, tag, filterValues)) return false;
   if (snapNames.empty()) {
     log.logLevel(tag, 0, job, "Snap names is empty. Getting complete snapshot list");
   }

@@ -1,6 +1,7 @@
 #include "unity/OperationSupport.h"
 
 #include "platform/DiagLog.h"
+#include "unity/FilterText.h"
 #include "unity/ManageEMCUnity.h"
 
 const char kMissingResourceText[] = "The requested resources do not exist";
@@ -10,5 +11,17 @@ bool RefuseInput(ManageEMCUnity& session, DiagLog& log, const std::string& tag,
   session.errorCode = 2;
   session.errorText = text;
   log.logJob(tag, static_cast<long long>(session.jobId), "Error: %s", text.c_str());
+  return false;
+}
+
+bool RefuseUnquotable(ManageEMCUnity& session, DiagLog& log, const std::string& tag,
+                      const std::vector<std::pair<std::string, std::string>>& values) {
+  std::string refusal;
+  for (const auto& value : values) {
+    if (!CheckFilterValue(value.first, value.second, refusal)) {
+      RefuseInput(session, log, tag, refusal);
+      return true;
+    }
+  }
   return false;
 }

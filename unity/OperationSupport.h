@@ -2,6 +2,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 class DiagLog;
 class ManageEMCUnity;
@@ -15,3 +17,9 @@ extern const char kMissingResourceText[];
 // the line "Error: <text>" in the log, and false. Nothing has been sent.
 bool RefuseInput(ManageEMCUnity& session, DiagLog& log, const std::string& tag,
                  const std::string& text);
+
+// Caller values that travel in a filter: the first of `values` (field name, text) holding a double
+// quote is refused as the operation's failed input check (RefuseInput with the text of
+// FilterQuoteErrorText). True when one was refused.
+bool RefuseUnquotable(ManageEMCUnity& session, DiagLog& log, const std::string& tag,
+                      const std::vector<std::pair<std::string, std::string>>& values);

@@ -2,11 +2,9 @@
 #pragma once
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "platform/DiagLog.h"
-#include "unity/FilterText.h"
 #include "unity/ManageEMCUnity.h"
 #include "unity/OperationSupport.h"
 
@@ -31,18 +29,4 @@ bool TakeSingleShare(ManageEMCUnity& session, DiagLog& log, const std::string& t
   if (!session.GetFSInfoForId(share.filesystem, filesystemId)) return false;
   out = share;
   return true;
-}
-
-// Refuses, as the operation's failed input check, the first of `values` (field name, text) that
-// a filter cannot carry; true when one was refused.
-inline bool RefuseUnquotable(ManageEMCUnity& session, DiagLog& log, const std::string& tag,
-                             const std::vector<std::pair<const char*, std::string>>& values) {
-  std::string refusal;
-  for (const auto& value : values) {
-    if (!CheckFilterValue(value.first, value.second, refusal)) {
-      RefuseInput(session, log, tag, refusal);
-      return true;
-    }
-  }
-  return false;
 }

@@ -1,5 +1,8 @@
 #include "tests/support/OperationTable.h"
 
+#include <list>
+#include <set>
+
 namespace unitytest {
 namespace {
 
@@ -10,6 +13,27 @@ const SnapID kOtherSnap = 38654705847ULL;
 const char kSnapName[] = "Oracle_Data_daily_1";
 const char kReplication[] = "81604378625_CKM00213300417_0000_81604378632_CKM00213300955_0000";
 const char kSnapPath[] = "/api/instances/snap/38654705846";
+// Block: snapshot 38654705847 is attached to Host_1, 38654705848 (of sv_2) to no host; sv_2 grants
+// no host access. File: snapshot 38654705849 is of file system fs_1; no NFS export or CIFS share.
+// Hosts: Host_3 has no iSCSI initiator; HostInitiator_5 belongs to no host.
+const SnapID kAttachedSnap = 38654705847ULL;
+const SnapID kFreeSnap = 38654705848ULL;
+const SnapID kFileSnap = 38654705849ULL;
+const char kSv1Wwn[] = "60:06:01:60:4A:B0:3F:00:5B:6E:A8:61:2C:0D:41:12";
+
+// Rows that need a share or host of their own make it under a name no other row uses, so that
+// the rows stay independent when they run in sequence on one array.
+std::string NewExport(ManageEMCUnity& s, const std::string& name, const std::string& path = "/") {
+  std::string id;
+  s.CreateNfsExport(id, kFileSnap, name, UNITY_NFS_DEF_ACCESS_READ_ONLY, path);
+  return id;
+}
+
+std::string NewShare(ManageEMCUnity& s, const std::string& name) {
+  std::string id;
+  s.CreateCifsShare(id, kFileSnap, name, "/");
+  return id;
+}
 
 std::vector<OperationRow> Rows() {
   const std::string snapPath = kSnapPath;
@@ -71,10 +95,193 @@ std::vector<OperationRow> Rows() {
       {"DeleteSnapshot", "DELETE", "/api/instances/snap/38654705847",
        [](ManageEMCUnity& s) { return s.DeleteSnapshot(kOtherSnap); }},
       // --- Block exposure ---
+      {"GetLunInfoFromWWN", "GET", "/api/types/lun/instances",
+       [](ManageEMCUnity& s) {
+         _UnityLunInfo info;
+         return s.GetLunInfoFromWWN(info, kSv1Wwn);
+       }},
+      {"GetStorageResourceInfo", "GET", "/api/instances/storageResource/res_2",
+       [](ManageEMCUnity& s) {
+         _UnityStorageResource info;
+         return s.GetStorageResourceInfo(info, "res_2");
+       }},
+      {"GetResIdForName", "GET", "/api/types/storageResource/instances",
+       [](ManageEMCUnity& s) {
+         std::string id;
+         return s.GetResIdForName(id, "SQL_CG", static_cast<_UNITY_STG_RES_TYPE>(2));
+       }},
+      {"GetSnapHostLun", "GET", "/api/types/hostLUN/instances",
+       [](ManageEMCUnity& s) {
+         std::vector<_UnityHostLun> hostLuns;
+         return s.GetSnapHostLun(hostLuns, {kAttachedSnap}, {"Host_1"});
+       }},
+      {"LunAccessToHost", "POST", "/api/instances/storageResource/sv_2/action/modifyLun",
+       [](ManageEMCUnity& s) { return s.LunAccessToHost("sv_2", "Host_2", false, 2, false); }},
+      {"ExposeLunAccessToHosts", "POST", "/api/instances/snap/38654705848/action/attach",
+       [](ManageEMCUnity& s) {
+         // Hosts are named from API version 5.0 on: the session reads the array's version first.
+         return s.OpenConnection(true) &&
+                s.ExposeLunAccess(kFreeSnap, std::set<std::string>{"Host_2"}, true);
+       }},
+      {"ExposeLunAccessToHost", "POST", "/api/instances/snap/38654705847/action/detach",
+       [](ManageEMCUnity& s) {
+         return s.OpenConnection(true) && s.ExposeLunAccess(kAttachedSnap, "Host_1", false);
+       }},
       // --- File systems and NAS servers ---
+      {"GetFSInfoFromName", "GET", "/api/types/filesystem/instances",
+       [](ManageEMCUnity& s) {
+         _UnityFSInfo info;
+         return s.GetFSInfoFromName(info, "projects", "NAS_Dev");
+       }},
+      {"GetFSInfoForId", "GET", "/api/instances/filesystem/fs_1",
+       [](ManageEMCUnity& s) {
+         _UnityFSInfo info;
+         return s.GetFSInfoForId(info, "fs_1");
+       }},
+      {"GetArrayAliases", "GET", "/api/types/ipInterface/instances",
+       [](ManageEMCUnity& s) {
+         std::vector<std::string> aliases;
+         return s.GetArrayAliases(aliases, "");
+       }},
+      {"GetArrayAliasesOfNASServer", "GET", "/api/instances/nasServer/nas_2",
+       [](ManageEMCUnity& s) {
+         std::vector<std::string> aliases;
+         return s.GetArrayAliases(aliases, "nas_2");
+       }},
+      {"GetNASServers", "GET", "/api/types/nasServer/instances",
+       [](ManageEMCUnity& s) {
+         std::vector<_UnityNASServer> servers;
+         return s.GetNASServers(servers, "");
+       }},
+      {"GetFSListForNASServer", "GET", "/api/types/filesystem/instances",
+       [](ManageEMCUnity& s) {
+         std::vector<_UnityFSInfo> list;
+         return s.GetFSListForNASServer(list, "NAS_Dev");
+       }},
       // --- NFS exports ---
+      {"CreateNfsExport", "POST", "/api/types/nfsShare/instances",
+       [](ManageEMCUnity& s) { return !NewExport(s, "table_nfs").empty(); }},
+      {"SetNfsHostAccess", "POST", "/api/instances/nfsShare/",
+       [](ManageEMCUnity& s) {
+         _UnityNfsExportInfo info;
+         if (NewExport(s, "table_nfs_access").empty() ||
+             !s.GetNfsExportForName(info, "table_nfs_access", ""))
+           return false;
+         _UnityNfsHostAccess access;
+         access.defaultAccess = UNITY_NFS_DEF_ACCESS_READ_ONLY;
+         access.hosts = {{"Host_1", UNITY_NFS_DEF_ACCESS_ROOT}};
+         bool resultFlag = true;
+         return s.SetNfsHostAccess(resultFlag, info, access);
+       }},
+      {"DeleteNfsExport", "DELETE", "/api/instances/nfsShare/",
+       [](ManageEMCUnity& s) {
+         const std::string id = NewExport(s, "table_nfs_delete");
+         return !id.empty() && s.DeleteNfsExport(id);
+       }},
+      {"GetNfsExportList", "GET", "/api/types/nfsShare/instances",
+       [](ManageEMCUnity& s) {
+         std::vector<_UnityNfsExportInfo> exports;
+         return s.GetNfsExportList(exports);
+       }},
+      {"GetNfsExportForName", "GET", "/api/types/nfsShare/instances",
+       [](ManageEMCUnity& s) {
+         _UnityNfsExportInfo info;
+         return !NewExport(s, "table_nfs_name").empty() &&
+                s.GetNfsExportForName(info, "table_nfs_name", "NAS_Prod");
+       }},
+      {"GetNfsExportForPath", "GET", "/api/types/nfsShare/instances",
+       [](ManageEMCUnity& s) {
+         _UnityNfsExportInfo info;
+         return !NewExport(s, "table_nfs_path", "/table").empty() &&
+                s.GetNfsExportForPath(info, kFileSnap, "/table");
+       }},
+      {"GetNfsExportsForHost", "GET", "/api/types/nfsShare/instances",
+       [](ManageEMCUnity& s) {
+         std::vector<_UnityNfsExportInfo> exports;
+         return s.GetNfsExportsForHost(exports, "Host_1");
+       }},
       // --- CIFS shares ---
+      {"CreateCifsShare", "POST", "/api/types/cifsShare/instances",
+       [](ManageEMCUnity& s) { return !NewShare(s, "table_smb").empty(); }},
+      {"DeleteCifsShare", "DELETE", "/api/instances/cifsShare/",
+       [](ManageEMCUnity& s) {
+         const std::string id = NewShare(s, "table_smb_delete");
+         return !id.empty() && s.DeleteCifsShare(id);
+       }},
+      {"GetCifsShareList", "GET", "/api/types/cifsShare/instances",
+       [](ManageEMCUnity& s) {
+         std::vector<_UnityCifsShareInfo> shares;
+         return s.GetCifsShareList(shares);
+       }},
+      {"GetCifsShareForName", "GET", "/api/types/cifsShare/instances",
+       [](ManageEMCUnity& s) {
+         _UnityCifsShareInfo info;
+         return !NewShare(s, "table_smb_name").empty() &&
+                s.GetCifsShareForName(info, "table_smb_name", "NAS_Prod");
+       }},
+      {"GetCifsShareForSnap", "GET", "/api/types/cifsShare/instances",
+       [](ManageEMCUnity& s) {
+         _UnityCifsShareInfo info;
+         return !NewShare(s, "table_smb_snap").empty() &&
+                s.GetCifsShareForSnap(info, kFileSnap, "table_smb_snap");
+       }},
+      // A query, but a POST: the transport cannot tell it from a change and never resends it.
+      {"GetCifsShareACE", "POST", "/api/instances/cifsShare/",
+       [](ManageEMCUnity& s) {
+         std::list<_UnityCifsShareACE> aces;
+         const std::string id = NewShare(s, "table_smb_aces");
+         return !id.empty() && s.GetCifsShareACE(aces, id);
+       }},
+      {"SetCifsShareACE", "POST", "/api/instances/cifsShare/",
+       [](ManageEMCUnity& s) {
+         const std::string id = NewShare(s, "table_smb_set");
+         return !id.empty() && s.SetCifsShareACE(id, {{"S-1-5-21-1-2-3-1001", 1, 4}});
+       }},
       // --- Hosts ---
+      {"GetHostInitiatorInfo", "GET", "/api/types/hostInitiator/instances",
+       [](ManageEMCUnity& s) {
+         _UnityHostInitiatorInfo info;
+         return s.GetHostInitiatorInfo(info, "21:00:00:25:B5:0A:00:01", true);
+       }},
+      {"GetHostIPPort", "GET", "/api/types/hostIPPort/instances",
+       [](ManageEMCUnity& s) {
+         _UnityHostIPPort port;
+         return s.GetHostIPPort(port, "10.20.30.41");
+       }},
+      {"GetLoggedInInitiators", "GET", "/api/types/hostInitiatorPath/instances",
+       [](ManageEMCUnity& s) {
+         std::vector<std::string> initiators;
+         return s.GetLoggedInInitiators(initiators);
+       }},
+      {"GetHostId", "GET", "/api/types/host/instances",
+       [](ManageEMCUnity& s) {
+         std::string id;
+         return s.GetHostId(id, "sql-prod-01");
+       }},
+      {"CreateHost", "POST", "/api/types/host/instances",
+       [](ManageEMCUnity& s) {
+         std::string id;
+         return s.CreateHost(id, "table-host", UNITY_HOST_TYPE_MANUAL, false, "Linux");
+       }},
+      {"CreateHostInitiator", "POST", "/api/types/hostInitiator/instances",
+       [](ManageEMCUnity& s) {
+         std::string id;
+         return s.CreateHostInitiator(id, "Host_3", UNITY_HOSTINITIATOR_TYPE_ISCSI,
+                                      "iqn.1994-05.com.redhat:table-client");
+       }},
+      {"ModifyHostInitiator", "POST", "/api/instances/hostInitiator/HostInitiator_5/action/modify",
+       [](ManageEMCUnity& s) { return s.ModifyHostInitiator("HostInitiator_5", "Host_3"); }},
+      {"CreateHostIPPort", "POST", "/api/types/hostIPPort/instances",
+       [](ManageEMCUnity& s) {
+         std::string id;
+         return s.CreateHostIPPort(id, "Host_3", "10.20.30.77");
+       }},
+      {"DeleteHost", "DELETE", "/api/instances/host/",
+       [](ManageEMCUnity& s) {
+         std::string id;
+         return s.CreateHost(id, "table-host-delete", UNITY_HOST_TYPE_MANUAL, false, "") &&
+                s.DeleteHost(id, true);
+       }},
       // --- Session end ---
       {"CloseConnection", "POST", "/api/types/loginSessionInfo/action/logout",
        [](ManageEMCUnity& s) { return s.CloseConnection(false); }},

@@ -23,7 +23,8 @@ struct OperationRow {
 
 const std::vector<OperationRow>& OperationTable();
 
-// Rows whose request is a POST: each creates or changes something on the array.
+// Rows whose request is a POST: the transport never resends one. All but the CIFS access-entry
+// query create or change something on the array.
 std::vector<OperationRow> ChangingOperations();
 
 }  // namespace unitytest

@@ -1,8 +1,6 @@
 // Host operations against the simulator (default seed: Host_1 backup-srv-01, Host_2 sql-prod-01,
 // Host_3 nfs-client-01; FC and iSCSI initiators; IP ports): results, error state and the requests
 // on the wire.
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/DiagLog.h"
+#include "tests/support/RefusalTest.h"
 #include "tests/support/SimulatorFixture.h"
 
 namespace unitytest {
@@ -200,53 +199,54 @@ TEST_F(HostOpsTest, SafeDeleteLooksAtNfsRootAccess) {
   EXPECT_EQ(s.errorCode, kNotFound);
 }
 
-// Every refused input: code 2, the operation's text, and nothing sent.
-TEST_F(HostOpsTest, RefusedInputsSendNothing) {
-  ManageEMCUnity& s = session();
-  std::string id;
-  std::vector<std::string> list;
-  _UnityHostInitiatorInfo initiator;
-  _UnityHostIPPort port;
-  const std::string ids = "Fileserver name, host id or host initiator id is empty";
-  const struct {
-    const char* name;
-    std::function<bool()> call;
-    std::string text;
-  } rows[] = {
-      {"InitiatorEmpty", [&] { return s.GetHostInitiatorInfo(initiator, "", true); },
-       "Fileserver name or Initiator id is empty"},
-      {"InitiatorQuote", [&] { return s.GetHostInitiatorInfo(initiator, "iqn\"", false); },
-       "Initiator id contains a double quote, which a filter cannot carry"},
-      {"IPPortEmpty", [&] { return s.GetHostIPPort(port, ""); },
-       "Fileserver name or ip address is empty"},
-      {"HostIdEmpty", [&] { return s.GetHostId(id, ""); }, "Fileserver name or host name is empty"},
-      {"HostIdQuote", [&] { return s.GetHostId(id, "a\"b"); },
-       "Host name contains a double quote, which a filter cannot carry"},
-      {"CreateInitiatorTypeZero",
-       [&] { return s.CreateHostInitiator(id, "Host_1", UNITY_HOSTINITIATOR_TYPE_NONE, "iqn.x"); },
-       "Fileserver name, host id, wwn/iqn or initiator type is empty/invalid"},
-      {"ModifyNoInitiator", [&] { return s.ModifyHostInitiator("", "Host_1"); }, ids},
-      {"IPPortNoAddress", [&] { return s.CreateHostIPPort(id, "Host_1", ""); }, ids},
-      {"DeleteNoHost", [&] { return s.DeleteHost("", true); },
-       "Fileserver name or host id is empty "},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    EXPECT_FALSE(row.call());
-    EXPECT_EQ(s.errorCode, 2u);
-    EXPECT_EQ(s.errorText, row.text);
-  }
-  // Without an array address; a reused host is looked up first, and the lookup's refusal stays.
-  DiagLogCapture capture(0);
-  std::unique_ptr<ManageEMCUnity> noArray = makeSession();
-  noArray->fileServer.clear();
-  EXPECT_FALSE(noArray->GetLoggedInInitiators(list));
-  EXPECT_EQ(noArray->errorText, "Fileserver name is empty");
-  EXPECT_FALSE(noArray->CreateHost(id, "media-02", UNITY_HOST_TYPE_MANUAL, true, ""));
-  EXPECT_EQ(noArray->errorText, "Fileserver name or host name is empty");
-  EXPECT_TRUE(capture.contains("Failed to get or create host.", "ManageEMCUnity::CreateHost"));
-  EXPECT_TRUE(requests("").empty());
+std::string g_id;
+std::vector<std::string> g_list;
+_UnityHostInitiatorInfo g_initiator;
+_UnityHostIPPort g_port;
+const char kIdsEmpty[] = "Fileserver name, host id or host initiator id is empty";
+
+class HostRefusalTest : public RefusalTest {};
+
+TEST_P(HostRefusalTest, NothingIsSent) {
+  expectRefused();
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Operations, HostRefusalTest,
+    ::testing::Values(
+        RefusalCase{"InitiatorEmpty",
+                    [](auto& s) { return s.GetHostInitiatorInfo(g_initiator, "", true); },
+                    "Fileserver name or Initiator id is empty"},
+        RefusalCase{"InitiatorQuote",
+                    [](auto& s) { return s.GetHostInitiatorInfo(g_initiator, "iqn\"", false); },
+                    "Initiator id contains a double quote, which a filter cannot carry"},
+        RefusalCase{"IPPortEmpty", [](auto& s) { return s.GetHostIPPort(g_port, ""); },
+                    "Fileserver name or ip address is empty"},
+        RefusalCase{"HostIdEmpty", [](auto& s) { return s.GetHostId(g_id, ""); },
+                    "Fileserver name or host name is empty"},
+        RefusalCase{"HostIdQuote", [](auto& s) { return s.GetHostId(g_id, "a\"b"); },
+                    "Host name contains a double quote, which a filter cannot carry"},
+        RefusalCase{"CreateInitiatorTypeZero",
+                    [](auto& s) {
+                      return s.CreateHostInitiator(g_id, "Host_1", UNITY_HOSTINITIATOR_TYPE_NONE,
+                                                   "iqn.x");
+                    },
+                    "Fileserver name, host id, wwn/iqn or initiator type is empty/invalid"},
+        RefusalCase{"ModifyNoInitiator",
+                    [](auto& s) { return s.ModifyHostInitiator("", "Host_1"); }, kIdsEmpty},
+        RefusalCase{"IPPortNoAddress",
+                    [](auto& s) { return s.CreateHostIPPort(g_id, "Host_1", ""); }, kIdsEmpty},
+        RefusalCase{"DeleteNoHost", [](auto& s) { return s.DeleteHost("", true); },
+                    "Fileserver name or host id is empty "},
+        RefusalCase{"LoggedInWithoutArray", [](auto& s) { return s.GetLoggedInInitiators(g_list); },
+                    "Fileserver name is empty", false},
+        // A reused host is looked up first, and the lookup's refusal stays.
+        RefusalCase{"ReusedHostWithoutArray",
+                    [](auto& s) {
+                      return s.CreateHost(g_id, "media-02", UNITY_HOST_TYPE_MANUAL, true, "");
+                    },
+                    "Fileserver name or host name is empty", false}),
+    RefusalName);
 
 }  // namespace
 }  // namespace unitytest

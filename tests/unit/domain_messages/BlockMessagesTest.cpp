@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/unit/domain_messages/BuiltRequest.h"
 #include "unity/EMCUnityJSON.h"
 
 namespace {
@@ -13,19 +14,8 @@ namespace {
 const char kArray[] = "10.0.0.5";
 const std::string kApi = "https://10.0.0.5/api/";
 
-struct Request {
-  bool built;
-  std::string uri;
-  std::string body;
-};
-
-template <typename Message>
-Request Build(Message& message) {
-  message.Init(7, "5.0");
-  std::string body = "stale";
-  const bool built = message.BuildRequest(body);
-  return Request{built, message.GetNextURI(), body};
-}
+using unitytest::Build;
+using Request = unitytest::BuiltRequest;
 
 Request HostLuns(const std::vector<unsigned long long>& snaps, const std::set<std::string>& hosts,
                  int type) {

@@ -7,25 +7,15 @@
 #include <gtest/gtest.h>
 
 #include "platform/DiagLog.h"
+#include "tests/unit/domain_messages/BuiltRequest.h"
 #include "unity/EMCUnityJSON.h"
 
 namespace {
 
 const char kArray[] = "10.0.0.5";
 
-struct Request {
-  bool built;
-  int method;
-  std::string uri;
-  std::string body;
-};
-
-Request Build(EMCUnityJsonBase&& message) {
-  message.Init(7, "13.0");
-  std::string body = "stale";
-  const bool built = message.BuildRequest(body);
-  return Request{built, message.getHttpReqType(), message.GetNextURI(), body};
-}
+using unitytest::Build;
+using Request = unitytest::BuiltRequest;
 
 template <typename Message, typename... Args>
 Message Make(const Args&... args) {

@@ -7,26 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/unit/domain_messages/BuiltRequest.h"
 #include "unity/EMCUnityJSON.h"
 
 namespace {
 
 const char kArray[] = "10.0.0.5";
 
-struct Built {
-  bool ok;
-  std::string uri;
-  std::string body;
-};
-
-template <typename Message>
-Built Build(Message& message, long setting = -2) {
-  message.Init(7, "5.0");
-  if (setting != -2) message.setTimeout(setting);  // what the session does with a setting
-  std::string body = "stale";
-  const bool ok = message.BuildRequest(body);
-  return Built{ok, message.GetNextURI(), body};
-}
+using unitytest::Build;
+using Built = unitytest::BuiltRequest;
 
 Built Modify(const _UnityNfsHostAccess& access, long setting = -2) {
   EMCUnityJsonModifyNfsAccess m;
@@ -91,7 +80,7 @@ TEST(ShareRequests, GoldenRequests) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    EXPECT_TRUE(row.got.ok);
+    EXPECT_TRUE(row.got.built);
     EXPECT_EQ(row.got.uri, row.uri);
     EXPECT_EQ(row.got.body, row.body);
   }
@@ -101,10 +90,10 @@ TEST(ShareRequests, DoubleQuoteInFilterValueIsNotBuilt) {
   EMCUnityJsonGetNFSExportList byPath, byHost;
   byPath.InitializeWithPath(kArray, 5, "/\"");
   byHost.InitializeWithHost(kArray, "H\"");
-  EXPECT_FALSE(Build(byPath).ok);
-  EXPECT_FALSE(Build(byHost).ok);
-  EXPECT_FALSE((ByName<EMCUnityJsonGetNFSExportList>("a", "\"").ok));
-  EXPECT_FALSE((ByName<EMCUnityJsonGetCifsShareList>("a\"", "").ok));
+  EXPECT_FALSE(Build(byPath).built);
+  EXPECT_FALSE(Build(byHost).built);
+  EXPECT_FALSE((ByName<EMCUnityJsonGetNFSExportList>("a", "\"").built));
+  EXPECT_FALSE((ByName<EMCUnityJsonGetCifsShareList>("a\"", "").built));
 }
 
 // One line per export: id|type|name|path|fs|paths,|default|host:access,
@@ -144,7 +133,7 @@ TEST_P(NfsListAnswerTest, Reads) {
   const ListCase& c = GetParam();
   EMCUnityJsonGetNFSExportList m;
   m.InitializeWithHost(kArray, "Host_1");
-  ASSERT_TRUE(Build(m).ok);
+  ASSERT_TRUE(Build(m).built);
   std::string answer = c.answer;
   EXPECT_EQ(m.ParseResponse(answer), c.ok);
   std::vector<_UnityNfsExportInfo> list(3);  // replaced by the getter
@@ -223,7 +212,7 @@ TEST(CifsListAnswer, SnapshotIdOfEveryKind) {
     SCOPED_TRACE(row.snap);
     EMCUnityJsonGetCifsShareList m;
     m.InitializeWithSnap(kArray, 5, "s");
-    ASSERT_TRUE(Build(m).ok);
+    ASSERT_TRUE(Build(m).built);
     std::string answer =
         std::string(R"({"entries": [{"content": {"id": "SMBShare_1", "type": 1, "name": "s",)"
                     R"( "path": "/", "filesystem": {"id": "fs_1"}, "exportPaths": ["\\\\a\\s"])") +
