@@ -76,7 +76,7 @@ class Writer;
 // to it with the arena; nothing is kept between documents or per thread.
 class Arena {
  public:
-  explicit Arena(std::size_t firstChunk) : nextChunk_(firstChunk) {}
+  Arena(const Object* owner, std::size_t firstChunk) : owner_(owner), nextChunk_(firstChunk) {}
   ~Arena();
   Arena(const Arena&) = delete;
   Arena& operator=(const Arena&) = delete;
@@ -92,6 +92,9 @@ class Arena {
     valueCur_ += 32;
     return p;
   }
+
+  // The document object that holds this arena and releases it.
+  const Object* owner() const { return owner_; }
 
   void* allocate(std::size_t size, std::size_t align) {
     std::uintptr_t at = (reinterpret_cast<std::uintptr_t>(cur_) + (align - 1)) & ~(align - 1);
@@ -112,11 +115,13 @@ class Arena {
   char* valueCur_ = nullptr;
   char* valueEnd_ = nullptr;
   void* chunks_ = nullptr;  // singly linked through each chunk's first word
+  const Object* owner_;
   std::size_t nextChunk_;
 };
 
-// Map node allocator: from the document's arena when there is one (freeing is then a no-op, the
-// arena releases everything at once), from the heap otherwise. A copied map starts on the heap.
+// Allocator of the maps and lists of a document: from the document's arena when there is one
+// (freeing is then a no-op, the arena releases everything at once), from the heap otherwise. A
+// copied container starts on the heap.
 template <class T>
 class NodeAllocator {
  public:
@@ -294,20 +299,19 @@ class Object {
   // An object inside a parsed document: its map nodes come from the document's arena.
   explicit Object(detail::Arena* shared) : valueMap(Map::allocator_type(shared)) {}
   // Empties the object and gives it a fresh arena for a document about to be read, its first
-  // chunk sized from the text's size (0 when unknown).
+  // chunk sized from the text's size (0 when unknown). The object owns the arena (its map's
+  // allocator refers to it) until it is reset or destroyed.
   detail::Arena& startArena(std::size_t textSize);
 
   Map valueMap;
   // The key given to the pair builder and waiting for its value; null when none is pending (an
   // empty key is never pending). Held by pointer, as most objects never build pairs.
   std::unique_ptr<String> pendingKey;
-  // Owned; set while this object holds a document read by parse.
-  detail::Arena* ownArena = nullptr;
 };
 
 class Array {
  public:
-  typedef std::vector<Value*> List;
+  typedef std::vector<Value*, detail::NodeAllocator<Value*>> List;
 
   Array();
   Array(const Array& other);
@@ -344,6 +348,9 @@ class Array {
  private:
   template <class Source>
   friend class detail::Grammar;
+
+  // An array inside a parsed document: its list comes from the document's arena.
+  explicit Array(detail::Arena* shared) : valueList(List::allocator_type(shared)) {}
 
   List valueList;
 };

@@ -604,7 +604,7 @@ class Grammar {
     }
     if (broken_) return false;
     if (next == '[' || in_.peek() == '[') {
-      Array* a = newPayload<Array>(v);
+      Array* a = arena_ != nullptr ? newPayload<Array>(v, arena_) : newPayload<Array>(v);
       v.array = a;
       v.type = Value::TYPE_ARRAY;
       if (array(*a)) return true;

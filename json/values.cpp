@@ -230,10 +230,10 @@ Object::~Object() {
 void Object::reset() {
   for (Map::value_type& entry : valueMap) Value::release(entry.second);
   valueMap.clear();
-  if (ownArena != nullptr) {
+  detail::Arena* arena = valueMap.get_allocator().arena();
+  if (arena != nullptr && arena->owner() == this) {
     valueMap = Map();  // back on the heap before the arena goes
-    delete ownArena;
-    ownArena = nullptr;
+    delete arena;
   }
 }
 
@@ -242,9 +242,9 @@ void Object::reset() {
 detail::Arena& Object::startArena(std::size_t textSize) {
   reset();
   const std::size_t first = textSize == 0 ? 4096 : textSize * 8 + 1024;
-  ownArena = new detail::Arena(first);
-  valueMap = Map(Map::allocator_type(ownArena));
-  return *ownArena;
+  detail::Arena* arena = new detail::Arena(this, first);
+  valueMap = Map(Map::allocator_type(arena));
+  return *arena;
 }
 
 namespace detail {

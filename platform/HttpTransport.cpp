@@ -27,7 +27,7 @@ void globalInit() {
 }
 
 bool hasLineBreak(const std::string& text) {
-  return text.find_first_of("\r\n") != std::string::npos;
+  return text.find('\r') != std::string::npos || text.find('\n') != std::string::npos;
 }
 
 std::string readSettingString(const char* key) {

@@ -250,24 +250,35 @@ void EMCUnityJsonBase::MarkNullableKeys(const UnityFieldKey* keys, std::size_t c
   }
 }
 
+namespace {
+// GetFieldValue without its copies of the map and the key (it takes both by value), for the
+// reads of every record field; a key never entered goes through GetFieldValue for its log line.
+template <typename T, typename R>
+bool ReadKnownField(std::map<std::string, void*>& fields, const std::string& key, R& out) {
+  const std::map<std::string, void*>::iterator it = fields.find(key);
+  if (it == fields.end()) return GetFieldValue<T>(fields, key, out);
+  return ParseValue<T, R>(it->second, out);
+}
+}  // namespace
+
 bool EMCUnityJsonBase::ReadField(const std::string& key, std::string& out) {
-  return GetFieldValue<jsondoc::String>(fieldKeys, key, out);
+  return ReadKnownField<jsondoc::String>(fieldKeys, key, out);
 }
 
 bool EMCUnityJsonBase::ReadField(const std::string& key, bool& out) {
-  return GetFieldValue<jsondoc::Boolean>(fieldKeys, key, out);
+  return ReadKnownField<jsondoc::Boolean>(fieldKeys, key, out);
 }
 
 bool EMCUnityJsonBase::ReadField(const std::string& key, int& out) {
-  return GetFieldValue<jsondoc::Number>(fieldKeys, key, out);
+  return ReadKnownField<jsondoc::Number>(fieldKeys, key, out);
 }
 
 bool EMCUnityJsonBase::ReadField(const std::string& key, long& out) {
-  return GetFieldValue<jsondoc::Number>(fieldKeys, key, out);
+  return ReadKnownField<jsondoc::Number>(fieldKeys, key, out);
 }
 
 bool EMCUnityJsonBase::ReadField(const std::string& key, unsigned long long& out) {
-  return GetFieldValue<jsondoc::Number>(fieldKeys, key, out);
+  return ReadKnownField<jsondoc::Number>(fieldKeys, key, out);
 }
 
 bool EMCUnityJsonBase::ParseListElements(std::string& response,
