@@ -234,6 +234,9 @@ class StreamSource {
     if (c == kEnd) state_ |= kEofBit;
   }
 
+  // See TextSource::quoted_run; a stream always takes the general way.
+  bool quoted_run(String&) { return false; }
+
  private:
   enum : unsigned { kEofBit = 1, kFailBit = 2, kBadBit = 4 };
 
@@ -376,6 +379,21 @@ class TextSource {
     if (cur_ == end_) state_ |= kEofBit;
   }
 
+  // The usual string, blanks and a double-quoted run without escapes, read in one step with the
+  // result the general way would give; false, with nothing consumed, for anything else.
+  bool quoted_run(String& out) {
+    if (state_ != 0) return false;
+    const char* p = cur_;
+    while (p != end_ && IsSpace(static_cast<unsigned char>(*p))) ++p;
+    if (p == end_ || *p != '"') return false;
+    const char* q = p + 1;
+    while (q != end_ && *q != '"' && *q != '\\') ++q;
+    if (q == end_ || *q != '"') return false;
+    out.assign(p + 1, q);
+    cur_ = q + 1;
+    return true;
+  }
+
  private:
   enum : unsigned { kEofBit = 1, kFailBit = 2, kBadBit = 4 };
   static constexpr Pos kNoPos = static_cast<Pos>(-1);
@@ -464,6 +482,7 @@ class Grammar {
   }
 
   bool string(String& out) {
+    if (!broken_ && in_.quoted_run(out)) return true;
     out.clear();
     char delim;
     if (match("\"")) {
@@ -557,7 +576,10 @@ class Grammar {
 
   // A value that fails to read is left invalid.
   bool value(Value& v) {
-    v.reset();
+    if (v.type == Value::TYPE_STRING || v.type == Value::TYPE_ARRAY ||
+        v.type == Value::TYPE_OBJECT) {
+      v.reset();  // a fresh element has nothing to release
+    }
     v.type = Value::TYPE_INVALID;
     if (broken_) return false;
     in_.skip_ws();
