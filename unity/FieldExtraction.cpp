@@ -81,17 +81,17 @@ bool ParseJsonValue(jsondoc::Object* object, const std::string& keyPath, jsondoc
   DiagLog log;
   jsondoc::Object* current = object;
   jsondoc::Value* found = nullptr;
-  std::string rest = keyPath;
-  while (!rest.empty()) {
-    const std::size_t dot = rest.find('.');
-    const std::string head = rest.substr(0, dot);
+  std::string head;  // one key of the path at a time, without copying the rest of the path
+  for (std::size_t at = 0; at < keyPath.size();) {
+    const std::size_t dot = keyPath.find('.', at);
+    head.assign(keyPath, at, dot == std::string::npos ? std::string::npos : dot - at);
     const jsondoc::Object::Map::const_iterator it =
         current != nullptr ? current->kv_map().find(head) : jsondoc::Object::Map::const_iterator();
     if (current == nullptr || it == current->kv_map().end()) {
       log.logLevelNoJob(kTag, 5, "Failed to Get key [%s] at [%s].", keyPath.c_str(), head.c_str());
       return false;
     }
-    rest = dot == std::string::npos ? std::string() : rest.substr(dot + 1);
+    at = dot == std::string::npos ? keyPath.size() : dot + 1;
     found = it->second;
     if (dot != std::string::npos) {
       current = ObjectOf(found);
