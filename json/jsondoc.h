@@ -81,15 +81,15 @@ class Arena {
   Arena(const Arena&) = delete;
   Arena& operator=(const Arena&) = delete;
 
-  // A slot for a value (32 bytes, 16-byte aligned). Values come from blocks of their own, so the
-  // 8-byte aligned nodes and strings between them leave no padding.
-  void* allocateValue() {
-    if (valueCur_ == valueEnd_) {
-      valueCur_ = static_cast<char*>(allocate(kValueBlock, 16));
-      valueEnd_ = valueCur_ + kValueBlock;
+  // A 16-byte slot, 16-byte aligned, for a value or a number. They come from blocks of their own,
+  // so the 8-byte aligned nodes and strings between them leave no padding.
+  void* allocateSlot() {
+    if (slotCur_ == slotEnd_) {
+      slotCur_ = static_cast<char*>(allocate(kSlotBlock, 16));
+      slotEnd_ = slotCur_ + kSlotBlock;
     }
-    void* p = valueCur_;
-    valueCur_ += 32;
+    void* p = slotCur_;
+    slotCur_ += 16;
     return p;
   }
 
@@ -108,12 +108,12 @@ class Arena {
  private:
   void* grow(std::size_t size, std::size_t align);
 
-  static constexpr std::size_t kValueBlock = 32 * 64;
+  static constexpr std::size_t kSlotBlock = 16 * 128;
 
   char* cur_ = nullptr;
   char* end_ = nullptr;
-  char* valueCur_ = nullptr;
-  char* valueEnd_ = nullptr;
+  char* slotCur_ = nullptr;
+  char* slotEnd_ = nullptr;
   void* chunks_ = nullptr;  // singly linked through each chunk's first word
   const Object* owner_;
   std::size_t nextChunk_;
@@ -228,16 +228,20 @@ class Value {
   friend class Array;
 
   // Where the value and its payload live (bits of `placement`): a value read into a document with
-  // an arena is placed in it, and so is the string, array or object it was read with. Content
-  // given later always comes from the heap.
+  // an arena is placed in it, and so is the number, string, array or object it was read with.
+  // Content given later always comes from the heap.
   enum : std::uint8_t { kSelfInArena = 1, kPayloadInArena = 2 };
   // Destroys a value owned by a container, whichever way it was allocated.
   static void release(Value* v);
+  // Releases the payload of any type, the number included (reset() leaves a number as it is).
+  void dropPayload();
 
   Type type;
   std::uint8_t placement = 0;
+  // Every payload but a boolean is held by pointer, the number too: a long double inline would
+  // double the size of every value of a document for the few that are numbers.
   union {
-    Number number;
+    Number* number;
     String* string;
     Boolean boolean;
     Array* array;
@@ -406,12 +410,12 @@ inline const Boolean& Value::get<Boolean>() const {
 template <>
 inline Number& Value::get<Number>() {
   JSONDOC_ASSERT(is<Number>());
-  return number;
+  return *number;
 }
 template <>
 inline const Number& Value::get<Number>() const {
   JSONDOC_ASSERT(is<Number>());
-  return number;
+  return *number;
 }
 template <>
 inline String& Value::get<String>() {

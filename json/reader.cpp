@@ -576,10 +576,7 @@ class Grammar {
 
   // A value that fails to read is left invalid.
   bool value(Value& v) {
-    if (v.type == Value::TYPE_STRING || v.type == Value::TYPE_ARRAY ||
-        v.type == Value::TYPE_OBJECT) {
-      v.reset();  // a fresh element has nothing to release
-    }
+    if (v.type != Value::TYPE_INVALID) v.dropPayload();  // a fresh element has nothing to release
     v.type = Value::TYPE_INVALID;
     if (broken_) return false;
     in_.skip_ws();
@@ -602,7 +599,7 @@ class Grammar {
       if (tryAll || IsDigit(next) || next == '-' || next == '+' || next == '.') {
         Number n = 0;
         if (number(n)) {
-          v.number = n;
+          v.number = newNumber(v, n);
           v.type = Value::TYPE_NUMBER;
           return true;
         }
@@ -645,10 +642,17 @@ class Grammar {
  private:
   Value* newValue() {
     if (arena_ == nullptr) return new Value;
-    static_assert(sizeof(Value) == 32 && alignof(Value) <= 16, "arena value slots");
-    Value* v = new (arena_->allocateValue()) Value;
+    static_assert(sizeof(Value) == 16 && alignof(Value) <= 16, "arena value slots");
+    Value* v = new (arena_->allocateSlot()) Value;
     v->placement = Value::kSelfInArena;
     return v;
+  }
+
+  Number* newNumber(Value& v, Number n) {
+    if (arena_ == nullptr) return new Number(n);
+    static_assert(sizeof(Number) <= 16 && alignof(Number) <= 16, "arena number slots");
+    v.placement = static_cast<std::uint8_t>(v.placement | Value::kPayloadInArena);
+    return new (arena_->allocateSlot()) Number(n);
   }
 
   template <class T, class... Args>

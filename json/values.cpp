@@ -61,7 +61,7 @@ Value::Value(const Object& o) : Value() {
 }
 
 Value::~Value() {
-  reset();
+  dropPayload();
 }
 
 Value& Value::operator=(const Value& other) {
@@ -84,8 +84,15 @@ void Drop(T*& payload, bool inArena) {
 }  // namespace
 
 void Value::reset() {
+  if (type != TYPE_NUMBER) dropPayload();
+}
+
+void Value::dropPayload() {
   const bool inArena = (placement & kPayloadInArena) != 0;
   switch (type) {
+    case TYPE_NUMBER:
+      Drop(number, inArena);
+      break;
     case TYPE_STRING:
       Drop(string, inArena);
       break;
@@ -126,15 +133,20 @@ bool Value::empty() const {
 }
 
 void Value::import(Boolean b) {
-  reset();
+  dropPayload();
   type = TYPE_BOOLEAN;
   boolean = b;
 }
 
 void Value::import(Number n) {
-  reset();
+  if (type == TYPE_NUMBER && number != nullptr) {
+    *number = n;
+    return;
+  }
+  Number* copy = new Number(n);
+  dropPayload();
   type = TYPE_NUMBER;
-  number = n;
+  number = copy;
 }
 
 void Value::import(int i) {
@@ -142,13 +154,13 @@ void Value::import(int i) {
 }
 
 void Value::import(const Null&) {
-  reset();
+  dropPayload();
   type = TYPE_NULL;
 }
 
 void Value::import(const String& s) {
   String* copy = new String(s);
-  reset();
+  dropPayload();
   type = TYPE_STRING;
   string = copy;
 }
@@ -159,14 +171,14 @@ void Value::import(const char* s) {
 
 void Value::import(const Array& a) {
   Array* copy = new Array(a);
-  reset();
+  dropPayload();
   type = TYPE_ARRAY;
   array = copy;
 }
 
 void Value::import(const Object& o) {
   Object* copy = new Object(o);
-  reset();
+  dropPayload();
   type = TYPE_OBJECT;
   object = copy;
 }
@@ -175,7 +187,7 @@ void Value::import(const Value& other) {
   if (&other == this) return;
   switch (other.type) {
     case TYPE_NUMBER:
-      import(other.number);
+      import(*other.number);
       break;
     case TYPE_STRING:
       import(*other.string);
@@ -193,7 +205,7 @@ void Value::import(const Value& other) {
       import(*other.object);
       break;
     case TYPE_INVALID:
-      reset();
+      dropPayload();
       type = TYPE_INVALID;
       break;
     default:
@@ -237,7 +249,7 @@ void Object::reset() {
   }
 }
 
-// A document takes six to seven times its text; the first chunk is sized above that, so most
+// A document takes five to seven times its text; the first chunk is sized above that, so most
 // documents need one chunk. Pages of a chunk that the document does not reach are never touched.
 detail::Arena& Object::startArena(std::size_t textSize) {
   reset();

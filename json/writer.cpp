@@ -40,7 +40,7 @@ class Writer {
   static void value(String& out, const Value& v) {
     switch (v.type) {
       case Value::TYPE_NUMBER:
-        number(out, v.number);
+        number(out, *v.number);
         break;
       case Value::TYPE_STRING:
         if (v.string != nullptr) string(out, *v.string);
