@@ -236,6 +236,7 @@ class StreamSource {
 
   // See TextSource::quoted_run; a stream always takes the general way.
   bool quoted_run(String&) { return false; }
+  bool quoted_span(const char*&, const char*&) { return false; }
 
  private:
   enum : unsigned { kEofBit = 1, kFailBit = 2, kBadBit = 4 };
@@ -382,6 +383,15 @@ class TextSource {
   // The usual string, blanks and a double-quoted run without escapes, read in one step with the
   // result the general way would give; false, with nothing consumed, for anything else.
   bool quoted_run(String& out) {
+    const char* first = nullptr;
+    const char* last = nullptr;
+    if (!quoted_span(first, last)) return false;
+    out.assign(first, last);
+    return true;
+  }
+
+  // quoted_run without the copy: [first, last) are the string's bytes in the text.
+  bool quoted_span(const char*& first, const char*& last) {
     if (state_ != 0) return false;
     const char* p = cur_;
     while (p != end_ && IsSpace(static_cast<unsigned char>(*p))) ++p;
@@ -389,7 +399,8 @@ class TextSource {
     const char* q = p + 1;
     while (q != end_ && *q != '"' && *q != '\\') ++q;
     if (q == end_ || *q != '"') return false;
-    out.assign(p + 1, q);
+    first = p + 1;
+    last = q;
     cur_ = q + 1;
     return true;
   }
@@ -587,6 +598,13 @@ class Grammar {
     bool tryAll = next == kEnd || next == '/' || !in_.good();
     if (next != '{' && next != '[') {
       if (tryAll || next == '"' || next == '\'') {
+        const char* first = nullptr;
+        const char* last = nullptr;
+        if (!broken_ && in_.quoted_span(first, last)) {  // the usual string, built in place
+          v.string = newPayload<String>(v, first, last);
+          v.type = Value::TYPE_STRING;
+          return true;
+        }
         String s;
         if (string(s)) {
           v.string = newPayload<String>(v, std::move(s));
@@ -676,11 +694,13 @@ class Grammar {
         return true;
       }
       pending_.push_back(v);  // released by the destructor should the insertion throw
-      std::pair<Object::Map::iterator, bool> slot = o.valueMap.try_emplace(std::move(key), v);
+      // Answers usually list keys in ascending order: the end is tried first as the place.
+      const Object::Map::iterator slot =
+          o.valueMap.try_emplace(o.valueMap.end(), std::move(key), v);
       pending_.pop_back();
-      if (!slot.second) {
-        Value::release(slot.first->second);  // a repeated key keeps the later value
-        slot.first->second = v;
+      if (slot->second != v) {
+        Value::release(slot->second);  // a repeated key keeps the later value
+        slot->second = v;
       }
       if (!match(",")) return true;
     }
