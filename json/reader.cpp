@@ -237,6 +237,7 @@ class StreamSource {
   // See TextSource::quoted_run; a stream always takes the general way.
   bool quoted_run(String&) { return false; }
   bool quoted_span(const char*&, const char*&) { return false; }
+  bool take(char) { return false; }
 
  private:
   enum : unsigned { kEofBit = 1, kFailBit = 2, kBadBit = 4 };
@@ -310,6 +311,14 @@ class TextSource {
     if (!sentry()) return;
     while (cur_ != end_ && IsSpace(static_cast<unsigned char>(*cur_))) ++cur_;
     if (cur_ == end_) state_ |= kEofBit;
+  }
+
+  // Consumes the next character when it is c and the text is in a good state, as skip_ws, peek
+  // and get would; false, with nothing changed, otherwise.
+  bool take(char c) {
+    if (state_ != 0 || cur_ == end_ || *cur_ != c) return false;
+    ++cur_;
+    return true;
   }
 
   Pos tell() {
@@ -437,7 +446,13 @@ class Grammar {
   // Skips blanks, then consumes pattern; a line comment may stand before any of its characters.
   // On a mismatch the matched characters are put back; when the input ends inside the pattern
   // nothing is put back.
-  bool match(const char* pattern) {
+  __attribute__((always_inline)) bool match(const char* pattern) {
+    if (!broken_ && pattern[1] == '\0' && in_.take(pattern[0])) return true;  // the usual case
+    return matchSpelled(pattern);
+  }
+
+  // match beyond a single character that follows at once: blanks, comments, longer patterns.
+  bool matchSpelled(const char* pattern) {
     if (broken_) return false;
     in_.skip_ws();
     if (in_.good()) {
