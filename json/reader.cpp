@@ -20,6 +20,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -701,7 +702,11 @@ class Grammar {
   bool members(Object& o) {
     String key;
     for (;;) {
-      if (!string(key)) return !broken_ && in_.peek() == '}';
+      // The usual key is taken as it stands in the text and built in its map node.
+      const char* first = nullptr;
+      const char* last = nullptr;
+      const bool inText = !broken_ && in_.quoted_span(first, last);
+      if (!inText && !string(key)) return !broken_ && in_.peek() == '}';
       if (!match(":")) return false;
       Value* v = newValue();
       if (!value(*v)) {
@@ -711,7 +716,11 @@ class Grammar {
       pending_.push_back(v);  // released by the destructor should the insertion throw
       // Answers usually list keys in ascending order: the end is tried first as the place.
       const Object::Map::iterator slot =
-          o.valueMap.try_emplace(o.valueMap.end(), std::move(key), v);
+          inText ? o.valueMap.emplace_hint(
+                       o.valueMap.end(), std::piecewise_construct,
+                       std::forward_as_tuple(first, static_cast<std::size_t>(last - first)),
+                       std::forward_as_tuple(v))
+                 : o.valueMap.try_emplace(o.valueMap.end(), std::move(key), v);
       pending_.pop_back();
       if (slot->second != v) {
         Value::release(slot->second);  // a repeated key keeps the later value
