@@ -160,7 +160,10 @@ TEST(JsonObject, ParsedDocumentChangesLikeABuiltOne) {
     Object doc;
     ASSERT_TRUE(doc.parse(kText));
     Object& a = doc.get<Object>("a");
-    a.import("n", Value(2));                                    // new entry in a nested map
+    a.import("n", Value(2));  // new entry in a nested map
+    Value& first = a.get<Array>("b").get<Value>(0);
+    first = Value(1.5L);  // a number read into the arena, changed in place
+    first.reset();        // leaves a number as it is
     a.get<Array>("b") << Value("appended") << Value(Object());  // nested list grows
     doc.get<Value>("d") = Value(Array(Value(3)));               // a member changes type
     doc.get<Array>("e") = Value(Object("k", Value("v")));
@@ -172,7 +175,7 @@ TEST(JsonObject, ParsedDocumentChangesLikeABuiltOne) {
     EXPECT_EQ(Write(doc.get<Object>("a")), R"({"again": "inner read"})");
   }
   EXPECT_EQ(Write(copy),
-            R"({"a": {"b": [1, "long string beyond the short form", {"z": 0}, "appended", {}],)"
+            R"({"a": {"b": [1.5, "long string beyond the short form", {"z": 0}, "appended", {}],)"
             R"( "n": 2}, "built": true, "d": [3], "e": [{"k": "v"}]})");
   Object doc;
   ASSERT_TRUE(doc.parse(kText));
