@@ -1,15 +1,27 @@
-// Reader and writer throughput on a ~1 MB snapshot list answer. The in-memory entry point
-// Object::parse(const String&) is measured against the std::istream entry point on the same text
-// (the baseline: a string stream wrapped around the answer), and the writer on the parsed document.
-// Times are processor time; each parse includes destroying the previous document.
+// Reader throughput and footprint on snapshot list answers of 1 MB and 10 MB, jsondoc against
+// nlohmann::json (the baseline) on the same generated texts in the same run:
+//   - Object::parse(const String&) against nlohmann::json::parse(const std::string&),
+//   - Object::parse(std::istream&) against nlohmann::json::parse(std::istream&),
+// each timed with the destruction of the document (processor time, median of the iterations),
+// and the peak memory of one parsed document above the process's size before the parse (each
+// measured in a fresh process of its own, so the heaps do not meet), as a multiple of the text.
+// The writer's speed on the parsed document closes the report.
 //
-// Usage: json_reader_bench [iterations]   (build with CMAKE_BUILD_TYPE=Release to measure)
+// Usage: json_reader_bench [iterations of the 1 MB case]   (build the release preset to measure)
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
+#include <vector>
 
-#include <time.h>
+#include <nlohmann/json.hpp>
 
 #include "json/jsondoc.h"
 
@@ -20,6 +32,7 @@ std::string Answer(std::size_t target_bytes) {
       "{\"@base\":\"https://10.244.223.61/api/types/snap/instances?per_page=2000\","
       "\"updated\":\"2024-05-01T10:15:22.497Z\",\"links\":[{\"rel\":\"self\",\"href\":\"&page=1\"},"
       "{\"rel\":\"next\",\"href\":\"&page=2\"}],\"entries\":[";
+  text.reserve(target_bytes + 1024);
   char entry[1024];
   for (unsigned long long i = 0; text.size() < target_bytes; ++i) {
     std::snprintf(entry, sizeof entry,
@@ -46,49 +59,121 @@ double Now() {
   return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
-}  // namespace
+// Median processor time of one run of `parse` (which parses and destroys one document).
+double Time(int iterations, const std::function<bool()>& parse) {
+  std::vector<double> runs;
+  for (int i = 0; i < iterations; ++i) {
+    const double start = Now();
+    if (!parse()) {
+      std::fprintf(stderr, "a reader failed on the answer\n");
+      std::exit(1);
+    }
+    runs.push_back(Now() - start);
+  }
+  std::sort(runs.begin(), runs.end());
+  return runs[runs.size() / 2];
+}
 
-int main(int argc, char** argv) {
-  const int iterations = argc > 1 ? std::atoi(argv[1]) : 50;
-  const std::string text = Answer(1 << 20);
+// A field of /proc/self/status in bytes ("VmRSS", "VmHWM").
+double StatusBytes(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  const std::size_t n = std::strlen(field);
+  while (std::getline(status, line)) {
+    if (line.compare(0, n, field) == 0 && line.size() > n && line[n] == ':') {
+      return std::atof(line.c_str() + n + 1) * 1024.0;
+    }
+  }
+  return 0;
+}
+
+// Peak resident memory that reading one document adds, in bytes: run in a fresh process of its
+// own (see main), after the text exists and with the peak mark reset, so only the parse counts.
+double PeakInThisProcess(const std::string& library, std::size_t bytes) {
+  const std::string text = Answer(bytes);
+  std::ofstream("/proc/self/clear_refs") << "5";
+  const double before = StatusBytes("VmRSS");
+  if (library == "jsondoc") {
+    jsondoc::Object doc;
+    doc.parse(text);
+    return StatusBytes("VmHWM") - before;
+  }
+  nlohmann::json doc = nlohmann::json::parse(text, nullptr, false);
+  return StatusBytes("VmHWM") - before;
+}
+
+double PeakBytes(const char* library, std::size_t bytes) {
+  const std::string command =
+      "/proc/" + std::to_string(getpid()) + "/exe --peak " + library + " " + std::to_string(bytes);
+  FILE* child = popen(command.c_str(), "r");
+  if (child == nullptr) return -1;
+  double peak = -1;
+  if (std::fscanf(child, "%lf", &peak) != 1) peak = -1;
+  pclose(child);
+  return peak;
+}
+
+void Measure(std::size_t bytes, int iterations) {
+  const std::string text = Answer(bytes);
   const double mb = static_cast<double>(text.size()) / (1024.0 * 1024.0);
 
-  jsondoc::Object doc;
-  if (!doc.parse(text)) {
-    std::fprintf(stderr, "the answer does not parse\n");
-    return 1;
-  }
-  std::size_t entries = doc.get<jsondoc::Array>("entries").size();
-
-  double start = Now();
-  for (int i = 0; i < iterations; ++i) {
-    jsondoc::Object o;
-    if (!o.parse(text)) return 1;
-  }
-  const double text_s = Now() - start;
-
-  start = Now();
-  for (int i = 0; i < iterations; ++i) {
-    jsondoc::Object o;
+  const double ours = Time(iterations, [&] {
+    jsondoc::Object doc;
+    return doc.parse(text);
+  });
+  const double theirs = Time(iterations, [&] {
+    nlohmann::json doc = nlohmann::json::parse(text, nullptr, false);
+    return !doc.is_discarded();
+  });
+  const double oursStream = Time(iterations, [&] {
     std::istringstream in(text);
-    if (!jsondoc::Object::parse(in, o)) return 1;
-  }
-  const double stream_s = Now() - start;
+    jsondoc::Object doc;
+    return jsondoc::Object::parse(in, doc);
+  });
+  const double theirsStream = Time(iterations, [&] {
+    std::istringstream in(text);
+    nlohmann::json doc = nlohmann::json::parse(in, nullptr, false);
+    return !doc.is_discarded();
+  });
 
+  const double oursPeak = PeakBytes("jsondoc", bytes);
+  const double theirsPeak = PeakBytes("nlohmann", bytes);
+
+  jsondoc::Object doc;
+  doc.parse(text);
   std::size_t written = 0;
-  start = Now();
+  const double writeStart = Now();
   for (int i = 0; i < iterations; ++i) {
     std::stringstream out;
     out << doc;
     written += out.str().size();
   }
-  const double write_s = Now() - start;
-  const double written_mb = static_cast<double>(written) / (1024.0 * 1024.0);
+  const double write = Now() - writeStart;
 
-  std::printf("answer: %.2f MB, %zu entries, %d iterations\n", mb, entries, iterations);
-  std::printf("Object::parse(const String&):  %8.1f MB/s\n", mb * iterations / text_s);
-  std::printf("Object::parse(std::istream&):  %8.1f MB/s (baseline)\n", mb * iterations / stream_s);
-  std::printf("ratio text/stream:             %8.2fx\n", stream_s / text_s);
-  std::printf("writer (operator<< to stream): %8.1f MB/s\n", written_mb / write_s);
+  const double size = static_cast<double>(text.size());
+  std::printf("answer: %.2f MB, %zu entries, %d iterations (median)\n", mb,
+              doc.get<jsondoc::Array>("entries").size(), iterations);
+  std::printf(
+      "  parse(const String&) + destroy: jsondoc %7.1f MB/s, nlohmann %7.1f MB/s, ratio %.2fx\n",
+      mb / ours, mb / theirs, theirs / ours);
+  std::printf(
+      "  parse(std::istream&) + destroy: jsondoc %7.1f MB/s, nlohmann %7.1f MB/s, ratio %.2fx\n",
+      mb / oursStream, mb / theirsStream, theirsStream / oursStream);
+  std::printf("  peak memory of a document:      jsondoc %7.2fx,      nlohmann %7.2fx the answer\n",
+              oursPeak / size, theirsPeak / size);
+  std::printf("  writer (operator<< to stream):  %.1f MB/s\n",
+              static_cast<double>(written) / (1024.0 * 1024.0) / write);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 4 && std::strcmp(argv[1], "--peak") == 0) {
+    std::printf("%.0f\n", PeakInThisProcess(argv[2], std::strtoull(argv[3], nullptr, 10)));
+    return 0;
+  }
+  const int iterations = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
+  Measure(1u << 20, iterations);
+  Measure(10u << 20, std::max(3, iterations / 4));
   return 0;
 }

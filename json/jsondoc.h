@@ -10,8 +10,9 @@
 //
 // Reading is lenient: line comments ("//" to the end of the line) between tokens, single-quoted
 // strings, trailing commas and empty list elements (read as null) are accepted; only the first
-// value of the text is read and whatever follows it is ignored. "\uXXXX" escapes append one byte,
-// the low 8 bits of the code (so "\u00e9" gives the byte 0xE9); surrogate pairs are not combined.
+// value of the text is read and whatever follows it is ignored. "\uXXXX" escapes append the code
+// point in UTF-8 ("\u00e9" gives C3 A9); a surrogate pair combines into one code point, a lone
+// surrogate becomes U+FFFD, and "\u" without four hexadecimal digits fails the read.
 // Numbers are read like std::istream >> long double in the classic locale: optional sign ('+' or
 // '-'), digits with an optional '.', optional exponent; ".5", "1." and "+1" are accepted. A number
 // whose magnitude overflows long double fails the read; one that underflows reads as 0 (or the
@@ -22,12 +23,13 @@
 // std::istringstream of the same text.
 //
 // Writing is compact and on one line: ": " between key and value, ", " between entries, keys in
-// byte-wise ascending order. Strings escape '"', '\\' and every '/', use \b \f \n \r \t, and write
-// every other byte below 0x20 and every byte from 0x80 to 0xFF as "\u00xx" (lowercase hex), so the
-// output is plain ASCII, always valid JSON, and reads back to the same bytes. Numbers do not
-// depend on the stream's format flags: integral values of magnitude up to 2^64 are written as
-// exact integers, other finite values with the fewest digits that read back to the same long
-// double ("2.5", "1e+30"), and NaN or infinity, which JSON cannot carry, as null.
+// byte-wise ascending order. Strings escape '"', '\\' and every '/', use \b \f \n \r \t, write
+// every other byte below 0x20 as "\u00xx" (lowercase hex), pass valid UTF-8 sequences through as
+// they are and write each byte that is not part of one as "\u00xx", so the output is valid UTF-8
+// and valid JSON whatever the strings hold. Numbers do not depend on the stream's format flags:
+// integral values of magnitude up to 2^64 are written as exact integers, other finite values with
+// the fewest digits that read back to the same long double ("2.5", "1e+30"), and NaN or infinity,
+// which JSON cannot carry, as null.
 #ifndef JSON_JSONDOC_H_
 #define JSON_JSONDOC_H_
 
@@ -35,7 +37,9 @@
 #include <cstdint>
 #include <iosfwd>
 #include <map>
+#include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace jsondoc {
@@ -65,6 +69,93 @@ namespace detail {
 template <class Source>
 class Grammar;
 class Writer;
+
+// The memory of one parsed document: values, strings, containers and map nodes of a document read
+// by Object::parse are placed here one after the other and released together when the document is
+// reset or destroyed, instead of one heap block each. The chunks come from the heap and go back
+// to it with the arena; nothing is kept between documents or per thread.
+class Arena {
+ public:
+  Arena(const Object* owner, std::size_t firstChunk) : owner_(owner), nextChunk_(firstChunk) {}
+  ~Arena();
+  Arena(const Arena&) = delete;
+  Arena& operator=(const Arena&) = delete;
+
+  // A 16-byte slot, 16-byte aligned, for a value or a number. They come from blocks of their own,
+  // so the 8-byte aligned nodes and strings between them leave no padding.
+  void* allocateSlot() {
+    if (slotCur_ == slotEnd_) {
+      slotCur_ = static_cast<char*>(allocate(kSlotBlock, 16));
+      slotEnd_ = slotCur_ + kSlotBlock;
+    }
+    void* p = slotCur_;
+    slotCur_ += 16;
+    return p;
+  }
+
+  // The document object that holds this arena and releases it.
+  const Object* owner() const { return owner_; }
+
+  void* allocate(std::size_t size, std::size_t align) {
+    std::uintptr_t at = (reinterpret_cast<std::uintptr_t>(cur_) + (align - 1)) & ~(align - 1);
+    if (cur_ == nullptr || at + size > reinterpret_cast<std::uintptr_t>(end_)) {
+      return grow(size, align);
+    }
+    cur_ = reinterpret_cast<char*>(at + size);
+    return reinterpret_cast<void*>(at);
+  }
+
+ private:
+  void* grow(std::size_t size, std::size_t align);
+
+  static constexpr std::size_t kSlotBlock = 16 * 128;
+
+  char* cur_ = nullptr;
+  char* end_ = nullptr;
+  char* slotCur_ = nullptr;
+  char* slotEnd_ = nullptr;
+  void* chunks_ = nullptr;  // singly linked through each chunk's first word
+  const Object* owner_;
+  std::size_t nextChunk_;
+};
+
+// Allocator of the maps and lists of a document: from the document's arena when there is one
+// (freeing is then a no-op, the arena releases everything at once), from the heap otherwise. A
+// copied container starts on the heap.
+template <class T>
+class NodeAllocator {
+ public:
+  typedef T value_type;
+  typedef std::true_type propagate_on_container_move_assignment;
+  typedef std::true_type propagate_on_container_swap;
+
+  NodeAllocator() = default;
+  explicit NodeAllocator(Arena* arena) : arena_(arena) {}
+  template <class U>
+  NodeAllocator(const NodeAllocator<U>& other) : arena_(other.arena()) {}
+
+  T* allocate(std::size_t n) {
+    if (arena_ != nullptr) return static_cast<T*>(arena_->allocate(n * sizeof(T), alignof(T)));
+    return std::allocator<T>().allocate(n);
+  }
+  void deallocate(T* p, std::size_t n) {
+    if (arena_ == nullptr) std::allocator<T>().deallocate(p, n);
+  }
+  NodeAllocator select_on_container_copy_construction() const { return NodeAllocator(); }
+  Arena* arena() const { return arena_; }
+
+ private:
+  Arena* arena_ = nullptr;
+};
+
+template <class T, class U>
+bool operator==(const NodeAllocator<T>& a, const NodeAllocator<U>& b) {
+  return a.arena() == b.arena();
+}
+template <class T, class U>
+bool operator!=(const NodeAllocator<T>& a, const NodeAllocator<U>& b) {
+  return a.arena() != b.arena();
+}
 }  // namespace detail
 
 class Value {
@@ -133,10 +224,24 @@ class Value {
   template <class Source>
   friend class detail::Grammar;
   friend class detail::Writer;
+  friend class Object;
+  friend class Array;
+
+  // Where the value and its payload live (bits of `placement`): a value read into a document with
+  // an arena is placed in it, and so is the number, string, array or object it was read with.
+  // Content given later always comes from the heap.
+  enum : std::uint8_t { kSelfInArena = 1, kPayloadInArena = 2 };
+  // Destroys a value owned by a container, whichever way it was allocated.
+  static void release(Value* v);
+  // Releases the payload of any type, the number included (reset() leaves a number as it is).
+  void dropPayload();
 
   Type type;
+  std::uint8_t placement = 0;
+  // Every payload but a boolean is held by pointer, the number too: a long double inline would
+  // double the size of every value of a document for the few that are numbers.
   union {
-    Number number;
+    Number* number;
     String* string;
     Boolean boolean;
     Array* array;
@@ -146,7 +251,9 @@ class Value {
 
 class Object {
  public:
-  typedef std::map<String, Value*> Map;
+  typedef std::map<String, Value*, std::less<String>,
+                   detail::NodeAllocator<std::pair<const String, Value*>>>
+      Map;
 
   Object();
   Object(const Object& other);
@@ -182,7 +289,7 @@ class Object {
   // Stores a copy of o under the pending key (the empty key when none is pending).
   Object& operator<<(const Object& o);
 
-  // Releases every value; the pending key is left alone.
+  // Releases every value (and the arena of a parsed document); the pending key is left alone.
   void reset();
 
   bool parse(std::istream& input);
@@ -193,13 +300,22 @@ class Object {
   template <class Source>
   friend class detail::Grammar;
 
+  // An object inside a parsed document: its map nodes come from the document's arena.
+  explicit Object(detail::Arena* shared) : valueMap(Map::allocator_type(shared)) {}
+  // Empties the object and gives it a fresh arena for a document about to be read, its first
+  // chunk sized from the text's size (0 when unknown). The object owns the arena (its map's
+  // allocator refers to it) until it is reset or destroyed.
+  detail::Arena& startArena(std::size_t textSize);
+
   Map valueMap;
-  String pendingKey;
+  // The key given to the pair builder and waiting for its value; null when none is pending (an
+  // empty key is never pending). Held by pointer, as most objects never build pairs.
+  std::unique_ptr<String> pendingKey;
 };
 
 class Array {
  public:
-  typedef std::vector<Value*> List;
+  typedef std::vector<Value*, detail::NodeAllocator<Value*>> List;
 
   Array();
   Array(const Array& other);
@@ -236,6 +352,9 @@ class Array {
  private:
   template <class Source>
   friend class detail::Grammar;
+
+  // An array inside a parsed document: its list comes from the document's arena.
+  explicit Array(detail::Arena* shared) : valueList(List::allocator_type(shared)) {}
 
   List valueList;
 };
@@ -291,12 +410,12 @@ inline const Boolean& Value::get<Boolean>() const {
 template <>
 inline Number& Value::get<Number>() {
   JSONDOC_ASSERT(is<Number>());
-  return number;
+  return *number;
 }
 template <>
 inline const Number& Value::get<Number>() const {
   JSONDOC_ASSERT(is<Number>());
-  return number;
+  return *number;
 }
 template <>
 inline String& Value::get<String>() {

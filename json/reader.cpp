@@ -1,10 +1,15 @@
 // The lenient reader.
 //
-// One grammar, Grammar<Source>, runs over two sources: StreamSource, a caller's std::istream, and
-// TextSource, an in-memory byte range used by every parse(const String&) entry point. TextSource
-// reproduces the error-state behaviour of std::istringstream (good/eof/fail/bad bits, sentry
-// rules, put-back, tellg/seekg, the classic-locale long double extraction) without a virtual call
-// per byte, so both sources give the same result for every input; the tests compare them.
+// One grammar, Grammar<Source>, runs over two sources: StreamSource, a caller's std::istream read
+// through its stream buffer, and TextSource, an in-memory byte range used by every
+// parse(const String&) entry point. Both keep the error-state behaviour of an input stream
+// (good/eof/fail/bad bits, sentry rules, put-back, tellg/seekg, the classic-locale long double
+// extraction) without a virtual call per byte, so both give the same result for every input; the
+// tests compare them.
+//
+// The grammar looks at the next byte to pick the alternatives that can start there and skips the
+// others, which would fail without touching the stream. Object::parse places the document in an
+// arena of its own, so reading costs no heap call per value and destroying it no free per value.
 #include "json/jsondoc.h"
 
 #include <locale.h>
@@ -14,8 +19,10 @@
 #include <istream>
 #include <limits>
 #include <memory>
-#include <sstream>
+#include <new>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 namespace jsondoc {
 namespace detail {
@@ -39,29 +46,6 @@ inline int HexDigit(int c) {
   return -1;
 }
 
-// The code of a "\u" escape: the up to four characters after "\u" read as a hexadecimal int with
-// the stream extraction, which also takes a sign, an "0x" prefix, leading blanks or fewer
-// digits. Four hex digits, the usual case, are decoded directly.
-bool DecodeHex(const char* text, int n, long& code) {
-  if (n == 4) {
-    int d0 = HexDigit(static_cast<unsigned char>(text[0]));
-    int d1 = HexDigit(static_cast<unsigned char>(text[1]));
-    int d2 = HexDigit(static_cast<unsigned char>(text[2]));
-    int d3 = HexDigit(static_cast<unsigned char>(text[3]));
-    if ((d0 | d1 | d2 | d3) >= 0) {
-      code = (d0 << 12) | (d1 << 8) | (d2 << 4) | d3;
-      return true;
-    }
-  }
-  std::istringstream hex(String(text, static_cast<std::size_t>(n)));
-  hex.imbue(std::locale::classic());
-  int value = 0;
-  hex >> std::hex >> value;
-  if (hex.fail()) return false;
-  code = value;
-  return true;
-}
-
 // strtold in the "C" locale whatever the process locale is. The locale object is created once
 // and never changed.
 long double StrtoldC(const char* text, char** end) {
@@ -69,12 +53,38 @@ long double StrtoldC(const char* text, char** end) {
   return strtold_l(text, end, c_locale);
 }
 
-// Converts the token collected by TextSource::read_number the way libstdc++ does for
-// operator>>(long double&): the whole token must convert, and an overflow to infinity fails.
-bool ConvertNumber(const char* token, Number& out) {
+// Converts a number token the way libstdc++ does for operator>>(long double&): the whole token
+// must convert, and an overflow to infinity fails. Plain integers of up to 19 digits (the ids
+// and sizes of every answer) are exact in 64 bits and in a long double, and are converted
+// directly; the rest goes through strtold.
+bool ConvertToken(const char* token, std::size_t len, Number& out) {
+  const std::size_t sign = len > 0 && (token[0] == '+' || token[0] == '-') ? 1 : 0;
+  if (len > sign && len - sign <= 19) {
+    std::uint64_t u = 0;
+    std::size_t i = sign;
+    while (i < len && IsDigit(static_cast<unsigned char>(token[i]))) {
+      u = u * 10 + static_cast<unsigned>(token[i] - '0');
+      ++i;
+    }
+    if (i == len) {
+      const Number n = static_cast<Number>(u);
+      out = token[0] == '-' ? -n : n;
+      return true;
+    }
+  }
+  char small[64];
+  String large;
+  const char* text = small;
+  if (len < sizeof small) {
+    std::memcpy(small, token, len);
+    small[len] = '\0';
+  } else {
+    large.assign(token, len);
+    text = large.c_str();
+  }
   char* end = nullptr;
-  long double v = StrtoldC(token, &end);
-  if (end == token || *end != '\0') return false;
+  long double v = StrtoldC(text, &end);
+  if (end == text || *end != '\0') return false;
   if (v == std::numeric_limits<long double>::infinity() ||
       v == -std::numeric_limits<long double>::infinity()) {
     return false;
@@ -83,39 +93,179 @@ bool ConvertNumber(const char* token, Number& out) {
   return true;
 }
 
+void AppendUtf8(String& out, std::uint32_t cp) {
+  char b[4];
+  std::size_t n;
+  if (cp < 0x80) {
+    b[0] = static_cast<char>(cp);
+    n = 1;
+  } else if (cp < 0x800) {
+    b[0] = static_cast<char>(0xC0 | (cp >> 6));
+    b[1] = static_cast<char>(0x80 | (cp & 0x3F));
+    n = 2;
+  } else if (cp < 0x10000) {
+    b[0] = static_cast<char>(0xE0 | (cp >> 12));
+    b[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    b[2] = static_cast<char>(0x80 | (cp & 0x3F));
+    n = 3;
+  } else {
+    b[0] = static_cast<char>(0xF0 | (cp >> 18));
+    b[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    b[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    b[3] = static_cast<char>(0x80 | (cp & 0x3F));
+    n = 4;
+  }
+  out.append(b, n);
+}
+
+constexpr std::uint32_t kReplacement = 0xFFFD;
+
 }  // namespace
 
-// A caller's stream, used as is.
+// A caller's stream, read through its buffer with the error-state rules of std::istream kept in
+// a local copy (written back when the read ends): the grammar's many single-character steps then
+// cost an inline buffer access instead of a sentry each.
 class StreamSource {
  public:
   typedef std::streampos Pos;
 
-  explicit StreamSource(std::istream& in) : in_(in) {}
+  explicit StreamSource(std::istream& in)
+      : in_(in), buf_(in.rdbuf()), state_(ToBits(in.rdstate())) {
+    if (buf_ == nullptr) state_ |= kBadBit;
+  }
+  ~StreamSource() { in_.clear(FromBits(state_)); }
+  StreamSource(const StreamSource&) = delete;
+  StreamSource& operator=(const StreamSource&) = delete;
 
-  bool good() const { return in_.good(); }
-  bool eof() const { return in_.eof(); }
-  void clear() { in_.clear(); }
-  int get() { return in_.get(); }
-  int peek() { return in_.peek(); }
-  void putback(char c) { in_.putback(c); }
-  void skip_ws() { in_ >> std::ws; }
-  Pos tell() { return in_.tellg(); }
-  void seek(Pos p) { in_.seekg(p); }
+  bool good() const { return state_ == 0; }
+  bool eof() const { return (state_ & kEofBit) != 0; }
+  void clear() { state_ = 0; }
+
+  int get() {
+    if (!sentry()) return kEnd;
+    int c = buf_->sbumpc();
+    if (c == kEnd) state_ |= kEofBit | kFailBit;
+    return c;
+  }
+
+  int peek() {
+    if (!sentry()) return kEnd;
+    int c = buf_->sgetc();
+    if (c == kEnd) state_ |= kEofBit;
+    return c;
+  }
+
+  void putback(char c) {
+    state_ &= ~kEofBit;
+    if (!sentry()) return;
+    if (buf_->sputbackc(c) == kEnd) state_ |= kBadBit;
+  }
+
+  void skip_ws() {
+    if (!sentry()) return;
+    int c;
+    while ((c = buf_->sgetc()) != kEnd && IsSpace(c)) buf_->sbumpc();
+    if (c == kEnd) state_ |= kEofBit;
+  }
+
+  Pos tell() {
+    if (!sentry()) return Pos(std::streamoff(-1));
+    return buf_->pubseekoff(0, std::ios_base::cur, std::ios_base::in);
+  }
+
+  void seek(Pos p) {
+    state_ &= ~kEofBit;
+    if (!sentry()) return;
+    if (buf_->pubseekpos(p, std::ios_base::in) == Pos(std::streamoff(-1))) state_ |= kFailBit;
+  }
+
+  // The same token rules as TextSource::read_number, consuming as it goes.
   bool read_number(Number& out) {
-    Number n;
-    if (!(in_ >> n)) return false;
-    out = n;
+    if (!sentry()) return false;
+    int c;
+    while ((c = buf_->sgetc()) != kEnd && IsSpace(c)) buf_->sbumpc();
+    if (c == kEnd) {
+      state_ |= kEofBit | kFailBit;
+      return false;
+    }
+    String token;
+    auto take = [&]() {
+      token += static_cast<char>(c);
+      buf_->sbumpc();
+      c = buf_->sgetc();
+    };
+    if (c == '+' || c == '-') take();
+    bool mantissa = false, dot = false, sci = false;
+    while (c != kEnd) {
+      if (IsDigit(c)) {
+        mantissa = true;
+      } else if (c == '.' && !dot && !sci) {
+        dot = true;
+      } else if ((c == 'e' || c == 'E') && !sci && mantissa) {
+        sci = true;
+        take();
+        if (c == '+' || c == '-') take();
+        continue;
+      } else {
+        break;
+      }
+      take();
+    }
+    if (c == kEnd) state_ |= kEofBit;
+    if (!ConvertToken(token.data(), token.size(), out)) {
+      state_ |= kFailBit;
+      return false;
+    }
     return true;
   }
-  // Bulk helpers of TextSource; the stream reads byte by byte through the grammar instead.
-  void append_plain(String&, char) {}
-  void skip_line() {
+
+  void append_plain(String& out, char delim) {
+    if (state_ != 0) return;
     int c;
-    while ((c = in_.peek()) != kEnd && c != '\r' && c != '\n') in_.get();
+    while ((c = buf_->sgetc()) != kEnd && c != static_cast<unsigned char>(delim) && c != '\\') {
+      out += static_cast<char>(c);
+      buf_->sbumpc();
+    }
   }
 
+  void skip_line() {
+    if (!sentry()) return;
+    int c;
+    while ((c = buf_->sgetc()) != kEnd && c != '\r' && c != '\n') buf_->sbumpc();
+    if (c == kEnd) state_ |= kEofBit;
+  }
+
+  // See TextSource::quoted_run; a stream always takes the general way.
+  bool quoted_run(String&) { return false; }
+  bool quoted_span(const char*&, const char*&) { return false; }
+  bool take(char) { return false; }
+
  private:
+  enum : unsigned { kEofBit = 1, kFailBit = 2, kBadBit = 4 };
+
+  static unsigned ToBits(std::ios_base::iostate s) {
+    return ((s & std::ios_base::eofbit) ? kEofBit : 0u) |
+           ((s & std::ios_base::failbit) ? kFailBit : 0u) |
+           ((s & std::ios_base::badbit) ? kBadBit : 0u);
+  }
+  static std::ios_base::iostate FromBits(unsigned b) {
+    std::ios_base::iostate s = std::ios_base::goodbit;
+    if (b & kEofBit) s |= std::ios_base::eofbit;
+    if (b & kFailBit) s |= std::ios_base::failbit;
+    if (b & kBadBit) s |= std::ios_base::badbit;
+    return s;
+  }
+
+  // The istream sentry: a stream that is not good only gains the fail bit.
+  bool sentry() {
+    if (state_ == 0) return true;
+    state_ |= kFailBit;
+    return false;
+  }
+
   std::istream& in_;
+  std::streambuf* buf_;
+  unsigned state_;
 };
 
 // An in-memory text with the error-state rules of std::istringstream.
@@ -164,6 +314,14 @@ class TextSource {
     if (cur_ == end_) state_ |= kEofBit;
   }
 
+  // Consumes the next character when it is c and the text is in a good state, as skip_ws, peek
+  // and get would; false, with nothing changed, otherwise.
+  bool take(char c) {
+    if (state_ != 0 || cur_ == end_ || *cur_ != c) return false;
+    ++cur_;
+    return true;
+  }
+
   Pos tell() {
     if (!sentry()) return kNoPos;
     return static_cast<Pos>(cur_ - begin_);
@@ -210,22 +368,10 @@ class TextSource {
     }
     cur_ = p;
     if (cur_ == end_) state_ |= kEofBit;
-    std::size_t len = static_cast<std::size_t>(p - start);
-    Number n = 0;
-    bool ok;
-    char small[64];
-    if (len < sizeof small) {
-      std::memcpy(small, start, len);
-      small[len] = '\0';
-      ok = ConvertNumber(small, n);
-    } else {
-      ok = ConvertNumber(String(start, len).c_str(), n);
-    }
-    if (!ok) {
+    if (!ConvertToken(start, static_cast<std::size_t>(p - start), out)) {
       state_ |= kFailBit;
       return false;
     }
-    out = n;
     return true;
   }
 
@@ -242,6 +388,31 @@ class TextSource {
     if (!sentry()) return;
     while (cur_ != end_ && *cur_ != '\r' && *cur_ != '\n') ++cur_;
     if (cur_ == end_) state_ |= kEofBit;
+  }
+
+  // The usual string, blanks and a double-quoted run without escapes, read in one step with the
+  // result the general way would give; false, with nothing consumed, for anything else.
+  bool quoted_run(String& out) {
+    const char* first = nullptr;
+    const char* last = nullptr;
+    if (!quoted_span(first, last)) return false;
+    out.assign(first, last);
+    return true;
+  }
+
+  // quoted_run without the copy: [first, last) are the string's bytes in the text.
+  bool quoted_span(const char*& first, const char*& last) {
+    if (state_ != 0) return false;
+    const char* p = cur_;
+    while (p != end_ && IsSpace(static_cast<unsigned char>(*p))) ++p;
+    if (p == end_ || *p != '"') return false;
+    const char* q = p + 1;
+    while (q != end_ && *q != '"' && *q != '\\') ++q;
+    if (q == end_ || *q != '"') return false;
+    first = p + 1;
+    last = q;
+    cur_ = q + 1;
+    return true;
   }
 
  private:
@@ -264,13 +435,43 @@ class TextSource {
 template <class Source>
 class Grammar {
  public:
-  explicit Grammar(Source& in) : in_(in) {}
+  // With an arena, every value, string and container read is placed in it (see Object::parse);
+  // without one they come from the heap.
+  explicit Grammar(Source& in, Arena* arena = nullptr) : in_(in), arena_(arena) {}
+  ~Grammar() {
+    for (Value* v : pending_) Value::release(v);
+  }
+  Grammar(const Grammar&) = delete;
+  Grammar& operator=(const Grammar&) = delete;
 
   // Skips blanks, then consumes pattern; a line comment may stand before any of its characters.
   // On a mismatch the matched characters are put back; when the input ends inside the pattern
   // nothing is put back.
-  bool match(const char* pattern) {
+  __attribute__((always_inline)) bool match(const char* pattern) {
+    if (!broken_ && pattern[1] == '\0' && in_.take(pattern[0])) return true;  // the usual case
+    return matchSpelled(pattern);
+  }
+
+  // match beyond a single character that follows at once: blanks, comments, longer patterns.
+  bool matchSpelled(const char* pattern) {
+    if (broken_) return false;
     in_.skip_ws();
+    if (in_.good()) {
+      // A first character that differs and cannot start a comment: the general loop below would
+      // put it back and find no comment, leaving everything as it is.
+      const int c = in_.peek();
+      if (c == static_cast<unsigned char>(pattern[0])) {
+        if (pattern[1] == '\0') {
+          in_.get();
+          return true;
+        }
+      } else if (c == kEnd) {
+        in_.get();  // the end of input inside the pattern, as the loop would meet it
+        return false;
+      } else if (c != '/') {
+        return false;
+      }
+    }
     const char* p = pattern;
     while (*p != '\0' && in_.good()) {
       int c = in_.get();
@@ -308,11 +509,12 @@ class Grammar {
   }
 
   bool string(String& out) {
+    if (!broken_ && in_.quoted_run(out)) return true;
     out.clear();
     char delim;
     if (match("\"")) {
       delim = '"';
-    } else if (in_.peek() == '\'') {
+    } else if (!broken_ && in_.peek() == '\'') {
       in_.get();
       delim = '\'';
     } else {
@@ -333,45 +535,14 @@ class Grammar {
       }
       c = in_.get();
       if (c == kEnd) break;
-      if (c == static_cast<unsigned char>(delim)) {
-        out += delim;
-        continue;
-      }
-      switch (c) {
-        case '\\':
-          out += '\\';
-          break;
-        case '/':
-          out += '/';
-          break;
-        case 'b':
-          out += '\b';
-          break;
-        case 'f':
-          out += '\f';
-          break;
-        case 'n':
-          out += '\n';
-          break;
-        case 'r':
-          out += '\r';
-          break;
-        case 't':
-          out += '\t';
-          break;
-        case 'u':
-          unicode(out);
-          break;
-        default:
-          out += '\\';
-          out += static_cast<char>(c);
-          break;
-      }
+      escape(c, delim, out);
+      if (broken_) return false;
     }
     return closed && in_.good();
   }
 
   bool number(Number& out) {
+    if (broken_) return false;
     in_.skip_ws();
     typename Source::Pos pos = in_.tell();
     if (in_.read_number(out)) return true;
@@ -393,28 +564,35 @@ class Grammar {
   }
 
   // "null", or nothing at all before a comma (an empty list element).
-  bool null() { return match("null") || in_.peek() == ','; }
+  bool null() { return match("null") || (!broken_ && in_.peek() == ','); }
 
   bool array(Array& a) {
     a.reset();
-    if (depth_ >= kMaxDepth) return false;
+    if (broken_ || depth_ >= kMaxDepth) return false;
     if (!match("[")) return false;
     if (match("]")) return true;
     ++depth_;
+    // The elements wait on one stack shared by all levels, so each list is allocated once at
+    // its final size.
+    const std::size_t base = pending_.size();
     for (;;) {
-      std::unique_ptr<Value> v(new Value);
-      if (!value(*v)) break;
-      a.valueList.push_back(v.get());
-      v.release();
+      Value* v = newValue();
+      if (!value(*v)) {
+        Value::release(v);
+        break;
+      }
+      pending_.push_back(v);
       if (!match(",")) break;
     }
+    a.valueList.assign(pending_.begin() + static_cast<std::ptrdiff_t>(base), pending_.end());
+    pending_.resize(base);
     --depth_;
     return match("]");
   }
 
+  // Reads into an empty object (the entry points reset it first).
   bool object(Object& o) {
-    o.reset();
-    if (depth_ >= kMaxDepth) return false;
+    if (broken_ || depth_ >= kMaxDepth) return false;
     if (!match("{")) return false;
     if (match("}")) return true;
     ++depth_;
@@ -425,90 +603,223 @@ class Grammar {
 
   // A value that fails to read is left invalid.
   bool value(Value& v) {
+    if (v.type != Value::TYPE_INVALID) v.dropPayload();  // a fresh element has nothing to release
+    v.type = Value::TYPE_INVALID;
+    if (broken_) return false;
+    in_.skip_ws();
+    const int next = in_.good() ? in_.peek() : kEnd;
+    // The alternatives are tried in a fixed order. One that cannot begin with `next` fails
+    // without consuming anything or changing the stream state, so it is skipped; after an
+    // attempt has failed (it may have moved the stream), every later one is tried.
+    bool tryAll = next == kEnd || next == '/' || !in_.good();
+    if (next != '{' && next != '[') {
+      if (tryAll || next == '"' || next == '\'') {
+        const char* first = nullptr;
+        const char* last = nullptr;
+        if (!broken_ && in_.quoted_span(first, last)) {  // the usual string, built in place
+          v.string = newPayload<String>(v, first, last);
+          v.type = Value::TYPE_STRING;
+          return true;
+        }
+        String s;
+        if (string(s)) {
+          v.string = newPayload<String>(v, std::move(s));
+          v.type = Value::TYPE_STRING;
+          return true;
+        }
+        if (broken_) return false;
+        tryAll = true;
+      }
+      if (tryAll || IsDigit(next) || next == '-' || next == '+' || next == '.') {
+        Number n = 0;
+        if (number(n)) {
+          v.number = newNumber(v, n);
+          v.type = Value::TYPE_NUMBER;
+          return true;
+        }
+        tryAll = true;
+      }
+      if (tryAll || next == 't' || next == 'f') {
+        Boolean b = false;
+        if (boolean(b)) {
+          v.boolean = b;
+          v.type = Value::TYPE_BOOLEAN;
+          return true;
+        }
+        tryAll = true;
+      }
+      if (tryAll || next == 'n' || next == ',') {
+        if (null()) {
+          v.type = Value::TYPE_NULL;
+          return true;
+        }
+      }
+    }
+    if (broken_) return false;
+    if (next == '[' || in_.peek() == '[') {
+      Array* a = arena_ != nullptr ? newPayload<Array>(v, arena_) : newPayload<Array>(v);
+      v.array = a;
+      v.type = Value::TYPE_ARRAY;
+      if (array(*a)) return true;
+      v.reset();
+      v.type = Value::TYPE_INVALID;
+    }
+    Object* o = arena_ != nullptr ? newPayload<Object>(v, arena_) : newPayload<Object>(v);
+    v.object = o;
+    v.type = Value::TYPE_OBJECT;
+    if (object(*o)) return true;
     v.reset();
     v.type = Value::TYPE_INVALID;
-    // Before '{' or '[' every earlier alternative fails without consuming anything or changing
-    // the stream state, so they are skipped.
-    in_.skip_ws();
-    int next = in_.good() ? in_.peek() : kEnd;
-    if (next != '{' && next != '[') {
-      String s;
-      if (string(s)) {
-        v.string = new String(std::move(s));
-        v.type = Value::TYPE_STRING;
-        return true;
-      }
-      Number n = 0;
-      if (number(n)) {
-        v.number = n;
-        v.type = Value::TYPE_NUMBER;
-        return true;
-      }
-      Boolean b = false;
-      if (boolean(b)) {
-        v.boolean = b;
-        v.type = Value::TYPE_BOOLEAN;
-        return true;
-      }
-      if (null()) {
-        v.type = Value::TYPE_NULL;
-        return true;
-      }
-    }
-    if (next == '[' || in_.peek() == '[') {
-      std::unique_ptr<Array> a(new Array);
-      if (array(*a)) {
-        v.array = a.release();
-        v.type = Value::TYPE_ARRAY;
-        return true;
-      }
-    }
-    std::unique_ptr<Object> o(new Object);
-    if (object(*o)) {
-      v.object = o.release();
-      v.type = Value::TYPE_OBJECT;
-      return true;
-    }
     return false;
   }
 
  private:
+  Value* newValue() {
+    if (arena_ == nullptr) return new Value;
+    static_assert(sizeof(Value) == 16 && alignof(Value) <= 16, "arena value slots");
+    Value* v = new (arena_->allocateSlot()) Value;
+    v->placement = Value::kSelfInArena;
+    return v;
+  }
+
+  Number* newNumber(Value& v, Number n) {
+    if (arena_ == nullptr) return new Number(n);
+    static_assert(sizeof(Number) <= 16 && alignof(Number) <= 16, "arena number slots");
+    v.placement = static_cast<std::uint8_t>(v.placement | Value::kPayloadInArena);
+    return new (arena_->allocateSlot()) Number(n);
+  }
+
+  template <class T, class... Args>
+  T* newPayload(Value& v, Args&&... args) {
+    if (arena_ == nullptr) return new T(std::forward<Args>(args)...);
+    T* p = new (arena_->allocate(sizeof(T), alignof(T))) T(std::forward<Args>(args)...);
+    v.placement = static_cast<std::uint8_t>(v.placement | Value::kPayloadInArena);
+    return p;
+  }
+
   // The entries after "{": false only where the object cannot end well (a key that is not a
   // string, a missing colon); a value that fails ends the list and drops its key.
   bool members(Object& o) {
     String key;
     for (;;) {
-      if (!string(key)) return in_.peek() == '}';
+      // The usual key is taken as it stands in the text and built in its map node.
+      const char* first = nullptr;
+      const char* last = nullptr;
+      const bool inText = !broken_ && in_.quoted_span(first, last);
+      if (!inText && !string(key)) return !broken_ && in_.peek() == '}';
       if (!match(":")) return false;
-      std::unique_ptr<Value> v(new Value);
-      if (!value(*v)) return true;
-      Object::Map::iterator it = o.valueMap.lower_bound(key);
-      if (it != o.valueMap.end() && it->first == key) {
-        delete it->second;
-        it->second = v.release();
-      } else {
-        o.valueMap.emplace_hint(it, std::move(key), v.get());
-        v.release();
+      Value* v = newValue();
+      if (!value(*v)) {
+        Value::release(v);
+        return true;
+      }
+      pending_.push_back(v);  // released by the destructor should the insertion throw
+      // Answers usually list keys in ascending order: the end is tried first as the place.
+      const Object::Map::iterator slot =
+          inText ? o.valueMap.emplace_hint(
+                       o.valueMap.end(), std::piecewise_construct,
+                       std::forward_as_tuple(first, static_cast<std::size_t>(last - first)),
+                       std::forward_as_tuple(v))
+                 : o.valueMap.try_emplace(o.valueMap.end(), std::move(key), v);
+      pending_.pop_back();
+      if (slot->second != v) {
+        Value::release(slot->second);  // a repeated key keeps the later value
+        slot->second = v;
       }
       if (!match(",")) return true;
     }
   }
 
-  // After "\u": up to four characters, then one byte, the low 8 bits of their hexadecimal value.
-  void unicode(String& out) {
-    char hex[4];
-    int n = 0;
-    while (n < 4 && in_.good()) {
-      int c = in_.get();
-      if (c == kEnd) break;
-      hex[n++] = static_cast<char>(c);
+  // The character after a backslash.
+  void escape(int c, char delim, String& out) {
+    if (c == static_cast<unsigned char>(delim)) {
+      out += delim;
+      return;
     }
-    long code = 0;
-    if (DecodeHex(hex, n, code) && in_.good()) out += static_cast<char>(code & 0xFF);
+    switch (c) {
+      case '\\':
+        out += '\\';
+        break;
+      case '/':
+        out += '/';
+        break;
+      case 'b':
+        out += '\b';
+        break;
+      case 'f':
+        out += '\f';
+        break;
+      case 'n':
+        out += '\n';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      case 't':
+        out += '\t';
+        break;
+      case 'u':
+        unicode(delim, out);
+        break;
+      default:
+        out += '\\';
+        out += static_cast<char>(c);
+        break;
+    }
+  }
+
+  // After "\u": the code point in UTF-8. A high surrogate followed directly by a low one's
+  // escape combines with it; any other surrogate becomes U+FFFD. Fewer than four hexadecimal
+  // digits break the whole read.
+  void unicode(char delim, String& out) {
+    std::uint32_t code = 0;
+    if (!hex4(code)) return;
+    for (;;) {
+      if (code < 0xD800 || code > 0xDFFF) {
+        AppendUtf8(out, code);
+        return;
+      }
+      if (code >= 0xDC00 || !in_.good() || in_.peek() != '\\') {
+        AppendUtf8(out, kReplacement);
+        return;
+      }
+      in_.get();
+      const int c = in_.get();
+      if (c != 'u') {
+        AppendUtf8(out, kReplacement);
+        if (c != kEnd) escape(c, delim, out);
+        return;
+      }
+      std::uint32_t low = 0;
+      if (!hex4(low)) return;
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        AppendUtf8(out, 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00));
+        return;
+      }
+      AppendUtf8(out, kReplacement);
+      code = low;
+    }
+  }
+
+  bool hex4(std::uint32_t& code) {
+    code = 0;
+    for (int i = 0; i < 4; ++i) {
+      const int d = HexDigit(in_.get());
+      if (d < 0) {
+        broken_ = true;
+        return false;
+      }
+      code = (code << 4) | static_cast<std::uint32_t>(d);
+    }
+    return true;
   }
 
   Source& in_;
+  Arena* arena_;
+  std::vector<Value*> pending_;
   int depth_ = 0;
+  // Set by an escape that cannot be read: every step fails from then on.
+  bool broken_ = false;
 };
 
 typedef Grammar<StreamSource> StreamGrammar;
@@ -516,6 +827,7 @@ typedef Grammar<TextSource> TextGrammar;
 
 }  // namespace detail
 
+using detail::Arena;
 using detail::StreamGrammar;
 using detail::StreamSource;
 using detail::TextGrammar;
@@ -531,14 +843,18 @@ bool Value::parse(const String& text) {
   return TextGrammar(source).value(*this);
 }
 
+// An object read by an entry point holds its document in its own arena (see detail::Arena).
 bool Object::parse(std::istream& input, Object& object) {
+  std::streamsize buffered = input.rdbuf() != nullptr ? input.rdbuf()->in_avail() : 0;
+  Arena& arena = object.startArena(buffered > 0 ? static_cast<std::size_t>(buffered) : 0);
   StreamSource source(input);
-  return StreamGrammar(source).object(object);
+  return StreamGrammar(source, &arena).object(object);
 }
 
 bool Object::parse(const String& text) {
+  Arena& arena = startArena(text.size());
   TextSource source(text.data(), text.size());
-  return TextGrammar(source).object(*this);
+  return TextGrammar(source, &arena).object(*this);
 }
 
 bool Array::parse(std::istream& input, Array& array) {

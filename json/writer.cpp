@@ -11,16 +11,17 @@ namespace detail {
 
 namespace {
 constexpr char EscapeOf(int c) {
-  return c == '\b'                 ? 'b'
-         : c == '\t'               ? 't'
-         : c == '\n'               ? 'n'
-         : c == '\f'               ? 'f'
-         : c == '\r'               ? 'r'
-         : c == '"'                ? '"'
-         : c == '/'                ? '/'
-         : c == '\\'               ? '\\'
-         : (c < 0x20 || c >= 0x80) ? 'u'
-                                   : 0;
+  return c == '\b'   ? 'b'
+         : c == '\t' ? 't'
+         : c == '\n' ? 'n'
+         : c == '\f' ? 'f'
+         : c == '\r' ? 'r'
+         : c == '"'  ? '"'
+         : c == '/'  ? '/'
+         : c == '\\' ? '\\'
+         : c < 0x20  ? 'u'
+         : c >= 0x80 ? '8'
+                     : 0;
 }
 
 struct EscapeTable {
@@ -29,7 +30,8 @@ struct EscapeTable {
     for (int c = 0; c < 256; ++c) at[c] = EscapeOf(c);
   }
 };
-// 0: written as is; 'u': "\\u00xx"; otherwise the letter after the backslash.
+// 0: written as is; 'u': "\\u00xx"; '8': the start of a UTF-8 sequence, checked; otherwise the
+// letter after the backslash.
 constexpr EscapeTable kEscape;
 }  // namespace
 
@@ -38,7 +40,7 @@ class Writer {
   static void value(String& out, const Value& v) {
     switch (v.type) {
       case Value::TYPE_NUMBER:
-        number(out, v.number);
+        number(out, *v.number);
         break;
       case Value::TYPE_STRING:
         if (v.string != nullptr) string(out, *v.string);
@@ -84,8 +86,8 @@ class Writer {
     out += '}';
   }
 
-  // Plain bytes are copied in runs; the rest is escaped. Bytes from 0x80 up are escaped too, so
-  // the text is ASCII whatever the string holds (the reader's "\u" rule gives the byte back).
+  // Plain bytes and valid UTF-8 sequences are copied in runs; the rest is escaped, so the text is
+  // valid UTF-8 whatever the string holds.
   static void string(String& out, const String& s) {
     static const char kHex[] = "0123456789abcdef";
     out += '"';
@@ -95,6 +97,14 @@ class Writer {
       unsigned char c = static_cast<unsigned char>(*p);
       char named = kEscape.at[c];
       if (named == 0) continue;
+      if (named == '8') {
+        const std::size_t n = Utf8Length(p, end);
+        if (n != 0) {
+          p += n - 1;
+          continue;
+        }
+        named = 'u';
+      }
       out.append(run, p);
       run = p + 1;
       if (named == 'u') {
@@ -107,6 +117,35 @@ class Writer {
     }
     out.append(run, end);
     out += '"';
+  }
+
+  // The length of the well-formed UTF-8 sequence at p (a byte from 0x80 up), 0 when there is
+  // none: no overlong forms, no surrogates, nothing above U+10FFFF.
+  static std::size_t Utf8Length(const char* p, const char* end) {
+    const unsigned char b0 = static_cast<unsigned char>(p[0]);
+    std::size_t n;
+    unsigned char lo = 0x80, hi = 0xBF;  // range of the second byte
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+      n = 2;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+      n = 3;
+      if (b0 == 0xE0) lo = 0xA0;
+      if (b0 == 0xED) hi = 0x9F;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+      n = 4;
+      if (b0 == 0xF0) lo = 0x90;
+      if (b0 == 0xF4) hi = 0x8F;
+    } else {
+      return 0;
+    }
+    if (static_cast<std::size_t>(end - p) < n) return 0;
+    const unsigned char b1 = static_cast<unsigned char>(p[1]);
+    if (b1 < lo || b1 > hi) return 0;
+    for (std::size_t i = 2; i < n; ++i) {
+      const unsigned char b = static_cast<unsigned char>(p[i]);
+      if (b < 0x80 || b > 0xBF) return 0;
+    }
+    return n;
   }
 
   // Integral values up to 2^64 in magnitude come out as exact integers; other finite values in

@@ -30,7 +30,7 @@ void globalInit() {
 }
 
 bool hasLineBreak(const std::string& text) {
-  return text.find_first_of("\r\n") != std::string::npos;
+  return text.find('\r') != std::string::npos || text.find('\n') != std::string::npos;
 }
 
 std::string readSettingString(const char* key) {
@@ -134,6 +134,15 @@ struct HttpTransport::Impl {
     if (n > self->responseLimit - self->body.size()) {
       self->bodyTooLarge = true;
       return 0;  // libcurl ends the transfer with CURLE_WRITE_ERROR
+    }
+    if (self->body.empty()) {
+      // Sized once from the announced length, so a large body is not reallocated as it grows.
+      curl_off_t announced = -1;
+      if (curl_easy_getinfo(self->curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) ==
+              CURLE_OK &&
+          announced > 0 && static_cast<size_t>(announced) <= self->responseLimit) {
+        self->body.reserve(static_cast<size_t>(announced));
+      }
     }
     self->body.append(data, n);
     return n;
@@ -425,6 +434,13 @@ const char* HttpTransport::getResponseBody(size_t& length, bool) {
   }
   length = impl_->body.size();
   return impl_->body.c_str();
+}
+
+bool HttpTransport::takeResponseBody(std::string& out) {
+  out.clear();
+  if (!impl_->answered) return false;
+  out.swap(impl_->body);
+  return true;
 }
 
 const char* HttpTransport::getResponseHeader(const char* name) {

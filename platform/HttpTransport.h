@@ -80,6 +80,9 @@ class HttpTransport {
   // NUL-terminated body of the last answer ("" for an empty one), or null when none came.
   // Valid until the next request or deinit.
   const char* getResponseBody(size_t& length, bool flag);
+  // Moves the body of the last answer into `out` (replacing its content) without copying it;
+  // false, with `out` emptied, when none came. The transport's own body is empty afterwards.
+  bool takeResponseBody(std::string& out);
   // The whole header line (name, colon, value and the line end as received) of the last answer,
   // the name matched case-insensitively; with redirects followed, of the final answer. Null when
   // absent. Valid until the next request or deinit.

@@ -1,6 +1,7 @@
 #include "unity/EMCUnityJsonBase.h"
 
 #include <cstdio>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -14,16 +15,40 @@ ParsedAnswerCache::ParsedAnswerCache() = default;
 ParsedAnswerCache::~ParsedAnswerCache() = default;
 ParsedAnswerCache::ParsedAnswerCache(const ParsedAnswerCache&) {}
 ParsedAnswerCache& ParsedAnswerCache::operator=(const ParsedAnswerCache&) {
-  text_.clear();
   document_.reset();
   return *this;
 }
 
+namespace {
+// A 64-bit hash over 8-byte words (multiply and fold), fast next to parsing the same text.
+std::uint64_t TextHash(const std::string& text) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
+  std::size_t n = text.size();
+  std::uint64_t h = 0x9E3779B97F4A7C15ULL ^ n;
+  auto mix = [&h](std::uint64_t w) {
+    h = (h ^ w) * 0xBF58476D1CE4E5B9ULL;
+    h ^= h >> 31;
+  };
+  for (; n >= 8; n -= 8, p += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    mix(w);
+  }
+  std::uint64_t tail = 0;
+  std::memcpy(&tail, p, n);
+  mix(tail);
+  h ^= h >> 29;
+  return h * 0x94D049BB133111EBULL;
+}
+}  // namespace
+
 jsondoc::Object& ParsedAnswerCache::get(const std::string& text, bool& ok) {
-  if (!document_ || text != text_) {
+  const std::uint64_t hash = TextHash(text);
+  if (!document_ || text.size() != size_ || hash != hash_) {
     if (!document_) document_ = std::make_unique<jsondoc::Object>();
     ok_ = document_->parse(text);
-    text_ = text;
+    size_ = text.size();
+    hash_ = hash;
   }
   ok = ok_;
   return *document_;
@@ -225,24 +250,35 @@ void EMCUnityJsonBase::MarkNullableKeys(const UnityFieldKey* keys, std::size_t c
   }
 }
 
+namespace {
+// GetFieldValue without its copies of the map and the key (it takes both by value), for the
+// reads of every record field; a key never entered goes through GetFieldValue for its log line.
+template <typename T, typename R>
+bool ReadKnownField(std::map<std::string, void*>& fields, const std::string& key, R& out) {
+  const std::map<std::string, void*>::iterator it = fields.find(key);
+  if (it == fields.end()) return GetFieldValue<T>(fields, key, out);
+  return ParseValue<T, R>(it->second, out);
+}
+}  // namespace
+
 bool EMCUnityJsonBase::ReadField(const std::string& key, std::string& out) {
-  return GetFieldValue<jsondoc::String>(fieldKeys, key, out);
+  return ReadKnownField<jsondoc::String>(fieldKeys, key, out);
 }
 
 bool EMCUnityJsonBase::ReadField(const std::string& key, bool& out) {
-  return GetFieldValue<jsondoc::Boolean>(fieldKeys, key, out);
+  return ReadKnownField<jsondoc::Boolean>(fieldKeys, key, out);
 }
 
 bool EMCUnityJsonBase::ReadField(const std::string& key, int& out) {
-  return GetFieldValue<jsondoc::Number>(fieldKeys, key, out);
+  return ReadKnownField<jsondoc::Number>(fieldKeys, key, out);
 }
 
 bool EMCUnityJsonBase::ReadField(const std::string& key, long& out) {
-  return GetFieldValue<jsondoc::Number>(fieldKeys, key, out);
+  return ReadKnownField<jsondoc::Number>(fieldKeys, key, out);
 }
 
 bool EMCUnityJsonBase::ReadField(const std::string& key, unsigned long long& out) {
-  return GetFieldValue<jsondoc::Number>(fieldKeys, key, out);
+  return ReadKnownField<jsondoc::Number>(fieldKeys, key, out);
 }
 
 bool EMCUnityJsonBase::ParseListElements(std::string& response,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -52,7 +53,8 @@ struct UnityListOptions {
 };
 
 // The last answer text a message read and its parsed document, so that the error check, the
-// records and the paging links of one answer share a single parse. Copies start empty.
+// records and the paging links of one answer share a single parse. The text is not kept: it is
+// recognised by its length and a 64-bit hash of its bytes. Copies start empty.
 class ParsedAnswerCache {
  public:
   ParsedAnswerCache();
@@ -64,7 +66,8 @@ class ParsedAnswerCache {
   jsondoc::Object& get(const std::string& text, bool& ok);
 
  private:
-  std::string text_;
+  std::size_t size_ = 0;
+  std::uint64_t hash_ = 0;
   std::unique_ptr<jsondoc::Object> document_;
   bool ok_ = false;
 };

@@ -31,7 +31,7 @@ const char* JsonTypeName(const jsondoc::Value& value) {
 // The value at `raw` when it holds T; otherwise logs why not (absent, JSON null or another type)
 // and returns null. get<T> is only ever reached through this check.
 template <typename T>
-jsondoc::Value* TypedValue(void* raw, const char* tag) {
+jsondoc::Value* TypedValue(void* raw, const std::string& tag) {
   DiagLog log;
   jsondoc::Value* value = static_cast<jsondoc::Value*>(raw);
   if (value == nullptr || value->is<jsondoc::Null>()) {
@@ -50,7 +50,7 @@ jsondoc::Value* TypedValue(void* raw, const char* tag) {
 // given as exact long doubles. NaN, infinities and values out of range fail: converting them
 // would be undefined.
 template <typename R>
-bool ParseInteger(void* raw, R& out, long double low, long double high, const char* tag) {
+bool ParseInteger(void* raw, R& out, long double low, long double high, const std::string& tag) {
   jsondoc::Value* value = TypedValue<jsondoc::Number>(raw, tag);
   if (value == nullptr) return false;
   const long double truncated = std::trunc(value->get<jsondoc::Number>());
@@ -64,7 +64,7 @@ bool ParseInteger(void* raw, R& out, long double low, long double high, const ch
 }
 
 template <typename T, typename R>
-bool CopyValue(void* raw, R& out, const char* tag) {
+bool CopyValue(void* raw, R& out, const std::string& tag) {
   jsondoc::Value* value = TypedValue<T>(raw, tag);
   if (value == nullptr) return false;
   out = value->get<T>();
@@ -76,22 +76,28 @@ bool CopyValue(void* raw, R& out, const char* tag) {
 void* const nullableKey = const_cast<char*>(&dummy);
 
 bool ParseJsonValue(jsondoc::Object* object, const std::string& keyPath, jsondoc::Value*& out) {
-  static const char kTag[] =
+  // Built once: the log calls take the tag as a std::string, and a key that is absent (an
+  // optional attribute) is logged on every record.
+  static const std::string kTag =
       "bool ParseJsonValue(jsondoc::Object*, const string&, jsondoc::Value*&)";
   DiagLog log;
   jsondoc::Object* current = object;
   jsondoc::Value* found = nullptr;
-  std::string rest = keyPath;
-  while (!rest.empty()) {
-    const std::size_t dot = rest.find('.');
-    const std::string head = rest.substr(0, dot);
+  std::string part;  // a key of a dotted path, without copying the rest of the path
+  for (std::size_t at = 0; at < keyPath.size();) {
+    const std::size_t dot = keyPath.find('.', at);
+    // A path without a dot is its own key and is looked up as it is.
+    if (at != 0 || dot != std::string::npos) {
+      part.assign(keyPath, at, dot == std::string::npos ? std::string::npos : dot - at);
+    }
+    const std::string& head = at == 0 && dot == std::string::npos ? keyPath : part;
     const jsondoc::Object::Map::const_iterator it =
         current != nullptr ? current->kv_map().find(head) : jsondoc::Object::Map::const_iterator();
     if (current == nullptr || it == current->kv_map().end()) {
       log.logLevelNoJob(kTag, 5, "Failed to Get key [%s] at [%s].", keyPath.c_str(), head.c_str());
       return false;
     }
-    rest = dot == std::string::npos ? std::string() : rest.substr(dot + 1);
+    at = dot == std::string::npos ? keyPath.size() : dot + 1;
     found = it->second;
     if (dot != std::string::npos) {
       current = ObjectOf(found);
@@ -129,46 +135,51 @@ void LogMissingFieldKey(const char* tag, const std::string& key) {
   log.logLevelNoJob(tag, -1, "Failed to get value for key [%s] from parsed json map", key.c_str());
 }
 
+// Each tag is built once: the log calls take it as a std::string, and the absent value of an
+// optional attribute is logged on every record read.
 template <>
 bool ParseValue<jsondoc::String, std::string>(void* value, std::string& out) {
-  return CopyValue<jsondoc::String>(
-      value, out, "bool ParseValue(void*, R&) [with T = std::string; R = std::string]");
+  static const std::string kTag =
+      "bool ParseValue(void*, R&) [with T = std::string; R = std::string]";
+  return CopyValue<jsondoc::String>(value, out, kTag);
 }
 
 template <>
 bool ParseValue<jsondoc::Boolean, bool>(void* value, bool& out) {
-  return CopyValue<jsondoc::Boolean>(value, out,
-                                     "bool ParseValue(void*, R&) [with T = bool; R = bool]");
+  static const std::string kTag = "bool ParseValue(void*, R&) [with T = bool; R = bool]";
+  return CopyValue<jsondoc::Boolean>(value, out, kTag);
 }
 
 template <>
 bool ParseValue<jsondoc::Array, jsondoc::Array>(void* value, jsondoc::Array& out) {
-  return CopyValue<jsondoc::Array>(
-      value, out, "bool ParseValue(void*, R&) [with T = jsondoc::Array; R = jsondoc::Array]");
+  static const std::string kTag =
+      "bool ParseValue(void*, R&) [with T = jsondoc::Array; R = jsondoc::Array]";
+  return CopyValue<jsondoc::Array>(value, out, kTag);
 }
 
 template <>
 bool ParseValue<jsondoc::Object, jsondoc::Object>(void* value, jsondoc::Object& out) {
-  return CopyValue<jsondoc::Object>(
-      value, out, "bool ParseValue(void*, R&) [with T = jsondoc::Object; R = jsondoc::Object]");
+  static const std::string kTag =
+      "bool ParseValue(void*, R&) [with T = jsondoc::Object; R = jsondoc::Object]";
+  return CopyValue<jsondoc::Object>(value, out, kTag);
 }
 
 template <>
 bool ParseValue<jsondoc::Number, int>(void* value, int& out) {
+  static const std::string kTag = "bool ParseValue(void*, R&) [with T = long double; R = int]";
   return ParseInteger(value, out, std::numeric_limits<int>::min(),
-                      static_cast<long double>(std::numeric_limits<int>::max()) + 1,
-                      "bool ParseValue(void*, R&) [with T = long double; R = int]");
+                      static_cast<long double>(std::numeric_limits<int>::max()) + 1, kTag);
 }
 
 template <>
 bool ParseValue<jsondoc::Number, long>(void* value, long& out) {
-  return ParseInteger(value, out, -0x1p63L, 0x1p63L,
-                      "bool ParseValue(void*, R&) [with T = long double; R = long int]");
+  static const std::string kTag = "bool ParseValue(void*, R&) [with T = long double; R = long int]";
+  return ParseInteger(value, out, -0x1p63L, 0x1p63L, kTag);
 }
 
 template <>
 bool ParseValue<jsondoc::Number, unsigned long long>(void* value, unsigned long long& out) {
-  return ParseInteger(
-      value, out, 0.0L, 0x1p64L,
-      "bool ParseValue(void*, R&) [with T = long double; R = long long unsigned int]");
+  static const std::string kTag =
+      "bool ParseValue(void*, R&) [with T = long double; R = long long unsigned int]";
+  return ParseInteger(value, out, 0.0L, 0x1p64L, kTag);
 }

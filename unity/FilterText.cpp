@@ -19,8 +19,12 @@ std::string filter_url_safe(const std::string& text) {
   return percent_encode_only(text, "%&#+");
 }
 
+// One allocation per term: a listing by id builds one term per id.
 std::string FilterEqTerm(const std::string& key, const std::string& value) {
-  return "(" + key + " eq \"" + value + "\")";
+  std::string term;
+  term.reserve(key.size() + value.size() + 8);
+  term.append("(").append(key).append(" eq \"").append(value).append("\")");
+  return term;
 }
 
 std::string percent_encode_only(const std::string& text, const char* reserved) {

@@ -145,9 +145,8 @@ bool ManageEMCUnity::ProcessWithServer(const std::string& operationName,
         sent = transport->sendRequest(method, uri, body.c_str(), body.size(), false, nullptr);
         httpStatus = transport->lastHttpStatus();
         // Each send has its own answer: a bodiless answer must not be read as the previous one.
-        response.clear();
-        size_t length = 0;
-        if (const char* answer = transport->getResponseBody(length, false)) response = answer;
+        // The body is moved out of the transport, not copied.
+        transport->takeResponseBody(response);
 
         bool background = false;
         if (method != UNITY_HTTP_GET && httpStatus == 202) {

@@ -255,12 +255,10 @@ bool EMCUnityJsonGetSnapshotList::BuildRequest(std::string& body) {
   return true;
 }
 
+// Runs before every record: the larger table serves both versions without comparing the version
+// each time, as only keys present in the field map are marked ("hostAccess" is there from 5.0 on).
 void EMCUnityJsonGetSnapshotList::InitNullableKeys() {
-  if (RequestsHostAccess()) {
-    MarkNullableKeys(kSnapKeysWithHostAccess);
-  } else {
-    MarkNullableKeys(kSnapKeys);
-  }
+  MarkNullableKeys(kSnapKeysWithHostAccess);
 }
 
 bool EMCUnityJsonGetSnapshotList::ParseResponse(std::string& response) {

@@ -68,21 +68,24 @@ std::string base64_encode(const std::string& in) {
 
 std::string url_encode(const std::string& in) {
   static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(in.size());
+  // Written through a buffer of the largest size the text can take (every byte encoded), then cut
+  // to length: one allocation, no growth checks per byte.
+  std::string out(in.size() * 3, '\0');
+  char* to = &out[0];
   for (const char c : in) {
     const unsigned char byte = static_cast<unsigned char>(c);
     const bool unreserved = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
                             (byte >= '0' && byte <= '9') || byte == '-' || byte == '_' ||
                             byte == '.' || byte == '~';
     if (unreserved) {
-      out += c;
+      *to++ = c;
     } else {
-      out += '%';
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0x0F];
+      *to++ = '%';
+      *to++ = kHex[byte >> 4];
+      *to++ = kHex[byte & 0x0F];
     }
   }
+  out.resize(static_cast<std::size_t>(to - out.data()));
   return out;
 }
 

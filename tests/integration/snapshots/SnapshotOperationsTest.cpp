@@ -142,6 +142,29 @@ TEST_F(SnapshotOpsTest, UnknownIdFailsAloneAndIsAbsentInAFilter) {
   EXPECT_EQ(list[0].snapId, kFirstId);
 }
 
+// A name with an accent, an en dash and CJK characters travels as UTF-8 in the request body and
+// the filter, is stored so by the simulator and comes back byte for byte, in a lookup by name, a
+// list by name and a lookup by id.
+TEST_F(SnapshotOpsTest, Utf8NameSurvivesTheRoundTrip) {
+  const std::string name = "Sicherung_\xC3\xA4\xE2\x80\x93\xE6\x97\xA5\xE6\x9C\xAC";
+  SnapID id = 0;
+  ASSERT_TRUE(session().CreateSnapShot(id, "sv_2", name, false)) << session().errorText;
+  EXPECT_THAT(requests("POST", "/api/types/snap/instances").at(0).body,
+              HasSubstr("\"name\": \"" + name + "\""));
+
+  _UnitySnapInfo byName;
+  ASSERT_TRUE(session().GetSnapShotForName(byName, name)) << session().errorText;
+  EXPECT_EQ(byName.snapId, id);
+  EXPECT_EQ(byName.name, name);
+  std::vector<_UnitySnapInfo> list;
+  ASSERT_TRUE(session().GetSnapShotList(list, std::vector<std::string>{name}, false));
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(list[0].name, name);
+  _UnitySnapInfo byId;
+  ASSERT_TRUE(session().GetSnapShotInfo(byId, id)) << session().errorText;
+  EXPECT_EQ(byId.name, name);
+}
+
 TEST_F(SnapshotOpsTest, NameSharedByTwoSnapshotsIsNoAnswer) {
   SnapID first = 0, second = 0;
   ASSERT_TRUE(session().CreateSnapShot(first, "sv_1", "shared", false));

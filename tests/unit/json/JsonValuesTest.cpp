@@ -149,6 +149,43 @@ TEST(JsonObject, Builder) {
   EXPECT_FALSE(o.has<Value>("dangling"));
 }
 
+// A parsed document lives in its own arena: changing it in every way, copying it, reading into
+// a part of it and reading it again must neither lose data nor touch released memory (the
+// sanitizer builds check the latter).
+TEST(JsonObject, ParsedDocumentChangesLikeABuiltOne) {
+  const char kText[] = R"({"a": {"b": [1, "long string beyond the short form", {"c": true}]},)"
+                       R"( "d": "x", "e": [[]]})";
+  Object copy;
+  {
+    Object doc;
+    ASSERT_TRUE(doc.parse(kText));
+    Object& a = doc.get<Object>("a");
+    a.import("n", Value(2));  // new entry in a nested map
+    Value& first = a.get<Array>("b").get<Value>(0);
+    first = Value(1.5L);  // a number read into the arena, changed in place
+    first.reset();        // leaves a number as it is
+    a.get<Array>("b") << Value("appended") << Value(Object());  // nested list grows
+    doc.get<Value>("d") = Value(Array(Value(3)));               // a member changes type
+    doc.get<Array>("e") = Value(Object("k", Value("v")));
+    Object replacement("z", Value(0));
+    a.get<Array>("b").get<Object>(2) = replacement;  // assignment swaps the nested map out
+    doc << Value("built") << Value(true);
+    copy = doc;
+    EXPECT_TRUE(a.parse(String(R"({"again": "inner read"})")));  // a part read on its own
+    EXPECT_EQ(Write(doc.get<Object>("a")), R"({"again": "inner read"})");
+  }
+  EXPECT_EQ(Write(copy),
+            R"({"a": {"b": [1.5, "long string beyond the short form", {"z": 0}, "appended", {}],)"
+            R"( "n": 2}, "built": true, "d": [3], "e": [{"k": "v"}]})");
+  Object doc;
+  ASSERT_TRUE(doc.parse(kText));
+  ASSERT_TRUE(doc.parse(Write(copy)));  // the previous document and its arena are released
+  EXPECT_EQ(Write(doc), Write(copy));
+  doc.reset();
+  doc.import("after", Value("reset"));
+  EXPECT_EQ(Write(doc), R"({"after": "reset"})");
+}
+
 TEST(JsonArray, ImportAppendsAndSelfImportDoubles) {
   Array a(Value(1));
   a << Value("two") << Array(Value(3));

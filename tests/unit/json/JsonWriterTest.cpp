@@ -52,7 +52,8 @@ TEST(JsonWrite, StringEscapes) {
   EXPECT_EQ(out.str(), "\"\\/\\\"\\\\\\t\\u0001\"");
   EXPECT_EQ(Write(Value("/fs1")), "\"\\/fs1\"");
 
-  // Every byte: named escapes, \u00xx for other control bytes and for 0x80..0xFF.
+  // Every byte alone: named escapes, \u00xx for other control bytes and for 0x80..0xFF (no byte
+  // from 0x80 up is valid UTF-8 on its own).
   const std::string named = "\b\t\n\f\r\"/\\", letters = "btnfr\"/\\";
   for (int b = 0; b < 256; ++b) {
     char expected[16];
@@ -66,6 +67,14 @@ TEST(JsonWrite, StringEscapes) {
     }
     EXPECT_EQ(Write(Value(String(1, static_cast<char>(b)))), expected) << "byte " << b;
   }
+
+  // Valid UTF-8 goes out as it is; each byte of a malformed sequence (truncated, overlong,
+  // surrogate, above U+10FFFF, stray continuation) is escaped.
+  EXPECT_EQ(Write(Value("Sicherung_\xC3\xA4\xE2\x80\x93\xE6\x97\xA5\xF0\x9F\x98\x80")),
+            "\"Sicherung_\xC3\xA4\xE2\x80\x93\xE6\x97\xA5\xF0\x9F\x98\x80\"");
+  EXPECT_EQ(Write(Value("\xC3|\xC0\xAF|\xED\xA0\x80|\xF4\x90\x80\x80|\x80\xE6\x97")),
+            "\"\\u00c3|\\u00c0\\u00af|\\u00ed\\u00a0\\u0080|\\u00f4\\u0090\\u0080\\u0080|"
+            "\\u0080\\u00e6\\u0097\"");
 }
 
 struct NumberCase {
@@ -144,7 +153,16 @@ class Generator {
   String Text() {
     String s;
     for (int n = Pick(12); n > 0; --n) {
-      s += static_cast<char>(Pick(2) != 0 ? 0x20 + Pick(0x5F) : Pick(256));
+      static const char* const kWide[] = {"\xC3\xA9", "\xE2\x80\x93", "\xE6\x97\xA5",
+                                          "\xF0\x9F\x98\x80"};
+      const int kind = Pick(4);
+      if (kind == 0) {
+        s += static_cast<char>(Pick(0x20));
+      } else if (kind == 1) {
+        s += kWide[Pick(4)];
+      } else {
+        s += static_cast<char>(0x20 + Pick(0x5F));
+      }
     }
     return s;
   }
@@ -197,7 +215,6 @@ TEST(JsonWrite, WrittenDocumentsReadBackEqual) {
     ASSERT_TRUE(ReadBoth<Object>(text, &back).ok) << text;
     EXPECT_EQ(Write(back), text);
     ASSERT_TRUE(Same(Value(doc), Value(back))) << text;
-    for (unsigned char c : text) ASSERT_LT(c, 0x80) << "output is ASCII";
   }
 }
 
