@@ -318,8 +318,7 @@ bool EMCUnityJsonGetHostLun::BuildRequest(std::string& body) {
     std::string hosts;
     for (const std::string& host : hostIds) {
       if (!QuotableOrLog(kTag, jobId, "Host id", host)) return false;
-      if (!hosts.empty()) hosts += " OR ";
-      hosts += FilterEqTerm("host.id", host);
+      AppendFilterOrTerm(hosts, "host.id", host);
     }
     if (hostIds.size() > 1) hosts = "(" + hosts + ")";
     if (!filter.empty()) filter += " AND ";

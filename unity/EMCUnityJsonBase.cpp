@@ -243,42 +243,52 @@ void EMCUnityJsonBase::SetFieldKeys(const UnityFieldKey* keys, std::size_t count
 }
 
 void EMCUnityJsonBase::MarkNullableKeys(const UnityFieldKey* keys, std::size_t count) {
+  FieldMapReader* reader = fieldReader_.reader;
+  if (reader != nullptr && reader->remark(keys, count)) return;
+  std::vector<void**> slots;
   for (std::size_t i = 0; i < count; ++i) {
     if (!keys[i].nullable) continue;
     const std::map<std::string, void*>::iterator it = fieldKeys.find(keys[i].path);
-    if (it != fieldKeys.end()) it->second = nullableKey;
+    if (it == fieldKeys.end()) continue;
+    it->second = nullableKey;
+    slots.push_back(&it->second);
   }
+  if (reader != nullptr) reader->cacheMarks(keys, count, std::move(slots));
 }
 
-namespace {
+std::map<std::string, void*>::value_type* EMCUnityJsonBase::FieldEntry(const char* key) {
+  if (fieldReader_.reader != nullptr) return fieldReader_.reader->find(key);
+  const std::map<std::string, void*>::iterator it = fieldKeys.find(key);
+  return it == fieldKeys.end() ? nullptr : &*it;
+}
+
 // GetFieldValue without its copies of the map and the key (it takes both by value), for the
 // reads of every record field; a key never entered goes through GetFieldValue for its log line.
 template <typename T, typename R>
-bool ReadKnownField(std::map<std::string, void*>& fields, const std::string& key, R& out) {
-  const std::map<std::string, void*>::iterator it = fields.find(key);
-  if (it == fields.end()) return GetFieldValue<T>(fields, key, out);
-  return ParseValue<T, R>(it->second, out);
-}
-}  // namespace
-
-bool EMCUnityJsonBase::ReadField(const std::string& key, std::string& out) {
-  return ReadKnownField<jsondoc::String>(fieldKeys, key, out);
+bool EMCUnityJsonBase::ReadFieldAs(const char* key, R& out) {
+  const std::map<std::string, void*>::value_type* entry = FieldEntry(key);
+  if (entry == nullptr) return GetFieldValue<T>(fieldKeys, key, out);
+  return ParseValue<T, R>(entry->second, out);
 }
 
-bool EMCUnityJsonBase::ReadField(const std::string& key, bool& out) {
-  return ReadKnownField<jsondoc::Boolean>(fieldKeys, key, out);
+bool EMCUnityJsonBase::ReadField(const char* key, std::string& out) {
+  return ReadFieldAs<jsondoc::String>(key, out);
 }
 
-bool EMCUnityJsonBase::ReadField(const std::string& key, int& out) {
-  return ReadKnownField<jsondoc::Number>(fieldKeys, key, out);
+bool EMCUnityJsonBase::ReadField(const char* key, bool& out) {
+  return ReadFieldAs<jsondoc::Boolean>(key, out);
 }
 
-bool EMCUnityJsonBase::ReadField(const std::string& key, long& out) {
-  return ReadKnownField<jsondoc::Number>(fieldKeys, key, out);
+bool EMCUnityJsonBase::ReadField(const char* key, int& out) {
+  return ReadFieldAs<jsondoc::Number>(key, out);
 }
 
-bool EMCUnityJsonBase::ReadField(const std::string& key, unsigned long long& out) {
-  return ReadKnownField<jsondoc::Number>(fieldKeys, key, out);
+bool EMCUnityJsonBase::ReadField(const char* key, long& out) {
+  return ReadFieldAs<jsondoc::Number>(key, out);
+}
+
+bool EMCUnityJsonBase::ReadField(const char* key, unsigned long long& out) {
+  return ReadFieldAs<jsondoc::Number>(key, out);
 }
 
 bool EMCUnityJsonBase::ParseListElements(std::string& response,
@@ -300,14 +310,26 @@ bool EMCUnityJsonBase::ParseListElements(std::string& response,
   }
   if (options.firstElementOnly && elements.empty()) return false;
 
+  // Records share one set of keys: the field map is prepared once for all of them. The reader
+  // is only reachable through fieldReader_ while this loop runs.
+  std::unique_ptr<FieldMapReader> reader;
+  struct Detach {
+    FieldMapReader*& active;
+    ~Detach() { active = nullptr; }
+  } detach{fieldReader_.reader};
   for (jsondoc::Object* object : elements) {
     if (object == nullptr || !object->has<jsondoc::Object>("content")) {
       if (!visit(nullptr)) return false;
     } else {
+      if (!reader || reader->stale()) {
+        fieldReader_.reader = nullptr;
+        reader = std::make_unique<FieldMapReader>(fieldKeys);
+        fieldReader_.reader = reader.get();
+      }
       // The field map points into the parsed answer while the record is read.
       jsondoc::Object& content = object->get<jsondoc::Object>("content");
       InitNullableKeys();
-      if (!GetJsonValues(&content, fieldKeys)) {
+      if (!reader->resolve(&content)) {
         if (options.extractionFailureTag != nullptr) {
           DiagLog log;
           log.logLevel(options.extractionFailureTag, -1, jobId, "Failed to parse values from json");

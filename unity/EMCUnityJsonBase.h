@@ -13,6 +13,7 @@
 namespace jsondoc {
 class Object;
 }
+class FieldMapReader;
 
 // HTTP method of a message; the numbers are also the transport's method codes.
 enum _UNITY_http_req_type_ : int {
@@ -130,11 +131,14 @@ class EMCUnityJsonBase {
   // Typed reads of a filled field map (GetFieldValue with the matching JSON type). False when the
   // key is unknown, absent, null, of another JSON type or out of the field's range; `out` is then
   // unchanged.
-  bool ReadField(const std::string& key, std::string& out);
-  bool ReadField(const std::string& key, bool& out);
-  bool ReadField(const std::string& key, int& out);
-  bool ReadField(const std::string& key, long& out);
-  bool ReadField(const std::string& key, unsigned long long& out);
+  bool ReadField(const char* key, std::string& out);
+  bool ReadField(const char* key, bool& out);
+  bool ReadField(const char* key, int& out);
+  bool ReadField(const char* key, long& out);
+  bool ReadField(const char* key, unsigned long long& out);
+
+  // The field map's entry of `key`, or null when the map has none.
+  std::map<std::string, void*>::value_type* FieldEntry(const char* key);
 
   // Shared parsing of a query answer: error check, then every element of "entries" (or the whole
   // answer as the only element) read into one record of `out` (any container with push_back).
@@ -169,5 +173,17 @@ class EMCUnityJsonBase {
   unsigned long long jobId = 0;
 
  private:
+  // The field map's fast paths while ParseListElements reads records; copies start without one.
+  struct ActiveFieldReader {
+    FieldMapReader* reader = nullptr;
+    ActiveFieldReader() = default;
+    ActiveFieldReader(const ActiveFieldReader&) {}
+    ActiveFieldReader& operator=(const ActiveFieldReader&) { return *this; }
+  };
+
+  template <typename T, typename R>
+  bool ReadFieldAs(const char* key, R& out);
+
   ParsedAnswerCache parsedAnswer_;
+  ActiveFieldReader fieldReader_;
 };

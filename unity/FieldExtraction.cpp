@@ -1,7 +1,9 @@
 #include "unity/FieldExtraction.h"
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <utility>
 
 #include "platform/DiagLog.h"
 
@@ -75,14 +77,53 @@ bool CopyValue(void* raw, R& out, const std::string& tag) {
 
 void* const nullableKey = const_cast<char*>(&dummy);
 
-bool ParseJsonValue(jsondoc::Object* object, const std::string& keyPath, jsondoc::Value*& out) {
+namespace {
+
+const std::string& ParseJsonValueTag() {
   // Built once: the log calls take the tag as a std::string, and a key that is absent (an
   // optional attribute) is logged on every record.
   static const std::string kTag =
       "bool ParseJsonValue(jsondoc::Object*, const string&, jsondoc::Value*&)";
-  DiagLog log;
-  jsondoc::Object* current = object;
-  jsondoc::Value* found = nullptr;
+  return kTag;
+}
+
+// One step of a key path: `head` looked up in `current`, whose value becomes `found`; when more
+// steps follow (`needsObject`) that value must be an object and becomes `current`.
+bool ResolveStep(jsondoc::Object*& current, jsondoc::Value*& found, const std::string& keyPath,
+                 const std::string& head, bool needsObject) {
+  const jsondoc::Object::Map::const_iterator it =
+      current != nullptr ? current->kv_map().find(head) : jsondoc::Object::Map::const_iterator();
+  if (current == nullptr || it == current->kv_map().end()) {
+    DiagLog log;
+    log.logLevelNoJob(ParseJsonValueTag(), 5, "Failed to Get key [%s] at [%s].", keyPath.c_str(),
+                      head.c_str());
+    return false;
+  }
+  found = it->second;
+  if (needsObject) {
+    current = ObjectOf(found);
+    if (current == nullptr) {
+      DiagLog log;
+      log.logLevelNoJob(ParseJsonValueTag(), -1, "Failed to Get Object for key [%s] at [%s].",
+                        keyPath.c_str(), head.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
+void ResolvedPath(const std::string& keyPath, jsondoc::Value* found, jsondoc::Value*& out) {
+  out = found;
+  if (found == nullptr) {
+    DiagLog log;
+    log.logLevelNoJob(ParseJsonValueTag(), -1, "Warning: Got NULL value for key [%s]",
+                      keyPath.c_str());
+  }
+}
+
+// Calls step(head, needsObject) for each key of a dotted path, in order, while it returns true.
+template <typename Step>
+bool ForEachPathStep(const std::string& keyPath, Step step) {
   std::string part;  // a key of a dotted path, without copying the rest of the path
   for (std::size_t at = 0; at < keyPath.size();) {
     const std::size_t dot = keyPath.find('.', at);
@@ -91,43 +132,101 @@ bool ParseJsonValue(jsondoc::Object* object, const std::string& keyPath, jsondoc
       part.assign(keyPath, at, dot == std::string::npos ? std::string::npos : dot - at);
     }
     const std::string& head = at == 0 && dot == std::string::npos ? keyPath : part;
-    const jsondoc::Object::Map::const_iterator it =
-        current != nullptr ? current->kv_map().find(head) : jsondoc::Object::Map::const_iterator();
-    if (current == nullptr || it == current->kv_map().end()) {
-      log.logLevelNoJob(kTag, 5, "Failed to Get key [%s] at [%s].", keyPath.c_str(), head.c_str());
-      return false;
-    }
+    if (!step(head, dot != std::string::npos)) return false;
     at = dot == std::string::npos ? keyPath.size() : dot + 1;
-    found = it->second;
-    if (dot != std::string::npos) {
-      current = ObjectOf(found);
-      if (current == nullptr) {
-        log.logLevelNoJob(kTag, -1, "Failed to Get Object for key [%s] at [%s].", keyPath.c_str(),
-                          head.c_str());
-        return false;
-      }
-    }
-  }
-  out = found;
-  if (found == nullptr) {
-    log.logLevelNoJob(kTag, -1, "Warning: Got NULL value for key [%s]", keyPath.c_str());
   }
   return true;
 }
+
+}  // namespace
+
+bool ParseJsonValue(jsondoc::Object* object, const std::string& keyPath, jsondoc::Value*& out) {
+  jsondoc::Object* current = object;
+  jsondoc::Value* found = nullptr;
+  if (!ForEachPathStep(keyPath, [&](const std::string& head, bool needsObject) {
+        return ResolveStep(current, found, keyPath, head, needsObject);
+      })) {
+    return false;
+  }
+  ResolvedPath(keyPath, found, out);
+  return true;
+}
+
+namespace {
+// The field-map rule for one key: a resolved value is stored, an absent nullable key gets null,
+// an absent required key fails.
+bool StoreFieldValue(std::map<std::string, void*>::value_type& entry, bool resolved,
+                     jsondoc::Value* value) {
+  if (resolved) {
+    entry.second = value;
+  } else if (entry.second == nullableKey) {
+    entry.second = nullptr;
+  } else {
+    return false;
+  }
+  return true;
+}
+}  // namespace
 
 bool GetJsonValues(void* object, std::map<std::string, void*>& fieldMap) {
   jsondoc::Object* content = static_cast<jsondoc::Object*>(object);
   for (std::map<std::string, void*>::value_type& entry : fieldMap) {
     jsondoc::Value* value = nullptr;
-    if (ParseJsonValue(content, entry.first, value)) {
-      entry.second = value;
-    } else if (entry.second == nullableKey) {
-      entry.second = nullptr;
-    } else {
-      return false;
-    }
+    const bool resolved = ParseJsonValue(content, entry.first, value);
+    if (!StoreFieldValue(entry, resolved, value)) return false;
   }
   return true;
+}
+
+FieldMapReader::FieldMapReader(FieldMap& fieldMap) : fieldMap_(fieldMap) {
+  entries_.reserve(fieldMap.size());
+  for (FieldMap::value_type& entry : fieldMap) {
+    Entry e{&entry, {}};
+    ForEachPathStep(entry.first, [&e](const std::string& head, bool needsObject) {
+      e.steps.push_back(Step{head, needsObject});
+      return true;
+    });
+    entries_.push_back(std::move(e));
+  }
+}
+
+bool FieldMapReader::resolve(jsondoc::Object* object) {
+  for (const Entry& entry : entries_) {
+    jsondoc::Object* current = object;
+    jsondoc::Value* found = nullptr;
+    bool resolved = true;
+    for (const Step& step : entry.steps) {
+      if (!ResolveStep(current, found, entry.slot->first, step.head, step.needsObject)) {
+        resolved = false;
+        break;
+      }
+    }
+    jsondoc::Value* value = nullptr;
+    if (resolved) ResolvedPath(entry.slot->first, found, value);
+    if (!StoreFieldValue(*entry.slot, resolved, value)) return false;
+  }
+  return true;
+}
+
+FieldMapReader::FieldMap::value_type* FieldMapReader::find(const char* key) const {
+  const std::size_t length = std::strlen(key);
+  for (const Entry& entry : entries_) {
+    const std::string& name = entry.slot->first;
+    if (name.size() == length && std::memcmp(name.data(), key, length) == 0) return entry.slot;
+  }
+  return nullptr;
+}
+
+bool FieldMapReader::remark(const void* keys, std::size_t count) const {
+  if (keys != markedKeys_ || count != markedCount_ || markedKeys_ == nullptr) return false;
+  for (void** slot : markedSlots_) *slot = nullableKey;
+  return true;
+}
+
+void FieldMapReader::cacheMarks(const void* keys, std::size_t count, std::vector<void**> slots) {
+  markedKeys_ = keys;
+  markedCount_ = count;
+  markedSlots_ = std::move(slots);
 }
 
 void LogMissingFieldKey(const char* tag, const std::string& key) {

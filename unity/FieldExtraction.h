@@ -10,8 +10,10 @@
 // callers treat like an absent value.
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "json/jsondoc.h"
 
@@ -27,6 +29,43 @@ bool ParseJsonValue(jsondoc::Object* object, const std::string& keyPath, jsondoc
 // value pointers in the map. A missing nullable key gets null; a missing required key fails at
 // once (later keys keep their previous values).
 bool GetJsonValues(void* object, std::map<std::string, void*>& fieldMap);
+
+// A field map prepared for reading many records with one set of keys: each key path split once,
+// and the map's entries and the slots of a nullable-key table found once, so that a record costs
+// no path splitting and no lookups in the map. The results and log lines are those of
+// GetJsonValues and MarkNullableKeys. Valid while the map keeps its entries (values may change);
+// `stale` tells when entries were added or removed.
+class FieldMapReader {
+ public:
+  typedef std::map<std::string, void*> FieldMap;
+
+  explicit FieldMapReader(FieldMap& fieldMap);
+
+  bool stale() const { return fieldMap_.size() != entries_.size(); }
+  // GetJsonValues(object, fieldMap).
+  bool resolve(jsondoc::Object* object);
+  // The entry of `key`, or null when the map has none.
+  FieldMap::value_type* find(const char* key) const;
+  // Sets the nullable marker again on the slots cached for the key table `keys` of `count` keys;
+  // false (nothing done) when another table, or none, was cached.
+  bool remark(const void* keys, std::size_t count) const;
+  void cacheMarks(const void* keys, std::size_t count, std::vector<void**> slots);
+
+ private:
+  struct Step {
+    std::string head;
+    bool needsObject;
+  };
+  struct Entry {
+    FieldMap::value_type* slot;
+    std::vector<Step> steps;
+  };
+  FieldMap& fieldMap_;
+  std::vector<Entry> entries_;
+  const void* markedKeys_ = nullptr;
+  std::size_t markedCount_ = 0;
+  std::vector<void**> markedSlots_;
+};
 
 // Converts the jsondoc::Value at `value` (may be null), read as JSON type T, into `out`. Numbers
 // are truncated toward zero and must fit R ([0, 2^64) for unsigned long long). Defined for:

@@ -27,6 +27,11 @@ std::string FilterEqTerm(const std::string& key, const std::string& value) {
   return term;
 }
 
+void AppendFilterOrTerm(std::string& filter, const char* key, const std::string& value) {
+  if (!filter.empty()) filter += " OR ";
+  filter.append("(").append(key).append(" eq \"").append(value).append("\")");
+}
+
 std::string percent_encode_only(const std::string& text, const char* reserved) {
   static const char kHex[] = "0123456789ABCDEF";
   const std::string reservedBytes(reserved);

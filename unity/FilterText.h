@@ -25,6 +25,9 @@ std::string filter_url_safe(const std::string& text);
 
 // "(" key " eq \"" value "\")": one string comparison term, the value unchanged.
 std::string FilterEqTerm(const std::string& key, const std::string& value);
+// The same term appended to `filter`, joined to a term before it by " OR ": filters of many
+// values are built in one string.
+void AppendFilterOrTerm(std::string& filter, const char* key, const std::string& value);
 
 // Percent-encodes (uppercase hex) control bytes, DEL, bytes above 0x7E and every byte listed in
 // `reserved`; all other bytes pass unchanged. Used where caller text enters a URL that is not

@@ -120,7 +120,7 @@ bool ManageEMCUnity::GetSnapShotList(std::vector<_UnitySnapInfo>& snapList,
     message.Initialize(fileServer, batch, isSnapGroup);
     if (!ProcessWithServer("GetSnapshotList", &message, {})) return false;
     std::vector<_UnitySnapInfo> records;
-    message.GetSnapList(records);
+    message.TakeSnapList(records);
     snapList.insert(snapList.end(), std::make_move_iterator(records.begin()),
                     std::make_move_iterator(records.end()));
     offset = end;
@@ -158,7 +158,7 @@ bool ManageEMCUnity::GetSnapShotList(std::vector<_UnitySnapInfo>& snapList,
   message.Init(jobId, apiVersion);
   message.Initialize(fileServer, snapNames, isSnapGroup);
   if (!ProcessWithServer("GetSnapshotList", &message, {})) return false;
-  message.GetSnapList(snapList);
+  message.TakeSnapList(snapList);
   log.logLevel(tag, 0, job, "Successfully Got snapshot list size [%zu]", snapList.size());
   return true;
 }

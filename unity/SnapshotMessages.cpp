@@ -1,6 +1,8 @@
 #include "unity/SnapshotMessages.h"
 
+#include <cstring>
 #include <sstream>
+#include <utility>
 
 #include "json/jsondoc.h"
 #include "platform/DiagLog.h"
@@ -232,10 +234,8 @@ bool EMCUnityJsonGetSnapshotList::BuildRequest(std::string& body) {
   if (!snapNames.empty() || instanceId.empty()) {
     std::string filter;
     if (snapNames.empty()) {
-      for (SnapID id : snapIds) {
-        if (!filter.empty()) filter += " OR ";
-        filter += FilterEqTerm(idKey, SnapIdToText(id));
-      }
+      filter.reserve(snapIds.size() * (std::strlen(idKey) + 32));
+      for (SnapID id : snapIds) AppendFilterOrTerm(filter, idKey, SnapIdToText(id));
     } else {
       for (const std::string& name : snapNames) {
         if (!FilterValueIsQuotable(name)) {
@@ -244,8 +244,7 @@ bool EMCUnityJsonGetSnapshotList::BuildRequest(std::string& body) {
                        FilterQuoteErrorText(isSnapGroup ? "Snap group name" : "Snap name").c_str());
           return false;
         }
-        if (!filter.empty()) filter += " OR ";
-        filter += FilterEqTerm(nameKey, name);
+        AppendFilterOrTerm(filter, nameKey, name);
       }
     }
     query = "filter=" + url_encode(filter);
@@ -273,8 +272,8 @@ bool EMCUnityJsonGetSnapshotList::ParseResponse(std::string& response) {
     ReadField("lun.id", snap.lunId);
     ReadField("attachedWWN", snap.attachedWWN);
     // Only requested from 5.0 on; below that the key is not in the map and nothing is read.
-    const std::map<std::string, void*>::iterator hostAccess = fieldKeys.find("hostAccess");
-    if (hostAccess != fieldKeys.end() &&
+    const std::map<std::string, void*>::value_type* hostAccess = FieldEntry("hostAccess");
+    if (hostAccess != nullptr &&
         !ReadHostAccess(static_cast<jsondoc::Value*>(hostAccess->second), snap.hostAccess)) {
       return false;
     }
@@ -285,6 +284,12 @@ bool EMCUnityJsonGetSnapshotList::ParseResponse(std::string& response) {
 
 bool EMCUnityJsonGetSnapshotList::GetSnapList(std::vector<_UnitySnapInfo>& out) {
   out = snapList;
+  return success;
+}
+
+bool EMCUnityJsonGetSnapshotList::TakeSnapList(std::vector<_UnitySnapInfo>& out) {
+  out = std::move(snapList);
+  snapList.clear();
   return success;
 }
 

@@ -76,6 +76,8 @@ class EMCUnityJsonGetSnapshotList : public EMCUnityJsonBase {
   void InitNullableKeys() override;
   bool ParseResponse(std::string& response) override;
   bool GetSnapList(std::vector<_UnitySnapInfo>& out);
+  // GetSnapList that moves the records out instead of copying them.
+  bool TakeSnapList(std::vector<_UnitySnapInfo>& out);
 
  private:
   bool RequestsHostAccess() const;

@@ -66,6 +66,20 @@ std::string base64_encode(const std::string& in) {
   return out;
 }
 
+namespace {
+// Bytes url_encode passes unchanged: letters, digits and "-_.~".
+struct UnreservedBytes {
+  bool keep[256] = {};
+  UnreservedBytes() {
+    for (int c = 0; c < 256; ++c) {
+      keep[c] = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                c == '-' || c == '_' || c == '.' || c == '~';
+    }
+  }
+};
+const UnreservedBytes kUnreserved;
+}  // namespace
+
 std::string url_encode(const std::string& in) {
   static const char kHex[] = "0123456789ABCDEF";
   // Written through a buffer of the largest size the text can take (every byte encoded), then cut
@@ -74,10 +88,7 @@ std::string url_encode(const std::string& in) {
   char* to = &out[0];
   for (const char c : in) {
     const unsigned char byte = static_cast<unsigned char>(c);
-    const bool unreserved = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
-                            (byte >= '0' && byte <= '9') || byte == '-' || byte == '_' ||
-                            byte == '.' || byte == '~';
-    if (unreserved) {
+    if (kUnreserved.keep[byte]) {
       *to++ = c;
     } else {
       *to++ = '%';
