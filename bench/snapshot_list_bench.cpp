@@ -7,6 +7,7 @@
 //
 // Usage: snapshot_list_bench [rounds]   (build with CMAKE_BUILD_TYPE=Release to measure)
 #include <curl/curl.h>
+#include <strings.h>
 #include <time.h>
 
 #include <algorithm>
@@ -81,16 +82,30 @@ size_t CountBody(char*, size_t size, size_t count, void* total) {
   return size * count;
 }
 
-// The baseline: the same GETs on one easy handle, Basic credentials and cookies as the
-// transport does, certificate verification on.
+size_t KeepCsrfToken(char* data, size_t size, size_t count, void* token) {
+  static const char kName[] = "EMC-CSRF-TOKEN:";
+  const std::string line(data, size * count);
+  if (line.size() > sizeof kName && strncasecmp(line.c_str(), kName, sizeof kName - 1) == 0) {
+    std::string value = line.substr(sizeof kName - 1);
+    value.erase(0, value.find_first_not_of(' '));
+    value.erase(std::min(value.find_first_of("\r\n"), value.size()));
+    *static_cast<std::string*>(token) = value;
+  }
+  return size * count;
+}
+
+// The baseline: the same GETs on one easy handle, byte for byte the requests the library sends
+// (its header lines and user agent, Basic credentials, the cookie and the CSRF token the first
+// answer hands out), certificate verification on.
 class RawClient {
  public:
   explicit RawClient(const std::string& caFile) : curl_(curl_easy_init()) {
-    headers_ = curl_slist_append(headers_, "Content-Type: application/json");
-    headers_ = curl_slist_append(headers_, "Accept: application/json; version=4.0");
-    headers_ = curl_slist_append(headers_, "X-EMC-REST-CLIENT: true");
+    static const std::string userAgent =
+        std::string("ManageEMCUnity/1.0 libcurl/") + curl_version_info(CURLVERSION_NOW)->version;
+    headers_ = BaseHeaders();
     curl_easy_setopt(curl_, CURLOPT_CAINFO, caFile.c_str());
     curl_easy_setopt(curl_, CURLOPT_HTTPHEADER, headers_);
+    curl_easy_setopt(curl_, CURLOPT_USERAGENT, userAgent.c_str());
     curl_easy_setopt(curl_, CURLOPT_COOKIEFILE, "");
     curl_easy_setopt(curl_, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
     curl_easy_setopt(curl_, CURLOPT_USERNAME, kUser);
@@ -98,6 +113,8 @@ class RawClient {
     curl_easy_setopt(curl_, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, &CountBody);
     curl_easy_setopt(curl_, CURLOPT_WRITEDATA, &received_);
+    curl_easy_setopt(curl_, CURLOPT_HEADERFUNCTION, &KeepCsrfToken);
+    curl_easy_setopt(curl_, CURLOPT_HEADERDATA, &token_);
   }
   ~RawClient() {
     curl_easy_cleanup(curl_);
@@ -115,6 +132,12 @@ class RawClient {
       if (curl_easy_perform(curl_) != CURLE_OK) return false;
       curl_easy_getinfo(curl_, CURLINFO_RESPONSE_CODE, &status);
       if (status != 200) return false;
+      if (!token_.empty() && !tokenSent_) {  // from the login answer on, as the library does
+        curl_slist_free_all(headers_);
+        headers_ = curl_slist_append(BaseHeaders(), ("EMC-CSRF-TOKEN: " + token_).c_str());
+        curl_easy_setopt(curl_, CURLOPT_HTTPHEADER, headers_);
+        tokenSent_ = true;
+      }
       ++traffic.requests;
     }
     traffic.received = received_;
@@ -122,8 +145,17 @@ class RawClient {
   }
 
  private:
+  static curl_slist* BaseHeaders() {
+    curl_slist* list = curl_slist_append(nullptr, "Content-Type: application/json");
+    list = curl_slist_append(list, "Accept: application/json; version=4.0");
+    list = curl_slist_append(list, "X-EMC-REST-CLIENT: true");
+    return curl_slist_append(list, "Expect:");
+  }
+
   CURL* curl_;
   curl_slist* headers_ = nullptr;
+  std::string token_;
+  bool tokenSent_ = false;
   double received_ = 0;
 };
 
