@@ -13,6 +13,7 @@
 #include "json/jsondoc.h"
 
 #include <locale.h>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,6 +38,29 @@ inline bool IsSpace(int c) {
 
 inline bool IsDigit(int c) {
   return c >= '0' && c <= '9';
+}
+
+// The first byte in [p, end) that is `delim` or a backslash, or end: eight bytes per step where
+// byte order allows (a byte equal to the one sought shows as a zero byte of the xor; the lowest
+// flagged byte is always a true match).
+inline const char* FindDelimOrBackslash(const char* p, const char* end, char delim) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  const std::uint64_t ones = 0x0101010101010101ULL;
+  const std::uint64_t highs = 0x8080808080808080ULL;
+  const std::uint64_t quotes = ones * static_cast<unsigned char>(delim);
+  const std::uint64_t backslashes = ones * static_cast<unsigned char>('\\');
+  while (end - p >= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    const std::uint64_t q = word ^ quotes;
+    const std::uint64_t b = word ^ backslashes;
+    const std::uint64_t hit = ((q - ones) & ~q & highs) | ((b - ones) & ~b & highs);
+    if (hit != 0) return p + (__builtin_ctzll(hit) >> 3);
+    p += 8;
+  }
+#endif
+  while (p != end && *p != delim && *p != '\\') ++p;
+  return p;
 }
 
 inline int HexDigit(int c) {
@@ -239,6 +263,7 @@ class StreamSource {
   bool quoted_run(String&) { return false; }
   bool quoted_span(const char*&, const char*&) { return false; }
   bool take(char) { return false; }
+  bool take_word(const char*) { return false; }
 
  private:
   enum : unsigned { kEofBit = 1, kFailBit = 2, kBadBit = 4 };
@@ -314,6 +339,18 @@ class TextSource {
     if (cur_ == end_) state_ |= kEofBit;
   }
 
+  // Consumes `word` when the text goes on with all of it and is in a good state, as get would
+  // character by character; false, with nothing changed, otherwise.
+  bool take_word(const char* word) {
+    const std::size_t n = std::strlen(word);
+    if (state_ != 0 || static_cast<std::size_t>(end_ - cur_) < n ||
+        std::memcmp(cur_, word, n) != 0) {
+      return false;
+    }
+    cur_ += n;
+    return true;
+  }
+
   // Consumes the next character when it is c and the text is in a good state, as skip_ws, peek
   // and get would; false, with nothing changed, otherwise.
   bool take(char c) {
@@ -378,8 +415,7 @@ class TextSource {
   // Appends the bytes before the next delim, backslash or end of text.
   void append_plain(String& out, char delim) {
     if (state_ != 0) return;
-    const char* p = cur_;
-    while (p != end_ && *p != delim && *p != '\\') ++p;
+    const char* p = FindDelimOrBackslash(cur_, end_, delim);
     out.append(cur_, p);
     cur_ = p;
   }
@@ -406,8 +442,7 @@ class TextSource {
     const char* p = cur_;
     while (p != end_ && IsSpace(static_cast<unsigned char>(*p))) ++p;
     if (p == end_ || *p != '"') return false;
-    const char* q = p + 1;
-    while (q != end_ && *q != '"' && *q != '\\') ++q;
+    const char* q = FindDelimOrBackslash(p + 1, end_, '"');
     if (q == end_ || *q != '"') return false;
     first = p + 1;
     last = q;
@@ -465,6 +500,7 @@ class Grammar {
           in_.get();
           return true;
         }
+        if (in_.take_word(pattern)) return true;  // a literal without a comment inside
       } else if (c == kEnd) {
         in_.get();  // the end of input inside the pattern, as the loop would meet it
         return false;
@@ -730,6 +766,12 @@ class Grammar {
     }
   }
 
+  // A character that may follow a backslash in a string closed by `delim`.
+  static bool IsKnownEscape(int c, char delim) {
+    return c == static_cast<unsigned char>(delim) || c == '\\' || c == '/' || c == 'b' ||
+           c == 'f' || c == 'n' || c == 'r' || c == 't' || c == 'u';
+  }
+
   // The character after a backslash.
   void escape(int c, char delim, String& out) {
     if (c == static_cast<unsigned char>(delim)) {
@@ -770,7 +812,7 @@ class Grammar {
 
   // After "\u": the code point in UTF-8. A high surrogate followed directly by a low one's
   // escape combines with it; any other surrogate becomes U+FFFD. Fewer than four hexadecimal
-  // digits break the whole read.
+  // digits, or an unknown escape right after a high surrogate, break the whole read.
   void unicode(char delim, String& out) {
     std::uint32_t code = 0;
     if (!hex4(code)) return;
@@ -786,8 +828,14 @@ class Grammar {
       in_.get();
       const int c = in_.get();
       if (c != 'u') {
+        // Where the low surrogate's escape belongs, an escape that means nothing is a broken
+        // pair, not a character to keep as the lenient reader does elsewhere.
+        if (c == kEnd || !IsKnownEscape(c, delim)) {
+          broken_ = true;
+          return;
+        }
         AppendUtf8(out, kReplacement);
-        if (c != kEnd) escape(c, delim, out);
+        escape(c, delim, out);
         return;
       }
       std::uint32_t low = 0;

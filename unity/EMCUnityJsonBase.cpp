@@ -317,8 +317,14 @@ bool EMCUnityJsonBase::ParseListElements(std::string& response,
     FieldMapReader*& active;
     ~Detach() { active = nullptr; }
   } detach{fieldReader_.reader};
+  static const std::string kContent = "content";
   for (jsondoc::Object* object : elements) {
-    if (object == nullptr || !object->has<jsondoc::Object>("content")) {
+    jsondoc::Object* content = nullptr;
+    if (object != nullptr) {
+      const jsondoc::Object::Map::const_iterator it = object->kv_map().find(kContent);
+      if (it != object->kv_map().end()) content = ObjectOf(it->second);
+    }
+    if (content == nullptr) {
       if (!visit(nullptr)) return false;
     } else {
       if (!reader || reader->stale()) {
@@ -327,16 +333,15 @@ bool EMCUnityJsonBase::ParseListElements(std::string& response,
         fieldReader_.reader = reader.get();
       }
       // The field map points into the parsed answer while the record is read.
-      jsondoc::Object& content = object->get<jsondoc::Object>("content");
       InitNullableKeys();
-      if (!reader->resolve(&content)) {
+      if (!reader->resolve(content)) {
         if (options.extractionFailureTag != nullptr) {
           DiagLog log;
           log.logLevel(options.extractionFailureTag, -1, jobId, "Failed to parse values from json");
         }
         return false;
       }
-      if (!visit(&content)) return false;
+      if (!visit(content)) return false;
     }
     if (options.firstElementOnly) break;
   }

@@ -14,6 +14,19 @@ typedef unsigned long long SnapID;
 /// The SnapID of the array's text id: atoll's reading (leading blanks, sign, leading digits; 0
 /// when none) without its undefined behaviour on overflow: strtoll saturates instead.
 inline SnapID SnapIdFromText(const std::string& text) {
+  // The usual id, up to 18 digits (no overflow), is converted here; anything else by strtoll.
+  if (!text.empty() && text.size() <= 18) {
+    long long value = 0;
+    bool digits = true;
+    for (const char c : text) {
+      if (c < '0' || c > '9') {
+        digits = false;
+        break;
+      }
+      value = value * 10 + (c - '0');
+    }
+    if (digits) return static_cast<SnapID>(value);
+  }
   return static_cast<SnapID>(std::strtoll(text.c_str(), nullptr, 10));
 }
 

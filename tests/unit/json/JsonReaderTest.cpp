@@ -128,6 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
         StringCase{"NotHexFails", "[\"\\uzzzz\", 1]", false, ""},
         StringCase{"ShortHexFails", "[\"\\u12\", 1]", false, ""},
         StringCase{"ShortLowHalfFails", "[\"\\uD800\\u12\", 1]", false, ""},
+        StringCase{"HighThenUnknownEscapeFails", "[\"\\uD800\\x\", 1]", false, ""},
         StringCase{"SingleQuotedEscapedQuote", "'it\\'s'", true, "it's"},
         StringCase{"OtherDelimiterEscapeKept", "\"\\'\"", true, "\\'"},
         StringCase{"RawBytesPassThrough", "\"\x01\t\xC3\xA9\xFF\"", true, "\x01\t\xC3\xA9\xFF"},
@@ -228,6 +229,27 @@ TEST(JsonRead, EveryByteInEveryPosition) {
       std::string text = doc;
       text[pos] = static_cast<char>(byte);
       ReadBoth<Object>(text);
+    }
+  }
+}
+
+// Strings and keys are scanned eight bytes at a time: the closing quote and an escape are found
+// at every offset, between bytes next to them in value and bytes above 0x7F.
+TEST(JsonRead, StringEndAndEscapeAtEveryOffset) {
+  const std::string filler =
+      "!#[]\xA2\xDC\x7F"
+      "ab";  // neighbours of '"' (0x22) and '\\' (0x5C)
+  for (std::size_t n = 0; n <= 24; ++n) {
+    std::string plain;
+    for (std::size_t i = 0; i < n; ++i) plain += filler[i % filler.size()];
+    for (std::size_t at = 0; at <= n; ++at) {
+      const std::string expected = plain.substr(0, at) + "\n" + plain.substr(at);
+      const std::string text =
+          "{\"" + plain + "\": \"" + plain.substr(0, at) + "\\n" + plain.substr(at) + "\"}";
+      Object doc;
+      ASSERT_TRUE(ReadBoth<Object>(text, &doc).ok) << text;
+      ASSERT_TRUE(doc.has<String>(plain)) << text;
+      EXPECT_EQ(doc.get<String>(plain), expected);
     }
   }
 }
