@@ -16,6 +16,7 @@ ParsedAnswerCache::~ParsedAnswerCache() = default;
 ParsedAnswerCache::ParsedAnswerCache(const ParsedAnswerCache&) {}
 ParsedAnswerCache& ParsedAnswerCache::operator=(const ParsedAnswerCache&) {
   document_.reset();
+  lastData_ = nullptr;
   return *this;
 }
 
@@ -51,7 +52,13 @@ jsondoc::Object& ParsedAnswerCache::get(const std::string& text, bool& ok) {
     hash_ = hash;
   }
   ok = ok_;
+  lastData_ = text.data();
   return *document_;
+}
+
+jsondoc::Object* ParsedAnswerCache::lastGotFor(const std::string& text) const {
+  return lastData_ != nullptr && lastData_ == text.data() && size_ == text.size() ? document_.get()
+                                                                                  : nullptr;
 }
 
 jsondoc::Object& EMCUnityJsonBase::ParsedAnswer(const std::string& response, bool& ok) {
@@ -294,10 +301,14 @@ bool EMCUnityJsonBase::ReadField(const char* key, unsigned long long& out) {
 bool EMCUnityJsonBase::ParseListElements(std::string& response,
                                          const std::function<bool(jsondoc::Object* content)>& visit,
                                          const UnityListOptions& options) {
+  // The error check reads the answer; its document is taken from there without hashing the text
+  // again, unless an override of ParseError read something else.
+  parsedAnswer_.forget();
   if (!ParseError(response)) return false;
   if (!isSuccess()) return true;  // the array's error stays in the message for the session
 
-  jsondoc::Object& answer = ParsedAnswer(response);
+  jsondoc::Object* checked = parsedAnswer_.lastGotFor(response);
+  jsondoc::Object& answer = checked != nullptr ? *checked : ParsedAnswer(response);
   // Elements that are not objects are kept as null: they have no content.
   std::vector<jsondoc::Object*> elements;
   if (answer.has<jsondoc::Array>("entries")) {

@@ -66,11 +66,18 @@ class ParsedAnswerCache {
   // The document read from `text` (parsed once per distinct text); `ok` is the reader's result.
   jsondoc::Object& get(const std::string& text, bool& ok);
 
+  // The document of the last get() when it was for this very string object's bytes (same
+  // buffer and length) and nothing was forgotten since: a caller that calls forget(), lets one
+  // step run get(text) and reads `text` afterwards skips hashing it again. Null otherwise.
+  jsondoc::Object* lastGotFor(const std::string& text) const;
+  void forget() { lastData_ = nullptr; }
+
  private:
   std::size_t size_ = 0;
   std::uint64_t hash_ = 0;
   std::unique_ptr<jsondoc::Object> document_;
   bool ok_ = false;
+  const char* lastData_ = nullptr;
 };
 
 class EMCUnityJsonBase {
