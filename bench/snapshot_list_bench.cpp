@@ -276,7 +276,7 @@ int Measure(int rounds) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
   diaglog::setQuiet(true);
   diaglog::setLevel(0);
   curl_global_init(CURL_GLOBAL_DEFAULT);
