@@ -66,9 +66,9 @@ const std::vector<std::string> kAcceptedInvalid = {
     "n_object_single_quote", "n_string_single_quote",
     // Unknown escapes are kept (except right after a high surrogate), raw control bytes pass.
     "n_string_backslash_00", "n_string_escape_x", "n_string_escaped_ctrl_char_tab",
-    "n_string_escaped_emoji", "n_string_invalid_backslash_esc", "n_string_invalid_utf8_after_escape",
-    "n_string_unescaped_ctrl_char", "n_string_unescaped_newline", "n_string_unescaped_tab",
-    "n_string_unicode_CapitalU",
+    "n_string_escaped_emoji", "n_string_invalid_backslash_esc",
+    "n_string_invalid_utf8_after_escape", "n_string_unescaped_ctrl_char",
+    "n_string_unescaped_newline", "n_string_unescaped_tab", "n_string_unicode_CapitalU",
     // Form feed is stream whitespace.
     "n_structure_whitespace_formfeed"};
 
