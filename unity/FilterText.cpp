@@ -23,7 +23,7 @@ std::string filter_url_safe(const std::string& text) {
 std::string FilterEqTerm(const std::string& key, const std::string& value) {
   std::string term;
   term.reserve(key.size() + value.size() + 8);
-  term.append("(").append(key).append(" eq \"").append(value).append("\")");
+  AppendFilterOrTerm(term, key.c_str(), value);
   return term;
 }
 
