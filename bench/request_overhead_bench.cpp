@@ -16,7 +16,7 @@
 #include "platform/PlatformSettings.h"
 #include "sim/Simulator.h"
 #include "unity/ManageEMCUnity.h"
-#include "unity/SessionMessages.h"
+#include "unity/messages/SessionMessages.h"
 
 namespace {
 

@@ -7,11 +7,12 @@ function(unity_warnings target)
   endif()
 endfunction()
 
-# unity_static_library(name dir [LINKS ...]): a static library from every .cpp in dir. Folders are
-# owned by one concern each, so adding a source file needs no edit here.
-function(unity_static_library name dir)
+# unity_static_library(name dir... [LINKS ...]): a static library from every .cpp in the dirs.
+# Folders are owned by one concern each, so adding a source file needs no edit here.
+function(unity_static_library name)
   cmake_parse_arguments(ARG "" "" "LINKS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  list(TRANSFORM ARG_UNPARSED_ARGUMENTS APPEND /*.cpp OUTPUT_VARIABLE patterns)
+  file(GLOB sources CONFIGURE_DEPENDS ${patterns})
   if(NOT sources)
     return()
   endif()

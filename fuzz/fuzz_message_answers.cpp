@@ -15,13 +15,13 @@
 
 #include "json/jsondoc.h"
 #include "platform/DiagLog.h"
-#include "unity/BlockMessages.h"
-#include "unity/CifsMessages.h"
-#include "unity/FileMessages.h"
-#include "unity/HostMessages.h"
-#include "unity/NfsMessages.h"
-#include "unity/SessionMessages.h"
-#include "unity/SnapshotMessages.h"
+#include "unity/messages/BlockMessages.h"
+#include "unity/messages/CifsMessages.h"
+#include "unity/messages/FileMessages.h"
+#include "unity/messages/HostMessages.h"
+#include "unity/messages/NfsMessages.h"
+#include "unity/messages/SessionMessages.h"
+#include "unity/messages/SnapshotMessages.h"
 
 namespace {
 

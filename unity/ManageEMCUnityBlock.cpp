@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "platform/DiagLog.h"
-#include "unity/BlockMessages.h"
 #include "unity/ManageEMCUnity.h"
 #include "unity/OperationSupport.h"
 #include "unity/TextUtils.h"
+#include "unity/messages/BlockMessages.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "platform/DiagLog.h"
-#include "unity/CifsMessages.h"
 #include "unity/ManageEMCUnity.h"
 #include "unity/OperationSupport.h"
 #include "unity/ShareLookup.h"
+#include "unity/messages/CifsMessages.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "platform/SleepMillis.h"
 #include "unity/ManageEMCUnity.h"
 #include "unity/OperationSupport.h"
-#include "unity/SessionMessages.h"
 #include "unity/SessionSettings.h"
+#include "unity/messages/SessionMessages.h"
 
 namespace {
 

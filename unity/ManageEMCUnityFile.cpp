@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "platform/DiagLog.h"
-#include "unity/FileMessages.h"
-#include "unity/HostMessages.h"
 #include "unity/ManageEMCUnity.h"
 #include "unity/OperationSupport.h"
+#include "unity/messages/FileMessages.h"
+#include "unity/messages/HostMessages.h"
 
 namespace {
 

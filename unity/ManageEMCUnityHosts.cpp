@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "platform/DiagLog.h"
-#include "unity/HostMessages.h"
 #include "unity/ManageEMCUnity.h"
 #include "unity/OperationSupport.h"
+#include "unity/messages/HostMessages.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Text utilities and key-path extraction shared by the messages and the session.
 #pragma once
 
-#include "unity/FieldExtraction.h"
 #include "unity/TextUtils.h"
+#include "unity/messages/FieldExtraction.h"

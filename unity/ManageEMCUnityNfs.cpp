@@ -4,9 +4,9 @@
 
 #include "platform/DiagLog.h"
 #include "unity/ManageEMCUnity.h"
-#include "unity/NfsMessages.h"
 #include "unity/OperationSupport.h"
 #include "unity/ShareLookup.h"
+#include "unity/messages/NfsMessages.h"
 
 bool ManageEMCUnity::CreateNfsExport(std::string& exportId, const unsigned long long& snapId,
                                      const std::string& exportName,

@@ -5,7 +5,7 @@
 #include "platform/DiagLog.h"
 #include "unity/ManageEMCUnity.h"
 #include "unity/OperationSupport.h"
-#include "unity/SnapshotMessages.h"
+#include "unity/messages/SnapshotMessages.h"
 
 bool ManageEMCUnity::MarkSnapForReplication(const SnapID& snapId) {
   DiagLog log;

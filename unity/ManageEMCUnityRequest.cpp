@@ -4,9 +4,9 @@
 
 #include "platform/DiagLog.h"
 #include "platform/HttpTransport.h"
-#include "unity/EMCUnityJsonBase.h"
 #include "unity/ManageEMCUnity.h"
 #include "unity/SessionSettings.h"
+#include "unity/messages/EMCUnityJsonBase.h"
 
 namespace {
 

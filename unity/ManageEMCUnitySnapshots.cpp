@@ -8,7 +8,7 @@
 #include "platform/DiagLog.h"
 #include "unity/ManageEMCUnity.h"
 #include "unity/OperationSupport.h"
-#include "unity/SnapshotMessages.h"
+#include "unity/messages/SnapshotMessages.h"
 
 namespace {
 

@@ -1,10 +1,8 @@
 #include "unity/OperationSupport.h"
 
 #include "platform/DiagLog.h"
-#include "unity/FilterText.h"
 #include "unity/ManageEMCUnity.h"
-
-const char kMissingResourceText[] = "The requested resources do not exist";
+#include "unity/messages/FilterText.h"
 
 bool RefuseInput(ManageEMCUnity& session, DiagLog& log, const std::string& tag,
                  const std::string& text) {

@@ -5,13 +5,10 @@
 #include <utility>
 #include <vector>
 
+#include "unity/messages/ArrayCodes.h"
+
 class DiagLog;
 class ManageEMCUnity;
-
-// The array's code, and the text it uses, for an object that does not exist. Lookups that find
-// nothing report the same, and several operations accept it as success.
-constexpr unsigned long long kMissingResourceCode = 131149829ULL;  // 0x07D13005
-extern const char kMissingResourceText[];
 
 // The failed input check of an operation: code 2 and the operation's own text on the session,
 // the line "Error: <text>" in the log, and false. Nothing has been sent.

@@ -10,7 +10,7 @@
 #include "platform/DiagLog.h"
 #include "tests/integration/session/TestMessages.h"
 #include "tests/support/SimulatorFixture.h"
-#include "unity/SessionMessages.h"
+#include "unity/messages/SessionMessages.h"
 
 namespace unitytest {
 namespace {

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "json/jsondoc.h"
-#include "unity/EMCUnityJsonBase.h"
-#include "unity/FieldExtraction.h"
 #include "unity/ManageEMCUnity.h"
+#include "unity/messages/EMCUnityJsonBase.h"
+#include "unity/messages/FieldExtraction.h"
 
 namespace unitytest {
 

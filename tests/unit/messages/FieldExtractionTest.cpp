@@ -6,7 +6,7 @@
 
 #include "json/jsondoc.h"
 #include "platform/DiagLog.h"
-#include "unity/FieldExtraction.h"
+#include "unity/messages/FieldExtraction.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include "platform/DiagLog.h"
 #include "unity/EMCUnityJSON.h"
-#include "unity/FieldExtraction.h"
-#include "unity/ListResponse.h"
+#include "unity/messages/FieldExtraction.h"
+#include "unity/messages/ListResponse.h"
 
 namespace {
 

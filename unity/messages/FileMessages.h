@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "unity/EMCUnityJsonBase.h"
 #include "unity/FileRecords.h"
+#include "unity/messages/EMCUnityJsonBase.h"
 
 // Query of file systems by name and/or NAS server name (percent-encoded filter; an empty input
 // adds no term, both empty list every file system), or of one file system by id. A name holding

@@ -9,7 +9,7 @@
 
 #include "platform/DiagLog.h"
 #include "unity/EMCUnityJSON.h"
-#include "unity/FilterText.h"
+#include "unity/messages/FilterText.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "unity/FilterText.h"
+#include "unity/messages/FilterText.h"
 
 bool FilterValueIsQuotable(const std::string& value) {
   return value.find('"') == std::string::npos;

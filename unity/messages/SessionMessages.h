@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "unity/EMCUnityJsonBase.h"
 #include "unity/SessionRecords.h"
+#include "unity/messages/EMCUnityJsonBase.h"
 
 // GET of the login-session collection. The transport carries the credentials; the session takes
 // the CSRF token from the answer's headers. The answer is only checked for an error.

@@ -13,7 +13,7 @@
 #include <utility>
 
 #include "json/jsondoc.h"
-#include "unity/EMCUnityJsonBase.h"
+#include "unity/messages/EMCUnityJsonBase.h"
 
 template <typename Container, typename ReadRecord>
 bool EMCUnityJsonBase::ParseListResponse(std::string& response, Container& out,

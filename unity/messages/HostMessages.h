@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "unity/EMCUnityJsonBase.h"
 #include "unity/HostRecords.h"
+#include "unity/messages/EMCUnityJsonBase.h"
 
 // Query of host initiators by initiator id or port WWN; an empty value lists all of them.
 class EMCUnityJsonGetHostInitiatorInfo : public EMCUnityJsonBase {

@@ -1,4 +1,4 @@
-#include "unity/FieldExtraction.h"
+#include "unity/messages/FieldExtraction.h"
 
 #include <cmath>
 #include <cstring>

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "unity/EMCUnityJsonBase.h"
 #include "unity/NfsRecords.h"
+#include "unity/messages/EMCUnityJsonBase.h"
 
 namespace jsondoc {
 class Object;

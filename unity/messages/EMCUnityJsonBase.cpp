@@ -1,4 +1,4 @@
-#include "unity/EMCUnityJsonBase.h"
+#include "unity/messages/EMCUnityJsonBase.h"
 
 #include <cstdio>
 #include <cstring>
@@ -7,9 +7,9 @@
 
 #include "json/jsondoc.h"
 #include "platform/DiagLog.h"
-#include "unity/FieldExtraction.h"
-#include "unity/FilterText.h"
 #include "unity/TextUtils.h"
+#include "unity/messages/FieldExtraction.h"
+#include "unity/messages/FilterText.h"
 
 ParsedAnswerCache::ParsedAnswerCache() = default;
 ParsedAnswerCache::~ParsedAnswerCache() = default;

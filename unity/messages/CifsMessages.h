@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "unity/CifsRecords.h"
-#include "unity/NfsMessages.h"
+#include "unity/messages/NfsMessages.h"
 
 class EMCUnityJsonCreateCifsShare : public EMCUnityJsonCreateSnapShare {
  public:

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "unity/BlockRecords.h"
-#include "unity/EMCUnityJsonBase.h"
+#include "unity/messages/EMCUnityJsonBase.h"
 
 // GET of LUNs, all of them or those with one WWN. The WWN filter travels without
 // percent-encoding; bytes that would change the URL's meaning are encoded.

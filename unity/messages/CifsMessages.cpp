@@ -1,11 +1,11 @@
-#include "unity/CifsMessages.h"
+#include "unity/messages/CifsMessages.h"
 
 #include "json/jsondoc.h"
 #include "platform/DiagLog.h"
-#include "unity/FieldExtraction.h"
-#include "unity/FilterText.h"
-#include "unity/ListResponse.h"
 #include "unity/SnapshotRecords.h"
+#include "unity/messages/FieldExtraction.h"
+#include "unity/messages/FilterText.h"
+#include "unity/messages/ListResponse.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/unit/domain_messages/BuiltRequest.h"
+#include "tests/unit/messages/BuiltRequest.h"
 #include "unity/EMCUnityJSON.h"
 
 namespace {

@@ -1,11 +1,11 @@
-#include "unity/SessionMessages.h"
+#include "unity/messages/SessionMessages.h"
 
 #include <sstream>
 
 #include "json/jsondoc.h"
 #include "platform/DiagLog.h"
-#include "unity/FieldExtraction.h"
-#include "unity/ListResponse.h"
+#include "unity/messages/FieldExtraction.h"
+#include "unity/messages/ListResponse.h"
 
 namespace {
 

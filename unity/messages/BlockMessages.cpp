@@ -1,14 +1,14 @@
-#include "unity/BlockMessages.h"
+#include "unity/messages/BlockMessages.h"
 
 #include <sstream>
 
 #include "json/jsondoc.h"
 #include "platform/DiagLog.h"
-#include "unity/FieldExtraction.h"
-#include "unity/FilterText.h"
-#include "unity/ListResponse.h"
-#include "unity/OperationSupport.h"
 #include "unity/TextUtils.h"
+#include "unity/messages/ArrayCodes.h"
+#include "unity/messages/FieldExtraction.h"
+#include "unity/messages/FilterText.h"
+#include "unity/messages/ListResponse.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
-#include "unity/HostMessages.h"
+#include "unity/messages/HostMessages.h"
 
 #include <sstream>
 
 #include "json/jsondoc.h"
 #include "platform/DiagLog.h"
-#include "unity/FieldExtraction.h"
-#include "unity/FilterText.h"
-#include "unity/ListResponse.h"
-#include "unity/OperationSupport.h"
+#include "unity/messages/ArrayCodes.h"
+#include "unity/messages/FieldExtraction.h"
+#include "unity/messages/FilterText.h"
+#include "unity/messages/ListResponse.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "unity/EMCUnityJsonBase.h"
 #include "unity/SnapshotRecords.h"
+#include "unity/messages/EMCUnityJsonBase.h"
 
 // POST of a new snapshot. The array decides how long a creation may take: the message never
 // sends a time-out and refuses the session's per-operation setting.

@@ -1,4 +1,4 @@
-#include "unity/SnapshotMessages.h"
+#include "unity/messages/SnapshotMessages.h"
 
 #include <cstring>
 #include <sstream>
@@ -6,10 +6,10 @@
 
 #include "json/jsondoc.h"
 #include "platform/DiagLog.h"
-#include "unity/FieldExtraction.h"
-#include "unity/FilterText.h"
-#include "unity/ListResponse.h"
 #include "unity/TextUtils.h"
+#include "unity/messages/FieldExtraction.h"
+#include "unity/messages/FilterText.h"
+#include "unity/messages/ListResponse.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
-#include "unity/NfsMessages.h"
+#include "unity/messages/NfsMessages.h"
 
 #include <sstream>
 
 #include "json/jsondoc.h"
 #include "platform/DiagLog.h"
-#include "unity/FieldExtraction.h"
-#include "unity/FilterText.h"
-#include "unity/ListResponse.h"
 #include "unity/SnapshotRecords.h"
 #include "unity/TextUtils.h"
+#include "unity/messages/FieldExtraction.h"
+#include "unity/messages/FilterText.h"
+#include "unity/messages/ListResponse.h"
 
 namespace {
 
