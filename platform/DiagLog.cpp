@@ -224,6 +224,11 @@ void DiagLog::logLevel(const std::string& tag, int level, long long jobId, const
   va_end(args);
 }
 
+void DiagLog::vlogLevel(const std::string& tag, int level, long long jobId, const char* format,
+                        va_list args) {
+  DiagLogSinks::emit(level, true, jobId, &tag, format, args);
+}
+
 void DiagLog::logLevelNoJob(const std::string& tag, int level, const char* format, ...) {
   va_list args;
   va_start(args, format);

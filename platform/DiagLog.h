@@ -3,6 +3,7 @@
 // -1, always pass). Lines from sessions on different threads never interleave.
 #pragma once
 
+#include <cstdarg>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ class DiagLog {
       __attribute__((format(printf, 4, 5)));
   void logLevelUntagged(int level, long long jobId, const char* format, ...)
       __attribute__((format(printf, 4, 5)));
+  // logLevel for callers that forward their own variable arguments.
+  void vlogLevel(const std::string& tag, int level, long long jobId, const char* format,
+                 va_list args) __attribute__((format(printf, 5, 0)));
 };
 
 // One captured log call, for tests and tools.

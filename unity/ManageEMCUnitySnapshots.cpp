@@ -19,93 +19,77 @@ const std::size_t kIdsPerRequest = 50;
 
 bool ManageEMCUnity::CreateSnapShot(SnapID& snapId, const std::string& storageResourceId,
                                     const std::string& snapName, bool accessTypeFlag) {
-  DiagLog log;
-  const std::string tag = "ManageEMCUnity::CreateSnapShot";
-  const long long job = static_cast<long long>(jobId);
-  log.logLevel(tag, 0, job, "Request to Create snapshot, on server [%s]. Res id[%s] SnapName [%s]",
-               fileServer.c_str(), storageResourceId.c_str(), snapName.c_str());
+  Operation op(*this, "CreateSnapShot");
+  op.Request("Request to Create snapshot, on server [%s]. Res id[%s] SnapName [%s]",
+             fileServer.c_str(), storageResourceId.c_str(), snapName.c_str());
   if (fileServer.empty() || storageResourceId.empty() || snapName.empty()) {
-    return RefuseInput(*this, log, tag, "Fileserver name, resource id or snapname is empty");
+    return op.Refuse("Fileserver name, resource id or snapname is empty");
   }
   EMCUnityJsonCreateSnap message;
-  message.Init(jobId, apiVersion);
+  op.Init(message);
   message.Initialize(fileServer, storageResourceId, snapName, accessTypeFlag);
   if (!ProcessWithServer("CreateSnapshot", &message, {})) return false;
   message.GetSnapId(snapId);
-  log.logLevel(tag, 0, job, "Successfully created Snapshot with id [%llu] on fileserver[%s]",
-               snapId, fileServer.c_str());
-  return true;
+  return op.Succeeded("Successfully created Snapshot with id [%llu] on fileserver[%s]", snapId,
+                      fileServer.c_str());
 }
 
 bool ManageEMCUnity::CopySnapshot(SnapID& copySnapId, const SnapID& snapId,
                                   const std::string& copyName) {
-  DiagLog log;
-  const std::string tag = "ManageEMCUnity::CopySnapshot";
-  const long long job = static_cast<long long>(jobId);
-  log.logLevel(tag, 0, job,
-               "Request to Copy snapshot, on server [%s]. Snap id[%llu] Snap copy name[%s]",
-               fileServer.c_str(), snapId, copyName.c_str());
+  Operation op(*this, "CopySnapshot");
+  op.Request("Request to Copy snapshot, on server [%s]. Snap id[%llu] Snap copy name[%s]",
+             fileServer.c_str(), snapId, copyName.c_str());
   if (fileServer.empty() || snapId == 0 || copyName.empty()) {
-    return RefuseInput(*this, log, tag, "Fileserver name, snap id or copy snap name is empty");
+    return op.Refuse("Fileserver name, snap id or copy snap name is empty");
   }
   EMCUnityJsonCopySnap message;
-  message.Init(jobId, apiVersion);
+  op.Init(message);
   message.Initialize(fileServer, snapId, copyName);
   if (!ProcessWithServer("CopySnapshot", &message, {})) return false;
   message.GetCopySnapId(copySnapId);
-  log.logLevel(tag, 0, job, "Successfully created Snapshot with id [%llu] on fileserver [%s]",
-               copySnapId, fileServer.c_str());
-  return true;
+  return op.Succeeded("Successfully created Snapshot with id [%llu] on fileserver [%s]", copySnapId,
+                      fileServer.c_str());
 }
 
 bool ManageEMCUnity::DeleteSnapshot(const SnapID& snapId) {
-  DiagLog log;
-  const std::string tag = "ManageEMCUnity::DeleteSnapshot";
-  const long long job = static_cast<long long>(jobId);
-  log.logLevel(tag, 0, job, "Request to Delete snapshot on server [%s]. Snap id[%llu]",
-               fileServer.c_str(), snapId);
+  Operation op(*this, "DeleteSnapshot");
+  op.Request("Request to Delete snapshot on server [%s]. Snap id[%llu]", fileServer.c_str(),
+             snapId);
   if (fileServer.empty() || snapId == 0) {
-    return RefuseInput(*this, log, tag, "Fileserver name is empty or invalid inputs");
+    return op.Refuse("Fileserver name is empty or invalid inputs");
   }
   EMCUnityJsonDeleteSnap message;
-  message.Init(jobId, apiVersion);
+  op.Init(message);
   message.Initialize(fileServer, snapId);
   // A snapshot that is already gone is what the caller asked for.
   if (!ProcessWithServer("DeleteSnapshot", &message, {kMissingResourceCode})) return false;
-  log.logLevel(tag, 0, job, "Successfully Deleted the snapshot [%llu]", snapId);
-  return true;
+  return op.Succeeded("Successfully Deleted the snapshot [%llu]", snapId);
 }
 
 bool ManageEMCUnity::RestoreWithSnapshot(const SnapID& snapId) {
-  DiagLog log;
-  const std::string tag = "ManageEMCUnity::RestoreWithSnapshot";
-  const long long job = static_cast<long long>(jobId);
-  log.logLevel(tag, 0, job,
-               "Request to Restore storage with snapshot on server [%s]. Snap id[%llu]",
-               fileServer.c_str(), snapId);
+  Operation op(*this, "RestoreWithSnapshot");
+  op.Request("Request to Restore storage with snapshot on server [%s]. Snap id[%llu]",
+             fileServer.c_str(), snapId);
   if (fileServer.empty() || snapId == 0) {
-    return RefuseInput(*this, log, tag, "Fileserver name is empty or invalid inputs");
+    return op.Refuse("Fileserver name is empty or invalid inputs");
   }
   EMCUnityJsonRestoreSnap message;
-  message.Init(jobId, apiVersion);
+  op.Init(message);
   message.Initialize(fileServer, snapId);
   if (!ProcessWithServer("RestoreWithSnapshot", &message, {})) return false;
-  log.logLevel(tag, 0, job, "Successfully Restored the snapshot [%llu]", snapId);
-  return true;
+  return op.Succeeded("Successfully Restored the snapshot [%llu]", snapId);
 }
 
 bool ManageEMCUnity::GetSnapShotList(std::vector<_UnitySnapInfo>& snapList,
                                      const std::vector<SnapID>& snapIds, const bool& isSnapGroup) {
-  DiagLog log;
-  const std::string tag = "ManageEMCUnity::GetSnapShotList";
-  const long long job = static_cast<long long>(jobId);
-  log.logLevel(tag, 0, job,
-               "Request to Get snapshot list, on server [%s]. Snap ids count [%zu]. Id is Snap "
-               "Group [%s]",
-               fileServer.c_str(), snapIds.size(), isSnapGroup ? "Yes" : "No");
-  if (fileServer.empty()) return RefuseInput(*this, log, tag, "Fileserver name is empty");
+  Operation op(*this, "GetSnapShotList");
+  op.Request(
+      "Request to Get snapshot list, on server [%s]. Snap ids count [%zu]. Id is Snap "
+      "Group [%s]",
+      fileServer.c_str(), snapIds.size(), isSnapGroup ? "Yes" : "No");
+  if (fileServer.empty()) return op.Refuse("Fileserver name is empty");
   if (snapIds.empty()) {
-    log.logLevel(tag, 0, job, "Snap id is empty. Getting complete snapshot list");
+    op.Log(0, "Snap id is empty. Getting complete snapshot list");
   }
 
   // Records are appended: what the caller already holds stays in front, and a failed batch
@@ -116,7 +100,7 @@ bool ManageEMCUnity::GetSnapShotList(std::vector<_UnitySnapInfo>& snapList,
     const std::vector<SnapID> batch(snapIds.begin() + static_cast<std::ptrdiff_t>(offset),
                                     snapIds.begin() + static_cast<std::ptrdiff_t>(end));
     EMCUnityJsonGetSnapshotList message;
-    message.Init(jobId, apiVersion);
+    op.Init(message);
     message.Initialize(fileServer, batch, isSnapGroup);
     if (!ProcessWithServer("GetSnapshotList", &message, {})) return false;
     std::vector<_UnitySnapInfo> records;
@@ -126,8 +110,7 @@ bool ManageEMCUnity::GetSnapShotList(std::vector<_UnitySnapInfo>& snapList,
     offset = end;
   } while (offset < snapIds.size());
 
-  log.logLevel(tag, 0, job, "Successfully Got snapshot list size [%zu]", snapList.size());
-  return true;
+  return op.Succeeded("Successfully Got snapshot list size [%zu]", snapList.size());
 }
 
 bool ManageEMCUnity::GetSnapShotList(std::vector<_UnitySnapInfo>& snapList, const SnapID& snapId,
@@ -140,27 +123,24 @@ bool ManageEMCUnity::GetSnapShotList(std::vector<_UnitySnapInfo>& snapList, cons
 bool ManageEMCUnity::GetSnapShotList(std::vector<_UnitySnapInfo>& snapList,
                                      const std::vector<std::string>& snapNames,
                                      const bool& isSnapGroup) {
-  DiagLog log;
-  const std::string tag = "ManageEMCUnity::GetSnapShotList";
-  const long long job = static_cast<long long>(jobId);
-  log.logLevel(tag, 0, job, "Request to Get snapshot list, on server [%s]. Snap names count [%zu]",
-               fileServer.c_str(), snapNames.size());
-  if (fileServer.empty()) return RefuseInput(*this, log, tag, "Fileserver name is empty");
+  Operation op(*this, "GetSnapShotList");
+  op.Request("Request to Get snapshot list, on server [%s]. Snap names count [%zu]",
+             fileServer.c_str(), snapNames.size());
+  if (fileServer.empty()) return op.Refuse("Fileserver name is empty");
   std::vector<std::pair<std::string, std::string>> filterValues;
   for (const std::string& name : snapNames) {
     filterValues.emplace_back(isSnapGroup ? "Snap group name" : "Snap name", name);
   }
-  if (RefuseUnquotable(*this, log, tag, filterValues)) return false;
+  if (op.RefuseUnquotable(filterValues)) return false;
   if (snapNames.empty()) {
-    log.logLevel(tag, 0, job, "Snap names is empty. Getting complete snapshot list");
+    op.Log(0, "Snap names is empty. Getting complete snapshot list");
   }
   EMCUnityJsonGetSnapshotList message;
-  message.Init(jobId, apiVersion);
+  op.Init(message);
   message.Initialize(fileServer, snapNames, isSnapGroup);
   if (!ProcessWithServer("GetSnapshotList", &message, {})) return false;
   message.TakeSnapList(snapList);
-  log.logLevel(tag, 0, job, "Successfully Got snapshot list size [%zu]", snapList.size());
-  return true;
+  return op.Succeeded("Successfully Got snapshot list size [%zu]", snapList.size());
 }
 
 bool ManageEMCUnity::GetSnapShotList(std::vector<_UnitySnapInfo>& snapList,
@@ -170,40 +150,18 @@ bool ManageEMCUnity::GetSnapShotList(std::vector<_UnitySnapInfo>& snapList,
   return GetSnapShotList(snapList, names, isSnapGroup);
 }
 
-namespace {
-
-// The lookups' common end: exactly one record is the answer.
-bool TakeSingleSnap(ManageEMCUnity& session, DiagLog& log, const std::string& tag,
-                    const std::vector<_UnitySnapInfo>& found, _UnitySnapInfo& snapInfo) {
-  if (found.size() == 1) {
-    snapInfo = found.front();
-    return true;
-  }
-  log.logLevel(tag, -1, static_cast<long long>(session.jobId),
-               "Got invalid number of snap info [%zu]", found.size());
-  if (found.empty()) {
-    session.errorCode = kMissingResourceCode;
-    session.errorText = kMissingResourceText;
-  }
-  return false;
-}
-
-}  // namespace
-
 bool ManageEMCUnity::GetSnapShotInfo(_UnitySnapInfo& snapInfo, const SnapID& snapId) {
-  DiagLog log;
-  const std::string tag = "ManageEMCUnity::GetSnapShotInfo";
-  if (snapId == 0) return RefuseInput(*this, log, tag, "Snapid is 0.");
+  Operation op(*this, "GetSnapShotInfo");
+  if (snapId == 0) return op.Refuse("Snapid is 0.");
   std::vector<_UnitySnapInfo> found;
   if (!GetSnapShotList(found, snapId, false)) return false;
-  return TakeSingleSnap(*this, log, tag, found, snapInfo);
+  return TakeSingle(op, "snap", found, snapInfo);
 }
 
 bool ManageEMCUnity::GetSnapShotForName(_UnitySnapInfo& snapInfo, const std::string& snapName) {
-  DiagLog log;
-  const std::string tag = "ManageEMCUnity::GetSnapShotForName";
-  if (snapName.empty()) return RefuseInput(*this, log, tag, "Snap name is empty.");
+  Operation op(*this, "GetSnapShotForName");
+  if (snapName.empty()) return op.Refuse("Snap name is empty.");
   std::vector<_UnitySnapInfo> found;
   if (!GetSnapShotList(found, snapName, false)) return false;
-  return TakeSingleSnap(*this, log, tag, found, snapInfo);
+  return TakeSingle(op, "snap", found, snapInfo);
 }

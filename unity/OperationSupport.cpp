@@ -1,5 +1,7 @@
 #include "unity/OperationSupport.h"
 
+#include <cstdarg>
+
 #include "platform/DiagLog.h"
 #include "unity/ManageEMCUnity.h"
 #include "unity/messages/FilterText.h"
@@ -21,5 +23,35 @@ bool RefuseUnquotable(ManageEMCUnity& session, DiagLog& log, const std::string& 
       return true;
     }
   }
+  return false;
+}
+
+void Operation::Request(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  log.vlogLevel(tag, 0, job, format, args);
+  va_end(args);
+}
+
+void Operation::Log(int level, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  log.vlogLevel(tag, level, job, format, args);
+  va_end(args);
+}
+
+bool Operation::Succeeded(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  log.vlogLevel(tag, 0, job, format, args);
+  va_end(args);
+  return true;
+}
+
+bool Operation::Failed(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  log.vlogLevel(tag, -1, job, format, args);
+  va_end(args);
   return false;
 }

@@ -5,10 +5,9 @@
 #include <utility>
 #include <vector>
 
+#include "platform/DiagLog.h"
+#include "unity/ManageEMCUnity.h"
 #include "unity/messages/ArrayCodes.h"
-
-class DiagLog;
-class ManageEMCUnity;
 
 // The failed input check of an operation: code 2 and the operation's own text on the session,
 // the line "Error: <text>" in the log, and false. Nothing has been sent.
@@ -20,3 +19,64 @@ bool RefuseInput(ManageEMCUnity& session, DiagLog& log, const std::string& tag,
 // FilterQuoteErrorText). True when one was refused.
 bool RefuseUnquotable(ManageEMCUnity& session, DiagLog& log, const std::string& tag,
                       const std::vector<std::pair<std::string, std::string>>& values);
+
+// The opening and closing every public operation shares: its log tag
+// "ManageEMCUnity::<name>", the session's job id, the level 0 request and outcome lines, the
+// refusals of bad input before anything is sent, and the message's Init with the session's job
+// id and API version. One lives on the stack of each operation.
+class Operation {
+ public:
+  Operation(ManageEMCUnity& session, const char* name)
+      : session_(session),
+        tag(std::string("ManageEMCUnity::") + name),
+        job(static_cast<long long>(session.jobId)) {}
+
+  // The request line (level 0): what was asked, with its inputs.
+  void Request(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // A line at `level` under the operation's tag and job id.
+  void Log(int level, const char* format, ...) __attribute__((format(printf, 3, 4)));
+  // The outcome line of a success (level 0); returns true.
+  bool Succeeded(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // A failure line (level -1); returns false. The session's error state is left as it is.
+  bool Failed(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+  // RefuseInput with this operation's tag: code 2 and `text`, nothing sent; returns false.
+  bool Refuse(const std::string& text) { return RefuseInput(session_, log, tag, text); }
+  // RefuseUnquotable with this operation's tag; true when a value was refused.
+  bool RefuseUnquotable(const std::vector<std::pair<std::string, std::string>>& values) {
+    return ::RefuseUnquotable(session_, log, tag, values);
+  }
+
+  ManageEMCUnity& session() const { return session_; }
+
+  // Prepares a message for this session: its job id and API version.
+  template <typename Message>
+  void Init(Message& message) const {
+    message.Init(session_.jobId, session_.apiVersion);
+  }
+
+ private:
+  ManageEMCUnity& session_;
+
+ public:
+  DiagLog log;
+  const std::string tag;
+  const long long job;
+};
+
+// The common end of a lookup that must find exactly one record: it is moved to `out`. None sets
+// the array's missing-resource error; several keep the error state of the successful request.
+// Either logs "Got invalid number of <what> info [<count>]".
+template <typename Record>
+bool TakeSingle(Operation& op, const char* what, std::vector<Record>& found, Record& out) {
+  if (found.size() == 1) {
+    out = std::move(found.front());
+    return true;
+  }
+  op.Log(-1, "Got invalid number of %s info [%zu]", what, found.size());
+  if (found.empty()) {
+    op.session().errorCode = kMissingResourceCode;
+    op.session().errorText = kMissingResourceText;
+  }
+  return false;
+}
