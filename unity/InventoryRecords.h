@@ -13,10 +13,10 @@
 
 /// One LUN of a LUN listing.
 struct _UnityLunListEntry {
-  std::string id;                 ///< The LUN's id.
-  std::string name;               ///< The LUN's name.
-  std::string wwn;                ///< The LUN's WWN; empty when the array reports none.
-  std::string storageResourceId;  ///< Id of the storage resource the LUN belongs to.
+  std::string id;                        ///< The LUN's id.
+  std::string name;                      ///< The LUN's name.
+  std::string wwn;                       ///< The LUN's WWN; empty when the array reports none.
+  std::string storageResourceId;         ///< Id of the storage resource the LUN belongs to.
   unsigned long long sizeTotal = 0;      ///< Size the hosts see, in bytes.
   unsigned long long sizeAllocated = 0;  ///< Bytes allocated from the pool; 0 when not reported.
 

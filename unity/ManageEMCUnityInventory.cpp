@@ -121,8 +121,7 @@ bool ManageEMCUnity::ListFileSystems(std::vector<_UnityFSListEntry>& fileSystems
 
 bool ManageEMCUnity::ListHosts(std::vector<_UnityHostListEntry>& hosts, const std::string& name) {
   Operation op(*this, "ListHosts");
-  op.Request("Request to List hosts, on server [%s]. Name [%s]", fileServer.c_str(),
-             name.c_str());
+  op.Request("Request to List hosts, on server [%s]. Name [%s]", fileServer.c_str(), name.c_str());
   hosts.clear();
   if (fileServer.empty()) return op.Refuse("Fileserver name is empty");
   if (op.RefuseUnquotable({{"Host name", name}})) return false;
@@ -148,7 +147,8 @@ bool ManageEMCUnity::ListHosts(std::vector<_UnityHostListEntry>& hosts, const st
             *this, op, HostIdFilters("parentHost.id", found, filtered),
             [&](_UnityHostInitiatorInfo& initiator) {
               const auto host = byId.find(initiator.parentHostId);
-              if (host != byId.end()) found[host->second].initiators.push_back(std::move(initiator));
+              if (host != byId.end())
+                found[host->second].initiators.push_back(std::move(initiator));
             }) &&
         ListForHosts<EMCUnityJsonListHostIPPorts>(
             *this, op, HostIdFilters("host.id", found, filtered), [&](_UnityHostIPPort& port) {

@@ -97,7 +97,9 @@ bool EMCUnityJsonInventoryList::BuildRequest(std::string& body) {
   return true;
 }
 
-void EMCUnityJsonInventoryList::InitNullableKeys() { MarkNullableKeys(keys_, keyCount_); }
+void EMCUnityJsonInventoryList::InitNullableKeys() {
+  MarkNullableKeys(keys_, keyCount_);
+}
 
 // --- storage resources ---
 
@@ -136,7 +138,9 @@ bool EMCUnityJsonListLuns::ParseResponse(std::string& response) {
       StrictElements());
 }
 
-void EMCUnityJsonListLuns::TakeList(std::vector<_UnityLunListEntry>& out) { MoveOut(list_, out); }
+void EMCUnityJsonListLuns::TakeList(std::vector<_UnityLunListEntry>& out) {
+  MoveOut(list_, out);
+}
 
 // --- file systems ---
 
