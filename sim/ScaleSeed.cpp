@@ -16,7 +16,10 @@ constexpr int kResourceLun = 8;
 constexpr int kInitiatorIscsi = 2;
 constexpr long long kGiB = 1LL << 30;
 
-Json ref(const std::string& id) { return Json{{"id", id}}; }
+// {"id": id}. Not named "ref": std::ref would win overload resolution for a std::string lvalue.
+Json idRef(const std::string& id) {
+  return Json{{"id", id}};
+}
 
 // "60:06:01:60:..." from a number, unique per LUN.
 std::string wwnFor(std::size_t n) {
@@ -38,23 +41,23 @@ void addScaleObjects(ObjectModel& model, std::size_t count) {
     nasServers.push_back(nas.value("id", std::string()));
     return nasServers.size() < 2;
   });
-  if (nasServers.empty()) nasServers.push_back(model.add("nasServer", Json{{"name", "NAS_Scale"}}));
+  if (nasServers.empty())
+    nasServers.push_back(model.add("nasServer", Json{{"id", "nas_scale"}, {"name", "NAS_Scale"}}));
   const std::string firstHost = model.nextId("host");
 
   for (std::size_t i = 1; i <= count; ++i) {
     const std::string n = std::to_string(i);
     const long long size = static_cast<long long>(i % 64 + 1) * kGiB;
 
-    const std::string hostId = model.add(
-        "host", Json{{"name", "host_scale_" + n}, {"type", 1}, {"osType", "Linux"}});
-    model.add("hostInitiator",
-              Json{{"type", kInitiatorIscsi},
-                   {"initiatorId", "iqn.1994-05.com.redhat:scale-" + n},
-                   {"parentHost", ref(hostId)},
-                   {"isIgnored", false}});
+    const std::string hostId =
+        model.add("host", Json{{"name", "host_scale_" + n}, {"type", 1}, {"osType", "Linux"}});
+    model.add("hostInitiator", Json{{"type", kInitiatorIscsi},
+                                    {"initiatorId", "iqn.1994-05.com.redhat:scale-" + n},
+                                    {"parentHost", idRef(hostId)},
+                                    {"isIgnored", false}});
     model.add("hostIPPort", Json{{"address", "10.99." + std::to_string(i / 250 % 256) + "." +
                                                  std::to_string(i % 250 + 1)},
-                                 {"host", ref(hostId)},
+                                 {"host", idRef(hostId)},
                                  {"isIgnored", false}});
 
     const std::string lunId = model.nextId("storageResource");
@@ -62,9 +65,13 @@ void addScaleObjects(ObjectModel& model, std::size_t count) {
       throw std::invalid_argument("LUN id " + lunId + " is already taken");
     }
     Json access = Json::array();
-    if (i % 2 == 0) access.push_back(Json{{"host", ref(firstHost)}, {"accessMask", 1}});
-    Json resource{{"id", lunId},        {"name", "lun_scale_" + n}, {"type", kResourceLun},
-                  {"sizeTotal", size},  {"sizeAllocated", size / 4}, {"luns", Json::array({ref(lunId)})},
+    if (i % 2 == 0) access.push_back(Json{{"host", idRef(firstHost)}, {"accessMask", 1}});
+    Json resource{{"id", lunId},
+                  {"name", "lun_scale_" + n},
+                  {"type", kResourceLun},
+                  {"sizeTotal", size},
+                  {"sizeAllocated", size / 4},
+                  {"luns", Json::array({idRef(lunId)})},
                   {"blockHostAccess", Json::array()}};
     for (const Json& entry : access) {
       Json full = entry;
@@ -77,7 +84,7 @@ void addScaleObjects(ObjectModel& model, std::size_t count) {
                           {"name", "lun_scale_" + n},
                           {"type", 2},
                           {"wwn", wwnFor(i)},
-                          {"storageResource", ref(lunId)},
+                          {"storageResource", idRef(lunId)},
                           {"sizeTotal", size},
                           {"sizeAllocated", size / 4},
                           {"hostAccess", access}});
@@ -85,12 +92,16 @@ void addScaleObjects(ObjectModel& model, std::size_t count) {
     const std::string fsResource = model.add(
         "storageResource",
         Json{{"name", "fs_scale_" + n}, {"type", kResourceFilesystem}, {"sizeTotal", size}});
-    Json fs{{"name", "fs_scale_" + n}, {"type", 1},          {"supportedProtocols", 0},
-            {"storageResource", ref(fsResource)}, {"sizeTotal", size}};
-    fs["nasServer"] = ref(nasServers[i % nasServers.size()]);
+    Json fs{{"name", "fs_scale_" + n},
+            {"type", 1},
+            {"supportedProtocols", 0},
+            {"storageResource", idRef(fsResource)},
+            {"sizeTotal", size}};
+    fs["nasServer"] = idRef(nasServers[i % nasServers.size()]);
+    fs["id"] = "fs_" + model.nextId("filesystem");  // the type mints bare numbers
     const std::string fsId = model.add("filesystem", fs);
     model.update("storageResource", fsResource,
-                 [&fsId](Json& sr) { sr["filesystem"] = ref(fsId); });
+                 [&fsId](Json& sr) { sr["filesystem"] = idRef(fsId); });
   }
 }
 
