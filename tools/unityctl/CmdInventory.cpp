@@ -20,8 +20,8 @@ struct InventoryArgs {
 
 // The array's storage-resource type numbers under the names the command takes.
 const std::map<std::string, int> kResourceTypes = {
-    {"fs", 1}, {"cg", 2}, {"vmwarefs", 3}, {"vmwareiscsi", 4}, {"lun", 8}, {"vvolfs", 9},
-    {"vvoliscsi", 10},
+    {"fs", 1},  {"cg", 2},     {"vmwarefs", 3},   {"vmwareiscsi", 4},
+    {"lun", 8}, {"vvolfs", 9}, {"vvoliscsi", 10},
 };
 
 std::string TypeName(int type) {
@@ -44,7 +44,8 @@ std::string Joined(const std::vector<Item>& list, Text text) {
 
 // "--name" of every listing: an exact name, every object when omitted.
 void AddNameOption(CLI::App* list, InventoryArgs& args, const char* what) {
-  list->add_option("-n,--name", args.name, std::string("Exact ") + what + " name (all when omitted)");
+  list->add_option("-n,--name", args.name,
+                   std::string("Exact ") + what + " name (all when omitted)");
 }
 
 void RegisterResourceList(CLI::App& app, const CommonOptions& options, Action& action,
@@ -142,14 +143,13 @@ void RegisterHostList(CLI::App& app, const CommonOptions& options, Action& actio
     std::vector<Row> rows;
     rows.reserve(hosts.size());
     for (const _UnityHostListEntry& host : hosts) {
-      rows.push_back({host.id, host.name, std::to_string(host.type), host.osType,
-                      Joined(host.initiators,
-                             [](const _UnityHostInitiatorInfo& i) {
-                               return i.id + ":" + std::to_string(i.type) + ":" + i.initiatorId;
-                             }),
-                      Joined(host.ipPorts, [](const _UnityHostIPPort& p) {
-                        return p.id + ":" + p.address;
-                      })});
+      rows.push_back(
+          {host.id, host.name, std::to_string(host.type), host.osType,
+           Joined(host.initiators,
+                  [](const _UnityHostInitiatorInfo& i) {
+                    return i.id + ":" + std::to_string(i.type) + ":" + i.initiatorId;
+                  }),
+           Joined(host.ipPorts, [](const _UnityHostIPPort& p) { return p.id + ":" + p.address; })});
     }
     out.table({"id", "name", "type", "osType", "initiators", "ipPorts"}, rows);
     return static_cast<int>(kExitOk);

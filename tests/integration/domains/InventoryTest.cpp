@@ -56,13 +56,13 @@ TEST_F(InventoryTest, StorageResourcesOfOneTypeCarryLunsAndHostAccess) {
   EXPECT_TRUE(resources.front().lunIds.empty());
   ASSERT_TRUE(s.ListStorageResources(resources, UNITY_STG_RES_TYPE_UNKNOWN, ""));
   EXPECT_EQ(resources.size(), 15u);
-  EXPECT_THAT(Targets(requests("GET", kResources)),
-              ElementsAre(std::string(kResources) +
-                              "?&fields=blockHostAccess,id,luns,name,type&filter=%28type%20eq%202%29",
-                          std::string(kResources) +
-                              "?&fields=blockHostAccess,id,luns,name,type"
-                              "&filter=%28name%20eq%20%22Projects%22%29",
-                          std::string(kResources) + "?&fields=blockHostAccess,id,luns,name,type"));
+  EXPECT_THAT(
+      Targets(requests("GET", kResources)),
+      ElementsAre(std::string(kResources) +
+                      "?&fields=blockHostAccess,id,luns,name,type&filter=%28type%20eq%202%29",
+                  std::string(kResources) + "?&fields=blockHostAccess,id,luns,name,type"
+                                            "&filter=%28name%20eq%20%22Projects%22%29",
+                  std::string(kResources) + "?&fields=blockHostAccess,id,luns,name,type"));
 }
 
 TEST_F(InventoryTest, LunsWithSixtyFourBitSizes) {
@@ -124,8 +124,8 @@ TEST_F(InventoryTest, HostsWithTheirInitiatorsAndPorts) {
   EXPECT_THAT(
       Texts(hosts,
             [](const _UnityHostListEntry& h) {
-              std::string text = h.id + "|" + h.name + "|" + std::to_string(h.type) + "|" +
-                                 h.osType + "|";
+              std::string text =
+                  h.id + "|" + h.name + "|" + std::to_string(h.type) + "|" + h.osType + "|";
               for (const _UnityHostInitiatorInfo& i : h.initiators)
                 text += i.id + ":" + std::to_string(i.type) + ":" + i.initiatorId + " ";
               for (const _UnityHostIPPort& p : h.ipPorts) text += p.id + ":" + p.address + " ";
@@ -167,11 +167,13 @@ TEST_F(InventoryTest, HostsWithTheirInitiatorsAndPorts) {
 // A failed request after the first leaves no half-joined listing behind.
 TEST_F(InventoryTest, FailedLaterRequestFailsTheListing) {
   ManageEMCUnity& s = session();
-  sim().faults().add(unitysim::Fault::error(422, 100666000, "port query failed").on("GET", kIPPorts));
+  sim().faults().add(
+      unitysim::Fault::error(422, 100666000, "port query failed").on("GET", kIPPorts));
   std::vector<_UnityHostListEntry> hosts(2);
   EXPECT_FALSE(s.ListHosts(hosts, ""));
   EXPECT_TRUE(hosts.empty());
-  EXPECT_EQ(std::to_string(s.errorCode) + " " + s.errorText, "100666000 port query failed (Error Code:0x6000a90)");
+  EXPECT_EQ(std::to_string(s.errorCode) + " " + s.errorText,
+            "100666000 port query failed (Error Code:0x6000a90)");
 }
 
 class InventoryPagingTest : public SimulatorTest {
@@ -238,7 +240,9 @@ TEST_F(InventoryEmptyArrayTest, EveryListingIsEmpty) {
 
 class InventoryRefusalTest : public RefusalTest {};
 
-TEST_P(InventoryRefusalTest, RefusedBeforeSending) { expectRefused(); }
+TEST_P(InventoryRefusalTest, RefusedBeforeSending) {
+  expectRefused();
+}
 
 const char kQuoted[] = "a\"b";
 
@@ -254,8 +258,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"ResourceType",
                     [](ManageEMCUnity& s) {
                       std::vector<_UnityStorageResource> list;
-                      return s.ListStorageResources(list, static_cast<_UNITY_STG_RES_TYPE>(-2),
-                                                    "");
+                      return s.ListStorageResources(list, static_cast<_UNITY_STG_RES_TYPE>(-2), "");
                     },
                     "Storage resource type is invalid"},
         RefusalCase{"LunName",
