@@ -71,17 +71,24 @@ size_t KeepCsrfToken(char* data, size_t size, size_t count, void* token) {
   return size * count;
 }
 
+// One request of the library as the journal recorded it: its URL and whether it carried the CSRF
+// token (the library sends it from the login answer on, except on the result pages it follows).
+struct RawRequest {
+  std::string uri;
+  bool csrf;
+};
+
 // The baseline: the same GETs on one easy handle, byte for byte the requests the library sends
-// (its header lines and user agent, Basic credentials, the cookie and the CSRF token the first
-// answer hands out), certificate verification on.
+// (its header lines and user agent, Basic credentials, the cookie, and the CSRF token the first
+// answer hands out where the library sent it), certificate verification on.
 class RawClient {
  public:
   explicit RawClient(const std::string& caFile) : curl_(curl_easy_init()) {
     static const std::string userAgent =
         std::string("ManageEMCUnity/1.0 libcurl/") + curl_version_info(CURLVERSION_NOW)->version;
-    headers_ = BaseHeaders();
+    base_ = BaseHeaders();
     curl_easy_setopt(curl_, CURLOPT_CAINFO, caFile.c_str());
-    curl_easy_setopt(curl_, CURLOPT_HTTPHEADER, headers_);
+    curl_easy_setopt(curl_, CURLOPT_HTTPHEADER, base_);
     curl_easy_setopt(curl_, CURLOPT_USERAGENT, userAgent.c_str());
     curl_easy_setopt(curl_, CURLOPT_COOKIEFILE, "");
     curl_easy_setopt(curl_, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
@@ -95,26 +102,30 @@ class RawClient {
   }
   ~RawClient() {
     curl_easy_cleanup(curl_);
-    curl_slist_free_all(headers_);
+    curl_slist_free_all(base_);
+    curl_slist_free_all(withToken_);
   }
   RawClient(const RawClient&) = delete;
   RawClient& operator=(const RawClient&) = delete;
 
-  bool Run(const std::vector<std::string>& uris, Traffic& traffic) {
+  bool Run(const std::vector<RawRequest>& requests, Traffic& traffic) {
     received_ = 0;
     traffic = Traffic();
-    for (const std::string& uri : uris) {
-      curl_easy_setopt(curl_, CURLOPT_URL, uri.c_str());
+    curl_slist* current = base_;
+    for (const RawRequest& request : requests) {
+      if (request.csrf && withToken_ == nullptr && !token_.empty()) {
+        withToken_ = curl_slist_append(BaseHeaders(), ("EMC-CSRF-TOKEN: " + token_).c_str());
+      }
+      curl_slist* wanted = request.csrf && withToken_ != nullptr ? withToken_ : base_;
+      if (wanted != current) {
+        curl_easy_setopt(curl_, CURLOPT_HTTPHEADER, wanted);
+        current = wanted;
+      }
+      curl_easy_setopt(curl_, CURLOPT_URL, request.uri.c_str());
       long status = 0;
       if (curl_easy_perform(curl_) != CURLE_OK) return false;
       curl_easy_getinfo(curl_, CURLINFO_RESPONSE_CODE, &status);
       if (status != 200) return false;
-      if (!token_.empty() && !tokenSent_) {  // from the login answer on, as the library does
-        curl_slist_free_all(headers_);
-        headers_ = curl_slist_append(BaseHeaders(), ("EMC-CSRF-TOKEN: " + token_).c_str());
-        curl_easy_setopt(curl_, CURLOPT_HTTPHEADER, headers_);
-        tokenSent_ = true;
-      }
       ++traffic.requests;
     }
     traffic.received = received_;
@@ -130,11 +141,18 @@ class RawClient {
   }
 
   CURL* curl_;
-  curl_slist* headers_ = nullptr;
+  curl_slist* base_ = nullptr;
+  curl_slist* withToken_ = nullptr;
   std::string token_;
-  bool tokenSent_ = false;
   double received_ = 0;
 };
+
+bool CarriesCsrfToken(const unitysim::JournalEntry& entry) {
+  for (const auto& header : entry.headers) {
+    if (strcasecmp(header.first.c_str(), "EMC-CSRF-TOKEN") == 0) return true;
+  }
+  return false;
+}
 
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
@@ -167,7 +185,7 @@ int Measure(unitysim::Simulator& sim, const std::string& title, const std::strin
 
   std::vector<double> libWall, libCpu, rawWall, rawCpu, wallRatio, cpuRatio;
   Traffic lib, raw;
-  std::vector<std::string> uris;
+  std::vector<RawRequest> requests;
 
   // One listing through the library: a fresh session, whose first GET logs in, as a job would.
   const auto runLibrary = [&]() {
@@ -179,9 +197,9 @@ int Measure(unitysim::Simulator& sim, const std::string& title, const std::strin
     libCpu.push_back(CpuNow() - c0);
     if (!ok) return false;
     lib = FromJournal(sim);
-    uris.clear();
+    requests.clear();
     for (const unitysim::JournalEntry& e : sim.journal().entries()) {
-      uris.push_back(sim.baseUrl() + e.target);
+      requests.push_back({sim.baseUrl() + e.target, CarriesCsrfToken(e)});
     }
     return true;
   };  // the session logs out on return, outside the measurement
@@ -191,7 +209,7 @@ int Measure(unitysim::Simulator& sim, const std::string& title, const std::strin
     sim.journal().clear();
     RawClient rawClient(sim.caFile());
     const double w0 = WallNow(), c0 = CpuNow();
-    const bool ok = rawClient.Run(uris, raw);
+    const bool ok = rawClient.Run(requests, raw);
     rawWall.push_back(WallNow() - w0);
     rawCpu.push_back(CpuNow() - c0);
     if (!ok) {
@@ -204,7 +222,7 @@ int Measure(unitysim::Simulator& sim, const std::string& title, const std::strin
     return true;
   };
 
-  // The first listing records the URIs; after it the two alternate which goes first, so neither
+  // The first listing records the requests; after it the two alternate which goes first, so neither
   // always runs on the caches the other warmed. Each round gives one ratio of a pair run back to
   // back, and the median of those ratios is reported: a busy machine slows pairs, not one side.
   if (!runLibrary()) return 1;
