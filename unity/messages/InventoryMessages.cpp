@@ -56,9 +56,11 @@ const UnityFieldKey kIPPortKeys[] = {
     {"host.id", kNullableKey},
 };
 
-// The query part of a listing: the percent-encoded filter, or nothing for the whole collection.
-std::string FilterQuery(const std::string& filter) {
-  return filter.empty() ? std::string() : "filter=" + url_encode(filter);
+// The query part of a listing: compact answers (entries without their own "@base", "updated"
+// and "links", which the listing never reads: a third less to send and parse) and the
+// percent-encoded filter, if any. The array echoes "compact" in "@base", so every page keeps it.
+std::string ListQuery(const std::string& filter) {
+  return filter.empty() ? std::string("compact=true") : "compact=true&filter=" + url_encode(filter);
 }
 
 // A non-object element of "entries" fails the parse instead of becoming an empty record.
@@ -92,7 +94,7 @@ void EMCUnityJsonInventoryList::Initialize(const std::string& server, const std:
 bool EMCUnityJsonInventoryList::BuildRequest(std::string& body) {
   body.clear();
   SetFieldKeys(keys_, keyCount_);
-  MakeURI(nextURI, FilterQuery(filter_));
+  MakeURI(nextURI, ListQuery(filter_));
   LogRequest("virtual bool EMCUnityJsonInventoryList::BuildRequest(std::string&)", body);
   return true;
 }
@@ -112,7 +114,7 @@ void EMCUnityJsonListStorageResources::Initialize(const std::string& server,
 bool EMCUnityJsonListStorageResources::BuildRequest(std::string& body) {
   body.clear();
   SetFieldKeys(kStorageResourceKeys);
-  MakeURI(nextURI, FilterQuery(filter_));
+  MakeURI(nextURI, ListQuery(filter_));
   LogRequest("virtual bool EMCUnityJsonListStorageResources::BuildRequest(std::string&)", body);
   return true;
 }

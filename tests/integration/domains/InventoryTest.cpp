@@ -58,11 +58,12 @@ TEST_F(InventoryTest, StorageResourcesOfOneTypeCarryLunsAndHostAccess) {
   EXPECT_EQ(resources.size(), 15u);
   EXPECT_THAT(
       Targets(requests("GET", kResources)),
-      ElementsAre(std::string(kResources) +
-                      "?&fields=blockHostAccess,id,luns,name,type&filter=%28type%20eq%202%29",
-                  std::string(kResources) + "?&fields=blockHostAccess,id,luns,name,type"
-                                            "&filter=%28name%20eq%20%22Projects%22%29",
-                  std::string(kResources) + "?&fields=blockHostAccess,id,luns,name,type"));
+      ElementsAre(
+          std::string(kResources) +
+              "?&fields=blockHostAccess,id,luns,name,type&compact=true&filter=%28type%20eq%202%29",
+          std::string(kResources) + "?&fields=blockHostAccess,id,luns,name,type"
+                                    "&compact=true&filter=%28name%20eq%20%22Projects%22%29",
+          std::string(kResources) + "?&fields=blockHostAccess,id,luns,name,type&compact=true"));
 }
 
 TEST_F(InventoryTest, LunsWithSixtyFourBitSizes) {
@@ -86,7 +87,7 @@ TEST_F(InventoryTest, LunsWithSixtyFourBitSizes) {
   EXPECT_EQ(requests("GET", kLuns).back().target,
             std::string(kLuns) +
                 "?&fields=id,name,sizeAllocated,sizeTotal,storageResource.id,wwn"
-                "&filter=%28name%20eq%20%22SQL_Log%22%29");
+                "&compact=true&filter=%28name%20eq%20%22SQL_Log%22%29");
 }
 
 TEST_F(InventoryTest, FileSystemsOfEveryNasServerOrOne) {
@@ -112,7 +113,7 @@ TEST_F(InventoryTest, FileSystemsOfEveryNasServerOrOne) {
             std::string(kFileSystems) +
                 "?&fields=id,name,nasServer.id,nasServer.name,storageResource.id,"
                 "storageResource.name,storageResource.type,supportedProtocols,type"
-                "&filter=%28name%20eq%20%22Projects%22%29%20AND%20"
+                "&compact=true&filter=%28name%20eq%20%22Projects%22%29%20AND%20"
                 "%28nasServer.name%20eq%20%22NAS_Dev%22%29");
 }
 
@@ -139,23 +140,25 @@ TEST_F(InventoryTest, HostsWithTheirInitiatorsAndPorts) {
                   "prod-01 ",
                   "Host_3|nfs-client-01|1|Linux|HostNetworkAddress_2:10.20.30.43 "));
   EXPECT_EQ(requests("GET", kInitiators).back().target,
-            std::string(kInitiators) + "?&fields=id,initiatorId,parentHost.id,type");
+            std::string(kInitiators) + "?&fields=id,initiatorId,parentHost.id,type&compact=true");
 
   // A name: initiators and ports are asked for the listed hosts only.
   ASSERT_TRUE(s.ListHosts(hosts, "sql-prod-01"));
   ASSERT_EQ(hosts.size(), 1u);
   EXPECT_EQ(hosts.front().initiators.size(), 2u);
   EXPECT_TRUE(hosts.front().ipPorts.empty());
-  EXPECT_EQ(requests("GET", kHosts).back().target,
-            std::string(kHosts) +
-                "?&fields=id,name,osType,type&filter=%28name%20eq%20%22sql-prod-01%22%29");
+  EXPECT_EQ(
+      requests("GET", kHosts).back().target,
+      std::string(kHosts) +
+          "?&fields=id,name,osType,type&compact=true&filter=%28name%20eq%20%22sql-prod-01%22%29");
   EXPECT_EQ(requests("GET", kInitiators).back().target,
             std::string(kInitiators) +
                 "?&fields=id,initiatorId,parentHost.id,type"
-                "&filter=%28parentHost.id%20eq%20%22Host_2%22%29");
-  EXPECT_EQ(requests("GET", kIPPorts).back().target,
-            std::string(kIPPorts) +
-                "?&fields=address,host.id,id&filter=%28host.id%20eq%20%22Host_2%22%29");
+                "&compact=true&filter=%28parentHost.id%20eq%20%22Host_2%22%29");
+  EXPECT_EQ(
+      requests("GET", kIPPorts).back().target,
+      std::string(kIPPorts) +
+          "?&fields=address,host.id,id&compact=true&filter=%28host.id%20eq%20%22Host_2%22%29");
 
   // No host of the name: nothing else is asked.
   const size_t before = sim().journal().size();
@@ -196,7 +199,8 @@ TEST_F(InventoryPagingTest, ListingsFollowEveryPage) {
   EXPECT_EQ(requests("GET", kLuns).size(), 4u);
   EXPECT_EQ(requests("GET", kLuns).back().target,
             std::string(kLuns) +
-                "?fields=id,name,sizeAllocated,sizeTotal,storageResource.id,wwn&per_page=4&page=4");
+                "?fields=id,name,sizeAllocated,sizeTotal,storageResource.id,wwn&per_page=4&compact="
+                "true&page=4");
 
   std::vector<_UnityStorageResource> resources;
   ASSERT_TRUE(s.ListStorageResources(resources, UNITY_STG_RES_TYPE_UNKNOWN, ""));
