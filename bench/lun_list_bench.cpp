@@ -35,4 +35,6 @@ int Measure(int rounds) {
 
 }  // namespace
 
-int main(int argc, char** argv) { return listbench::Main(argc, argv, Measure); }
+int main(int argc, char** argv) {
+  return listbench::Main(argc, argv, Measure);
+}
