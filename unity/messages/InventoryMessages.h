@@ -36,7 +36,7 @@ class EMCUnityJsonInventoryList : public EMCUnityJsonBase {
 // query reads them.
 class EMCUnityJsonListStorageResources : public EMCUnityJsonGetStorageResource {
  public:
-  using EMCUnityJsonGetStorageResource::Initialize;
+  // Hides the query's own forms (by id, by name and type).
   void Initialize(const std::string& fileServer, const std::string& filter);
   bool BuildRequest(std::string& body) override;
 

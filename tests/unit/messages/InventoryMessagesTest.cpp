@@ -19,8 +19,8 @@ struct LunAnswer {
 };
 
 std::string Lun(const std::string& fields) {
-  return R"({"content": {"id": "sv_1", "name": "L", "storageResource": {"id": "sv_1"}, )" +
-         fields + "}}";
+  return R"({"content": {"id": "sv_1", "name": "L", "storageResource": {"id": "sv_1"}, )" + fields +
+         "}}";
 }
 
 class LunAnswerTest : public testing::TestWithParam<LunAnswer> {};
@@ -33,8 +33,8 @@ TEST_P(LunAnswerTest, Reads) {
   message.Initialize("array", "");
   std::string body;
   ASSERT_TRUE(message.BuildRequest(body));
-  std::string answer = R"({"@base": "https://array/api/types/lun/instances", "entries": [)" +
-                       row.entry + "]}";
+  std::string answer =
+      R"({"@base": "https://array/api/types/lun/instances", "entries": [)" + row.entry + "]}";
   const bool ok = message.ParseResponse(answer);
   std::vector<_UnityLunListEntry> luns;
   message.TakeList(luns);
