@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/DiagLog.h"
+#include "platform/HttpTransport.h"
 #include "platform/PlatformSettings.h"
 #include "sim/Simulator.h"
 #include "unity/ManageEMCUnity.h"
@@ -173,7 +174,7 @@ int Measure(int rounds) {
   options.seed = Seed();
   unitysim::Simulator sim(options);
   sim.start();
-  PlatformSettings::setOverride("~Tessaline", "UnityCAFile", sim.caFile());
+  PlatformSettings::setOverride(kUnitySettingsSection, kCAFileSetting, sim.caFile());
 
   std::vector<SnapID> ids;
   for (int i = 0; i < kSnapshots; ++i) ids.push_back(kFirstId + static_cast<unsigned long long>(i));

@@ -14,7 +14,6 @@
 namespace {
 
 const char kTag[] = "HttpTransport";
-const char kSection[] = "~Tessaline";
 constexpr int kDefaultConnectTimeoutSec = 30;
 constexpr int kDefaultStallTimeoutSec = 300;
 constexpr long kMaxRedirects = 10;
@@ -36,14 +35,14 @@ bool hasLineBreak(const std::string& text) {
 std::string readSettingString(const char* key) {
   char buffer[4096] = {};
   PlatformSettings settings;
-  if (!settings.readString(kSection, key, buffer, sizeof buffer)) return {};
+  if (!settings.readString(kUnitySettingsSection, key, buffer, sizeof buffer)) return {};
   return buffer;
 }
 
 int readSettingInt(const char* key, int fallback, int minimum) {
   int value = 0;
   PlatformSettings settings;
-  if (!settings.readInt(kSection, key, &value)) return fallback;
+  if (!settings.readInt(kUnitySettingsSection, key, &value)) return fallback;
   if (value < minimum) {
     DiagLog log;
     log.logLevelNoJob(kTag, 1, "%s = %d is below %d; using %d", key, value, minimum, fallback);
@@ -179,12 +178,12 @@ struct HttpTransport::Impl {
   }
 
   bool applySettings() {
-    const std::string caFile = readSettingString("UnityCAFile");
+    const std::string caFile = readSettingString(kCAFileSetting);
     const std::string pinnedKey = readSettingString("UnityPinnedPublicKey");
     int insecure = 0;
     PlatformSettings settings;
     const bool insecureSet =
-        settings.readInt(kSection, "UnityInsecure", &insecure) && insecure == 1;
+        settings.readInt(kUnitySettingsSection, kInsecureSetting, &insecure) && insecure == 1;
     const int connectTimeout =
         readSettingInt("UnityConnectTimeoutSec", kDefaultConnectTimeoutSec, 1);
     const int stallTimeout = readSettingInt("UnityStallTimeoutSec", kDefaultStallTimeoutSec, 1);

@@ -18,6 +18,10 @@
 #include <memory>
 #include <string>
 
+// Keys of the transport's trust settings in kUnitySettingsSection (platform/PlatformSettings.h).
+constexpr char kCAFileSetting[] = "UnityCAFile";
+constexpr char kInsecureSetting[] = "UnityInsecure";
+
 // Method codes; the same numbers as the messages' request types.
 enum HttpMethod {
   HTTP_METHOD_GET = 0,

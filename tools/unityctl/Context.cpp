@@ -73,8 +73,8 @@ void ApplyLogOptions(const CommonOptions& options) {
 std::unique_ptr<ManageEMCUnity> OpenSession(const CommonOptions& options) {
   ApplyLogOptions(options);
   if (!options.caFile.empty())
-    PlatformSettings::setOverride("~Tessaline", "UnityCAFile", options.caFile);
-  if (options.insecure) PlatformSettings::setOverride("~Tessaline", "UnityInsecure", "1");
+    PlatformSettings::setOverride(kUnitySettingsSection, kCAFileSetting, options.caFile);
+  if (options.insecure) PlatformSettings::setOverride(kUnitySettingsSection, kInsecureSetting, "1");
 
   if (options.array.empty() || options.user.empty()) {
     std::fprintf(stderr,

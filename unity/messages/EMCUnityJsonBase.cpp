@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -234,6 +235,19 @@ void EMCUnityJsonBase::MakeURI(std::string& uri, const std::string& query) {
 void EMCUnityJsonBase::Init(unsigned long long job, std::string version) {
   jobId = job;
   apiVersion = std::move(version);
+}
+
+std::string EMCUnityJsonBase::WriteBody(const jsondoc::Object& request) {
+  std::ostringstream text;
+  text << request;
+  return text.str();
+}
+
+bool EMCUnityJsonBase::ReadCreatedId(const std::string& response) {
+  std::string id;
+  if (!ReadPathValue<jsondoc::String>(&ParsedAnswer(response), "content.id", id)) return false;
+  instanceId = id;
+  return true;
 }
 
 void EMCUnityJsonBase::LogRequest(const char* tag, const std::string& body) const {

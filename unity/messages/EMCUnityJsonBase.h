@@ -117,6 +117,13 @@ class EMCUnityJsonBase {
   // "https://" + fileServer + the path and query of `base` (see ParseNextURI).
   std::string OnThisArray(const std::string& base) const;
 
+  // The compact JSON text of a request body.
+  static std::string WriteBody(const jsondoc::Object& request);
+
+  // The reading of a creation answer after a successful error check: the new object's id from
+  // "content.id" into instanceId. False, with instanceId unchanged, when there is none.
+  bool ReadCreatedId(const std::string& response);
+
   // Logs the request trace "URI : [...], \n Request Body : [...]" at level 5 under `tag`.
   void LogRequest(const char* tag, const std::string& body) const;
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/DiagLog.h"
+#include "platform/PlatformSettings.h"
 #include "tests/integration/session/TestMessages.h"
 #include "tests/support/SimulatorFixture.h"
 #include "unity/messages/SessionMessages.h"
@@ -250,8 +251,8 @@ TEST_F(SessionRequestTest, ErrorWithoutBodyOrCode) {
 }
 
 TEST_F(SessionRequestTest, TimeoutSettingAppliesToMutatingRequestsOnly) {
-  ScopedSetting post("~Tessaline", "TestCreateSnap_unitytimeout", "600");
-  ScopedSetting get("~Tessaline", "GetBasicSystemInformation_unitytimeout", "600");
+  ScopedSetting post(kUnitySettingsSection, "TestCreateSnap_unitytimeout", "600");
+  ScopedSetting get(kUnitySettingsSection, "GetBasicSystemInformation_unitytimeout", "600");
   TestCreateSnap create("sv_1", "with-timeout");
   ASSERT_TRUE(RunMessage(session(), create, "TestCreateSnap")) << session().errorText;
   EXPECT_EQ(requests("POST").at(0).target, "/api/types/snap/instances?&timeout=600");

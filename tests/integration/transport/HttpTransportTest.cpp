@@ -64,7 +64,7 @@ class HttpTransportTest : public ::testing::Test {
       });
     });
     server_.start();
-    PlatformSettings::setOverride("~Tessaline", "UnityCAFile", server_.caFile());
+    PlatformSettings::setOverride(kUnitySettingsSection, kCAFileSetting, server_.caFile());
     ASSERT_TRUE(transport_.init("Content-Type: application/json", true, true, nullptr));
   }
 
@@ -205,10 +205,12 @@ TEST_F(HttpTransportTest, CertificateVerification) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     PlatformSettings::clearOverrides();
-    if (!row.caFile.empty()) PlatformSettings::setOverride("~Tessaline", "UnityCAFile", row.caFile);
+    if (!row.caFile.empty())
+      PlatformSettings::setOverride(kUnitySettingsSection, kCAFileSetting, row.caFile);
     if (!row.pin.empty())
-      PlatformSettings::setOverride("~Tessaline", "UnityPinnedPublicKey", row.pin);
-    if (*row.insecure) PlatformSettings::setOverride("~Tessaline", "UnityInsecure", row.insecure);
+      PlatformSettings::setOverride(kUnitySettingsSection, "UnityPinnedPublicKey", row.pin);
+    if (*row.insecure)
+      PlatformSettings::setOverride(kUnitySettingsSection, kInsecureSetting, row.insecure);
     DiagLogCapture capture(-1);
     HttpTransport transport;
     ASSERT_TRUE(transport.init("Content-Type: application/json", true, true, nullptr));
@@ -234,7 +236,7 @@ TEST_F(HttpTransportTest, OneConnectionForManyRequests) {
 }
 
 TEST_F(HttpTransportTest, AnswerSizeIsCapped) {
-  PlatformSettings::setOverride("~Tessaline", "UnityMaxAnswerMB", "1");
+  PlatformSettings::setOverride(kUnitySettingsSection, "UnityMaxAnswerMB", "1");
   ASSERT_TRUE(transport_.init("Content-Type: application/json", true, true, nullptr));
   for (const char* path : {"/big", "/big?chunked=1"}) {
     SCOPED_TRACE(path);
@@ -244,7 +246,7 @@ TEST_F(HttpTransportTest, AnswerSizeIsCapped) {
     EXPECT_EQ(transport_.getResponseBody(length, false), nullptr);
     EXPECT_NE(transport_.lastTransportError().find("larger than"), std::string::npos);
   }
-  PlatformSettings::removeOverride("~Tessaline", "UnityMaxAnswerMB");
+  PlatformSettings::removeOverride(kUnitySettingsSection, "UnityMaxAnswerMB");
   ASSERT_TRUE(transport_.init("Content-Type: application/json", true, true, nullptr));
   ASSERT_TRUE(transport_.sendRequest(HTTP_METHOD_GET, url("/big"), nullptr, 0, false, nullptr));
   EXPECT_EQ(body().size(), 2u * 1024 * 1024);
