@@ -1,5 +1,6 @@
 #include "platform/HttpTransport.h"
 
+#include <curl/curl.h>
 #include <strings.h>
 
 #include <algorithm>
@@ -452,12 +453,11 @@ const char* HttpTransport::getResponseHeader(const char* name) {
   return nullptr;
 }
 
-bool HttpTransport::setIntOption(CURLoption option, const int& value) {
-  // Only redirect handling may be changed from outside: the TLS settings come from the settings
-  // store, so a caller cannot switch verification off behind the administrator's back.
+bool HttpTransport::setFollowRedirects(bool follow) {
   if (impl_->curl == nullptr) return false;
-  if (option != CURLOPT_FOLLOWLOCATION && option != CURLOPT_POSTREDIR) return false;
-  return curl_easy_setopt(impl_->curl, option, static_cast<long>(value)) == CURLE_OK;
+  return curl_easy_setopt(impl_->curl, CURLOPT_FOLLOWLOCATION, follow ? 1L : 0L) == CURLE_OK &&
+         curl_easy_setopt(impl_->curl, CURLOPT_POSTREDIR,
+                          follow ? static_cast<long>(CURL_REDIR_POST_ALL) : 0L) == CURLE_OK;
 }
 
 long HttpTransport::lastHttpStatus() const {

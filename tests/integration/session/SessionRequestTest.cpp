@@ -236,6 +236,24 @@ TEST_F(SessionRequestTest, NotFoundAndConflictAnswersAreDecidedBySuccessCodes) {
   }
 }
 
+TEST_F(SessionRequestTest, AcceptedErrorOnOnePageDoesNotExcuseALaterPage) {
+  // Page 1 is the accepted not-found of a deletion; page 2, the same deletion, cannot be read.
+  struct TwoPages : TestDeleteSnap {
+    TwoPages() : TestDeleteSnap("999") {}
+    bool ParseResponse(std::string& response) override {
+      return pagesRead == 0 && TestDeleteSnap::ParseResponse(response);
+    }
+    void ParseNextURI(std::string&) override {
+      if (++pagesRead > 1) nextURI.clear();
+    }
+    int pagesRead = 0;
+  } remove;
+  ASSERT_TRUE(session().OpenConnection(false));
+  sim().journal().clear();
+  EXPECT_FALSE(RunMessage(session(), remove, "TestDeleteSnap", {kNotFound}));
+  EXPECT_EQ(trace().size(), 2u);
+}
+
 TEST_F(SessionRequestTest, ErrorWithoutBodyOrCode) {
   ASSERT_TRUE(session().OpenConnection(false));
   sim().faults().add(unitysim::Fault::httpStatus(500, false).on("DELETE"));

@@ -143,15 +143,13 @@ TEST_F(HttpTransportTest, HeadersOfTheFinalAnswerAsWholeLines) {
   EXPECT_EQ(transport_.getResponseHeader("X-Stage"), nullptr);
 
   // Redirects, with POST kept a POST, and only the final answer's headers kept.
-  EXPECT_FALSE(transport_.setIntOption(CURLOPT_SSL_VERIFYPEER, 0));
-  ASSERT_TRUE(transport_.setIntOption(CURLOPT_FOLLOWLOCATION, 1));
-  ASSERT_TRUE(transport_.setIntOption(CURLOPT_POSTREDIR, CURL_REDIR_POST_ALL));
+  ASSERT_TRUE(transport_.setFollowRedirects(true));
   ASSERT_TRUE(transport_.sendRequest(HTTP_METHOD_POST, url("/moved"), "{}", 2, false, nullptr));
   EXPECT_EQ(body(), "POST:{}");
   EXPECT_EQ(transport_.getResponseHeader("X-Stage"), nullptr);
   EXPECT_STREQ(transport_.getResponseHeader("EMC-CSRF-TOKEN"), "EMC-CSRF-TOKEN: token-POST\r\n");
 
-  ASSERT_TRUE(transport_.setIntOption(CURLOPT_FOLLOWLOCATION, 0));
+  ASSERT_TRUE(transport_.setFollowRedirects(false));
   EXPECT_FALSE(transport_.sendRequest(HTTP_METHOD_GET, url("/moved"), nullptr, 0, false, nullptr));
   EXPECT_EQ(transport_.lastHttpStatus(), 302);
   EXPECT_STREQ(transport_.getResponseHeader("x-stage"), "X-Stage: first\r\n");
@@ -258,7 +256,7 @@ TEST(HttpTransportLifecycle, RefusedConnectionAndCallsOutsideInit) {
   transport.deinit();  // before any init
   EXPECT_FALSE(
       transport.sendRequest(HTTP_METHOD_GET, "https://127.0.0.1/", nullptr, 0, false, nullptr));
-  EXPECT_FALSE(transport.setIntOption(CURLOPT_FOLLOWLOCATION, 1));
+  EXPECT_FALSE(transport.setFollowRedirects(true));
   EXPECT_FALSE(transport.init("X: 1\r\nY: 2", true, true, nullptr));
 
   // A bound socket that does not listen refuses connections; no fixed port needed.
