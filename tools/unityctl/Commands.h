@@ -37,6 +37,5 @@ void RegisterFile(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterHost(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterNfs(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterCifs(CLI::App& app, const CommonOptions& options, Action& action);
-void RegisterDemo(CLI::App& app, const CommonOptions& options, Action& action);
 
 }  // namespace unityctl
