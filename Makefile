@@ -19,7 +19,7 @@ test: build
 	ctest --preset $(PRESET) -j $(JOBS)
 
 demo: build
-	build/$(PRESET)/tools/unityctl demo
+	build/$(PRESET)/examples/backup_walkthrough
 
 bench:
 	$(MAKE) build PRESET=release

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/DiagLog.h"
+#include "platform/HttpTransport.h"
 #include "platform/PlatformSettings.h"
 #include "sim/Simulator.h"
 #include "unity/ManageEMCUnity.h"
@@ -118,7 +119,7 @@ int main(int argc, char** argv) {
 
   unitysim::Simulator sim;
   sim.start();
-  PlatformSettings::setOverride("~Tessaline", "UnityCAFile", sim.caFile());
+  PlatformSettings::setOverride(kUnitySettingsSection, kCAFileSetting, sim.caFile());
   const std::string path =
       "/api/types/basicSystemInfo/instances?&fields=apiVersion,earliestApiVersion,model,name,"
       "softwareVersion";

@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
   diaglog::setQuiet(true);
   unitysim::Simulator sim;
   sim.start();
-  PlatformSettings::setOverride("~Tessaline", "UnityCAFile", sim.caFile());
+  PlatformSettings::setOverride(kUnitySettingsSection, kCAFileSetting, sim.caFile());
 
   Client before(sim, true);
   Client after(sim, false);

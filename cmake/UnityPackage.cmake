@@ -46,6 +46,9 @@ ManageEMCUnity::ManageEMCUnity) and the pkg-config file (ManageEMCUnity).")
 
 set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME manageemcunity-tools)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION admin)
+# unityctl runs on the packaged shared library, which dpkg-shlibdeps finds in the build tree.
+set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS "${unity_runtime_package} (= ${PROJECT_VERSION})")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR}/unity)
 set(CPACK_COMPONENT_TOOLS_DESCRIPTION "EMC Unity command-line client and array simulator
 unityctl manages an EMC Unity array from the command line; unity-sim simulates the
 array's REST interface on 127.0.0.1 for tests and integrations.")

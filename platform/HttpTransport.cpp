@@ -1,5 +1,6 @@
 #include "platform/HttpTransport.h"
 
+#include <curl/curl.h>
 #include <strings.h>
 
 #include <algorithm>
@@ -14,7 +15,6 @@
 namespace {
 
 const char kTag[] = "HttpTransport";
-const char kSection[] = "~Tessaline";
 constexpr int kDefaultConnectTimeoutSec = 30;
 constexpr int kDefaultStallTimeoutSec = 300;
 constexpr long kMaxRedirects = 10;
@@ -36,14 +36,14 @@ bool hasLineBreak(const std::string& text) {
 std::string readSettingString(const char* key) {
   char buffer[4096] = {};
   PlatformSettings settings;
-  if (!settings.readString(kSection, key, buffer, sizeof buffer)) return {};
+  if (!settings.readString(kUnitySettingsSection, key, buffer, sizeof buffer)) return {};
   return buffer;
 }
 
 int readSettingInt(const char* key, int fallback, int minimum) {
   int value = 0;
   PlatformSettings settings;
-  if (!settings.readInt(kSection, key, &value)) return fallback;
+  if (!settings.readInt(kUnitySettingsSection, key, &value)) return fallback;
   if (value < minimum) {
     DiagLog log;
     log.logLevelNoJob(kTag, 1, "%s = %d is below %d; using %d", key, value, minimum, fallback);
@@ -179,12 +179,12 @@ struct HttpTransport::Impl {
   }
 
   bool applySettings() {
-    const std::string caFile = readSettingString("UnityCAFile");
+    const std::string caFile = readSettingString(kCAFileSetting);
     const std::string pinnedKey = readSettingString("UnityPinnedPublicKey");
     int insecure = 0;
     PlatformSettings settings;
     const bool insecureSet =
-        settings.readInt(kSection, "UnityInsecure", &insecure) && insecure == 1;
+        settings.readInt(kUnitySettingsSection, kInsecureSetting, &insecure) && insecure == 1;
     const int connectTimeout =
         readSettingInt("UnityConnectTimeoutSec", kDefaultConnectTimeoutSec, 1);
     const int stallTimeout = readSettingInt("UnityStallTimeoutSec", kDefaultStallTimeoutSec, 1);
@@ -453,12 +453,11 @@ const char* HttpTransport::getResponseHeader(const char* name) {
   return nullptr;
 }
 
-bool HttpTransport::setIntOption(CURLoption option, const int& value) {
-  // Only redirect handling may be changed from outside: the TLS settings come from the settings
-  // store, so a caller cannot switch verification off behind the administrator's back.
+bool HttpTransport::setFollowRedirects(bool follow) {
   if (impl_->curl == nullptr) return false;
-  if (option != CURLOPT_FOLLOWLOCATION && option != CURLOPT_POSTREDIR) return false;
-  return curl_easy_setopt(impl_->curl, option, static_cast<long>(value)) == CURLE_OK;
+  return curl_easy_setopt(impl_->curl, CURLOPT_FOLLOWLOCATION, follow ? 1L : 0L) == CURLE_OK &&
+         curl_easy_setopt(impl_->curl, CURLOPT_POSTREDIR,
+                          follow ? static_cast<long>(CURL_REDIR_POST_ALL) : 0L) == CURLE_OK;
 }
 
 long HttpTransport::lastHttpStatus() const {

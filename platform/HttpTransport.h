@@ -12,11 +12,13 @@
 // header values are never logged.
 #pragma once
 
-#include <curl/curl.h>
-
 #include <cstddef>
 #include <memory>
 #include <string>
+
+// Keys of the transport's trust settings in kUnitySettingsSection (platform/PlatformSettings.h).
+constexpr char kCAFileSetting[] = "UnityCAFile";
+constexpr char kInsecureSetting[] = "UnityInsecure";
 
 // Method codes; the same numbers as the messages' request types.
 enum HttpMethod {
@@ -87,8 +89,10 @@ class HttpTransport {
   // the name matched case-insensitively; with redirects followed, of the final answer. Null when
   // absent. Valid until the next request or deinit.
   const char* getResponseHeader(const char* name);
-  // Accepts only CURLOPT_FOLLOWLOCATION and CURLOPT_POSTREDIR, after init; false otherwise.
-  bool setIntOption(CURLoption option, const int& value);
+  // Turns the following of redirects on or off (on: a POST stays a POST across 301, 302 and
+  // 303). Only after init; false otherwise. Trust settings cannot be changed this way: they come
+  // from the settings store.
+  bool setFollowRedirects(bool follow);
   // Status of the last answer; 0 when no complete answer came.
   long lastHttpStatus() const;
   // libcurl's text for the last failed exchange ("" when none), for diagnostics.

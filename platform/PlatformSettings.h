@@ -10,6 +10,9 @@
 
 #include <string>
 
+// The section of the library's own settings: time-outs, trust, job polling.
+constexpr char kUnitySettingsSection[] = "~Tessaline";
+
 class PlatformSettings {
  public:
   PlatformSettings() = default;

@@ -1,4 +1,4 @@
-// Choice of array, login and logout, the array's identity, background jobs and destruction.
+// Choice of array, login and logout, the array's identity and destruction.
 #include <unistd.h>
 
 #include <cerrno>
@@ -6,25 +6,9 @@
 
 #include "platform/DiagLog.h"
 #include "platform/HttpTransport.h"
-#include "platform/SleepMillis.h"
 #include "unity/ManageEMCUnity.h"
 #include "unity/OperationSupport.h"
-#include "unity/SessionSettings.h"
 #include "unity/messages/SessionMessages.h"
-
-namespace {
-
-const unsigned long kJobPollWaitMillis = 5000;
-const int kJobPollLimitDefaultSec = 3600;
-
-// Overall bound on following one background job, in seconds of waiting between polls.
-int JobPollLimitSec() {
-  int value = 0;
-  if (GetRegInt("UnityJobPollLimitSec", value) && value > 0) return value;
-  return kJobPollLimitDefaultSec;
-}
-
-}  // namespace
 
 ManageEMCUnity::~ManageEMCUnity() {
   Operation op(*this, "~ManageEMCUnity");
@@ -136,59 +120,4 @@ bool ManageEMCUnity::GetBasicSystemInformation(_UnityBasicSystemInfo& info) {
   systemQuery.GetSystemInfo(system);
   info.serialNumber = system.serialNumber;
   return op.Succeeded("Successfully Got Basic System Information  [%s]", info.name.c_str());
-}
-
-bool ManageEMCUnity::PollBackgroundJob(const std::string& operationName, std::string& response,
-                                       long& status, bool& jobOk, EMCUnityJsonBase* msg) {
-  DiagLog log;
-  const std::string tag = "PollBackgroundJob::" + operationName;
-  const long long job = static_cast<long long>(jobId);
-  jobOk = false;
-  EMCUnityJsonGetJobDetails jobQuery;
-  _UnityJobDetail detail;
-  jobQuery.Init(jobId, apiVersion);
-  jobQuery.Initialize(fileServer);
-  // The 202 answer describes the job; reading it addresses the job query to that job.
-  if (!jobQuery.ParseResponse(response)) {
-    log.logLevel(tag, -1, job, "Failed to parse response from file server[%s]", fileServer.c_str());
-    return false;
-  }
-  if (!jobQuery.isSuccess() || !jobQuery.GetJobDetail(detail) || detail.id.empty()) {
-    jobQuery.getError(errorCode, errorText);
-    log.logLevel(tag, -1, job, "Failed to get job id");
-    return false;
-  }
-
-  const int limitSec = JobPollLimitSec();
-  const unsigned long waitSec = kJobPollWaitMillis / 1000;
-  // Time is counted in waits, not read from a clock, so the bound is exact under a sleep hook.
-  unsigned long waitedSec = 0;
-  EMCUnityJsonBase* query = &jobQuery;
-  for (;;) {
-    log.logLevel(tag, 5, job, "Waiting for %lu secs before getting job details for id [%s]",
-                 waitSec, detail.id.c_str());
-    SleepMillis(kJobPollWaitMillis, __FILE__, __LINE__);
-    waitedSec += waitSec;
-    log.logLevel(tag, 5, job, "Request to get job detail, on server [%s]. Job Id[%s]",
-                 fileServer.c_str(), detail.id.c_str());
-    if (!ProcessWithServer("GetJobDetails", query, {}) || !jobQuery.GetJobDetail(detail)) {
-      return false;
-    }
-    log.logLevel(tag, 5, job, "Got Job details on server [%s], with id:[%s] state:[%d]",
-                 fileServer.c_str(), detail.id.c_str(), detail.state);
-    if (detail.state != 1 && detail.state != 2) break;
-    if (waitedSec >= static_cast<unsigned long>(limitSec)) {
-      errorCode = 1;
-      errorText = "Background job [" + detail.id + "] did not finish within " +
-                  std::to_string(limitSec) + " seconds";
-      log.logLevel(tag, -1, job, "%s", errorText.c_str());
-      return false;
-    }
-  }
-
-  response = detail.parametersOut;
-  if (detail.httpStatusCode != 0) status = static_cast<long>(detail.httpStatusCode);
-  jobOk = detail.state == 4;
-  msg->setError(detail.errorCode, detail.errorMessage);
-  return true;
 }

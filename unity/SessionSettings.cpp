@@ -13,7 +13,7 @@ bool GetRegStr(const char* key, std::string& value) {
 
 int GetRegInt(const char* key, int& value) {
   PlatformSettings settings;
-  return settings.readInt("~Tessaline", key, &value);
+  return settings.readInt(kUnitySettingsSection, key, &value);
 }
 
 bool GetRegYes(const char* key) {

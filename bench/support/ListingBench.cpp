@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/DiagLog.h"
+#include "platform/HttpTransport.h"
 #include "platform/PlatformSettings.h"
 
 namespace listbench {
@@ -181,7 +182,7 @@ unitysim::SimOptions Options(const std::string& seed) {
 // (a live keep-alive connection would hold the stop up).
 int Measure(unitysim::Simulator& sim, const std::string& title, const std::string& libraryLabel,
             int rounds, const Listing& listing) {
-  PlatformSettings::setOverride("~Tessaline", "UnityCAFile", sim.caFile());
+  PlatformSettings::setOverride(kUnitySettingsSection, kCAFileSetting, sim.caFile());
 
   std::vector<double> libWall, libCpu, rawWall, rawCpu, wallRatio, cpuRatio;
   Traffic lib, raw;

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/DiagLog.h"
+#include "platform/HttpTransport.h"
 #include "platform/PlatformSettings.h"
 #include "platform/SleepMillis.h"
 
@@ -38,7 +39,7 @@ void SimulatorTest::SetUp() {
   diaglog::setQuiet(true);
   sim_ = std::make_unique<unitysim::Simulator>(simOptions());
   sim_->start();
-  PlatformSettings::setOverride("~Tessaline", "UnityCAFile", sim_->caFile());
+  PlatformSettings::setOverride(kUnitySettingsSection, kCAFileSetting, sim_->caFile());
   sleeps_ = std::make_unique<SleepCounter>();
 }
 

@@ -2,8 +2,11 @@
 // output style and the exit-status convention (0 success, 1 operation failed, 2 usage).
 #pragma once
 
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 
 class ManageEMCUnity;
 
@@ -27,7 +30,7 @@ struct CommonOptions {
 // with --log-level or UNITY_LOG_FILE; otherwise a failure is the one line ReportFailure prints.
 void ApplyLogOptions(const CommonOptions& options);
 
-// Applies the options to the process (settings overrides, log level) and makes a session for
+// Applies the options to the process (settings file, log environment) and makes a session for
 // the chosen array. On failure prints why to standard error and returns null.
 std::unique_ptr<ManageEMCUnity> OpenSession(const CommonOptions& options);
 
@@ -39,13 +42,21 @@ int ReportFailure(const ManageEMCUnity& session, const std::string& what);
 // without echo when standard input is a terminal. Never from a command-line argument.
 bool ReadPassword(const CommonOptions& options, std::string& password, bool& isStoredForm);
 
-// While alive, background-job waits print a progress line on standard error.
+// While alive, a long wait (a background job on the array) prints a progress line on standard
+// error every few seconds.
 class JobProgress {
  public:
-  explicit JobProgress(unsigned long sleepScalePercent = 100);
+  JobProgress();
   ~JobProgress();
   JobProgress(const JobProgress&) = delete;
   JobProgress& operator=(const JobProgress&) = delete;
+
+ private:
+  static constexpr long kJobPollSec = 5;
+  std::mutex mutex_;
+  std::condition_variable cv_;
+  bool done_ = false;
+  std::thread thread_;
 };
 
 }  // namespace unityctl

@@ -51,7 +51,6 @@ int main(int argc, char** argv) {
   RegisterInventory(app, options, action);
   RegisterNfs(app, options, action);
   RegisterCifs(app, options, action);
-  RegisterDemo(app, options, action);
 
   try {
     app.parse(argc, argv);

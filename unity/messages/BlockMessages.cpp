@@ -1,7 +1,5 @@
 #include "unity/messages/BlockMessages.h"
 
-#include <sstream>
-
 #include "json/jsondoc.h"
 #include "platform/DiagLog.h"
 #include "unity/TextUtils.h"
@@ -59,12 +57,6 @@ jsondoc::Array HostAccessArray(const std::vector<_UnityHostAccess>& list, const 
     array.import(jsondoc::Value(element));
   }
   return array;
-}
-
-std::string WriteBody(const jsondoc::Object& object) {
-  std::ostringstream text;
-  text << object;
-  return text.str();
 }
 
 // Calls read(element) for every element of the list at `value`. Absent, null or a value of

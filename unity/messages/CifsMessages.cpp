@@ -203,7 +203,7 @@ bool EMCUnityJsonSetCifsACE::BuildRequest(std::string& body) {
     entry.import("accessLevel", jsondoc::Value(static_cast<int>(ace.accessLevel)));
     aces << jsondoc::Value(entry);
   }
-  body = WriteShareBody(jsondoc::Object("cifsShareACEs", jsondoc::Value(aces)));
+  body = WriteBody(jsondoc::Object("cifsShareACEs", jsondoc::Value(aces)));
   LogRequest("virtual bool EMCUnityJsonSetCifsACE::BuildRequest(std::string&)", body);
   return true;
 }

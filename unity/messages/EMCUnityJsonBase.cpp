@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -15,50 +16,19 @@ ParsedAnswerCache::ParsedAnswerCache() = default;
 ParsedAnswerCache::~ParsedAnswerCache() = default;
 ParsedAnswerCache::ParsedAnswerCache(const ParsedAnswerCache&) {}
 ParsedAnswerCache& ParsedAnswerCache::operator=(const ParsedAnswerCache&) {
+  text_.clear();
   document_.reset();
-  lastData_ = nullptr;
   return *this;
 }
 
-namespace {
-// A 64-bit hash over 8-byte words (multiply and fold), fast next to parsing the same text.
-std::uint64_t TextHash(const std::string& text) {
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
-  std::size_t n = text.size();
-  std::uint64_t h = 0x9E3779B97F4A7C15ULL ^ n;
-  auto mix = [&h](std::uint64_t w) {
-    h = (h ^ w) * 0xBF58476D1CE4E5B9ULL;
-    h ^= h >> 31;
-  };
-  for (; n >= 8; n -= 8, p += 8) {
-    std::uint64_t w;
-    std::memcpy(&w, p, 8);
-    mix(w);
-  }
-  std::uint64_t tail = 0;
-  std::memcpy(&tail, p, n);
-  mix(tail);
-  h ^= h >> 29;
-  return h * 0x94D049BB133111EBULL;
-}
-}  // namespace
-
 jsondoc::Object& ParsedAnswerCache::get(const std::string& text, bool& ok) {
-  const std::uint64_t hash = TextHash(text);
-  if (!document_ || text.size() != size_ || hash != hash_) {
+  if (!document_ || text != text_) {
     if (!document_) document_ = std::make_unique<jsondoc::Object>();
     ok_ = document_->parse(text);
-    size_ = text.size();
-    hash_ = hash;
+    text_ = text;
   }
   ok = ok_;
-  lastData_ = text.data();
   return *document_;
-}
-
-jsondoc::Object* ParsedAnswerCache::lastGotFor(const std::string& text) const {
-  return lastData_ != nullptr && lastData_ == text.data() && size_ == text.size() ? document_.get()
-                                                                                  : nullptr;
 }
 
 jsondoc::Object& EMCUnityJsonBase::ParsedAnswer(const std::string& response, bool& ok) {
@@ -236,6 +206,19 @@ void EMCUnityJsonBase::Init(unsigned long long job, std::string version) {
   apiVersion = std::move(version);
 }
 
+std::string EMCUnityJsonBase::WriteBody(const jsondoc::Object& request) {
+  std::ostringstream text;
+  text << request;
+  return text.str();
+}
+
+bool EMCUnityJsonBase::ReadCreatedId(const std::string& response) {
+  std::string id;
+  if (!ReadPathValue<jsondoc::String>(&ParsedAnswer(response), "content.id", id)) return false;
+  instanceId = id;
+  return true;
+}
+
 void EMCUnityJsonBase::LogRequest(const char* tag, const std::string& body) const {
   DiagLog log;
   log.logLevel(tag, 5, jobId, "URI : [%s], \n Request Body : [%s]", nextURI.c_str(),
@@ -301,14 +284,11 @@ bool EMCUnityJsonBase::ReadField(const char* key, unsigned long long& out) {
 bool EMCUnityJsonBase::ParseListElements(std::string& response,
                                          const std::function<bool(jsondoc::Object* content)>& visit,
                                          const UnityListOptions& options) {
-  // The error check reads the answer; its document is taken from there without hashing the text
-  // again, unless an override of ParseError read something else.
-  parsedAnswer_.forget();
+  // The error check parses the answer; the records are read from the same document.
   if (!ParseError(response)) return false;
   if (!isSuccess()) return true;  // the array's error stays in the message for the session
 
-  jsondoc::Object* checked = parsedAnswer_.lastGotFor(response);
-  jsondoc::Object& answer = checked != nullptr ? *checked : ParsedAnswer(response);
+  jsondoc::Object& answer = ParsedAnswer(response);
   // Elements that are not objects are kept as null: they have no content.
   std::vector<jsondoc::Object*> elements;
   if (answer.has<jsondoc::Array>("entries")) {

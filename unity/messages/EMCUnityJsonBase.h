@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -54,8 +53,8 @@ struct UnityListOptions {
 };
 
 // The last answer text a message read and its parsed document, so that the error check, the
-// records and the paging links of one answer share a single parse. The text is not kept: it is
-// recognised by its length and a 64-bit hash of its bytes. Copies start empty.
+// records and the paging links of one answer share a single parse. A copy of the text is kept and
+// an answer is recognised only by equal bytes. Copies of the cache start empty.
 class ParsedAnswerCache {
  public:
   ParsedAnswerCache();
@@ -66,18 +65,10 @@ class ParsedAnswerCache {
   // The document read from `text` (parsed once per distinct text); `ok` is the reader's result.
   jsondoc::Object& get(const std::string& text, bool& ok);
 
-  // The document of the last get() when it was for this very string object's bytes (same
-  // buffer and length) and nothing was forgotten since: a caller that calls forget(), lets one
-  // step run get(text) and reads `text` afterwards skips hashing it again. Null otherwise.
-  jsondoc::Object* lastGotFor(const std::string& text) const;
-  void forget() { lastData_ = nullptr; }
-
  private:
-  std::size_t size_ = 0;
-  std::uint64_t hash_ = 0;
+  std::string text_;
   std::unique_ptr<jsondoc::Object> document_;
   bool ok_ = false;
-  const char* lastData_ = nullptr;
 };
 
 class EMCUnityJsonBase {
@@ -116,6 +107,13 @@ class EMCUnityJsonBase {
 
   // "https://" + fileServer + the path and query of `base` (see ParseNextURI).
   std::string OnThisArray(const std::string& base) const;
+
+  // The compact JSON text of a request body.
+  static std::string WriteBody(const jsondoc::Object& request);
+
+  // The reading of a creation answer after a successful error check: the new object's id from
+  // "content.id" into instanceId. False, with instanceId unchanged, when there is none.
+  bool ReadCreatedId(const std::string& response);
 
   // Logs the request trace "URI : [...], \n Request Body : [...]" at level 5 under `tag`.
   void LogRequest(const char* tag, const std::string& body) const;

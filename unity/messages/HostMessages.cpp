@@ -1,7 +1,5 @@
 #include "unity/messages/HostMessages.h"
 
-#include <sstream>
-
 #include "json/jsondoc.h"
 #include "platform/DiagLog.h"
 #include "unity/messages/ArrayCodes.h"
@@ -20,12 +18,6 @@ const UnityFieldKey kIPPortKeys[] = {
 const UnityFieldKey kLoggedInKeys[] = {{"initiator.initiatorId", kRequiredKey},
                                        {"initiator.portWWN", kNullableKey}};
 const UnityFieldKey kIscsiNodeKeys[] = {{"id", kRequiredKey}, {"name", kRequiredKey}};
-
-std::string WriteBody(const jsondoc::Object& object) {
-  std::ostringstream text;
-  text << object;
-  return text.str();
-}
 
 jsondoc::Value HostReference(const std::string& hostId) {
   return jsondoc::Value(jsondoc::Object("id", hostId));
@@ -65,15 +57,6 @@ bool FilterQuery(const char* tag, unsigned long long jobId, const char* fieldNam
     return false;
   }
   query = "filter=" + FilterEqTerm(key, filter_url_safe(value));
-  return true;
-}
-
-// The creation answers' reading after a successful error check: the new object's id from
-// "content.id" into `instanceId`. False, with `instanceId` unchanged, when there is none.
-bool ReadCreatedId(jsondoc::Object& answer, std::string& instanceId) {
-  std::string id;
-  if (!ReadPathValue<jsondoc::String>(&answer, "content.id", id)) return false;
-  instanceId = id;
   return true;
 }
 
@@ -214,7 +197,7 @@ bool EMCUnityJsonHostInitiator::ParseResponse(std::string& response) {
   if (!instanceId.empty()) return EMCUnityJsonBase::ParseResponse(response);
   // An error answer parses: the array's error stays in the message.
   if (!ParseError(response)) return false;
-  return !isSuccess() || ReadCreatedId(ParsedAnswer(response), instanceId);
+  return !isSuccess() || ReadCreatedId(response);
 }
 
 bool EMCUnityJsonHostInitiator::GetHostInitiatorId(std::string& out) {
@@ -298,7 +281,7 @@ bool EMCUnityJsonCreateHostIPPort::BuildRequest(std::string& body) {
 bool EMCUnityJsonCreateHostIPPort::ParseResponse(std::string& response) {
   // An error answer parses: the array's error stays in the message.
   if (!ParseError(response)) return false;
-  return !isSuccess() || ReadCreatedId(ParsedAnswer(response), instanceId);
+  return !isSuccess() || ReadCreatedId(response);
 }
 
 bool EMCUnityJsonCreateHostIPPort::GetHostIPPortId(std::string& out) {
@@ -380,7 +363,7 @@ bool EMCUnityJsonCreateHost::BuildRequest(std::string& body) {
 bool EMCUnityJsonCreateHost::ParseResponse(std::string& response) {
   // An error answer parses: the array's error stays in the message.
   if (!ParseError(response)) return false;
-  return !isSuccess() || ReadCreatedId(ParsedAnswer(response), instanceId);
+  return !isSuccess() || ReadCreatedId(response);
 }
 
 bool EMCUnityJsonCreateHost::GetHostId(std::string& out) {

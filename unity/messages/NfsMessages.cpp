@@ -1,7 +1,5 @@
 #include "unity/messages/NfsMessages.h"
 
-#include <sstream>
-
 #include "json/jsondoc.h"
 #include "platform/DiagLog.h"
 #include "unity/SnapshotRecords.h"
@@ -61,12 +59,6 @@ bool ReadHostList(void* list, _UNITY_NFS_DEF_ACCESS access,
 
 // --- shared by the NFS and CIFS share messages ---
 
-std::string WriteShareBody(const jsondoc::Object& object) {
-  std::ostringstream text;
-  text << object;
-  return text.str();
-}
-
 void EMCUnityJsonCreateSnapShare::InitializeShare(const std::string& server,
                                                   const unsigned long long& snapId,
                                                   const std::string& name,
@@ -86,7 +78,7 @@ bool EMCUnityJsonCreateSnapShare::BuildShareRequest(const char* tag, jsondoc::Ob
   request.import("snap", jsondoc::Value(jsondoc::Object("id", snapIdText)));
   request.import("name", jsondoc::Value(shareName));
   request.import("path", jsondoc::Value(sharePath));
-  body = WriteShareBody(request);
+  body = WriteBody(request);
   LogRequest(tag, body);
   return true;
 }
@@ -94,10 +86,7 @@ bool EMCUnityJsonCreateSnapShare::BuildShareRequest(const char* tag, jsondoc::Ob
 bool EMCUnityJsonCreateSnapShare::ParseResponse(std::string& response) {
   if (!ParseError(response)) return false;
   if (!isSuccess()) return true;
-  std::string id;
-  if (!ReadPathValue<jsondoc::String>(&ParsedAnswer(response), "content.id", id)) return false;
-  instanceId = id;
-  return true;
+  return ReadCreatedId(response);
 }
 
 bool EMCUnityJsonCreateSnapShare::GetShareId(std::string& out) {
@@ -185,7 +174,7 @@ bool EMCUnityJsonModifyNfsAccess::BuildRequest(std::string& body) {
   jsondoc::Object request("defaultAccess",
                           jsondoc::Value(static_cast<int>(nfsHostAccess.defaultAccess)));
   for (int i = 0; i < 4; ++i) request.import(kHostLists[i], jsondoc::Value(lists[i]));
-  body = WriteShareBody(request);
+  body = WriteBody(request);
   LogRequest("virtual bool EMCUnityJsonModifyNfsAccess::BuildRequest(std::string&)", body);
   return true;
 }

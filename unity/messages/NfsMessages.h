@@ -12,9 +12,6 @@ namespace jsondoc {
 class Object;
 }
 
-// The compact JSON text of a request body.
-std::string WriteShareBody(const jsondoc::Object& object);
-
 // POST of a new share of a snapshot path. The body names the snapshot, the share's name and path
 // (plus what the derived message adds); the answer's "content.id" is the new share's id, and an
 // answer without a readable one fails the parse.

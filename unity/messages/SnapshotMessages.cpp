@@ -1,7 +1,6 @@
 #include "unity/messages/SnapshotMessages.h"
 
 #include <cstring>
-#include <sstream>
 #include <utility>
 
 #include "json/jsondoc.h"
@@ -26,12 +25,6 @@ const UnityFieldKey kSnapKeysWithHostAccess[] = {
 };
 
 const UnityFieldKey kReplicationKeys[] = {{"id", kRequiredKey}, {"remoteSystem.id", kRequiredKey}};
-
-std::string WriteBody(const jsondoc::Object& object) {
-  std::ostringstream text;
-  text << object;
-  return text.str();
-}
 
 // Reads the "hostAccess" list of one snapshot. An absent, null or non-list value keeps the
 // record's empty list; an element that is not a complete access entry fails the record.
@@ -85,11 +78,8 @@ bool EMCUnityJsonCreateSnap::BuildRequest(std::string& body) {
 bool EMCUnityJsonCreateSnap::ParseResponse(std::string& response) {
   if (!ParseError(response)) return false;
   if (!isSuccess()) return true;
-  jsondoc::Object& answer = ParsedAnswer(response);
-  std::string id;
-  if (!ReadPathValue<jsondoc::String>(&answer, "content.id", id)) return false;
-  instanceId = id;
-  snapId = SnapIdFromText(id);
+  if (!ReadCreatedId(response)) return false;
+  snapId = SnapIdFromText(instanceId);
   return true;
 }
 

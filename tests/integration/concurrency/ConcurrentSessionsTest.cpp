@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include "platform/DiagLog.h"
+#include "platform/HttpTransport.h"
 #include "platform/PlatformSettings.h"
 #include "sim/Json.h"
 #include "sim/Resources.h"
@@ -92,7 +93,7 @@ class ConcurrentSessionsTest : public ::testing::TestWithParam<Shape> {
     const std::string unique = std::string(GetParam().name) + "_" + std::to_string(::getpid());
     bundlePath_ = ::testing::TempDir() + "concurrency_ca_" + unique + ".pem";
     std::ofstream(bundlePath_) << bundle;
-    PlatformSettings::setOverride("~Tessaline", "UnityCAFile", bundlePath_);
+    PlatformSettings::setOverride(kUnitySettingsSection, kCAFileSetting, bundlePath_);
     logPath_ = ::testing::TempDir() + "concurrency_log_" + unique + ".txt";
     std::remove(logPath_.c_str());
     ASSERT_TRUE(diaglog::setFile(logPath_));

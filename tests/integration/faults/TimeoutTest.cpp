@@ -16,6 +16,7 @@
 
 #include "platform/DiagLog.h"
 #include "platform/HttpTransport.h"
+#include "platform/PlatformSettings.h"
 #include "tests/support/SimulatorFixture.h"
 
 namespace unitytest {
@@ -77,7 +78,7 @@ class TimeoutTest : public SimulatorTest, public ::testing::WithParamInterface<T
 
 TEST_P(TimeoutTest, EndsWithinTheBound) {
   const TimeoutCase& c = GetParam();
-  ScopedSetting timeout("~Tessaline", c.setting, std::to_string(c.bound));
+  ScopedSetting timeout(kUnitySettingsSection, c.setting, std::to_string(c.bound));
   Listener fullBacklog(0);
   Listener silent(8);  // completes TCP connections in the kernel, then says nothing
   std::string host = sim().host();

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/DiagLog.h"
+#include "platform/PlatformSettings.h"
 #include "tests/integration/session/TestMessages.h"
 #include "tests/support/SimulatorFixture.h"
 
@@ -29,7 +30,7 @@ class SessionJobTest : public SimulatorTest {
   // Creates a snapshot with the given time-out setting (0 makes the array answer with a job).
   bool createSnap(TestCreateSnap& message, const std::string& timeout,
                   const std::vector<unsigned long long>& successCodes = {}) {
-    ScopedSetting setting("~Tessaline", "TestCreateSnap_unitytimeout", timeout);
+    ScopedSetting setting(kUnitySettingsSection, "TestCreateSnap_unitytimeout", timeout);
     return RunMessage(session(), message, "TestCreateSnap", successCodes);
   }
   size_t jobQueries() const { return requests("GET", "/api/instances/job/").size(); }
@@ -87,7 +88,7 @@ TEST_F(SessionJobTest, OnlyTheJobsOwnOutcomeMeansSuccess) {
 }
 
 TEST_F(SessionJobTest, PollingStopsAtTheLimit) {
-  ScopedSetting limit("~Tessaline", "UnityJobPollLimitSec", "10");
+  ScopedSetting limit(kUnitySettingsSection, "UnityJobPollLimitSec", "10");
   sim().setSlow("snap", "create", 1000);
   TestCreateSnap create("sv_1", "never-ends");
   EXPECT_FALSE(createSnap(create, "30"));

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/DiagLog.h"
+#include "platform/PlatformSettings.h"
 #include "tests/integration/session/TestMessages.h"
 #include "tests/support/SimulatorFixture.h"
 #include "unity/messages/SessionMessages.h"
@@ -235,6 +236,24 @@ TEST_F(SessionRequestTest, NotFoundAndConflictAnswersAreDecidedBySuccessCodes) {
   }
 }
 
+TEST_F(SessionRequestTest, AcceptedErrorOnOnePageDoesNotExcuseALaterPage) {
+  // Page 1 is the accepted not-found of a deletion; page 2, the same deletion, cannot be read.
+  struct TwoPages : TestDeleteSnap {
+    TwoPages() : TestDeleteSnap("999") {}
+    bool ParseResponse(std::string& response) override {
+      return pagesRead == 0 && TestDeleteSnap::ParseResponse(response);
+    }
+    void ParseNextURI(std::string&) override {
+      if (++pagesRead > 1) nextURI.clear();
+    }
+    int pagesRead = 0;
+  } remove;
+  ASSERT_TRUE(session().OpenConnection(false));
+  sim().journal().clear();
+  EXPECT_FALSE(RunMessage(session(), remove, "TestDeleteSnap", {kNotFound}));
+  EXPECT_EQ(trace().size(), 2u);
+}
+
 TEST_F(SessionRequestTest, ErrorWithoutBodyOrCode) {
   ASSERT_TRUE(session().OpenConnection(false));
   sim().faults().add(unitysim::Fault::httpStatus(500, false).on("DELETE"));
@@ -250,8 +269,8 @@ TEST_F(SessionRequestTest, ErrorWithoutBodyOrCode) {
 }
 
 TEST_F(SessionRequestTest, TimeoutSettingAppliesToMutatingRequestsOnly) {
-  ScopedSetting post("~Tessaline", "TestCreateSnap_unitytimeout", "600");
-  ScopedSetting get("~Tessaline", "GetBasicSystemInformation_unitytimeout", "600");
+  ScopedSetting post(kUnitySettingsSection, "TestCreateSnap_unitytimeout", "600");
+  ScopedSetting get(kUnitySettingsSection, "GetBasicSystemInformation_unitytimeout", "600");
   TestCreateSnap create("sv_1", "with-timeout");
   ASSERT_TRUE(RunMessage(session(), create, "TestCreateSnap")) << session().errorText;
   EXPECT_EQ(requests("POST").at(0).target, "/api/types/snap/instances?&timeout=600");

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/DiagLog.h"
+#include "platform/PlatformSettings.h"
 #include "tests/support/RefusalTest.h"
 #include "tests/support/SimulatorFixture.h"
 
@@ -180,8 +181,8 @@ TEST_F(SnapshotOpsTest, NameSharedByTwoSnapshotsIsNoAnswer) {
 }
 
 TEST_F(SnapshotOpsTest, TimeoutSettingReachesDeletionButNotCreation) {
-  ScopedSetting deletion("~Tessaline", "DeleteSnapshot_unitytimeout", "600");
-  ScopedSetting creation("~Tessaline", "CreateSnapshot_unitytimeout", "600");
+  ScopedSetting deletion(kUnitySettingsSection, "DeleteSnapshot_unitytimeout", "600");
+  ScopedSetting creation(kUnitySettingsSection, "CreateSnapshot_unitytimeout", "600");
   DiagLogCapture capture(0);
   SnapID id = 0;
   ASSERT_TRUE(session().CreateSnapShot(id, "sv_1", "timed", true));

@@ -64,7 +64,7 @@ class HttpTransportTest : public ::testing::Test {
       });
     });
     server_.start();
-    PlatformSettings::setOverride("~Tessaline", "UnityCAFile", server_.caFile());
+    PlatformSettings::setOverride(kUnitySettingsSection, kCAFileSetting, server_.caFile());
     ASSERT_TRUE(transport_.init("Content-Type: application/json", true, true, nullptr));
   }
 
@@ -143,15 +143,13 @@ TEST_F(HttpTransportTest, HeadersOfTheFinalAnswerAsWholeLines) {
   EXPECT_EQ(transport_.getResponseHeader("X-Stage"), nullptr);
 
   // Redirects, with POST kept a POST, and only the final answer's headers kept.
-  EXPECT_FALSE(transport_.setIntOption(CURLOPT_SSL_VERIFYPEER, 0));
-  ASSERT_TRUE(transport_.setIntOption(CURLOPT_FOLLOWLOCATION, 1));
-  ASSERT_TRUE(transport_.setIntOption(CURLOPT_POSTREDIR, CURL_REDIR_POST_ALL));
+  ASSERT_TRUE(transport_.setFollowRedirects(true));
   ASSERT_TRUE(transport_.sendRequest(HTTP_METHOD_POST, url("/moved"), "{}", 2, false, nullptr));
   EXPECT_EQ(body(), "POST:{}");
   EXPECT_EQ(transport_.getResponseHeader("X-Stage"), nullptr);
   EXPECT_STREQ(transport_.getResponseHeader("EMC-CSRF-TOKEN"), "EMC-CSRF-TOKEN: token-POST\r\n");
 
-  ASSERT_TRUE(transport_.setIntOption(CURLOPT_FOLLOWLOCATION, 0));
+  ASSERT_TRUE(transport_.setFollowRedirects(false));
   EXPECT_FALSE(transport_.sendRequest(HTTP_METHOD_GET, url("/moved"), nullptr, 0, false, nullptr));
   EXPECT_EQ(transport_.lastHttpStatus(), 302);
   EXPECT_STREQ(transport_.getResponseHeader("x-stage"), "X-Stage: first\r\n");
@@ -205,10 +203,12 @@ TEST_F(HttpTransportTest, CertificateVerification) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     PlatformSettings::clearOverrides();
-    if (!row.caFile.empty()) PlatformSettings::setOverride("~Tessaline", "UnityCAFile", row.caFile);
+    if (!row.caFile.empty())
+      PlatformSettings::setOverride(kUnitySettingsSection, kCAFileSetting, row.caFile);
     if (!row.pin.empty())
-      PlatformSettings::setOverride("~Tessaline", "UnityPinnedPublicKey", row.pin);
-    if (*row.insecure) PlatformSettings::setOverride("~Tessaline", "UnityInsecure", row.insecure);
+      PlatformSettings::setOverride(kUnitySettingsSection, "UnityPinnedPublicKey", row.pin);
+    if (*row.insecure)
+      PlatformSettings::setOverride(kUnitySettingsSection, kInsecureSetting, row.insecure);
     DiagLogCapture capture(-1);
     HttpTransport transport;
     ASSERT_TRUE(transport.init("Content-Type: application/json", true, true, nullptr));
@@ -234,7 +234,7 @@ TEST_F(HttpTransportTest, OneConnectionForManyRequests) {
 }
 
 TEST_F(HttpTransportTest, AnswerSizeIsCapped) {
-  PlatformSettings::setOverride("~Tessaline", "UnityMaxAnswerMB", "1");
+  PlatformSettings::setOverride(kUnitySettingsSection, "UnityMaxAnswerMB", "1");
   ASSERT_TRUE(transport_.init("Content-Type: application/json", true, true, nullptr));
   for (const char* path : {"/big", "/big?chunked=1"}) {
     SCOPED_TRACE(path);
@@ -244,7 +244,7 @@ TEST_F(HttpTransportTest, AnswerSizeIsCapped) {
     EXPECT_EQ(transport_.getResponseBody(length, false), nullptr);
     EXPECT_NE(transport_.lastTransportError().find("larger than"), std::string::npos);
   }
-  PlatformSettings::removeOverride("~Tessaline", "UnityMaxAnswerMB");
+  PlatformSettings::removeOverride(kUnitySettingsSection, "UnityMaxAnswerMB");
   ASSERT_TRUE(transport_.init("Content-Type: application/json", true, true, nullptr));
   ASSERT_TRUE(transport_.sendRequest(HTTP_METHOD_GET, url("/big"), nullptr, 0, false, nullptr));
   EXPECT_EQ(body().size(), 2u * 1024 * 1024);
@@ -256,7 +256,7 @@ TEST(HttpTransportLifecycle, RefusedConnectionAndCallsOutsideInit) {
   transport.deinit();  // before any init
   EXPECT_FALSE(
       transport.sendRequest(HTTP_METHOD_GET, "https://127.0.0.1/", nullptr, 0, false, nullptr));
-  EXPECT_FALSE(transport.setIntOption(CURLOPT_FOLLOWLOCATION, 1));
+  EXPECT_FALSE(transport.setFollowRedirects(true));
   EXPECT_FALSE(transport.init("X: 1\r\nY: 2", true, true, nullptr));
 
   // A bound socket that does not listen refuses connections; no fixed port needed.

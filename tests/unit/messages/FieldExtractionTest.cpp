@@ -28,8 +28,9 @@ TEST(ParseJsonValue, ResolvesKeyPathsAndLogsFailures) {
   jsondoc::Value sentinel;
   for (const auto& c : cases) {
     jsondoc::Value* out = &sentinel;
-    EXPECT_EQ(ParseJsonValue(&content, c.path, out), c.found) << c.path;
-    EXPECT_EQ(out == &sentinel, !c.found) << c.path;  // untouched on failure
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(ParseJsonValue(&content, c.path, out), c.found);
+    EXPECT_EQ(out == &sentinel, !c.found);  // untouched on failure
   }
   jsondoc::Value* out = nullptr;
   ASSERT_TRUE(ParseJsonValue(&content, "lun", out));
@@ -61,12 +62,13 @@ TEST(GetJsonValues, RequiredAndNullableKeys) {
                {R"({"lun": {"id": "sv_2"}})", false, ""}};
   for (const auto& c : cases) {
     jsondoc::Object content = Parse(c.content);
+    SCOPED_TRACE(c.content);
     std::map<std::string, void*> fields = {{"id", nullptr}, {"lun.id", nullableKey}};
-    ASSERT_EQ(GetJsonValues(&content, fields), c.result) << c.content;
+    ASSERT_EQ(GetJsonValues(&content, fields), c.result);
     if (!c.result) continue;
     std::string lun = "default";
     GetFieldValue<jsondoc::String>(fields, "lun.id", lun);
-    EXPECT_EQ(lun, c.lun) << c.content;
+    EXPECT_EQ(lun, c.lun);
   }
   std::map<std::string, void*> fields = {{"id", nullptr}};
   std::string out;
@@ -130,6 +132,7 @@ TEST(ParseValue, NumbersTruncateAndMustFitTheField) {
   };
   for (const auto& c : cases) {
     jsondoc::Value value(c.n);
+    SCOPED_TRACE(std::to_string(static_cast<double>(c.n)));
     int i = 0;
     long l = 0;
     unsigned long long u = 0;
@@ -137,7 +140,7 @@ TEST(ParseValue, NumbersTruncateAndMustFitTheField) {
         ((ParseValue<jsondoc::Number, int>(&value, i)) ? std::to_string(i) : "-") + " " +
         ((ParseValue<jsondoc::Number, long>(&value, l)) ? std::to_string(l) : "-") + " " +
         ((ParseValue<jsondoc::Number, unsigned long long>(&value, u)) ? std::to_string(u) : "-");
-    EXPECT_EQ(got, c.expected) << static_cast<double>(c.n);
+    EXPECT_EQ(got, c.expected);
   }
 }
 

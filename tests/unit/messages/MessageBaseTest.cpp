@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "json/jsondoc.h"
 #include "platform/DiagLog.h"
 #include "unity/EMCUnityJSON.h"
 
@@ -195,5 +196,21 @@ INSTANTIATE_TEST_SUITE_P(
         PageCase{"NotAGet", POST, R"("links": [{"rel": "next", "href": "&p=2"}]})", ""},
         PageCase{"Unparsable", GET, R"("links": [)", ""}),
     [](const testing::TestParamInfo<PageCase>& row) { return row.param.name; });
+
+// Equal length, equal position in memory and any hash are no proof: only equal bytes are.
+TEST(ParsedAnswerCache, RecognisesAnAnswerByItsBytes) {
+  ParsedAnswerCache cache;
+  bool ok = false;
+  std::string answer = R"({"id": "a"})";
+  EXPECT_EQ(cache.get(answer, ok).get<jsondoc::String>("id"), "a");
+  EXPECT_TRUE(ok);
+  answer[8] = 'b';  // the same string object, its length unchanged
+  EXPECT_EQ(cache.get(answer, ok).get<jsondoc::String>("id"), "b");
+  const std::string other = R"({"id": "c"})";
+  EXPECT_EQ(cache.get(other, ok).get<jsondoc::String>("id"), "c");
+  EXPECT_FALSE((cache.get("{\"id\": ", ok), ok));
+  EXPECT_EQ(cache.get(other, ok).get<jsondoc::String>("id"), "c");
+  EXPECT_TRUE(ok);
+}
 
 }  // namespace

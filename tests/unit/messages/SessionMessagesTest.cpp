@@ -39,14 +39,15 @@ TEST(BasicSystemInfo, EntriesSingleObjectAndFailures) {
   };
   for (const auto& c : cases) {
     EMCUnityJsonGetBasicSystemInfo message;
+    SCOPED_TRACE(c.name);
     message.Initialize("10.0.0.5");
     std::string body;
     Build(message, body);
     std::string answer = c.answer;
-    EXPECT_EQ(message.ParseResponse(answer), c.result) << c.name;
+    EXPECT_EQ(message.ParseResponse(answer), c.result);
     std::vector<_UnityBasicSystemInfo> list(3);
-    EXPECT_EQ(message.GetBasicSystemInfo(list), c.name != std::string("ArrayError")) << c.name;
-    ASSERT_EQ(list.size(), c.records) << c.name;
+    EXPECT_EQ(message.GetBasicSystemInfo(list), c.name != std::string("ArrayError"));
+    ASSERT_EQ(list.size(), c.records);
     if (c.records == 0) continue;
     EXPECT_EQ(list[0].model, "Unity 380F");
     EXPECT_EQ(list[0].apiVersion, "13.0");
@@ -72,14 +73,15 @@ TEST(SystemInfo, ReadsTheFirstElementOnly) {
   };
   for (const auto& c : cases) {
     EMCUnityJsonGetSystemInfo message;
+    SCOPED_TRACE(c.name);
     message.Initialize("10.0.0.5");
     std::string body;
     Build(message, body);
     std::string answer = c.answer;
-    EXPECT_EQ(message.ParseResponse(answer), c.result) << c.name;
+    EXPECT_EQ(message.ParseResponse(answer), c.result);
     _UnitySystemInfo info;
     message.GetSystemInfo(info);
-    EXPECT_EQ(info.serialNumber, c.serial) << c.name;
+    EXPECT_EQ(info.serialNumber, c.serial);
   }
 }
 
@@ -153,9 +155,10 @@ TEST_F(JobDetailsTest, MalformedAnswers) {
        true},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(Parse(c.answer), c.result) << c.name;
-    EXPECT_EQ(detail.parametersOut + detail.errorMessage, "") << c.name;
-    EXPECT_EQ(detail.errorCode, 0u) << c.name;
+    EXPECT_EQ(Parse(c.answer), c.result);
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(detail.parametersOut + detail.errorMessage, "");
+    EXPECT_EQ(detail.errorCode, 0u);
   }
 }
 

@@ -33,6 +33,7 @@ TEST_F(SessionConfigTest, ErrorCodeToStringIsPlainUnsignedDecimal) {
     const char* text;
   } rows[] = {{0, "0"}, {131149829, "131149829"}, {ULLONG_MAX, "18446744073709551615"}};
   for (const auto& row : rows) {
+    SCOPED_TRACE(row.text);
     std::string out = "stale";
     ManageEMCUnity::ErrorCodeToString(out, row.code);
     EXPECT_EQ(out, row.text);

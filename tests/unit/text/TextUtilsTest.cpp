@@ -43,7 +43,10 @@ TEST(UrlEncode, KeepsUnreservedAndEncodesEverythingElse) {
                                   {"(id eq \"12\")", "%28id%20eq%20%2212%22%29"},
                                   {std::string("\0\x7f\xe9\xff", 4), "%00%7F%E9%FF"},
                                   {"+/%&=?", "%2B%2F%25%26%3D%3F"}};
-  for (const auto& c : cases) EXPECT_EQ(url_encode(c[0]), c[1]) << c[0];
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c[0]);
+    EXPECT_EQ(url_encode(c[0]), c[1]);
+  }
 }
 
 TEST(ReplaceAll, ReplacesEveryHitOnce) {
@@ -53,9 +56,10 @@ TEST(ReplaceAll, ReplacesEveryHitOnce) {
       {"xyz", "q", "r", "xyz"},     {"a b", "", "+", "a b"},   {"ababa", "aba", "X", "Xba"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c[0]) + " / " + c[1]);
     std::string text = c[0];
     Replace_All(text, c[1], c[2]);
-    EXPECT_EQ(text, c[3]) << c[0] << " / " << c[1];
+    EXPECT_EQ(text, c[3]);
   }
 }
 
@@ -80,8 +84,9 @@ TEST(ApiVersionCompare, ComparesComponentsNumerically) {
       {"99999999999", "2147483647", 0},  // out of int range: saturates instead of undefined atoi
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(apiVersionCompare(c.left, c.right), c.result) << c.left << " vs " << c.right;
-    EXPECT_EQ(apiVersionCompare(c.right, c.left), -c.result) << c.right << " vs " << c.left;
+    SCOPED_TRACE(std::string(c.left) + " vs " + c.right);
+    EXPECT_EQ(apiVersionCompare(c.left, c.right), c.result);
+    EXPECT_EQ(apiVersionCompare(c.right, c.left), -c.result);
   }
 }
 
