@@ -46,15 +46,6 @@ Json bodyObject(const httplib::Request& req) {
   return j;
 }
 
-template <typename Fn>
-auto parsed(Fn fn) -> decltype(fn()) {
-  try {
-    return fn();
-  } catch (const std::invalid_argument& e) {
-    throw ControlError{400, e.what()};
-  }
-}
-
 Json counts(Simulator& sim) {
   Json out = Json::object();
   for (const std::string& type : sim.model().typeNames())
@@ -121,27 +112,6 @@ Json jobSettings(Simulator& sim) {
   return Json{{"slow", slow}, {"failNext", failNext}};
 }
 
-Json failNextJob(Simulator& sim, const Json& spec) {
-  const Json j = parsed([&] {
-    for (const auto& [key, value] : spec.items())
-      if (key != "errorCode" && key != "message" && key != "httpStatus")
-        throw std::invalid_argument("unknown field '" + key + "'");
-    if (!spec.contains("errorCode") || !spec["errorCode"].is_number_unsigned() ||
-        spec["errorCode"].get<unsigned long long>() > 0xFFFFFFFFULL)
-      throw std::invalid_argument("'errorCode' must be a whole number from 0 to 4294967295");
-    if (!spec.value("message", Json("")).is_string())
-      throw std::invalid_argument("'message' must be a string");
-    const Json httpStatus = spec.value("httpStatus", Json(422));
-    if (!httpStatus.is_number_integer() || httpStatus.get<int>() < 100 ||
-        httpStatus.get<int>() > 599)
-      throw std::invalid_argument("'httpStatus' must be a whole number from 100 to 599");
-    return spec;
-  });
-  sim.failNextJob(j["errorCode"].get<std::uint32_t>(), j.value("message", std::string()),
-                  j.value("httpStatus", 422));
-  return jobSettings(sim);
-}
-
 Json advanceClock(Simulator& sim, const Json& spec) {
   const auto ms = spec.find("ms");
   if (spec.size() != 1 || ms == spec.end() || !ms->is_number_integer() || ms->get<long long>() < 0)
@@ -179,10 +149,7 @@ Json dispatch(Simulator& sim, const httplib::Request& req, const std::vector<std
   if (what == "seed" && s.size() == 1) {
     if (m == "GET") return sim.seedDocument();
     if (m != "PUT") throw methodNotAllowed();
-    parsed([&] {
-      sim.loadSeed(bodyObject(req));
-      return 0;
-    });
+    sim.loadSeed(bodyObject(req));
     return counts(sim);
   }
   if (what == "journal" && s.size() == 1) {
@@ -196,7 +163,7 @@ Json dispatch(Simulator& sim, const httplib::Request& req, const std::vector<std
     if (m == "DELETE") {
       sim.faults().clear();
     } else if (m == "POST") {
-      sim.faults().add(parsed([&] { return faultFromJson(bodyObject(req)); }));
+      sim.faults().add(faultFromJson(bodyObject(req)));
     } else {
       throw methodNotAllowed();
     }
@@ -206,14 +173,12 @@ Json dispatch(Simulator& sim, const httplib::Request& req, const std::vector<std
     const std::string sub = s.size() == 2 ? s[1] : std::string();
     if (sub.empty() && m == "GET") return jobSettings(sim);
     if (sub == "slow" && m == "POST") {
-      parsed([&] {
-        applySlow(sim, slowFromJson(bodyObject(req)));
-        return 0;
-      });
+      applySlow(sim, slowFromJson(bodyObject(req)));
     } else if (sub == "slow" && m == "DELETE") {
       sim.jobs().clearSlow();
     } else if (sub == "fail-next" && m == "POST") {
-      return failNextJob(sim, bodyObject(req));
+      const JobFailure f = jobFailureFromJson(bodyObject(req));
+      sim.failNextJob(f.errorCode, f.message, f.httpStatus);
     } else if (sub == "fail-next" && m == "DELETE") {
       sim.jobs().takeFailure();
     } else if (sub.empty() || sub == "slow" || sub == "fail-next") {
@@ -278,6 +243,8 @@ void Control::handle(const httplib::Request& req, httplib::Response& res) {
     answer(res, 200, dispatch(sim_, req, segmentsAfter(path, api.size())));
   } catch (const ControlError& e) {
     answer(res, e.status, Json{{"error", e.text}});
+  } catch (const std::invalid_argument& e) {  // a body the codec or the seed loader refused
+    answer(res, 400, Json{{"error", e.what()}});
   }
 }
 

@@ -159,6 +159,14 @@ void applySlow(Simulator& sim, const SlowAction& slow) {
   sim.setSlow(slow.type, slow.action, slow.polls);
 }
 
+JobFailure jobFailureFromJson(const Json& spec) {
+  onlyFields(spec, {"errorCode", "message", "httpStatus"});
+  if (!spec.contains("errorCode")) refuse("'errorCode' is required");
+  return JobFailure{static_cast<std::uint32_t>(intField(spec, "errorCode", 0, 0xFFFFFFFFLL, 0)),
+                    stringField(spec, "message"),
+                    static_cast<int>(intField(spec, "httpStatus", 100, 599, 422))};
+}
+
 Json journalEntryToJson(const JournalEntry& e, size_t index) {
   Json headers = Json::array();
   for (const auto& [k, v] : e.headers) headers.push_back(Json::array({k, maskedHeaderValue(k, v)}));

@@ -3,6 +3,7 @@
 // and by unity-sim's start-up options. The parsers throw std::invalid_argument with a text that
 // names the offending field.
 
+#include <cstdint>
 #include <string>
 
 #include "sim/Faults.h"
@@ -30,6 +31,14 @@ SlowAction slowFromJson(const Json& spec);
 SlowAction slowFromText(const std::string& spec);
 // Sets the action slow; refuses a type the simulator does not define.
 void applySlow(Simulator& sim, const SlowAction& slow);
+
+struct JobFailure {
+  std::uint32_t errorCode = 0;
+  std::string message;
+  int httpStatus = 422;
+};
+// {"errorCode", "message", "httpStatus"}; errorCode required.
+JobFailure jobFailureFromJson(const Json& spec);
 
 // {"index", "time", "method", "target", "status", "fault", "headers": [[name, value]], "body"}
 // with the secret-bearing header values masked.
