@@ -6,7 +6,7 @@
 // Every request under /_sim/api/ needs the control token in the X-Sim-Control-Token header;
 // without it the answer is 401 and nothing changes. The array's credentials do not open it, and
 // the token does not open the array's REST interface. Control requests are not journaled, not
-// counted and never meet injected faults. Safe to call concurrently.
+// counted as requests and never meet injected faults. Safe to call concurrently.
 
 #include <string>
 
