@@ -3,6 +3,7 @@
 #include <httplib.h>
 #include <openssl/crypto.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
