@@ -1,6 +1,7 @@
 #include "sim/Args.h"
 
 #include "sim/Errors.h"
+#include "sim/ObjectModel.h"
 
 namespace unitysim {
 namespace {
@@ -37,6 +38,11 @@ bool hasKind(const Json& v, ArgKind kind) {
 }
 
 }  // namespace
+
+void requireBodyHost(const ObjectModel& model, const std::string& hostId) {
+  if (model.typeDef("host") != nullptr && model.get("host", hostId) == nullptr)
+    throw hostNotFound(hostId);
+}
 
 void invalidArgument(const std::string& text) {
   throw ApiError(422, code::kInvalidArgument, text);

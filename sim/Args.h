@@ -21,6 +21,12 @@ long long argInt(const Json& args, const std::string& name, long long fallback);
 std::string argRefId(const Json& args, const std::string& name);  // "" when absent
 bool hasArg(const Json& args, const std::string& name);
 
+class ObjectModel;
+
+// Throws the array's 422 for a host reference in the body that names no host. Caller holds the
+// model lock.
+void requireBodyHost(const ObjectModel& model, const std::string& hostId);
+
 // ApiError 422 code::kInvalidArgument with the array's wording for a bad argument.
 [[noreturn]] void invalidArgument(const std::string& text);
 

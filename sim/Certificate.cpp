@@ -123,15 +123,20 @@ std::string SelfSignedCertificate::publicKeyPin() const {
   unsigned char* der = nullptr;
   const int len = i2d_PUBKEY(key_.get(), &der);
   check(len > 0, "public key");
+  const std::string pin = "sha256//" + sha256Base64(std::string(reinterpret_cast<const char*>(der),
+                                                                static_cast<size_t>(len)));
+  OPENSSL_free(der);
+  return pin;
+}
+
+std::string sha256Base64(const std::string& data) {
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int digestLen = 0;
-  const int ok =
-      EVP_Digest(der, static_cast<size_t>(len), digest, &digestLen, EVP_sha256(), nullptr);
-  OPENSSL_free(der);
-  check(ok == 1, "digest");
+  check(EVP_Digest(data.data(), data.size(), digest, &digestLen, EVP_sha256(), nullptr) == 1,
+        "digest");
   std::vector<unsigned char> b64(4 * ((digestLen + 2) / 3) + 1);
   EVP_EncodeBlock(b64.data(), digest, static_cast<int>(digestLen));
-  return "sha256//" + std::string(reinterpret_cast<const char*>(b64.data()));
+  return reinterpret_cast<const char*>(b64.data());
 }
 
 }  // namespace unitysim

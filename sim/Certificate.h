@@ -10,6 +10,9 @@ typedef struct evp_pkey_st EVP_PKEY;
 
 namespace unitysim {
 
+// Base64 of the SHA-256 digest of data. Throws std::runtime_error if OpenSSL fails.
+std::string sha256Base64(const std::string& data);
+
 class SelfSignedCertificate {
  public:
   // Generates a P-256 key and a certificate valid for a year, with subject alternative names

@@ -111,6 +111,11 @@ size_t Faults::pending() const {
   return n;
 }
 
+std::vector<Fault> Faults::rules() const {
+  std::lock_guard<std::mutex> g(mutex_);
+  return rules_;
+}
+
 std::optional<Fault> Faults::take(const std::string& method, const std::string& path) {
   std::lock_guard<std::mutex> g(mutex_);
   for (auto it = rules_.begin(); it != rules_.end(); ++it) {

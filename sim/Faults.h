@@ -64,7 +64,8 @@ class Faults {
  public:
   void add(Fault fault);
   void clear();
-  size_t pending() const;  // answers still to be affected
+  size_t pending() const;            // answers still to be affected
+  std::vector<Fault> rules() const;  // the rules still pending, in the order they apply
   // Uses one answer of the first rule matching the request.
   std::optional<Fault> take(const std::string& method, const std::string& path);
 

@@ -42,6 +42,11 @@ void Jobs::clearSlow() {
   slow_.clear();
 }
 
+std::map<std::pair<std::string, std::string>, int> Jobs::slowActions() const {
+  std::lock_guard<std::mutex> g(mutex_);
+  return slow_;
+}
+
 void Jobs::setDefaultPolls(int polls) {
   std::lock_guard<std::mutex> g(mutex_);
   defaultPolls_ = polls < 0 ? 0 : polls;
@@ -68,6 +73,11 @@ std::optional<JobOutcome> Jobs::takeFailure() {
   auto f = std::move(failNext_);
   failNext_.reset();
   return f;
+}
+
+std::optional<JobOutcome> Jobs::pendingFailure() const {
+  std::lock_guard<std::mutex> g(mutex_);
+  return failNext_;
 }
 
 Json Jobs::submit(ObjectModel& model, const std::string& methodName, const std::string& description,

@@ -34,6 +34,8 @@ class Jobs {
   void setSlow(const std::string& type, const std::string& action, int pollsBeforeDone);
   std::optional<int> slow(const std::string& type, const std::string& action) const;
   void clearSlow();
+  // Every slow action: (type, action) -> polls.
+  std::map<std::pair<std::string, std::string>, int> slowActions() const;
   // Polls in state 2 for jobs of actions not configured as slow (timeout=0). Default 0.
   void setDefaultPolls(int polls);
   int pollsFor(const std::string& type, const std::string& action) const;
@@ -41,6 +43,7 @@ class Jobs {
   // The next job fails with this error instead of running its request.
   void failNextJob(std::uint32_t errorCode, std::string message, int httpStatus);
   std::optional<JobOutcome> takeFailure();
+  std::optional<JobOutcome> pendingFailure() const;  // what takeFailure() would give, kept
 
   // Adds the job to the model and returns the 202 body (the bare job object).
   Json submit(ObjectModel& model, const std::string& methodName, const std::string& description,

@@ -1,15 +1,14 @@
 #include "sim/Journal.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <ostream>
 
 #include "sim/Json.h"
 
 namespace unitysim {
-namespace {
 
-// What a secret-bearing header may show: the scheme of Authorization, the names of cookies.
-std::string masked(const std::string& name, const std::string& value) {
+std::string maskedHeaderValue(const std::string& name, const std::string& value) {
   if (equalsIgnoreCase(name, "Authorization")) return value.substr(0, value.find(' ')) + " ***";
   if (equalsIgnoreCase(name, "EMC-CSRF-TOKEN")) return "***";
   if (!equalsIgnoreCase(name, "Cookie")) return value;
@@ -24,12 +23,10 @@ std::string masked(const std::string& name, const std::string& value) {
   return out;
 }
 
-}  // namespace
-
 std::ostream& operator<<(std::ostream& out, const JournalEntry& entry) {
   out << entry.method << ' ' << entry.target << " -> " << entry.status;
   if (!entry.fault.empty()) out << " (fault " << entry.fault << ')';
-  for (const auto& [k, v] : entry.headers) out << "\n  " << k << ": " << masked(k, v);
+  for (const auto& [k, v] : entry.headers) out << "\n  " << k << ": " << maskedHeaderValue(k, v);
   return out;
 }
 
@@ -75,8 +72,27 @@ JournalEntry Journal::last() const {
   return entries_.empty() ? JournalEntry{} : entries_.back();
 }
 
+size_t Journal::firstIndex() const {
+  std::lock_guard<std::mutex> g(mutex_);
+  return first_;
+}
+
+size_t Journal::nextIndex() const {
+  std::lock_guard<std::mutex> g(mutex_);
+  return first_ + entries_.size();
+}
+
+Journal::Slice Journal::since(size_t index) const {
+  std::lock_guard<std::mutex> g(mutex_);
+  const size_t skip = index > first_ ? std::min(index - first_, entries_.size()) : 0;
+  return Slice{first_, first_ + skip,
+               std::vector<JournalEntry>(entries_.begin() + static_cast<std::ptrdiff_t>(skip),
+                                         entries_.end())};
+}
+
 void Journal::clear() {
   std::lock_guard<std::mutex> g(mutex_);
+  first_ += entries_.size();
   entries_.clear();
 }
 

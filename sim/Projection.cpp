@@ -93,8 +93,10 @@ FieldSelection parseFields(const ObjectModel& model, const std::string& type,
     }
     if (std::any_of(path.begin(), path.end(), [](const std::string& p) { return p.empty(); }) ||
         model.invalidStep(type, path))
-      throw ApiError(422, code::kInvalidField,
-                     "The attribute '" + name + "' is not valid for the type '" + type + "'.");
+      throw ApiError(422, code::kNotOnPlatform,
+                     "Requested element, property or action is not supported by current "
+                     "platform:[" +
+                         name + "].");
     FieldTree* node = &sel.tree;
     for (const auto& p : path) node = &node->children[p];
     if (path.size() == 1 && typeDef != nullptr) {

@@ -39,7 +39,7 @@ Json checkedBlockAccess(const ObjectModel& model, const Json& list) {
       if (k != "host" && k != "accessMask" && k != "hlu")
         invalidArgument("Invalid argument '" + k + "' in the host access.");
     const std::string hostId = e["host"]["id"].get<std::string>();
-    if (model.typeDef("host") != nullptr && model.get("host", hostId) == nullptr) throw notFound();
+    requireBodyHost(model, hostId);
     const long long m = mask.get<long long>();
     Json entry = {{"host", Json{{"id", hostId}}},
                   {"accessMask", m},

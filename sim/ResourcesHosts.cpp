@@ -49,10 +49,6 @@ void checkUniqueHostName(const ObjectModel& model, const std::string& name,
   });
 }
 
-void requireHost(const ObjectModel& model, const std::string& id) {
-  if (model.get("host", id) == nullptr) throw notFound();
-}
-
 ActionResult createHost(ActionContext& ctx) {
   const long long type = argInt(ctx.args, "type", 0);
   if (type < 1 || (type > 5 && type != 255))
@@ -135,7 +131,7 @@ ActionResult deleteHost(ActionContext& ctx) {
 
 ActionResult createInitiator(ActionContext& ctx) {
   const std::string hostId = argRefId(ctx.args, "host");
-  requireHost(ctx.model, hostId);
+  requireBodyHost(ctx.model, hostId);
   const long long type = argInt(ctx.args, "initiatorType", 0);
   if (type != kInitiatorFc && type != kInitiatorIscsi)
     invalidArgument("The value of the argument 'initiatorType' is not valid.");
@@ -169,7 +165,7 @@ ActionResult modifyInitiator(ActionContext& ctx) {
   Json initiator = *ctx.model.get("hostInitiator", ctx.id);
   if (hasArg(ctx.args, "host")) {
     const std::string hostId = argRefId(ctx.args, "host");
-    requireHost(ctx.model, hostId);
+    requireBodyHost(ctx.model, hostId);
     initiator["parentHost"] = Json{{"id", hostId}};
   }
   if (hasArg(ctx.args, "isIgnored")) initiator["isIgnored"] = argBool(ctx.args, "isIgnored", false);
@@ -186,7 +182,7 @@ ActionResult removeInstance(ActionContext& ctx) {
 
 ActionResult createIPPort(ActionContext& ctx) {
   const std::string hostId = argRefId(ctx.args, "host");
-  requireHost(ctx.model, hostId);
+  requireBodyHost(ctx.model, hostId);
   const std::string address = argString(ctx.args, "address");
   if (address.empty()) invalidArgument("The value of the argument 'address' is not valid.");
   Json port = {{"address", address},

@@ -103,7 +103,7 @@ void applyHostLists(const ObjectModel& model, const Json& args, Json& share) {
     Json hosts = Json::array();
     for (const Json& h : args[list]) {
       const std::string id = h["id"].get<std::string>();
-      if (model.typeDef("host") != nullptr && model.get("host", id) == nullptr) throw notFound();
+      requireBodyHost(model, id);
       hosts.push_back(Json{{"id", id}});
     }
     share[list] = hosts;

@@ -90,7 +90,7 @@ Json checkedHostAccess(const ObjectModel& model, const Json& list, const char* a
       if (k != "host" && k != "allowedAccess")
         invalidArgument("Invalid argument '" + k + "' in '" + arg + "'.");
     const std::string hostId = e["host"]["id"].get<std::string>();
-    if (model.typeDef("host") != nullptr && model.get("host", hostId) == nullptr) throw notFound();
+    requireBodyHost(model, hostId);
     out.push_back(Json{{"host", Json{{"id", hostId}}}, {"allowedAccess", access}});
   }
   return out;

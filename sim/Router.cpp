@@ -128,6 +128,7 @@ void Router::handle(const httplib::Request& req, httplib::Response& res) {
   entry.method = req.method;
   entry.target = req.target;
   entry.body = req.body;
+  entry.time = isoTime(clock_.now());
   for (const auto& [k, v] : req.headers)
     if (!isServerAddedHeader(k)) entry.headers.emplace_back(k, v);
   setArrayHeaders(res);

@@ -18,6 +18,8 @@ std::string randomBase64(size_t bytes) {
   return reinterpret_cast<const char*>(out.data());
 }
 
+}  // namespace
+
 std::string randomHex(size_t bytes) {
   std::vector<unsigned char> raw(bytes);
   if (RAND_bytes(raw.data(), static_cast<int>(raw.size())) != 1)
@@ -30,8 +32,6 @@ std::string randomHex(size_t bytes) {
   }
   return out;
 }
-
-}  // namespace
 
 void Sessions::setCredentials(std::string user, std::string password) {
   std::lock_guard<std::mutex> g(mutex_);

@@ -13,6 +13,9 @@
 
 namespace unitysim {
 
+// Hexadecimal text of `bytes` bytes from OpenSSL's random generator.
+std::string randomHex(size_t bytes);
+
 struct Session {
   std::string cookie;  // value of mod_sec_emc
   std::string csrfToken;

@@ -8,12 +8,13 @@
 
 namespace unitysim {
 
-Simulator::Simulator(SimOptions options) {
+Simulator::Simulator(SimOptions options)
+    : control_(*this, options.controlToken.empty() ? randomHex(16) : options.controlToken) {
   defineAllTypes(model_);
   const std::string text = options.seed.empty() ? defaultSeedText() : options.seed;
-  const Json seed = Json::parse(text, nullptr, false);
-  if (seed.is_discarded()) throw std::invalid_argument("the seed is not valid JSON");
-  model_.seed(seed);
+  seed_ = Json::parse(text, nullptr, false);
+  if (seed_.is_discarded()) throw std::invalid_argument("the seed is not valid JSON");
+  model_.seed(seed_);
   if (!options.apiVersion.empty()) setApiVersion(options.apiVersion);
   sessions_.setCredentials(options.user, options.password);
   sessions_.setIdleTimeout(options.idleTimeout);
@@ -25,7 +26,10 @@ Simulator::Simulator(SimOptions options) {
   // Method handlers rather than a pre-routing one: httplib reads the body only for those.
   auto& http = tls_.http();
   const auto handler = [this](const httplib::Request& req, httplib::Response& res) {
-    router_.handle(req, res);
+    if (Control::owns(req.path))
+      control_.handle(req, res);
+    else
+      router_.handle(req, res);
   };
   http.Get(".*", handler);
   http.Post(".*", handler);
@@ -80,7 +84,42 @@ void Simulator::setPageSize(size_t perPage) {
 }
 
 void Simulator::setApiVersion(const std::string& version) {
+  auto guard = model_.lock();
+  apiVersion_ = version;
   unitysim::setApiVersion(model_, version);
+}
+
+void Simulator::applySeed(const Json& seed) {
+  model_.clear();
+  model_.seed(seed);
+  if (!apiVersion_.empty()) unitysim::setApiVersion(model_, apiVersion_);
+}
+
+void Simulator::reset() {
+  {
+    auto guard = model_.lock();
+    applySeed(seed_);
+  }
+  faults_.clear();
+  jobs_.clearSlow();
+  jobs_.takeFailure();
+  journal_.clear();
+}
+
+void Simulator::loadSeed(const Json& seed) {
+  auto guard = model_.lock();
+  try {
+    applySeed(seed);
+  } catch (const std::invalid_argument&) {
+    applySeed(seed_);
+    throw;
+  }
+  seed_ = seed;
+}
+
+Json Simulator::seedDocument() const {
+  auto guard = model_.lock();
+  return seed_;
 }
 
 }  // namespace unitysim

@@ -18,6 +18,7 @@
 #include <string>
 
 #include "sim/Clock.h"
+#include "sim/Control.h"
 #include "sim/Faults.h"
 #include "sim/Handlers.h"
 #include "sim/Jobs.h"
@@ -41,6 +42,8 @@ struct SimOptions {
   // The REST API version the array reports (e.g. "4.0", "4.1", "5.0"); empty keeps the seed's.
   // Below 5.0 snapshots take no host access lists.
   std::string apiVersion;
+  // Opens the control API under /_sim/ (header X-Sim-Control-Token); empty means a random one.
+  std::string controlToken;
 };
 
 class Simulator {
@@ -89,7 +92,19 @@ class Simulator {
   // The REST API version the array reports from now on (see SimOptions::apiVersion).
   void setApiVersion(const std::string& version);
 
+  // Objects back to the seed; faults, slow actions, a pending job failure and the journal
+  // cleared. Sessions, credentials and the clock stay.
+  void reset();
+  // Replaces the objects with those of `seed` (the seed format) and makes it the seed reset()
+  // returns to. Throws std::invalid_argument for a bad seed and then changes nothing.
+  void loadSeed(const Json& seed);
+  Json seedDocument() const;  // the seed reset() returns to
+
+  const std::string& controlToken() const { return control_.token(); }
+
  private:
+  void applySeed(const Json& seed);  // caller holds the model lock
+
   SimClock clock_;
   ObjectModel model_;
   Jobs jobs_;
@@ -98,6 +113,9 @@ class Simulator {
   Journal journal_;
   Handlers handlers_{model_, jobs_};
   Router router_{model_, handlers_, sessions_, faults_, journal_, clock_};
+  Json seed_;               // guarded by the model lock
+  std::string apiVersion_;  // reported instead of the seed's when not empty; model lock
+  Control control_;
   TlsServer tls_;  // last: destroyed first, so no request runs while the rest goes away
 };
 

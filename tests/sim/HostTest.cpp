@@ -30,8 +30,8 @@ TEST_F(HostTest, CreationChecks) {
        R"({"host": {"id": "Host_1"}, "initiatorType": 3, "initiatorWWNorIqn": "iqn.x"})", 422,
        kInvalidArgument},
       {"InitiatorOfMissingHost", "hostInitiator",
-       R"({"host": {"id": "Host_404"}, "initiatorType": 2, "initiatorWWNorIqn": "iqn.x"})", 404,
-       kNotFound},
+       R"({"host": {"id": "Host_404"}, "initiatorType": 2, "initiatorWWNorIqn": "iqn.x"})", 422,
+       kHostNotFound},
       {"IPPortWithoutAddress", "hostIPPort", R"({"host": {"id": "Host_1"}})", 422,
        kInvalidArgument},
   };

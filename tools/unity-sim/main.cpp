@@ -1,5 +1,5 @@
-// unity-sim: runs the array simulator stand-alone until SIGINT or SIGTERM. Prints its URL and the
-// path of the CA file clients must trust.
+// unity-sim: runs the array simulator stand-alone until SIGINT or SIGTERM. Prints its URL, the
+// path of the CA file clients must trust, and the token of its control API.
 
 #include <signal.h>
 #include <CLI/CLI.hpp>
@@ -7,7 +7,10 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <stdexcept>
+#include <vector>
 
+#include "sim/ControlCodec.h"
 #include "sim/Resources.h"
 #include "sim/ScaleSeed.h"
 #include "sim/Simulator.h"
@@ -24,6 +27,9 @@ int main(int argc, char** argv) {
   bool printSeed = false;
   std::string apiVersion;
   size_t scale = 0;
+  std::string controlToken;
+  std::vector<std::string> slow;
+  std::vector<std::string> faults;
   app.add_option("--port", port, "port to listen on (0 = any free port)");
   app.add_option("--user", user, "user name accepted for Basic login");
   app.add_option("--password", password, "password accepted for Basic login");
@@ -38,6 +44,19 @@ int main(int argc, char** argv) {
   app.add_option("--scale", scale,
                  "add this many LUNs, storage resources, hosts (with an initiator and an IP port) "
                  "and file systems to the seed");
+  app.add_option("--control-token", controlToken,
+                 "token that opens the control API under /_sim/ (default: a random one, printed)");
+  app.add_option("--slow", slow,
+                 "TYPE:ACTION:POLLS: requests with timeout=N to this action (create, delete or an "
+                 "action name) run as background jobs reporting running for POLLS polls; "
+                 "repeatable, e.g. snap:create:3")
+      ->allow_extra_args(false);
+  app.add_option("--fault", faults,
+                 "a fault for the next answers, as the JSON object POST /_sim/api/faults takes, "
+                 "e.g. '{\"kind\": \"error\", \"status\": 409, \"errorCode\": 100666337, "
+                 "\"method\": \"POST\", \"path\": \"/api/types/snap/instances\"}'; "
+                 "repeatable, applied in order")
+      ->allow_extra_args(false);
   app.add_flag("--print-seed", printSeed, "print the default seed and exit");
   climanual::AddGenerateDocOption(app, "ManageEMCUnity " UNITY_PROJECT_VERSION);
   try {
@@ -63,6 +82,7 @@ int main(int argc, char** argv) {
   options.pageSize = pageSize;
   options.idleTimeout = std::chrono::seconds(idleTimeout);
   options.apiVersion = apiVersion;
+  options.controlToken = controlToken;
   if (!seedFile.empty()) {
     std::ifstream in(seedFile);
     std::stringstream text;
@@ -72,10 +92,23 @@ int main(int argc, char** argv) {
   try {
     unitysim::Simulator sim(options);
     unitysim::addScaleObjects(sim.model(), scale);
+    try {
+      for (const std::string& s : slow) unitysim::applySlow(sim, unitysim::slowFromText(s));
+      for (const std::string& f : faults) {
+        const unitysim::Json spec = unitysim::Json::parse(f, nullptr, false);
+        if (spec.is_discarded()) throw std::invalid_argument("'" + f + "' is not JSON");
+        sim.faults().add(unitysim::faultFromJson(spec));
+      }
+    } catch (const std::invalid_argument& e) {
+      std::cerr << "unity-sim: " << e.what() << std::endl;
+      return 2;
+    }
     sim.start(port);
     std::cout << "url " << sim.baseUrl() << "\n"
               << "ca-file " << sim.caFile() << "\n"
-              << "pinned-key " << sim.publicKeyPin() << std::endl;
+              << "pinned-key " << sim.publicKeyPin() << "\n"
+              << "control-token " << sim.controlToken() << "\n"
+              << "console " << sim.baseUrl() << "/_sim/" << std::endl;
     int received = 0;
     sigwait(&signals, &received);
     std::cerr << "unity-sim: stopping on signal " << received << std::endl;

@@ -151,6 +151,11 @@ TEST_F(HostOpsTest, InitiatorsAndIPPorts) {
             "/api/instances/hostInitiator/HostInitiator_5/action/modify?");
   ASSERT_TRUE(s.GetHostInitiatorInfo(info, "iqn.1994-05.com.redhat:proxy-02", false));
   EXPECT_EQ(info.parentHostId, "Host_3");
+  // A host that does not exist: the array names it in its own text, which reaches the caller.
+  EXPECT_FALSE(s.ModifyHostInitiator("HostInitiator_5", "Host_99"));
+  EXPECT_EQ(std::to_string(s.errorCode) + " " + s.errorText,
+            "131149864 Cannot find the specified host by id/name Host_99.  Please recheck if it "
+            "exists. (Error Code:0x7d13028)");
 
   std::string portId;
   ASSERT_TRUE(s.CreateHostIPPort(portId, "Host_3", "10.20.30.44")) << s.errorText;
