@@ -7,6 +7,7 @@
 #include "platform/DiagLog.h"
 #include "platform/HttpTransport.h"
 #include "platform/PasswordCodec.h"
+#include "unity/OperationSupport.h"
 #include "unity/TextUtils.h"
 
 ManageEMCUnity::ManageEMCUnity()
@@ -52,8 +53,7 @@ void ManageEMCUnity::ErrorCodeToString(std::string& out, const unsigned long lon
 }
 
 bool ManageEMCUnity::SetPasswd(const std::string& passwd, bool base64Encode, bool decodeStored) {
-  DiagLog log;
-  const std::string tag = "ManageEMCUnity::SetPasswd";
+  Operation op(*this, "SetPasswd");
   password = passwd;
   if (decodeStored) {
     char plain[2048] = {};
@@ -65,7 +65,7 @@ bool ManageEMCUnity::SetPasswd(const std::string& passwd, bool base64Encode, boo
     // The plain password does not outlive this call on the stack.
     explicit_bzero(plain, sizeof(plain));
     if (decoded == 0) {
-      log.logJob(tag, static_cast<long long>(jobId), "Failed to decrypt password.");
+      op.log.logJob(op.tag, op.job, "Failed to decrypt password.");
       return false;
     }
   }

@@ -87,156 +87,129 @@ bool MergeSnapHosts(_UnitySnapInfo& snap, const std::set<std::string>& hostIds, 
 }  // namespace
 
 bool ManageEMCUnity::GetLunInfoFromWWN(_UnityLunInfo& lunInfo, const std::string& wwn) {
-  DiagLog log;
-  const std::string tag = "ManageEMCUnity::GetLunInfoFromWWN";
-  const long long job = static_cast<long long>(jobId);
-  log.logLevel(tag, 0, job, "Request to Get lun list, on server [%s]. WWN [%s]", fileServer.c_str(),
-               wwn.c_str());
+  Operation op(*this, "GetLunInfoFromWWN");
+  op.Request("Request to Get lun list, on server [%s]. WWN [%s]", fileServer.c_str(), wwn.c_str());
   if (fileServer.empty() || wwn.empty()) {
-    return RefuseInput(*this, log, tag, "Fileserver name or wwn is empty");
+    return op.Refuse("Fileserver name or wwn is empty");
   }
-  if (RefuseUnquotable(*this, log, tag, {{"WWN", wwn}})) return false;
+  if (op.RefuseUnquotable({{"WWN", wwn}})) return false;
   EMCUnityJsonGetLunList message;
-  message.Init(jobId, apiVersion);
+  op.Init(message);
   message.Initialize(fileServer, wwn);
   if (!ProcessWithServer("GetLunInfoFromWWN", &message, {})) return false;
   if (!message.GetLunInfo(lunInfo)) {
     message.getError(errorCode, errorText);
-    log.logLevel(tag, -1, job, "Failed to Get Lun info");
-    return false;
+    return op.Failed("Failed to Get Lun info");
   }
-  log.logLevel(tag, 0, job, "Successfully Got Lun info with name [%s]", lunInfo.name.c_str());
-  return true;
+  return op.Succeeded("Successfully Got Lun info with name [%s]", lunInfo.name.c_str());
 }
 
 bool ManageEMCUnity::GetStorageResourceInfo(_UnityStorageResource& resInfo,
                                             const std::string& stgResId) {
-  DiagLog log;
-  const std::string tag = "ManageEMCUnity::GetStorageResourceInfo";
-  const long long job = static_cast<long long>(jobId);
-  log.logLevel(tag, 0, job, "Request to Get resource info for id[%s], on server [%s]",
-               stgResId.c_str(), fileServer.c_str());
-  if (fileServer.empty()) return RefuseInput(*this, log, tag, "Fileserver name is empty");
+  Operation op(*this, "GetStorageResourceInfo");
+  op.Request("Request to Get resource info for id[%s], on server [%s]", stgResId.c_str(),
+             fileServer.c_str());
+  if (fileServer.empty()) return op.Refuse("Fileserver name is empty");
   if (stgResId.empty()) {
-    log.logLevel(tag, 0, job, "Res id is empty. Getting complete resource list");
+    op.Log(0, "Res id is empty. Getting complete resource list");
   }
   EMCUnityJsonGetStorageResource message;
-  message.Init(jobId, apiVersion);
+  op.Init(message);
   message.Initialize(fileServer, stgResId);
   if (!ProcessWithServer("GetStorageResourceInfo", &message, {})) return false;
   if (!message.GetStorageResourceInfo(resInfo)) {
-    log.logLevel(tag, -1, job, "Failed to Get Stg Res info");
-    return false;
+    return op.Failed("Failed to Get Stg Res info");
   }
-  log.logLevel(tag, 0, job, "Successfully Got Resource with name [%s]", resInfo.name.c_str());
-  return true;
+  return op.Succeeded("Successfully Got Resource with name [%s]", resInfo.name.c_str());
 }
 
 bool ManageEMCUnity::GetResIdForName(std::string& stgResId, const std::string& name,
                                      const _UNITY_STG_RES_TYPE& type) {
-  DiagLog log;
-  const std::string tag = "ManageEMCUnity::GetResIdForName";
-  const long long job = static_cast<long long>(jobId);
-  log.logLevel(tag, 0, job, "Request to Get resource id for name [%s], on server [%s]",
-               name.c_str(), fileServer.c_str());
+  Operation op(*this, "GetResIdForName");
+  op.Request("Request to Get resource id for name [%s], on server [%s]", name.c_str(),
+             fileServer.c_str());
   if (fileServer.empty() || name.empty()) {
-    return RefuseInput(*this, log, tag, "Fileserver name is empty or invalid inputs");
+    return op.Refuse("Fileserver name is empty or invalid inputs");
   }
-  if (RefuseUnquotable(*this, log, tag, {{"Resource name", name}})) return false;
+  if (op.RefuseUnquotable({{"Resource name", name}})) return false;
   EMCUnityJsonGetStorageResource message;
-  message.Init(jobId, apiVersion);
+  op.Init(message);
   message.Initialize(fileServer, name, type);
   if (!ProcessWithServer("GetResIdForName", &message, {})) return false;
   std::vector<_UnityStorageResource> resources;
   message.GetStorageResourceList(resources);
   if (resources.size() != 1) {
-    log.logLevel(tag, -1, job,
-                 "Got invalid count of resources for input [%zu]. Failed to get resource",
-                 resources.size());
-    return false;
+    return op.Failed("Got invalid count of resources for input [%zu]. Failed to get resource",
+                     resources.size());
   }
   stgResId = resources.front().id;
-  log.logLevel(tag, 0, job, "Successfully Got Resource id [%s]", stgResId.c_str());
-  return true;
+  return op.Succeeded("Successfully Got Resource id [%s]", stgResId.c_str());
 }
 
 bool ManageEMCUnity::GetSnapHostLun(std::vector<_UnityHostLun>& hostLuns,
                                     std::vector<unsigned long long> snapIds,
                                     const std::set<std::string>& hostIds) {
-  DiagLog log;
-  const std::string tag = "ManageEMCUnity::GetSnapHostLun";
-  const long long job = static_cast<long long>(jobId);
-  log.logLevel(tag, 0, job,
-               "Request to Get snap hostlun. Snapids size [%zu], hosts size [%zu] , on server [%s]",
-               snapIds.size(), hostIds.size(), fileServer.c_str());
-  if (fileServer.empty()) return RefuseInput(*this, log, tag, "Fileserver name is empty");
+  Operation op(*this, "GetSnapHostLun");
+  op.Request("Request to Get snap hostlun. Snapids size [%zu], hosts size [%zu] , on server [%s]",
+             snapIds.size(), hostIds.size(), fileServer.c_str());
+  if (fileServer.empty()) return op.Refuse("Fileserver name is empty");
   std::vector<std::pair<std::string, std::string>> filterValues;
   for (const std::string& hostId : hostIds) filterValues.emplace_back("Host id", hostId);
-  if (RefuseUnquotable(*this, log, tag, filterValues)) return false;
-  if (snapIds.empty()) log.logLevel(tag, 0, job, "Snap ids is empty. No snap filter");
-  if (hostIds.empty()) log.logLevel(tag, 0, job, "Host ids is empty. No host filter");
+  if (op.RefuseUnquotable(filterValues)) return false;
+  if (snapIds.empty()) op.Log(0, "Snap ids is empty. No snap filter");
+  if (hostIds.empty()) op.Log(0, "Host ids is empty. No host filter");
   EMCUnityJsonGetHostLun message;
-  message.Init(jobId, apiVersion);
+  op.Init(message);
   message.Initialize(fileServer, snapIds, hostIds, UNITY_HOST_LUN_TYPE_SNAP);
   if (!ProcessWithServer("GetSnapHostLun", &message, {})) return false;
   message.GetHostLuns(hostLuns);
-  log.logLevel(tag, 0, job, "Successfully Got host luns info of size [%zu]", hostLuns.size());
-  return true;
+  return op.Succeeded("Successfully Got host luns info of size [%zu]", hostLuns.size());
 }
 
 bool ManageEMCUnity::LunAccessToHost(const std::string& stgResId, const std::string& hostId,
                                      const bool& isConsistencyGroup, const int& accessMask,
                                      const bool& remove) {
-  DiagLog log;
-  const std::string tag = "ManageEMCUnity::LunAccessToHost";
-  const long long job = static_cast<long long>(jobId);
-  log.logLevel(tag, 0, job,
-               "Request to Modify lun parameter, on server [%s]. Stg Id [%s] with host id [%s] "
-               "mask [%d] and access [%s] ",
-               fileServer.c_str(), stgResId.c_str(), hostId.c_str(), accessMask,
-               remove ? "remove" : "add");
+  Operation op(*this, "LunAccessToHost");
+  op.Request(
+      "Request to Modify lun parameter, on server [%s]. Stg Id [%s] with host id [%s] "
+      "mask [%d] and access [%s] ",
+      fileServer.c_str(), stgResId.c_str(), hostId.c_str(), accessMask, remove ? "remove" : "add");
   if (fileServer.empty() || stgResId.empty() || accessMask == 0) {
-    return RefuseInput(*this, log, tag,
-                       "Fileserver name, stg res id, access mask is empty/invalid");
+    return op.Refuse("Fileserver name, stg res id, access mask is empty/invalid");
   }
-  if (hostId.empty()) log.logLevel(tag, 0, job, "Host id is empty. Applying changes for all host");
+  if (hostId.empty()) op.Log(0, "Host id is empty. Applying changes for all host");
   // The array replaces the whole list, so the current one is read and sent back merged.
   _UnityStorageResource resource;
   if (!GetStorageResourceInfo(resource, stgResId)) {
-    log.logLevel(tag, -1, job, "Failed to Get storage res info");
-    return false;
+    return op.Failed("Failed to Get storage res info");
   }
   if (!MergeLunAccess(resource.hostAccess, hostId, accessMask, remove)) {
-    log.logLevel(tag, 0, job, "%s", kNothingToChange);
+    op.Log(0, "%s", kNothingToChange);
     return true;
   }
   EMCUnityJsonLunAccess message;
-  message.Init(jobId, apiVersion);
+  op.Init(message);
   message.Initialize(fileServer, stgResId, resource.hostAccess, isConsistencyGroup);
   if (!ProcessWithServer("LunAccessToHost", &message, {})) return false;
-  log.logLevel(tag, 0, job, "Successfully changed lun access");
-  return true;
+  return op.Succeeded("Successfully changed lun access");
 }
 
 bool ManageEMCUnity::ExposeLunAccess(const unsigned long long& snapId,
                                      const std::set<std::string>& hostIds, const bool& attach) {
-  DiagLog log;
-  const std::string tag = "ManageEMCUnity::ExposeLunAccess";
-  const long long job = static_cast<long long>(jobId);
+  Operation op(*this, "ExposeLunAccess");
   const char* const action = attach ? "attach" : "detach";
-  log.logLevel(tag, 0, job,
-               "Request to Expose [%s] snapshot [%llu] as lun to host [%zu], on server[%s]", action,
-               snapId, hostIds.size(), fileServer.c_str());
+  op.Request("Request to Expose [%s] snapshot [%llu] as lun to host [%zu], on server[%s]", action,
+             snapId, hostIds.size(), fileServer.c_str());
   if (fileServer.empty() || snapId == 0) {
-    return RefuseInput(*this, log, tag, "Fileserver name is empty or invalid inputs");
+    return op.Refuse("Fileserver name is empty or invalid inputs");
   }
   EMCUnityJsonExposeLun message;
-  message.Init(jobId, apiVersion);
+  op.Init(message);
   std::vector<unsigned long long> successCodes;
   // Arrays before API version 5.0 attach and detach without a host list; 4.0 detaches that way
   // even when hosts are named.
   if (hostIds.empty() || (apiVersionCompare(apiVersion, "4.0") == 0 && !attach)) {
-    log.logLevel(tag, 0, job, "Doing normal attach/detach of Unity4.0");
+    op.Log(0, "Doing normal attach/detach of Unity4.0");
     message.Initialize(fileServer, snapId, attach);
     if (attach) {
       successCodes = {kAlreadyAttachedCode};
@@ -252,22 +225,20 @@ bool ManageEMCUnity::ExposeLunAccess(const unsigned long long& snapId,
     _UnitySnapInfo snap;
     if (!GetSnapShotInfo(snap, snapId)) {
       if (!attach && errorCode == kMissingResourceCode) {
-        log.logLevel(tag, -1, job, "[%s] Treating as success. No need to detach",
-                     errorText.c_str());
+        op.Log(-1, "[%s] Treating as success. No need to detach", errorText.c_str());
         return true;
       }
-      log.logLevel(tag, -1, job, "Failed to Get Snapshot info");
-      return false;
+      return op.Failed("Failed to Get Snapshot info");
     }
     if (!MergeSnapHosts(snap, hostIds, attach)) {
-      log.logLevel(tag, 0, job, "%s", kNothingToChange);
+      op.Log(0, "%s", kNothingToChange);
       return true;
     }
     message.Initialize(fileServer, snapId, snap.hostAccess, snap.isModifiable);
     successCodes = {kHostAccessAcceptedCode};
   }
   if (!ProcessWithServer("ExposeLunAccess", &message, successCodes)) return false;
-  log.logLevel(tag, 0, job, "Expose lun [%s] success", action);
+  op.Log(0, "Expose lun [%s] success", action);
   return true;
 }
 

@@ -27,29 +27,24 @@ int JobPollLimitSec() {
 }  // namespace
 
 ManageEMCUnity::~ManageEMCUnity() {
-  DiagLog log;
-  const std::string tag = "ManageEMCUnity::~ManageEMCUnity";
-  const long long job = static_cast<long long>(jobId);
+  Operation op(*this, "~ManageEMCUnity");
   if (!fileServer.empty() && loggedIn) CloseConnection(false);
   transportReady = false;
   transport->deinit();
   transport.reset();
   if (!cookieFile.empty()) {
-    log.logLevel(tag, 5, job, "Removing the cookie file [%s]", cookieFile.c_str());
+    op.Log(5, "Removing the cookie file [%s]", cookieFile.c_str());
     // The transport keeps cookies in memory, so the file normally does not exist.
     if (unlink(cookieFile.c_str()) != 0 && errno != ENOENT) {
-      log.logLevel(tag, -1, job, "Unable to delete the cookie file...");
+      op.Log(-1, "Unable to delete the cookie file...");
     }
   }
 }
 
 bool ManageEMCUnity::SetFileServer(const std::string& name) {
-  DiagLog log;
-  const std::string tag = "ManageEMCUnity::SetFileServer";
-  const long long job = static_cast<long long>(jobId);
+  Operation op(*this, "SetFileServer");
   if (!fileServer.empty()) {
-    log.logLevel(tag, 0, job, "Trying to change File Server from [%s] to [%s]", fileServer.c_str(),
-                 name.c_str());
+    op.Log(0, "Trying to change File Server from [%s] to [%s]", fileServer.c_str(), name.c_str());
     if (loggedIn && name != fileServer && !CloseConnection(false)) {
       fileServer.clear();
       return false;
@@ -66,15 +61,13 @@ bool ManageEMCUnity::SetFileServer(const std::string& name) {
 }
 
 bool ManageEMCUnity::OpenConnection(const bool& readApiVersion) {
-  DiagLog log;
-  const std::string tag = "ManageEMCUnity::OpenConnection";
-  const long long job = static_cast<long long>(jobId);
-  log.logLevel(tag, 0, job, "Request to Openconnection, on Server[%s].", fileServer.c_str());
+  Operation op(*this, "OpenConnection");
+  op.Request("Request to Openconnection, on Server[%s].", fileServer.c_str());
   if (fileServer.empty() || userName.empty()) {
-    return RefuseInput(*this, log, tag, "Filerserver name or Username is empty");
+    return op.Refuse("Filerserver name or Username is empty");
   }
   EMCUnityJsonLogin login;
-  login.Init(jobId, apiVersion);
+  op.Init(login);
   login.Initialize(fileServer);
   EMCUnityJsonBase* msg = &login;
   if (!ProcessWithServer("OpenConnection", msg, {})) {
@@ -82,74 +75,67 @@ bool ManageEMCUnity::OpenConnection(const bool& readApiVersion) {
     return false;
   }
   if (csrfHeader.empty()) {
-    log.logLevel(tag, 0, job, "Failed to get token");
+    op.Log(0, "Failed to get token");
     return false;
   }
-  log.logLevel(tag, 0, job, "Got Token. Connection opened");
+  op.Log(0, "Got Token. Connection opened");
   if (!readApiVersion) return true;
   _UnityBasicSystemInfo info;
   if (!GetBasicSystemInformation(info)) return false;
   apiVersion = info.apiVersion;
   apiVersionKnown = true;
-  log.logLevel(tag, 0, job, "Got Api version [%s]", apiVersion.c_str());
+  op.Log(0, "Got Api version [%s]", apiVersion.c_str());
   return true;
 }
 
 bool ManageEMCUnity::CloseConnection(bool clientOnly) {
-  DiagLog log;
-  const std::string tag = "ManageEMCUnity::CloseConnection";
-  const long long job = static_cast<long long>(jobId);
-  log.logLevel(tag, 0, job, "Request to Close Connection, on server [%s]. Client only [%s]",
-               fileServer.c_str(), clientOnly ? "true" : "false");
+  Operation op(*this, "CloseConnection");
+  op.Request("Request to Close Connection, on server [%s]. Client only [%s]", fileServer.c_str(),
+             clientOnly ? "true" : "false");
   if (fileServer.empty()) {
-    return RefuseInput(*this, log, tag, "Fileserver name is empty");
+    return op.Refuse("Fileserver name is empty");
   }
   bool closed = true;
   if (!clientOnly) {
     EMCUnityJsonLogOut logout;
-    logout.Init(jobId, apiVersion);
+    op.Init(logout);
     logout.Initialize(fileServer, false);
     EMCUnityJsonBase* msg = &logout;
     closed = ProcessWithServer("CloseConnection", msg, {});
   }
-  log.logLevel(tag, 0, job, closed ? "Connection is closed" : "Failed to close connection");
+  op.Log(0, closed ? "Connection is closed" : "Failed to close connection");
   loggedIn = false;
   return closed;
 }
 
 bool ManageEMCUnity::GetBasicSystemInformation(_UnityBasicSystemInfo& info) {
-  DiagLog log;
-  const std::string tag = "ManageEMCUnity::GetBasicSystemInformation";
-  const long long job = static_cast<long long>(jobId);
-  log.logLevel(tag, 0, job, "Request to Get basic system information, on server [%s]",
-               fileServer.c_str());
+  Operation op(*this, "GetBasicSystemInformation");
+  op.Request("Request to Get basic system information, on server [%s]", fileServer.c_str());
   if (fileServer.empty()) {
-    return RefuseInput(*this, log, tag, "Fileserver name is empty");
+    return op.Refuse("Fileserver name is empty");
   }
   {
     EMCUnityJsonGetBasicSystemInfo basic;
-    basic.Init(jobId, apiVersion);
+    op.Init(basic);
     basic.Initialize(fileServer);
     EMCUnityJsonBase* msg = &basic;
     if (!ProcessWithServer("GetBasicSystemInformation", msg, {})) return false;
     std::vector<_UnityBasicSystemInfo> list;
     basic.GetBasicSystemInfo(list);
     if (list.empty()) {
-      log.logLevel(tag, -1, job, "Failed to Get Basic system information");
-      return false;
+      return op.Failed("Failed to Get Basic system information");
     }
     info = list.front();
   }
   EMCUnityJsonGetSystemInfo systemQuery;
-  systemQuery.Init(jobId, apiVersion);
+  op.Init(systemQuery);
   systemQuery.Initialize(fileServer);
   EMCUnityJsonBase* msg = &systemQuery;
   if (!ProcessWithServer("GetSystemInfo", msg, {})) return false;
   _UnitySystemInfo system;
   systemQuery.GetSystemInfo(system);
   info.serialNumber = system.serialNumber;
-  log.logLevel(tag, 0, job, "Successfully Got Basic System Information  [%s]", info.name.c_str());
-  return true;
+  return op.Succeeded("Successfully Got Basic System Information  [%s]", info.name.c_str());
 }
 
 bool ManageEMCUnity::PollBackgroundJob(const std::string& operationName, std::string& response,

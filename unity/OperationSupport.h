@@ -30,6 +30,12 @@ class Operation {
       : session_(session),
         tag(std::string("ManageEMCUnity::") + name),
         job(static_cast<long long>(session.jobId)) {}
+  // An operation whose log tag is `wholeTag` as written, without the "ManageEMCUnity::" prefix.
+  struct WholeTag {
+    const char* text;
+  };
+  Operation(ManageEMCUnity& session, WholeTag wholeTag)
+      : session_(session), tag(wholeTag.text), job(static_cast<long long>(session.jobId)) {}
 
   // The request line (level 0): what was asked, with its inputs.
   void Request(const char* format, ...) __attribute__((format(printf, 2, 3)));
