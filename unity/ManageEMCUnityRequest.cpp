@@ -227,7 +227,13 @@ bool ManageEMCUnity::ProcessWithServer(const std::string& operationName,
   }
 
   if (!result) {
-    log.logLevel(tag, -1, job, "Failed with Error [%llu][%s]", errorCode, errorText.c_str());
+    // Without an array code the HTTP status is all the answer said (414 for a URL too long).
+    if (errorCode == 1 && httpStatus > 0) {
+      log.logLevel(tag, -1, job, "Failed with Error [%llu][%s] [HTTP %lld]", errorCode,
+                   errorText.c_str(), httpStatus);
+    } else {
+      log.logLevel(tag, -1, job, "Failed with Error [%llu][%s]", errorCode, errorText.c_str());
+    }
     return false;
   }
   if (const char* line = transport->getResponseHeader(kCsrfHeaderName)) {

@@ -87,9 +87,8 @@ bool FindCommandMistake(const CLI::App& app, int argc, const char* const* argv, 
       if (closest != nullptr && best > 2 && closest->get_name().rfind(word, 0) != 0)
         closest = nullptr;
       text = "'" + path + " " + word + "' is not a command";
-      advice = closest != nullptr
-                   ? "did you mean '" + path + " " + closest->get_name() + "'?"
-                   : "the commands of " + path + " are: " + Names(*current);
+      advice = closest != nullptr ? "did you mean '" + path + " " + closest->get_name() + "'?"
+                                  : "the commands of " + path + " are: " + Names(*current);
       return true;
     }
     current = next;

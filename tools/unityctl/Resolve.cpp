@@ -33,7 +33,8 @@ CLI::Validator SnapshotIdCheck() {
         bool digits = !text.empty() && text.size() <= 20;
         for (char c : text) digits = digits && std::isdigit(static_cast<unsigned char>(c)) != 0;
         if (!digits || text.find_first_not_of('0') == std::string::npos)
-          return "'" + text + "' is not a snapshot id: give the positive number that snap list shows";
+          return "'" + text +
+                 "' is not a snapshot id: give the positive number that snap list shows";
         return "";
       },
       "SNAPSHOT_ID");
