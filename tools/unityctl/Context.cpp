@@ -192,9 +192,9 @@ int ReportFailure(const ManageEMCUnity& session, const std::string& what) {
   if (!reason.empty()) text += " (" + reason + ")";
 
   std::string advice;
-  if (session.errorCode == 131149829) {
+  if (session.errorCode == kMissingResource) {
     advice = "check the id or name; the list commands show what exists";
-  } else if (session.errorCode == 5) {
+  } else if (session.errorCode == 5 || session.errorCode == kWrongCredentials) {
     advice = "check --user and the password (UNITY_PASSWORD or --password-from)";
   } else if (reason.find("certificate") != std::string::npos) {
     advice = "give the CA that signs the array's certificate with --ca-file";

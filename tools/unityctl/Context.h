@@ -14,6 +14,11 @@ namespace unityctl {
 
 enum ExitStatus { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
 
+// Array codes whose failures unityctl explains: an object that does not exist, and a login the
+// array refused.
+constexpr unsigned long long kMissingResource = 131149829;
+constexpr unsigned long long kWrongCredentials = 131149828;
+
 struct CommonOptions {
   std::string array;           // --array or UNITY_ARRAY
   std::string user;            // --user or UNITY_USER

@@ -7,8 +7,6 @@
 namespace unityctl {
 namespace {
 
-constexpr unsigned long long kMissingResource = 131149829;
-
 // The array's ids are a prefix, an underscore and digits (sv_1, res_12, nas_2, Host_3).
 bool LooksLikeId(const std::string& text, const std::string& prefix) {
   if (text.size() <= prefix.size() + 1 || text.compare(0, prefix.size(), prefix) != 0 ||
