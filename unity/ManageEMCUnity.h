@@ -265,7 +265,9 @@ class UNITY_EXPORT ManageEMCUnity {
   /// with an "id" and a "remoteSystem.id".
   /// \par Errors
   /// 2 "Fileserver name is empty", 2 "Resource id is empty", 2 "Resource id contains a double
-  /// quote, which a filter cannot carry" (nothing sent); the array's error.
+  /// quote, which a filter cannot carry" (nothing sent); no session: 131149829 "The requested
+  /// resources do not exist"; several: 3 "<n> replication sessions are listed for resource
+  /// <id>"; the array's error.
   bool GetReplicationInfoForResId(ReplicationSessionInfo& sessionInfo,
                                   const std::string& srcResourceId);
   /// Asks the array to synchronise a replication session now.

@@ -256,7 +256,11 @@ TEST_F(ReplicationOpsTest, SyncByResourceNeedsExactlyOneSession) {
   const struct {
     const char* resource;
     const char* sizeLine;
-  } rows[] = {{"sv_2", "Incorrect response size [0]"}, {"sv_1", "Incorrect response size [2]"}};
+    const char* error;  // code and text
+  } rows[] = {
+      {"sv_2", "Incorrect response size [0]", "131149829 The requested resources do not exist"},
+      {"sv_1", "Incorrect response size [2]",
+       "3 2 replication sessions are listed for resource sv_1"}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.resource);
     DiagLogCapture capture;
@@ -265,6 +269,7 @@ TEST_F(ReplicationOpsTest, SyncByResourceNeedsExactlyOneSession) {
     EXPECT_TRUE(capture.contains("Failed to get replication info for resource [" +
                                  std::string(row.resource) + "] of fileserver [" + sim().host() +
                                  "]"));
+    EXPECT_EQ(std::to_string(session().errorCode) + " " + session().errorText, row.error);
   }
   EXPECT_TRUE(requests("POST", "/api/instances/replicationSession/").empty());
 }
