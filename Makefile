@@ -45,11 +45,11 @@ check-install: package
 # Both read the debug information of the dev build.
 check-abi: deps build/dev/CMakeCache.txt
 	cmake --build --preset dev -j $(JOBS) --target ManageEMCUnity
-	scripts/check-abi build/dev/unity/libManageEMCUnity.so
+	scripts/check-abi build/dev
 
 update-abi-baseline: deps build/dev/CMakeCache.txt
 	cmake --build --preset dev -j $(JOBS) --target ManageEMCUnity
-	scripts/update-abi-baseline build/dev/unity/libManageEMCUnity.so
+	scripts/update-abi-baseline build/dev
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -8,8 +8,8 @@
 # (cmake/UnityDocs.cmake) covers exactly these headers.
 set(UNITY_PUBLIC_HEADERS unity/ManageEMCUnity.h unity/SessionRecords.h unity/SnapshotRecords.h
                          unity/BlockRecords.h unity/FileRecords.h unity/NfsRecords.h
-                         unity/CifsRecords.h unity/HostRecords.h unity/TextUtils.h
-                         unity/UnityExport.h)
+                         unity/CifsRecords.h unity/HostRecords.h unity/InventoryRecords.h
+                         unity/TextUtils.h unity/UnityExport.h)
 list(TRANSFORM UNITY_PUBLIC_HEADERS PREPEND ${PROJECT_SOURCE_DIR}/)
 
 if(TARGET ManageEMCUnity)

@@ -14,6 +14,7 @@
 #include "unity/CifsRecords.h"
 #include "unity/FileRecords.h"
 #include "unity/HostRecords.h"
+#include "unity/InventoryRecords.h"
 #include "unity/NfsRecords.h"
 #include "unity/SessionRecords.h"
 #include "unity/SnapshotRecords.h"
@@ -489,6 +490,62 @@ class UNITY_EXPORT ManageEMCUnity {
   /// error. Refused with code 2 and "Fileserver name or host id is empty " (trailing space).
   bool DeleteHost(const std::string& hostId, const bool& safeDelete);
   // --- end of host operations ---
+
+  // Inventory listings. Each replaces its vector with every matching object of every result
+  // page (an empty list is a success), asks only for the attributes it returns ("fields=") in
+  // compact answers ("compact=true"), and takes an optional exact name (empty: no name filter).
+  // On failure the vector is empty.
+
+  /// Lists storage resources: GET /api/types/storageResource/instances with
+  /// fields=blockHostAccess,id,luns,name,type&compact=true and, when given, the filter
+  /// (name eq "name") AND (type eq type).
+  /// \param resources Replaced with the resources in the array's order; block resources carry
+  /// their LUN ids ("luns") and host access ("blockHostAccess"), other types leave both empty.
+  /// \param type The array's storage-resource type number (1 file system, 2 consistency group,
+  /// 8 LUN, ...), or UNITY_STG_RES_TYPE_UNKNOWN for every type.
+  /// \param name Exact resource name, or empty for every name.
+  /// \return true on success.
+  /// \par Errors
+  /// 2 "Fileserver name is empty", 2 "Storage resource type is invalid" (a type below -1), 2
+  /// "Resource name contains a double quote, which a filter cannot carry" (nothing sent); otherwise
+  /// the failed request's code.
+  bool ListStorageResources(std::vector<_UnityStorageResource>& resources,
+                            const _UNITY_STG_RES_TYPE& type, const std::string& name);
+  /// Lists LUNs: GET /api/types/lun/instances with
+  /// fields=id,name,sizeAllocated,sizeTotal,storageResource.id,wwn&compact=true and, for a name,
+  /// the filter (name eq "name"). \param luns Replaced with the LUNs in the array's order; sizes in
+  /// bytes. \param name Exact LUN name, or empty for every LUN. \return true on success. \par
+  /// Errors 2 "Fileserver name is empty", 2 "LUN name contains a double quote, which a filter
+  /// cannot carry" (nothing sent); otherwise the failed request's code.
+  bool ListLuns(std::vector<_UnityLunListEntry>& luns, const std::string& name);
+  /// Lists file systems of every NAS server or of one: GET /api/types/filesystem/instances with
+  /// fields=id,name,nasServer.id,nasServer.name,storageResource.id,storageResource.name,
+  /// storageResource.type,supportedProtocols,type&compact=true and, when given, the filter
+  /// (name eq "name") AND (nasServer.name eq "nasServerName").
+  /// \param fileSystems Replaced with the file systems in the array's order, each with its NAS
+  /// server's id and name.
+  /// \param nasServerName Exact NAS server name, or empty for every NAS server.
+  /// \param name Exact file system name, or empty for every name.
+  /// \return true on success.
+  /// \par Errors
+  /// 2 "Fileserver name is empty", 2 "NAS server name (or Filesystem name) contains a double
+  /// quote, which a filter cannot carry" (nothing sent); otherwise the failed request's code.
+  bool ListFileSystems(std::vector<_UnityFSListEntry>& fileSystems,
+                       const std::string& nasServerName, const std::string& name);
+  /// Lists hosts with their initiators and IP ports: GET /api/types/host/instances with
+  /// fields=id,name,osType,type&compact=true (and the filter (name eq "name") for a name), then,
+  /// when a host was listed, GET /api/types/hostInitiator/instances with
+  /// fields=id,initiatorId,parentHost.id,type&compact=true and GET /api/types/hostIPPort/instances
+  /// with fields=address,host.id,id&compact=true. For a whole listing these two ask for every
+  /// initiator and port; for a name they filter on the listed hosts' ids, at most 50 per request.
+  /// \param hosts Replaced with the hosts in the array's order; initiators and IP ports of each in
+  /// the array's order. Initiators and ports of no listed host are left out.
+  /// \param name Exact host name, or empty for every host.
+  /// \return true on success.
+  /// \par Errors
+  /// 2 "Fileserver name is empty", 2 "Host name contains a double quote, which a filter cannot
+  /// carry" (nothing sent); otherwise the failed request's code of any of the requests.
+  bool ListHosts(std::vector<_UnityHostListEntry>& hosts, const std::string& name);
 
   /// Management address or name of the array, the host part of every URL (set by
   /// SetFileServer); empty means no array chosen.

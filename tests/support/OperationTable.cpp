@@ -282,6 +282,27 @@ std::vector<OperationRow> Rows() {
          return s.CreateHost(id, "table-host-delete", UNITY_HOST_TYPE_MANUAL, false, "") &&
                 s.DeleteHost(id, true);
        }},
+      // --- Inventory ---
+      {"ListStorageResources", "GET", "/api/types/storageResource/instances",
+       [](ManageEMCUnity& s) {
+         std::vector<_UnityStorageResource> list;
+         return s.ListStorageResources(list, UNITY_STG_RES_TYPE_UNKNOWN, "");
+       }},
+      {"ListLuns", "GET", "/api/types/lun/instances",
+       [](ManageEMCUnity& s) {
+         std::vector<_UnityLunListEntry> list;
+         return s.ListLuns(list, "");
+       }},
+      {"ListFileSystems", "GET", "/api/types/filesystem/instances",
+       [](ManageEMCUnity& s) {
+         std::vector<_UnityFSListEntry> list;
+         return s.ListFileSystems(list, "", "");
+       }},
+      {"ListHosts", "GET", "/api/types/hostIPPort/instances",
+       [](ManageEMCUnity& s) {
+         std::vector<_UnityHostListEntry> list;
+         return s.ListHosts(list, "");
+       }},
       // --- Session end ---
       {"CloseConnection", "POST", "/api/types/loginSessionInfo/action/logout",
        [](ManageEMCUnity& s) { return s.CloseConnection(false); }},

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "sim/Resources.h"
+#include "sim/ScaleSeed.h"
 #include "sim/Simulator.h"
 #include "tools/CliManual.h"
 
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
   long idleTimeout = 3600;
   bool printSeed = false;
   std::string apiVersion;
+  size_t scale = 0;
   app.add_option("--port", port, "port to listen on (0 = any free port)");
   app.add_option("--user", user, "user name accepted for Basic login");
   app.add_option("--password", password, "password accepted for Basic login");
@@ -33,6 +35,9 @@ int main(int argc, char** argv) {
       ->check(CLI::PositiveNumber);
   app.add_option("--api-version", apiVersion,
                  "REST API version the array reports, e.g. 4.0, 4.1 or 5.0 (default: the seed's)");
+  app.add_option("--scale", scale,
+                 "add this many LUNs, storage resources, hosts (with an initiator and an IP port) "
+                 "and file systems to the seed");
   app.add_flag("--print-seed", printSeed, "print the default seed and exit");
   climanual::AddGenerateDocOption(app, "ManageEMCUnity " UNITY_PROJECT_VERSION);
   try {
@@ -66,6 +71,7 @@ int main(int argc, char** argv) {
   }
   try {
     unitysim::Simulator sim(options);
+    unitysim::addScaleObjects(sim.model(), scale);
     sim.start(port);
     std::cout << "url " << sim.baseUrl() << "\n"
               << "ca-file " << sim.caFile() << "\n"

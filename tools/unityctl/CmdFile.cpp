@@ -40,7 +40,7 @@ void PrintRecord(const Output& out, const Row& header, const Values& row) {
 }
 
 void RegisterFs(CLI::App& app, const CommonOptions& options, Action& action, FileArgs& args) {
-  CLI::App* fsCmd = app.add_subcommand("fs", "File systems: show one, list a NAS server's");
+  CLI::App* fsCmd = app.add_subcommand("fs", "File systems: show one, list them");
   fsCmd->require_subcommand(1);
 
   CLI::App* show = fsCmd->add_subcommand("show", "Show exactly one file system, by id or name");
@@ -59,19 +59,6 @@ void RegisterFs(CLI::App& app, const CommonOptions& options, Action& action, Fil
                                     : s.GetFSInfoForId(fs, args.id);
     if (!ok) return ReportFailure(s, "fs show");
     PrintRecord(out, kFSHeader, FSRow(fs));
-    return static_cast<int>(kExitOk);
-  });
-
-  CLI::App* list = fsCmd->add_subcommand("list", "List the file systems of one NAS server");
-  list->add_option("--nas", args.nas, "NAS server id or name")->required();
-  OnSession(list, options, action, [&args](ManageEMCUnity& s, const Output& out) {
-    _UnityNASServer nas;
-    if (const int status = ResolveNas(s, args.nas, nas)) return status;
-    std::vector<_UnityFSInfo> fsList;
-    if (!s.GetFSListForNASServer(fsList, nas.name)) return ReportFailure(s, "fs list");
-    std::vector<Values> rows;
-    for (const _UnityFSInfo& fs : fsList) rows.push_back(FSRow(fs));
-    out.table(kFSHeader, rows);
     return static_cast<int>(kExitOk);
   });
 }

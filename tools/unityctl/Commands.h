@@ -37,6 +37,9 @@ void RegisterFile(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterHost(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterNfs(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterCifs(CLI::App& app, const CommonOptions& options, Action& action);
+// resource list, and the list subcommands of lun, fs and host (after RegisterBlock, RegisterFile
+// and RegisterHost).
+void RegisterInventory(CLI::App& app, const CommonOptions& options, Action& action);
 void RegisterDemo(CLI::App& app, const CommonOptions& options, Action& action);
 
 }  // namespace unityctl

@@ -78,6 +78,7 @@ int main(int argc, char** argv) {
   RegisterReplication(app, options, action);
   RegisterFile(app, options, action);
   RegisterHost(app, options, action);
+  RegisterInventory(app, options, action);
   RegisterNfs(app, options, action);
   RegisterCifs(app, options, action);
   RegisterDemo(app, options, action);

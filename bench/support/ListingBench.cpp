@@ -1,0 +1,277 @@
+#include "bench/support/ListingBench.h"
+
+#include <curl/curl.h>
+#include <strings.h>
+#include <time.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/DiagLog.h"
+#include "platform/PlatformSettings.h"
+
+namespace listbench {
+
+const char kUser[] = "admin";
+const char kPassword[] = "Password123!";
+
+namespace {
+
+double WallNow() {
+  timespec ts;
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+double CpuNow() {
+  timespec ts;
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+struct Traffic {
+  long requests = 0;
+  double sent = 0;
+  double received = 0;
+};
+
+// Request bytes as the simulator received them: request line, header lines, blank line, body.
+// The server's own entries (LOCAL_ADDR, REMOTE_PORT, ...) were not sent and are not counted.
+Traffic FromJournal(unitysim::Simulator& sim) {
+  Traffic t;
+  for (const unitysim::JournalEntry& e : sim.journal().entries()) {
+    ++t.requests;
+    t.sent += static_cast<double>(e.method.size() + 1 + e.target.size() + 11 + 2 + e.body.size());
+    for (const auto& h : e.headers) {
+      if (h.first.rfind("LOCAL_", 0) == 0 || h.first.rfind("REMOTE_", 0) == 0) continue;
+      t.sent += static_cast<double>(h.first.size() + 2 + h.second.size() + 2);
+    }
+  }
+  return t;
+}
+
+size_t CountBody(char*, size_t size, size_t count, void* total) {
+  *static_cast<double*>(total) += static_cast<double>(size * count);
+  return size * count;
+}
+
+size_t KeepCsrfToken(char* data, size_t size, size_t count, void* token) {
+  static const char kName[] = "EMC-CSRF-TOKEN:";
+  const std::string line(data, size * count);
+  if (line.size() > sizeof kName && strncasecmp(line.c_str(), kName, sizeof kName - 1) == 0) {
+    std::string value = line.substr(sizeof kName - 1);
+    value.erase(0, value.find_first_not_of(' '));
+    value.erase(std::min(value.find_first_of("\r\n"), value.size()));
+    *static_cast<std::string*>(token) = value;
+  }
+  return size * count;
+}
+
+// One request of the library as the journal recorded it: its URL and whether it carried the CSRF
+// token (the library sends it from the login answer on, except on the result pages it follows).
+struct RawRequest {
+  std::string uri;
+  bool csrf;
+};
+
+// The baseline: the same GETs on one easy handle, byte for byte the requests the library sends
+// (its header lines and user agent, Basic credentials, the cookie, and the CSRF token the first
+// answer hands out where the library sent it), certificate verification on.
+class RawClient {
+ public:
+  explicit RawClient(const std::string& caFile) : curl_(curl_easy_init()) {
+    static const std::string userAgent =
+        std::string("ManageEMCUnity/1.0 libcurl/") + curl_version_info(CURLVERSION_NOW)->version;
+    base_ = BaseHeaders();
+    curl_easy_setopt(curl_, CURLOPT_CAINFO, caFile.c_str());
+    curl_easy_setopt(curl_, CURLOPT_HTTPHEADER, base_);
+    curl_easy_setopt(curl_, CURLOPT_USERAGENT, userAgent.c_str());
+    curl_easy_setopt(curl_, CURLOPT_COOKIEFILE, "");
+    curl_easy_setopt(curl_, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
+    curl_easy_setopt(curl_, CURLOPT_USERNAME, kUser);
+    curl_easy_setopt(curl_, CURLOPT_PASSWORD, kPassword);
+    curl_easy_setopt(curl_, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, &CountBody);
+    curl_easy_setopt(curl_, CURLOPT_WRITEDATA, &received_);
+    curl_easy_setopt(curl_, CURLOPT_HEADERFUNCTION, &KeepCsrfToken);
+    curl_easy_setopt(curl_, CURLOPT_HEADERDATA, &token_);
+  }
+  ~RawClient() {
+    curl_easy_cleanup(curl_);
+    curl_slist_free_all(base_);
+    curl_slist_free_all(withToken_);
+  }
+  RawClient(const RawClient&) = delete;
+  RawClient& operator=(const RawClient&) = delete;
+
+  bool Run(const std::vector<RawRequest>& requests, Traffic& traffic) {
+    received_ = 0;
+    traffic = Traffic();
+    curl_slist* current = base_;
+    for (const RawRequest& request : requests) {
+      if (request.csrf && withToken_ == nullptr && !token_.empty()) {
+        withToken_ = curl_slist_append(BaseHeaders(), ("EMC-CSRF-TOKEN: " + token_).c_str());
+      }
+      curl_slist* wanted = request.csrf && withToken_ != nullptr ? withToken_ : base_;
+      if (wanted != current) {
+        curl_easy_setopt(curl_, CURLOPT_HTTPHEADER, wanted);
+        current = wanted;
+      }
+      curl_easy_setopt(curl_, CURLOPT_URL, request.uri.c_str());
+      long status = 0;
+      if (curl_easy_perform(curl_) != CURLE_OK) return false;
+      curl_easy_getinfo(curl_, CURLINFO_RESPONSE_CODE, &status);
+      if (status != 200) return false;
+      ++traffic.requests;
+    }
+    traffic.received = received_;
+    return true;
+  }
+
+ private:
+  static curl_slist* BaseHeaders() {
+    curl_slist* list = curl_slist_append(nullptr, "Content-Type: application/json");
+    list = curl_slist_append(list, "Accept: application/json; version=4.0");
+    list = curl_slist_append(list, "X-EMC-REST-CLIENT: true");
+    return curl_slist_append(list, "Expect:");
+  }
+
+  CURL* curl_;
+  curl_slist* base_ = nullptr;
+  curl_slist* withToken_ = nullptr;
+  std::string token_;
+  double received_ = 0;
+};
+
+bool CarriesCsrfToken(const unitysim::JournalEntry& entry) {
+  for (const auto& header : entry.headers) {
+    if (strcasecmp(header.first.c_str(), "EMC-CSRF-TOKEN") == 0) return true;
+  }
+  return false;
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+std::unique_ptr<ManageEMCUnity> NewSession(unitysim::Simulator& sim) {
+  std::unique_ptr<ManageEMCUnity> session(new ManageEMCUnity);
+  session->userName = kUser;
+  session->SetPasswd(kPassword, false, false);
+  session->SetFileServer(sim.host());
+  return session;
+}
+
+}  // namespace
+
+unitysim::SimOptions Options(const std::string& seed) {
+  unitysim::SimOptions options;
+  options.user = kUser;
+  options.password = kPassword;
+  options.seed = seed;
+  return options;
+}
+
+// Each raw client closes its connection before the next round and long before the server stops
+// (a live keep-alive connection would hold the stop up).
+int Measure(unitysim::Simulator& sim, const std::string& title, const std::string& libraryLabel,
+            int rounds, const Listing& listing) {
+  PlatformSettings::setOverride("~Tessaline", "UnityCAFile", sim.caFile());
+
+  std::vector<double> libWall, libCpu, rawWall, rawCpu, wallRatio, cpuRatio;
+  Traffic lib, raw;
+  std::vector<RawRequest> requests;
+
+  // One listing through the library: a fresh session, whose first GET logs in, as a job would.
+  const auto runLibrary = [&]() {
+    sim.journal().clear();
+    const std::unique_ptr<ManageEMCUnity> session = NewSession(sim);
+    const double w0 = WallNow(), c0 = CpuNow();
+    const bool ok = listing(*session);
+    libWall.push_back(WallNow() - w0);
+    libCpu.push_back(CpuNow() - c0);
+    if (!ok) return false;
+    lib = FromJournal(sim);
+    requests.clear();
+    for (const unitysim::JournalEntry& e : sim.journal().entries()) {
+      requests.push_back({sim.baseUrl() + e.target, CarriesCsrfToken(e)});
+    }
+    return true;
+  };  // the session logs out on return, outside the measurement
+
+  // The same requests through a raw client on a new connection, as the library's job has one.
+  const auto runRaw = [&]() {
+    sim.journal().clear();
+    RawClient rawClient(sim.caFile());
+    const double w0 = WallNow(), c0 = CpuNow();
+    const bool ok = rawClient.Run(requests, raw);
+    rawWall.push_back(WallNow() - w0);
+    rawCpu.push_back(CpuNow() - c0);
+    if (!ok) {
+      std::fprintf(stderr, "raw libcurl loop failed\n");
+      return false;
+    }
+    const double received = raw.received;
+    raw = FromJournal(sim);  // sent bytes counted the same way for both
+    raw.received = received;
+    return true;
+  };
+
+  // The first listing records the requests; after it the two alternate which goes first, so neither
+  // always runs on the caches the other warmed. Each round gives one ratio of a pair run back to
+  // back, and the median of those ratios is reported: a busy machine slows pairs, not one side.
+  if (!runLibrary()) return 1;
+  libWall.clear();
+  libCpu.clear();
+  for (int round = 0; round < rounds; ++round) {
+    const bool libraryFirst = round % 2 == 0;
+    if (libraryFirst && !runLibrary()) return 1;
+    if (!runRaw()) return 1;
+    if (!libraryFirst && !runLibrary()) return 1;
+    wallRatio.push_back(libWall.back() / rawWall.back());
+    cpuRatio.push_back(libCpu.back() / rawCpu.back());
+  }
+
+  // Bytes the library received (answer bodies), from its own protocol trace in one more,
+  // unmeasured round.
+  double libReceived = 0;
+  {
+    DiagLogCapture capture(5);
+    const std::unique_ptr<ManageEMCUnity> session = NewSession(sim);
+    listing(*session);
+    const std::string prefix = "Json response : [";
+    for (const DiagLogRecord& r : capture.records()) {
+      if (r.text.compare(0, prefix.size(), prefix) == 0) {
+        libReceived += static_cast<double>(r.text.size() - prefix.size() - 1);
+      }
+    }
+  }
+
+  std::printf("%s, %d rounds (median)\n", title.c_str(), rounds);
+  std::printf(
+      "  %-24s: %ld requests, %.0f bytes sent, %.0f bytes received, wall %.3f s, cpu %.3f s\n",
+      libraryLabel.c_str(), lib.requests, lib.sent, libReceived, Median(libWall), Median(libCpu));
+  std::printf(
+      "  %-24s: %ld requests, %.0f bytes sent, %.0f bytes received, wall %.3f s, cpu %.3f s\n",
+      "raw libcurl loop", raw.requests, raw.sent, raw.received, Median(rawWall), Median(rawCpu));
+  std::printf("  ratio library / raw     : wall %.2f, cpu %.2f (median of the rounds' ratios)\n",
+              Median(wallRatio), Median(cpuRatio));
+  return 0;
+}
+
+int Main(int argc, char** argv, const std::function<int(int rounds)>& run) {
+  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+  diaglog::setQuiet(true);
+  diaglog::setLevel(0);
+  curl_global_init(CURL_GLOBAL_DEFAULT);
+  const int status = run(rounds);
+  curl_global_cleanup();
+  return status;
+}
+
+}  // namespace listbench

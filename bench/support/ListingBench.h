@@ -1,0 +1,36 @@
+// The shared harness of the listing benches: one listing through ManageEMCUnity against the
+// in-process simulator, measured against a raw libcurl loop that sends the same requests byte for
+// byte on one easy handle and one new connection with the same TLS settings (the baseline). Both
+// run in the same process and the same rounds, alternating, so the ratio compares like with like;
+// the simulator's own work is in both. Reported: requests, bytes sent and received, wall and
+// process CPU time (medians of the rounds) and the median of the rounds' ratios library / raw.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "sim/Simulator.h"
+#include "unity/ManageEMCUnity.h"
+
+namespace listbench {
+
+extern const char kUser[];
+extern const char kPassword[];
+
+// Simulator options with the bench's credentials and `seed`.
+unitysim::SimOptions Options(const std::string& seed);
+
+// One listing on a fresh session (not yet logged in); true when it listed what it should. It
+// prints why it failed.
+using Listing = std::function<bool(ManageEMCUnity& session)>;
+
+// Measures `listing` against the raw loop for `rounds` rounds on the started simulator and
+// prints "<title>, <rounds> rounds (median)" and the figures, the library's line labelled
+// `libraryLabel`. Returns the process exit status.
+int Measure(unitysim::Simulator& sim, const std::string& title, const std::string& libraryLabel,
+            int rounds, const Listing& listing);
+
+// The common main: quiet log, libcurl set up, rounds from argv[1] (default 15), then run(rounds).
+int Main(int argc, char** argv, const std::function<int(int rounds)>& run);
+
+}  // namespace listbench
