@@ -99,6 +99,30 @@ inline void WriteRoffCommands(const CLI::App& app, const std::string& path, std:
   }
 }
 
+// The footer of --help as manual sections: a line of capitals and blanks opens a section, a line
+// indented by two blanks is shown as it is (an example), any other line is a paragraph.
+inline void WriteRoffFooter(const std::string& footer, std::ostream& out) {
+  std::istringstream lines(footer);
+  std::string line;
+  bool verbatim = false;
+  while (std::getline(lines, line)) {
+    const bool heading =
+        !line.empty() && line.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ ") == std::string::npos;
+    const bool example = line.rfind("  ", 0) == 0;
+    if (verbatim && !example) out << ".fi\n";
+    if (!verbatim && example) out << ".PP\n.nf\n";
+    verbatim = example;
+    if (heading) {
+      out << ".SH " << line << "\n";
+    } else if (example) {
+      out << Roff(line.substr(2)) << "\n";
+    } else if (!line.empty()) {
+      out << ".PP\n" << Roff(line) << "\n";
+    }
+  }
+  if (verbatim) out << ".fi\n";
+}
+
 // Section 1 manual page. The first line of the program's description, without a leading
 // "prog - ", is the summary in NAME; the whole description forms the DESCRIPTION.
 inline void WriteManPage(const CLI::App& app, const std::string& source, std::ostream& out) {
@@ -124,6 +148,7 @@ inline void WriteManPage(const CLI::App& app, const std::string& source, std::os
     out << ".SH COMMANDS\n";
     WriteRoffCommands(app, name, out);
   }
+  WriteRoffFooter(app.get_footer(), out);
 }
 
 // One entry per command path ("unityctl", "unityctl snap", ...): the words that may follow it.

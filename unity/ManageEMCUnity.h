@@ -30,17 +30,21 @@ enum _UNITY_http_req_type_ : int;
 ///
 /// Error convention: every operation returns bool; on false, errorCode and errorText describe the
 /// failure (2 = invalid input, 1 = request failed without an array code, 5 = HTTP 401 without an
-/// array code, anything else = the array's own code). The error state is not reset when an
+/// array code, 3 = a lookup that needed exactly one object found several, anything else = the
+/// array's own code). A failed operation never leaves 0. A lookup that needs exactly one object
+/// and finds none sets the array's 131149829 "The requested resources do not exist"; one that
+/// finds several sets 3 with a text that names the count and what to add, for example "2 file
+/// systems are named Projects; name the NAS server too". The error state is not reset when an
 /// operation starts, only before each send, so a successful operation may leave a non-zero code
 /// (an array error listed as acceptable); look at the returned bool first.
 ///
 /// Failures every operation that sends can report, besides its own: the array's "errorCode" and
 /// message from its error answer; 1 with the answer's text (or "No response body") when the
-/// array gave no code; 5 with "Unauthorised. Incorrect username/password" when the login is
-/// refused, or "Unauthorised. Session logged out. Retry" when three sends in a row were answered
-/// HTTP 401; 1 with "Background job [<id>] did not finish within <n> seconds" when a background
-/// job outlives the UnityJobPollLimitSec setting. Invalid input (code 2) is always refused before
-/// anything is sent.
+/// array gave no code, httpStatus then holding the answer's HTTP status; 5 with "Unauthorised.
+/// Incorrect username/password" when the login is refused, or "Unauthorised. Session logged out.
+/// Retry" when three sends in a row were answered HTTP 401; 1 with "Background job [<id>] did not
+/// finish within <n> seconds" when a background job outlives the UnityJobPollLimitSec setting.
+/// Invalid input (code 2) is always refused before anything is sent.
 ///
 /// Requests are sent to "https://" + fileServer + "/api/...". The first request of a session logs
 /// in (a GET of loginSessionInfo with the credentials); a POST or DELETE without a session logs in
@@ -210,10 +214,11 @@ class UNITY_EXPORT ManageEMCUnity {
   /// Lists snapshots by names, or by snapshot group names with isSnapGroup; an empty list lists
   /// all.
   /// \par Sends
-  /// One GET `/api/types/snap/instances?&fields=...&filter=<filter>` for all names, the filter
+  /// One GET per 50 names: `/api/types/snap/instances?&fields=...&filter=<filter>`, the filter
   /// `(name eq "a") OR (name eq "b")` percent-encoded (key "snapGroup.name" with isSnapGroup).
   /// Read-only.
-  /// \return true with snapList replaced by the records found.
+  /// \return true with snapList replaced by the records of every batch; a failed batch leaves
+  /// snapList as it was.
   /// \par Errors
   /// 2 "Fileserver name is empty"; 2 "Snap name contains a double quote, which a filter cannot
   /// carry" ("Snap group name ..." with isSnapGroup); nothing is sent for either. The array's
@@ -231,8 +236,8 @@ class UNITY_EXPORT ManageEMCUnity {
   /// \return true with snapInfo set when exactly one snapshot has that name.
   /// \par Errors
   /// 2 "Snap name is empty." and the refusals of the names list (nothing sent); 131149829 "The
-  /// requested resources do not exist" when none has it; false with code 0 when several have it
-  /// (the log says "Got invalid number of snap info [n]").
+  /// requested resources do not exist" when none has it; 3 "<n> snapshots are named <name>; look
+  /// one up by its id" when several have it.
   bool GetSnapShotForName(_UnitySnapInfo& snapInfo, const std::string& snapName);
   /// Restores the snapshot's storage resource to the snapshot.
   /// \par Sends
@@ -261,7 +266,9 @@ class UNITY_EXPORT ManageEMCUnity {
   /// with an "id" and a "remoteSystem.id".
   /// \par Errors
   /// 2 "Fileserver name is empty", 2 "Resource id is empty", 2 "Resource id contains a double
-  /// quote, which a filter cannot carry" (nothing sent); the array's error.
+  /// quote, which a filter cannot carry" (nothing sent); no session: 131149829 "The requested
+  /// resources do not exist"; several: 3 "<n> replication sessions are listed for resource
+  /// <id>"; the array's error.
   bool GetReplicationInfoForResId(ReplicationSessionInfo& sessionInfo,
                                   const std::string& srcResourceId);
   /// Asks the array to synchronise a replication session now.
@@ -283,16 +290,16 @@ class UNITY_EXPORT ManageEMCUnity {
   /// Reads the one LUN whose WWN is `wwn` (GET of lun with the filter (wwn eq "<wwn>")).
   /// Errors: 2 "Fileserver name or wwn is empty"; 2 "WWN contains a double quote, which a filter
   /// cannot carry" (nothing sent); no match: 131149829 "The requested resources do not exist";
-  /// several matches: false with the message's empty error.
+  /// several matches: 3 "<n> LUNs are listed for WWN <wwn>".
   bool GetLunInfoFromWWN(_UnityLunInfo& lunInfo, const std::string& wwn);
   /// Reads one storage resource by id with its block host access and LUNs. An empty id asks for
-  /// the resources named "" of type -1. Errors: 2 "Fileserver name is empty"; a count other than
-  /// one returns false and leaves the error state as it is.
+  /// the resources named "" of type -1. Errors: 2 "Fileserver name is empty"; none: 131149829
+  /// "The requested resources do not exist"; several: 3 with a text naming the count.
   bool GetStorageResourceInfo(_UnityStorageResource& resInfo, const std::string& stgResId);
   /// Finds the id of the one storage resource with this name and type (the type is sent whole).
   /// Errors: 2 "Fileserver name is empty or invalid inputs"; 2 "Resource name contains a double
-  /// quote, which a filter cannot carry" (nothing sent); a count other than one returns false and
-  /// leaves the error state as it is.
+  /// quote, which a filter cannot carry" (nothing sent); none: 131149829 "The requested resources
+  /// do not exist"; several: 3 "<n> storage resources are named <name> (type <t>); use its id".
   bool GetResIdForName(std::string& stgResId, const std::string& name,
                        const _UNITY_STG_RES_TYPE& type);
   /// Lists the snapshot host LUNs (type 2) of the given snapshots (or snapshot groups) and hosts;
@@ -332,8 +339,9 @@ class UNITY_EXPORT ManageEMCUnity {
   /// Finds the one file system named fsName, on the NAS server named nasServerName when that is
   /// not empty: GET /api/types/filesystem/instances with the filter (name eq "fsName") [AND
   /// (nasServer.name eq "nasServerName")]. False with code 2 and "Fileserver name or Filesystem
-  /// name is empty", or with code 2 when a name holds a double quote. False without a code of
-  /// its own ("Failed to Get FS info" logged) when zero or several file systems match.
+  /// name is empty", or with code 2 when a name holds a double quote. None: 131149829 "The
+  /// requested resources do not exist"; several: 3 "<n> file systems are named <name>; name the
+  /// NAS server too" (without a NAS server name).
   bool GetFSInfoFromName(_UnityFSInfo& fsInfo, const std::string& fsName,
                          const std::string& nasServerName);
   /// Reads the file system fsId: GET `/api/instances/filesystem/<fsId>`. False with code 2 and
@@ -384,7 +392,8 @@ class UNITY_EXPORT ManageEMCUnity {
   bool GetNfsExportList(std::vector<_UnityNfsExportInfo>& exports);
   /// The one export named `exportName` (on the NAS server `nasServerName` when not empty), its
   /// file-system record completed by GetFSInfoForId. None: 131149829 "The requested resources do
-  /// not exist"; several: false with the request's error state. Code 2 "Fileserver name or Export
+  /// not exist"; several: 3 with a text naming the count ("...; name the NAS server too" without
+  /// a NAS server name). Code 2 "Fileserver name or Export
   /// name is empty."; a name holding a double quote is refused with code 2 as well.
   bool GetNfsExportForName(_UnityNfsExportInfo& exportInfo, const std::string& exportName,
                            const std::string& nasServerName);
@@ -414,7 +423,8 @@ class UNITY_EXPORT ManageEMCUnity {
   bool GetCifsShareList(std::vector<_UnityCifsShareInfo>& shares);
   /// The one share named `shareName` (on the NAS server `nasServerName` when not empty), its
   /// file-system record completed by GetFSInfoForId. None: 131149829 "The requested resources do
-  /// not exist"; several: false with the request's error state. Code 2 "Fileserver name or Share
+  /// not exist"; several: 3 with a text naming the count ("...; name the NAS server too" without
+  /// a NAS server name). Code 2 "Fileserver name or Share
   /// name is empty."; a name holding a double quote is refused with code 2 as well.
   bool GetCifsShareForName(_UnityCifsShareInfo& shareInfo, const std::string& shareName,
                            const std::string& nasServerName);
@@ -436,13 +446,13 @@ class UNITY_EXPORT ManageEMCUnity {
   /// Looks up one host initiator: GET of the hostInitiator collection filtered on "portWWN"
   /// (isPortWWN) or "initiatorId". True only when exactly one initiator matches; it is copied to
   /// initiatorInfo. Refused with code 2 and "Fileserver name or Initiator id is empty", or when the
-  /// value holds a double quote, sending nothing. A count other than one returns false and leaves
-  /// the error state as the request left it.
+  /// value holds a double quote, sending nothing. None: 131149829 "The requested resources do not
+  /// exist"; several: 3 with a text naming the count.
   bool GetHostInitiatorInfo(_UnityHostInitiatorInfo& initiatorInfo, const std::string& initiatorId,
                             const bool& isPortWWN);
   /// Looks up one host IP port by address (GET of hostIPPort filtered on "address"). No match:
-  /// 131149829 "The requested resources do not exist"; several: false with the answer's undefined
-  /// error. Refused with code 2 and "Fileserver name or ip address is empty", or when the address
+  /// 131149829 "The requested resources do not exist"; several: 3 with a text naming the count.
+  /// Refused with code 2 and "Fileserver name or ip address is empty", or when the address
   /// holds a double quote, sending nothing.
   bool GetHostIPPort(_UnityHostIPPort& ipPort, const std::string& address);
   /// Replaces initiators with the port WWN (or, without one, the initiator id) of every logged-in
@@ -552,12 +562,13 @@ class UNITY_EXPORT ManageEMCUnity {
   /// The host's job id; tags every diagnostic line of this session.
   unsigned long long jobId;
   /// Error code of the last failure: 0 none, 1 request failed without an array code, 2 invalid
-  /// input (nothing sent), 5 HTTP 401 without an array code, otherwise the array's own code
-  /// (131149829: the object does not exist).
+  /// input (nothing sent), 3 several objects found where one was needed, 5 HTTP 401 without an
+  /// array code, otherwise the array's own code (131149829: the object does not exist).
   unsigned long long errorCode;
   /// Error text of the last failure: the operation's own text for code 2, else the array's.
   std::string errorText;
-  /// HTTP status of the last exchange with the array.
+  /// HTTP status of the last exchange with the array; with code 1 and "No response body", the
+  /// status of the answer that had no body.
   long long httpStatus;
   /// The session's HTTP client. Internal state: leave it alone.
   std::unique_ptr<HttpTransport> transport;

@@ -97,9 +97,11 @@ bool ManageEMCUnity::GetLunInfoFromWWN(_UnityLunInfo& lunInfo, const std::string
   op.Init(message);
   message.Initialize(fileServer, wwn);
   if (!ProcessWithServer("GetLunInfoFromWWN", &message, {})) return false;
-  if (!message.GetLunInfo(lunInfo)) {
-    message.getError(errorCode, errorText);
-    return op.Failed("Failed to Get Lun info");
+  std::vector<_UnityLunInfo> found;
+  message.TakeLunList(found);
+  if (!TakeSingle(op, {"LUN", "LUNs", "listed for WWN " + wwn, "", "Failed to Get Lun info"}, found,
+                  lunInfo)) {
+    return false;
   }
   return op.Succeeded("Successfully Got Lun info with name [%s]", lunInfo.name.c_str());
 }
@@ -117,9 +119,14 @@ bool ManageEMCUnity::GetStorageResourceInfo(_UnityStorageResource& resInfo,
   op.Init(message);
   message.Initialize(fileServer, stgResId);
   if (!ProcessWithServer("GetStorageResourceInfo", &message, {})) return false;
-  if (!message.GetStorageResourceInfo(resInfo)) {
-    return op.Failed("Failed to Get Stg Res info");
-  }
+  std::vector<_UnityStorageResource> found;
+  message.GetStorageResourceList(found);
+  const Lookup lookup = stgResId.empty()
+                            ? Lookup{"Stg Res", "storage resources", "listed without an id",
+                                     "give the resource id", "Failed to Get Stg Res info"}
+                            : Lookup{"Stg Res", "storage resources", "listed for id " + stgResId,
+                                     "", "Failed to Get Stg Res info"};
+  if (!TakeSingle(op, lookup, found, resInfo)) return false;
   return op.Succeeded("Successfully Got Resource with name [%s]", resInfo.name.c_str());
 }
 
@@ -138,11 +145,17 @@ bool ManageEMCUnity::GetResIdForName(std::string& stgResId, const std::string& n
   if (!ProcessWithServer("GetResIdForName", &message, {})) return false;
   std::vector<_UnityStorageResource> resources;
   message.GetStorageResourceList(resources);
-  if (resources.size() != 1) {
-    return op.Failed("Got invalid count of resources for input [%zu]. Failed to get resource",
-                     resources.size());
+  _UnityStorageResource resource;
+  if (!TakeSingle(
+          op,
+          {"resource", "storage resources",
+           "named " + name + " (type " + std::to_string(static_cast<int>(type)) + ")", "use its id",
+           "Got invalid count of resources for input [" + std::to_string(resources.size()) +
+               "]. Failed to get resource"},
+          resources, resource)) {
+    return false;
   }
-  stgResId = resources.front().id;
+  stgResId = resource.id;
   return op.Succeeded("Successfully Got Resource id [%s]", stgResId.c_str());
 }
 

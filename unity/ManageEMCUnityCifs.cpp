@@ -14,11 +14,11 @@ namespace {
 
 // The lookups' request and end: the share found is completed and reported.
 bool LookUpShare(Operation& op, const std::string& operation, EMCUnityJsonGetCifsShareList& message,
-                 _UnityCifsShareInfo& shareInfo) {
+                 const Lookup& lookup, _UnityCifsShareInfo& shareInfo) {
   if (!op.session().ProcessWithServer(operation, &message, {})) return false;
   std::vector<_UnityCifsShareInfo> found;
   message.GetCifsList(found);
-  if (!TakeSingleShare(op, "cifs share", found, shareInfo)) return false;
+  if (!TakeSingleShare(op, lookup, found, shareInfo)) return false;
   return op.Succeeded("Successfully Got Cifs share info with name [%s]", shareInfo.name.c_str());
 }
 
@@ -84,7 +84,8 @@ bool ManageEMCUnity::GetCifsShareForName(_UnityCifsShareInfo& shareInfo,
   EMCUnityJsonGetCifsShareList message;
   op.Init(message);
   message.InitializeWithName(fileServer, shareName, nasServerName);
-  return LookUpShare(op, "GetCifsShareForName", message, shareInfo);
+  return LookUpShare(op, "GetCifsShareForName", message,
+                     SharesNamed("cifs share", "CIFS shares", shareName, nasServerName), shareInfo);
 }
 
 bool ManageEMCUnity::GetCifsShareForSnap(_UnityCifsShareInfo& shareInfo,
@@ -101,7 +102,10 @@ bool ManageEMCUnity::GetCifsShareForSnap(_UnityCifsShareInfo& shareInfo,
   EMCUnityJsonGetCifsShareList message;
   op.Init(message);
   message.InitializeWithSnap(fileServer, snapId, shareName);
-  return LookUpShare(op, "GetCifsShareForSnap", message, shareInfo);
+  return LookUpShare(op, "GetCifsShareForSnap", message,
+                     {"cifs share", "CIFS shares",
+                      "named " + shareName + " on snapshot " + std::to_string(snapId), ""},
+                     shareInfo);
 }
 
 bool ManageEMCUnity::GetCifsShareACE(std::list<_UnityCifsShareACE>& aces,

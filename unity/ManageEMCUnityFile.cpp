@@ -11,12 +11,13 @@
 
 namespace {
 
-// The lookups' common end: exactly one file system is the answer. Otherwise false without an
-// error code of its own: the request itself succeeded.
-bool TakeSingleFS(Operation& op, EMCUnityJsonGetFSList& message, _UnityFSInfo& fsInfo) {
-  if (!message.GetFSInfo(fsInfo)) {
-    return op.Failed("Failed to Get FS info");
-  }
+// The lookups' common end: exactly one file system is the answer.
+bool TakeSingleFS(Operation& op, EMCUnityJsonGetFSList& message, Lookup lookup,
+                  _UnityFSInfo& fsInfo) {
+  std::vector<_UnityFSInfo> found;
+  message.GetFSList(found);
+  lookup.failureLine = "Failed to Get FS info";
+  if (!TakeSingle(op, lookup, found, fsInfo)) return false;
   return op.Succeeded("Successfully Got FS info with name [%s]", fsInfo.name.c_str());
 }
 
@@ -37,7 +38,12 @@ bool ManageEMCUnity::GetFSInfoFromName(_UnityFSInfo& fsInfo, const std::string& 
   op.Init(message);
   message.Initialize(fileServer, fsName, nasServerName);
   if (!ProcessWithServer("GetFSInfoFromName", &message, {})) return false;
-  return TakeSingleFS(op, message, fsInfo);
+  const Lookup lookup =
+      nasServerName.empty()
+          ? Lookup{"FS", "file systems", "named " + fsName, "name the NAS server too"}
+          : Lookup{"FS", "file systems", "named " + fsName + " on NAS server " + nasServerName,
+                   "use its id"};
+  return TakeSingleFS(op, message, lookup, fsInfo);
 }
 
 bool ManageEMCUnity::GetFSInfoForId(_UnityFSInfo& fsInfo, const std::string& fsId) {
@@ -51,7 +57,7 @@ bool ManageEMCUnity::GetFSInfoForId(_UnityFSInfo& fsInfo, const std::string& fsI
   op.Init(message);
   message.Initialize(fileServer, fsId);
   if (!ProcessWithServer("GetFSInfoForId", &message, {})) return false;
-  return TakeSingleFS(op, message, fsInfo);
+  return TakeSingleFS(op, message, {"FS", "file systems", "listed for id " + fsId, ""}, fsInfo);
 }
 
 bool ManageEMCUnity::GetNASServers(std::vector<_UnityNASServer>& nasServers,

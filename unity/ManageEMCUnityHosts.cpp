@@ -32,8 +32,14 @@ bool ManageEMCUnity::GetHostInitiatorInfo(_UnityHostInitiatorInfo& initiatorInfo
   op.Init(message);
   message.Initialize(fileServer, initiatorId, isPortWWN);
   if (!ProcessWithServer("GetHostInitiatorInfo", &message, {})) return false;
-  if (!message.GetHostInitiatorInfo(initiatorInfo)) {
-    return op.Failed("Failed to Get Host initiator info");
+  std::vector<_UnityHostInitiatorInfo> found;
+  message.TakeInitiatorList(found);
+  if (!TakeSingle(op,
+                  {"Host initiator", "initiators",
+                   std::string(isPortWWN ? "listed for port WWN " : "listed for id ") + initiatorId,
+                   "", "Failed to Get Host initiator info"},
+                  found, initiatorInfo)) {
+    return false;
   }
   return op.Succeeded("Successfully Got host initiator info with id [%s]",
                       initiatorInfo.id.c_str());
@@ -51,9 +57,13 @@ bool ManageEMCUnity::GetHostIPPort(_UnityHostIPPort& ipPort, const std::string& 
   op.Init(message);
   message.Initialize(fileServer, address);
   if (!ProcessWithServer("GetHostIPPort", &message, {})) return false;
-  if (!message.GetHostIPPort(ipPort)) {
-    message.getError(errorCode, errorText);
-    return op.Failed("Failed to Get Host ip port info");
+  std::vector<_UnityHostIPPort> found;
+  message.TakeIPPortList(found);
+  if (!TakeSingle(op,
+                  {"Host ip port", "host IP ports", "listed for address " + address, "",
+                   "Failed to Get Host ip port info"},
+                  found, ipPort)) {
+    return false;
   }
   return op.Succeeded("Successfully Got host ip port info with id [%s]", ipPort.id.c_str());
 }

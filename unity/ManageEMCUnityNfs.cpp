@@ -104,7 +104,8 @@ bool ManageEMCUnity::GetNfsExportForName(_UnityNfsExportInfo& exportInfo,
   if (!ProcessWithServer("GetNfsExportForName", &message, {})) return false;
   std::vector<_UnityNfsExportInfo> found;
   message.GetNfsList(found);
-  return TakeSingleShare(op, "NFS export", found, exportInfo);
+  return TakeSingleShare(op, SharesNamed("NFS export", "NFS exports", exportName, nasServerName),
+                         found, exportInfo);
 }
 
 bool ManageEMCUnity::GetNfsExportForPath(_UnityNfsExportInfo& exportInfo,
@@ -123,7 +124,13 @@ bool ManageEMCUnity::GetNfsExportForPath(_UnityNfsExportInfo& exportInfo,
   if (!ProcessWithServer("GetNfsExportForPath", &message, {})) return false;
   std::vector<_UnityNfsExportInfo> found;
   message.GetNfsList(found);
-  return TakeSingleShare(op, "NFS export", found, exportInfo);
+  const bool anyPath = exportPath.empty();
+  return TakeSingleShare(op,
+                         {"NFS export", "NFS exports",
+                          "on snapshot " + std::to_string(snapId) +
+                              (anyPath ? std::string() : " at path " + exportPath),
+                          anyPath ? "give the path too" : ""},
+                         found, exportInfo);
 }
 
 bool ManageEMCUnity::GetNfsExportsForHost(std::vector<_UnityNfsExportInfo>& exports,

@@ -34,7 +34,15 @@ bool ManageEMCUnity::GetReplicationInfoForResId(ReplicationSessionInfo& sessionI
   EMCUnityJsonGetReplicationInfo message;
   op.Init(message);
   message.Initialize(fileServer, srcResourceId);
-  if (!ProcessWithServer("GetReplicationInfoForResId", &message, {})) return false;
+  if (!ProcessWithServer("GetReplicationInfoForResId", &message, {})) {
+    // An answer listing no session or several fails to parse; the count is the news.
+    const std::size_t listed = message.ListedCount();
+    if (listed == 1 || listed == EMCUnityJsonGetReplicationInfo::kNotListed) return false;
+    return LookupCountFailed(
+        op,
+        {"replication session", "replication sessions", "listed for resource " + srcResourceId, ""},
+        listed);
+  }
   message.GetReplicationSessionInfo(sessionInfo);
   return op.Succeeded("Successfully replication session info with id [%s] from fileserver [%s]",
                       sessionInfo.sessionId.c_str(), fileServer.c_str());

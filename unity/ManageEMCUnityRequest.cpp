@@ -303,6 +303,11 @@ bool ManageEMCUnity::ProcessWithServer(const std::string& operationName,
     case SendOutcome::kLoggedOut:
       return true;  // no valid session left to end
     case SendOutcome::kFailed:
+      // Without an array code the HTTP status is all the answer said (414 for a URL too long).
+      if (errorCode == 1 && httpStatus > 0) {
+        return road.op.Failed("Failed with Error [%llu][%s] [HTTP %lld]", errorCode,
+                              errorText.c_str(), httpStatus);
+      }
       return road.op.Failed("Failed with Error [%llu][%s]", errorCode, errorText.c_str());
     case SendOutcome::kAnswered:
       break;

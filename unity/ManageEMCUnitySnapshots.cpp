@@ -12,8 +12,33 @@
 
 namespace {
 
-// Ids per list request: keeps each filter, and so each URL, of bounded length.
-const std::size_t kIdsPerRequest = 50;
+// Ids or names per list request: keeps each filter, and so each URL, of bounded length.
+const std::size_t kKeysPerRequest = 50;
+
+// Sends one list request per batch of at most kKeysPerRequest consecutive ids or names (one
+// request with none when `keys` is empty) and appends the records to `out`. Stops at the first
+// failed request; the records of the batches before it stay in `out`.
+template <typename Key>
+bool ListInBatches(Operation& op, const std::vector<Key>& keys, bool isSnapGroup,
+                   std::vector<_UnitySnapInfo>& out) {
+  ManageEMCUnity& session = op.session();
+  std::size_t offset = 0;
+  do {
+    const std::size_t end = std::min(offset + kKeysPerRequest, keys.size());
+    const std::vector<Key> batch(keys.begin() + static_cast<std::ptrdiff_t>(offset),
+                                 keys.begin() + static_cast<std::ptrdiff_t>(end));
+    EMCUnityJsonGetSnapshotList message;
+    op.Init(message);
+    message.Initialize(session.fileServer, batch, isSnapGroup);
+    if (!session.ProcessWithServer("GetSnapshotList", &message, {})) return false;
+    std::vector<_UnitySnapInfo> records;
+    message.TakeSnapList(records);
+    out.insert(out.end(), std::make_move_iterator(records.begin()),
+               std::make_move_iterator(records.end()));
+    offset = end;
+  } while (offset < keys.size());
+  return true;
+}
 
 }  // namespace
 
@@ -92,24 +117,8 @@ bool ManageEMCUnity::GetSnapShotList(std::vector<_UnitySnapInfo>& snapList,
     op.Log(0, "Snap id is empty. Getting complete snapshot list");
   }
 
-  // Records are appended: what the caller already holds stays in front, and a failed batch
-  // leaves the records of the batches before it.
-  std::size_t offset = 0;
-  do {
-    const std::size_t end = std::min(offset + kIdsPerRequest, snapIds.size());
-    const std::vector<SnapID> batch(snapIds.begin() + static_cast<std::ptrdiff_t>(offset),
-                                    snapIds.begin() + static_cast<std::ptrdiff_t>(end));
-    EMCUnityJsonGetSnapshotList message;
-    op.Init(message);
-    message.Initialize(fileServer, batch, isSnapGroup);
-    if (!ProcessWithServer("GetSnapshotList", &message, {})) return false;
-    std::vector<_UnitySnapInfo> records;
-    message.TakeSnapList(records);
-    snapList.insert(snapList.end(), std::make_move_iterator(records.begin()),
-                    std::make_move_iterator(records.end()));
-    offset = end;
-  } while (offset < snapIds.size());
-
+  // Records are appended: what the caller already holds stays in front.
+  if (!ListInBatches(op, snapIds, isSnapGroup, snapList)) return false;
   return op.Succeeded("Successfully Got snapshot list size [%zu]", snapList.size());
 }
 
@@ -135,11 +144,10 @@ bool ManageEMCUnity::GetSnapShotList(std::vector<_UnitySnapInfo>& snapList,
   if (snapNames.empty()) {
     op.Log(0, "Snap names is empty. Getting complete snapshot list");
   }
-  EMCUnityJsonGetSnapshotList message;
-  op.Init(message);
-  message.Initialize(fileServer, snapNames, isSnapGroup);
-  if (!ProcessWithServer("GetSnapshotList", &message, {})) return false;
-  message.TakeSnapList(snapList);
+  // The records replace the caller's, and only when every batch succeeded.
+  std::vector<_UnitySnapInfo> found;
+  if (!ListInBatches(op, snapNames, isSnapGroup, found)) return false;
+  snapList = std::move(found);
   return op.Succeeded("Successfully Got snapshot list size [%zu]", snapList.size());
 }
 
@@ -155,7 +163,8 @@ bool ManageEMCUnity::GetSnapShotInfo(_UnitySnapInfo& snapInfo, const SnapID& sna
   if (snapId == 0) return op.Refuse("Snapid is 0.");
   std::vector<_UnitySnapInfo> found;
   if (!GetSnapShotList(found, snapId, false)) return false;
-  return TakeSingle(op, "snap", found, snapInfo);
+  return TakeSingle(op, {"snap", "snapshots", "listed for id " + std::to_string(snapId), ""}, found,
+                    snapInfo);
 }
 
 bool ManageEMCUnity::GetSnapShotForName(_UnitySnapInfo& snapInfo, const std::string& snapName) {
@@ -163,5 +172,6 @@ bool ManageEMCUnity::GetSnapShotForName(_UnitySnapInfo& snapInfo, const std::str
   if (snapName.empty()) return op.Refuse("Snap name is empty.");
   std::vector<_UnitySnapInfo> found;
   if (!GetSnapShotList(found, snapName, false)) return false;
-  return TakeSingle(op, "snap", found, snapInfo);
+  return TakeSingle(op, {"snap", "snapshots", "named " + snapName, "look one up by its id"}, found,
+                    snapInfo);
 }

@@ -1,6 +1,7 @@
 #include "unity/OperationSupport.h"
 
 #include <cstdarg>
+#include <string>
 
 #include "platform/DiagLog.h"
 #include "unity/ManageEMCUnity.h"
@@ -22,6 +23,24 @@ bool RefuseUnquotable(ManageEMCUnity& session, DiagLog& log, const std::string& 
       RefuseInput(session, log, tag, refusal);
       return true;
     }
+  }
+  return false;
+}
+
+bool LookupCountFailed(Operation& op, const Lookup& lookup, std::size_t count) {
+  if (lookup.failureLine.empty()) {
+    op.Log(-1, "Got invalid number of %s info [%zu]", lookup.what, count);
+  } else {
+    op.Log(-1, "%s", lookup.failureLine.c_str());
+  }
+  ManageEMCUnity& session = op.session();
+  if (count == 0) {
+    session.errorCode = kMissingResourceCode;
+    session.errorText = kMissingResourceText;
+  } else {
+    session.errorCode = kSeveralFoundCode;
+    session.errorText = std::to_string(count) + " " + lookup.things + " are " + lookup.match;
+    if (!lookup.narrow.empty()) session.errorText += "; " + lookup.narrow;
   }
   return false;
 }

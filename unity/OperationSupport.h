@@ -1,6 +1,7 @@
 // Pieces every public operation of the session shares. Internal: not exported.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -70,19 +71,31 @@ class Operation {
   const long long job;
 };
 
-// The common end of a lookup that must find exactly one record: it is moved to `out`. None sets
-// the array's missing-resource error; several keep the error state of the successful request.
-// Either logs "Got invalid number of <what> info [<count>]".
+// The library's own code for a lookup that needed exactly one object and found several.
+constexpr unsigned long long kSeveralFoundCode = 3;
+
+// What an exactly-one lookup asked for. When it finds several, the session's text says how many
+// and what narrows the search: "<count> <things> are <match>; <narrow>", for example "2 file
+// systems are named Projects; name the NAS server too" (without "; <narrow>" when it is empty).
+struct Lookup {
+  const char* what;    // for the log line "Got invalid number of <what> info [<count>]"
+  const char* things;  // the plural, "file systems"
+  std::string match;   // "named Projects"
+  std::string narrow;  // what the caller can add, or empty
+  // The operation's own level -1 line instead of "Got invalid number of ...", or empty.
+  std::string failureLine = std::string();
+};
+
+// The error state of a lookup that found `count` objects where it needed one: none sets the
+// array's missing-resource error, several kSeveralFoundCode with the Lookup's text. Logs the
+// lookup's failure line and returns false.
+bool LookupCountFailed(Operation& op, const Lookup& lookup, std::size_t count);
+
+// The common end of a lookup that must find exactly one record: it is moved to `out`; any other
+// count fails through LookupCountFailed.
 template <typename Record>
-bool TakeSingle(Operation& op, const char* what, std::vector<Record>& found, Record& out) {
-  if (found.size() == 1) {
-    out = std::move(found.front());
-    return true;
-  }
-  op.Log(-1, "Got invalid number of %s info [%zu]", what, found.size());
-  if (found.empty()) {
-    op.session().errorCode = kMissingResourceCode;
-    op.session().errorText = kMissingResourceText;
-  }
-  return false;
+bool TakeSingle(Operation& op, const Lookup& lookup, std::vector<Record>& found, Record& out) {
+  if (found.size() != 1) return LookupCountFailed(op, lookup, found.size());
+  out = std::move(found.front());
+  return true;
 }

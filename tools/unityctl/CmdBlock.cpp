@@ -6,6 +6,7 @@
 
 #include "tools/unityctl/Commands.h"
 #include "tools/unityctl/Output.h"
+#include "tools/unityctl/Resolve.h"
 #include "unity/ManageEMCUnity.h"
 
 namespace unityctl {
@@ -24,13 +25,14 @@ struct BlockArgs {
   std::vector<unsigned long long> snapIds;
 };
 
-std::string AccessText(const std::vector<_UnityHostAccess>& list) {
-  std::string text;
-  for (const _UnityHostAccess& entry : list) {
-    if (!text.empty()) text += ",";
-    text += entry.hostId + ":" + std::to_string(entry.accessMask);
-  }
-  return text;
+// The access mask the array reports for a host whose access differs between a group's LUNs.
+constexpr int kMixedAccess = 65535;
+
+std::vector<std::string> AccessList(const std::vector<_UnityHostAccess>& list) {
+  std::vector<std::string> entries;
+  for (const _UnityHostAccess& entry : list)
+    entries.push_back(entry.hostId + ":" + std::to_string(entry.accessMask));
+  return entries;
 }
 
 std::string Joined(const std::vector<std::string>& list) {
@@ -42,9 +44,34 @@ std::string Joined(const std::vector<std::string>& list) {
 void PrintResource(const _UnityStorageResource& r, const Output& out) {
   out.record({{"id", r.id},
               {"name", r.name},
-              {"type", std::to_string(static_cast<int>(r.type))},
-              {"hostAccess", AccessText(r.hostAccess)},
-              {"luns", Joined(r.lunIds)}});
+              {"type", static_cast<int>(r.type)},
+              {"hostAccess", AccessList(r.hostAccess)},
+              {"luns", r.lunIds}});
+}
+
+// After a failed grant or withdrawal: the whole access list goes back to the array, and an entry
+// of another host with mixed access (its LUNs differ) is a value the array may refuse. Names
+// such hosts before the failure itself, so the refusal is not taken to be about the mask given.
+// The session's error state stays the grant's.
+void ExplainMixedAccess(ManageEMCUnity& s, const std::string& resourceId,
+                        const std::string& hostId) {
+  const unsigned long long code = s.errorCode;
+  const std::string text = s.errorText;
+  const long long status = s.httpStatus;
+  _UnityStorageResource resource;
+  if (s.GetStorageResourceInfo(resource, resourceId)) {
+    for (const _UnityHostAccess& entry : resource.hostAccess) {
+      if (entry.accessMask != kMixedAccess || entry.hostId == hostId) continue;
+      Complain(kExitFailed,
+               "host " + entry.hostId + " has mixed access (65535) on " + resourceId +
+                   ", which the array may refuse when the access list is sent back",
+               "set " + entry.hostId + "'s access on each LUN of " + resourceId +
+                   " (lun grant -r LUN --host " + entry.hostId + "), then retry");
+    }
+  }
+  s.errorCode = code;  // the failure reported is the grant's
+  s.errorText = text;
+  s.httpStatus = status;
 }
 
 // grant / withdraw: the same inputs, the bits added or cleared.
@@ -54,16 +81,26 @@ void AddAccessCommand(CLI::App* lun, const CommonOptions& options, Action& actio
       lun->add_subcommand(remove ? "withdraw" : "grant",
                           remove ? "Clear access bits of a host on a LUN or consistency group"
                                  : "Add access bits for a host on a LUN or consistency group");
-  command->add_option("-r,--resource", args.id, "Storage resource id")->required();
-  command->add_option("--host", args.host, "Host id (every listed host when omitted)");
+  command->add_option("-r,--resource", args.id, "Storage resource id or name")->required();
+  command->add_option("--host", args.host, "Host id or name (every listed host when omitted)");
   command->add_option("-m,--mask", args.mask, "Access bits: 1 production, 2 snapshots, 3 both")
       ->check(CLI::Range(1, 3));
   command->add_flag("-g,--group", args.group, "The resource is a consistency group");
   OnSession(command, options, action, [&args, remove](ManageEMCUnity& s, const Output& out) {
-    if (!s.LunAccessToHost(args.id, args.host, args.group, args.mask, remove))
-      return ReportFailure(s, remove ? "lun withdraw" : "lun grant");
+    const char* what = remove ? "lun withdraw" : "lun grant";
+    std::string resourceId;
+    std::string hostId;
+    if (const int status =
+            ResolveResource(s, args.id, {args.group ? kGroupResource : kLunResource}, resourceId))
+      return status;
+    if (!args.host.empty())
+      if (const int status = ResolveHost(s, args.host, hostId)) return status;
+    if (!s.LunAccessToHost(resourceId, hostId, args.group, args.mask, remove)) {
+      if (s.errorCode != 2) ExplainMixedAccess(s, resourceId, hostId);
+      return ReportFailure(s, what);
+    }
     _UnityStorageResource resource;
-    if (!s.GetStorageResourceInfo(resource, args.id)) return ReportFailure(s, "lun resource");
+    if (!s.GetStorageResourceInfo(resource, resourceId)) return ReportFailure(s, "lun resource");
     PrintResource(resource, out);
     return static_cast<int>(kExitOk);
   });
@@ -76,20 +113,24 @@ void AddExposeCommand(CLI::App* snap, const CommonOptions& options, Action& acti
       attach ? "attach" : "detach",
       attach ? "Attach a block snapshot, to the given hosts (API 5.0 on) or as it is"
              : "Detach a block snapshot from the given hosts, or entirely");
-  command->add_option("-i,--id", args.snapId, "Snapshot id")->required();
-  command->add_option("--host", args.hosts, "Host ids");
+  command->add_option("-i,--id", args.snapId, "Snapshot id")->required()->check(SnapshotIdCheck());
+  command->add_option("--host", args.hosts, "Host ids or names");
   OnSession(command, options, action, [&args, attach](ManageEMCUnity& s, const Output& out) {
+    std::vector<std::string> hostIds;
+    if (const int status = ResolveHosts(s, args.hosts, hostIds)) return status;
     // The request form depends on the array's API version, which only a login with the version
     // query reveals.
     if (!s.OpenConnection(true)) return ReportFailure(s, attach ? "snap attach" : "snap detach");
     JobProgress progress;
-    const std::set<std::string> hosts(args.hosts.begin(), args.hosts.end());
+    const std::set<std::string> hosts(hostIds.begin(), hostIds.end());
     if (!s.ExposeLunAccess(args.snapId, hosts, attach))
       return ReportFailure(s, attach ? "snap attach" : "snap detach");
     std::string text =
         std::string(attach ? "attached" : "detached") + " snapshot " + std::to_string(args.snapId);
-    if (!hosts.empty()) text += (attach ? " to " : " from ") + Joined(args.hosts);
-    out.message(text);
+    if (!hosts.empty()) text += (attach ? " to " : " from ") + Joined(hostIds);
+    out.action(text, {{"action", attach ? "snap attach" : "snap detach"},
+                      {"id", args.snapId},
+                      {"hosts", hostIds}});
     return static_cast<int>(kExitOk);
   });
 }
@@ -113,7 +154,7 @@ void RegisterBlock(CLI::App& app, const CommonOptions& options, Action& action) 
                 {"snapWwn", info.snapWwn},
                 {"resource", info.storageResource.id},
                 {"resourceName", info.storageResource.name},
-                {"resourceType", std::to_string(static_cast<int>(info.storageResource.type))}});
+                {"resourceType", static_cast<int>(info.storageResource.type)}});
     return static_cast<int>(kExitOk);
   });
 
@@ -127,9 +168,10 @@ void RegisterBlock(CLI::App& app, const CommonOptions& options, Action& action) 
       ->needs(byName);
   OnSession(resource, options, action, [](ManageEMCUnity& s, const Output& out) {
     std::string id = args.id;
-    if (!args.name.empty() &&
-        !s.GetResIdForName(id, args.name, static_cast<_UNITY_STG_RES_TYPE>(args.type)))
-      return ReportFailure(s, "lun resource");
+    if (!args.name.empty())
+      if (const int status =
+              ResolveResource(s, args.name, {static_cast<_UNITY_STG_RES_TYPE>(args.type)}, id))
+        return status;
     _UnityStorageResource info;
     if (!s.GetStorageResourceInfo(info, id)) return ReportFailure(s, "lun resource");
     PrintResource(info, out);
@@ -143,17 +185,19 @@ void RegisterBlock(CLI::App& app, const CommonOptions& options, Action& action) 
   hostlun->require_subcommand(1);
   CLI::App* list =
       hostlun->add_subcommand("list", "List snapshot host LUNs, by snapshots and hosts");
-  list->add_option("-s,--snap", args.snapIds, "Snapshot or snapshot group ids");
-  list->add_option("--host", args.hosts, "Host ids");
+  list->add_option("-s,--snap", args.snapIds, "Snapshot or snapshot group ids")
+      ->check(SnapshotIdCheck());
+  list->add_option("--host", args.hosts, "Host ids or names");
   OnSession(list, options, action, [](ManageEMCUnity& s, const Output& out) {
+    std::vector<std::string> hostIds;
+    if (const int status = ResolveHosts(s, args.hosts, hostIds)) return status;
     std::vector<_UnityHostLun> found;
     if (!s.GetSnapHostLun(found, args.snapIds,
-                          std::set<std::string>(args.hosts.begin(), args.hosts.end())))
+                          std::set<std::string>(hostIds.begin(), hostIds.end())))
       return ReportFailure(s, "hostlun list");
-    std::vector<Row> rows;
+    std::vector<Values> rows;
     for (const _UnityHostLun& h : found)
-      rows.push_back({h.id, h.hostId, std::to_string(static_cast<int>(h.type)),
-                      std::to_string(h.snapId), h.lunId});
+      rows.push_back({h.id, h.hostId, static_cast<int>(h.type), h.snapId, h.lunId});
     out.table({"id", "host", "type", "snap", "lun"}, rows);
     return static_cast<int>(kExitOk);
   });

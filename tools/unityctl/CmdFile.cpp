@@ -4,6 +4,7 @@
 
 #include "tools/unityctl/Commands.h"
 #include "tools/unityctl/Output.h"
+#include "tools/unityctl/Resolve.h"
 #include "unity/ManageEMCUnity.h"
 
 namespace unityctl {
@@ -18,27 +19,22 @@ struct FileArgs {
 const Row kFSHeader = {"id", "name", "type", "protocols", "resource", "resName", "resType"};
 const Row kNASHeader = {"id", "name", "aliases"};
 
-Row FSRow(const _UnityFSInfo& fs) {
+Values FSRow(const _UnityFSInfo& fs) {
   return {fs.id,
           fs.name,
-          std::to_string(fs.type),
-          std::to_string(fs.supportedProtocols),
+          static_cast<int>(fs.type),
+          static_cast<int>(fs.supportedProtocols),
           fs.storageResource.id,
           fs.storageResource.name,
-          std::to_string(fs.storageResource.type)};
+          static_cast<int>(fs.storageResource.type)};
 }
 
-Row NASRow(const _UnityNASServer& nas) {
-  std::string aliases;
-  for (const std::string& alias : nas.aliases) {
-    if (!aliases.empty()) aliases += ",";
-    aliases += alias;
-  }
-  return {nas.id, nas.name, aliases};
+Values NASRow(const _UnityNASServer& nas) {
+  return {nas.id, nas.name, nas.aliases};
 }
 
-void PrintRecord(const Output& out, const Row& header, const Row& row) {
-  std::vector<std::pair<std::string, std::string>> fields;
+void PrintRecord(const Output& out, const Row& header, const Values& row) {
+  Fields fields;
   for (size_t i = 0; i < header.size(); ++i) fields.emplace_back(header[i], row[i]);
   out.record(fields);
 }
@@ -50,13 +46,16 @@ void RegisterFs(CLI::App& app, const CommonOptions& options, Action& action, Fil
   CLI::App* show = fsCmd->add_subcommand("show", "Show exactly one file system, by id or name");
   auto* byId = show->add_option("-i,--id", args.id, "File system id (fs_N)");
   auto* byName = show->add_option("-n,--name", args.name, "File system name");
-  show->add_option("--nas", args.nas, "NAS server name (when the name is not unique)")
+  show->add_option("--nas", args.nas, "NAS server id or name (when the name is not unique)")
       ->excludes(byId);
   byId->excludes(byName);
   show->require_option(1, 2);
   OnSession(show, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+    _UnityNASServer nas;
+    if (!args.nas.empty())
+      if (const int status = ResolveNas(s, args.nas, nas)) return status;
     _UnityFSInfo fs;
-    const bool ok = args.id.empty() ? s.GetFSInfoFromName(fs, args.name, args.nas)
+    const bool ok = args.id.empty() ? s.GetFSInfoFromName(fs, args.name, nas.name)
                                     : s.GetFSInfoForId(fs, args.id);
     if (!ok) return ReportFailure(s, "fs show");
     PrintRecord(out, kFSHeader, FSRow(fs));
@@ -72,18 +71,18 @@ void RegisterNas(CLI::App& app, const CommonOptions& options, Action& action, Fi
   OnSession(list, options, action, [](ManageEMCUnity& s, const Output& out) {
     std::vector<_UnityNASServer> servers;
     if (!s.GetNASServers(servers, "")) return ReportFailure(s, "nas list");
-    std::vector<Row> rows;
+    std::vector<Values> rows;
     for (const _UnityNASServer& nas : servers) rows.push_back(NASRow(nas));
     out.table(kNASHeader, rows);
     return static_cast<int>(kExitOk);
   });
 
   CLI::App* show = nasCmd->add_subcommand("show", "Show one NAS server");
-  show->add_option("-i,--id", args.id, "NAS server id (nas_N)")->required();
+  show->add_option("-i,--id,-n,--name", args.id, "NAS server id (nas_N) or name")->required();
   OnSession(show, options, action, [&args](ManageEMCUnity& s, const Output& out) {
-    std::vector<_UnityNASServer> servers;
-    if (!s.GetNASServers(servers, args.id)) return ReportFailure(s, "nas show");
-    for (const _UnityNASServer& nas : servers) PrintRecord(out, kNASHeader, NASRow(nas));
+    _UnityNASServer nas;
+    if (const int status = ResolveNas(s, args.id, nas)) return status;
+    PrintRecord(out, kNASHeader, NASRow(nas));
     return static_cast<int>(kExitOk);
   });
 }
@@ -91,10 +90,13 @@ void RegisterNas(CLI::App& app, const CommonOptions& options, Action& action, Fi
 void RegisterAliases(CLI::App& app, const CommonOptions& options, Action& action, FileArgs& args) {
   CLI::App* aliases = app.add_subcommand(
       "aliases", "Names and addresses the array answers under (or one NAS server)");
-  aliases->add_option("--nas", args.nas, "NAS server id (nas_N)");
+  aliases->add_option("--nas", args.nas, "NAS server id (nas_N) or name");
   OnSession(aliases, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+    _UnityNASServer nas;
+    if (!args.nas.empty())
+      if (const int status = ResolveNas(s, args.nas, nas)) return status;
     std::vector<std::string> list;
-    if (!s.GetArrayAliases(list, args.nas)) return ReportFailure(s, "aliases");
+    if (!s.GetArrayAliases(list, nas.id)) return ReportFailure(s, "aliases");
     std::vector<Row> rows;
     for (const std::string& alias : list) rows.push_back({alias});
     out.table({"alias"}, rows);

@@ -5,6 +5,7 @@
 
 #include "tools/unityctl/Commands.h"
 #include "tools/unityctl/Output.h"
+#include "tools/unityctl/Resolve.h"
 #include "unity/ManageEMCUnity.h"
 
 namespace unityctl {
@@ -30,7 +31,7 @@ void RegisterLookups(CLI::App* hostCmd, const CommonOptions& options, Action& ac
   show->add_option("-n,--name", args.name, "Host name")->required();
   OnSession(show, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     std::string id;
-    if (!s.GetHostId(id, args.name)) return ReportFailure(s, "host show");
+    if (const int status = ResolveHost(s, args.name, id)) return status;
     out.record({{"id", id}, {"name", args.name}});
     return static_cast<int>(kExitOk);
   });
@@ -47,7 +48,7 @@ void RegisterLookups(CLI::App* hostCmd, const CommonOptions& options, Action& ac
     if (!s.GetHostInitiatorInfo(info, byPort ? args.wwn : args.id, byPort))
       return ReportFailure(s, "host initiator");
     out.record({{"id", info.id},
-                {"type", std::to_string(info.type)},
+                {"type", static_cast<int>(info.type)},
                 {"initiatorId", info.initiatorId},
                 {"parentHost", info.parentHostId}});
     return static_cast<int>(kExitOk);
@@ -88,12 +89,13 @@ void RegisterChanges(CLI::App* hostCmd, const CommonOptions& options, Action& ac
                       args.osType)) {
       return ReportFailure(s, "host create");
     }
-    out.record({{"id", id}, {"name", args.name}});
+    out.action("host " + args.name + " is " + id,
+               {{"action", "host create"}, {"id", id}, {"name", args.name}});
     return static_cast<int>(kExitOk);
   });
 
   CLI::App* addInitiator = hostCmd->add_subcommand("add-initiator", "Add an initiator to a host");
-  addInitiator->add_option("-H,--host", args.host, "Host id")->required();
+  addInitiator->add_option("-H,--host", args.host, "Host id or name")->required();
   addInitiator->add_option("-t,--type", args.initiatorType, "fc or iscsi")
       ->required()
       ->transform(CLI::CheckedTransformer(
@@ -102,43 +104,55 @@ void RegisterChanges(CLI::App* hostCmd, const CommonOptions& options, Action& ac
           CLI::ignore_case));
   addInitiator->add_option("-i,--id", args.id, "WWNN:WWPN (FC) or IQN (iSCSI)")->required();
   OnSession(addInitiator, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+    std::string host;
+    if (const int status = ResolveHost(s, args.host, host)) return status;
     std::string id;
-    if (!s.CreateHostInitiator(
-            id, args.host, static_cast<_UNITY_HOSTINITIATOR_TYPE>(args.initiatorType), args.id)) {
+    if (!s.CreateHostInitiator(id, host, static_cast<_UNITY_HOSTINITIATOR_TYPE>(args.initiatorType),
+                               args.id)) {
       return ReportFailure(s, "host add-initiator");
     }
-    out.record({{"id", id}, {"host", args.host}, {"initiatorId", args.id}});
+    out.action(
+        "added initiator " + id + " to host " + host,
+        {{"action", "host add-initiator"}, {"id", id}, {"host", host}, {"initiatorId", args.id}});
     return static_cast<int>(kExitOk);
   });
 
   CLI::App* move =
       hostCmd->add_subcommand("move-initiator", "Move an existing initiator to another host");
   move->add_option("-I,--initiator", args.initiator, "Initiator object id")->required();
-  move->add_option("-H,--host", args.host, "New host id")->required();
+  move->add_option("-H,--host", args.host, "New host id or name")->required();
   OnSession(move, options, action, [&args](ManageEMCUnity& s, const Output& out) {
-    if (!s.ModifyHostInitiator(args.initiator, args.host))
+    std::string host;
+    if (const int status = ResolveHost(s, args.host, host)) return status;
+    if (!s.ModifyHostInitiator(args.initiator, host))
       return ReportFailure(s, "host move-initiator");
-    out.message("initiator " + args.initiator + " now belongs to host " + args.host);
+    out.action("initiator " + args.initiator + " now belongs to host " + host,
+               {{"action", "host move-initiator"}, {"id", args.initiator}, {"host", host}});
     return static_cast<int>(kExitOk);
   });
 
   CLI::App* addPort = hostCmd->add_subcommand("add-ipport", "Add an IP port to a host");
-  addPort->add_option("-H,--host", args.host, "Host id")->required();
+  addPort->add_option("-H,--host", args.host, "Host id or name")->required();
   addPort->add_option("-A,--address", args.address, "IP address, DNS name or netgroup")->required();
   OnSession(addPort, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+    std::string host;
+    if (const int status = ResolveHost(s, args.host, host)) return status;
     std::string id;
-    if (!s.CreateHostIPPort(id, args.host, args.address))
-      return ReportFailure(s, "host add-ipport");
-    out.record({{"id", id}, {"host", args.host}, {"address", args.address}});
+    if (!s.CreateHostIPPort(id, host, args.address)) return ReportFailure(s, "host add-ipport");
+    out.action(
+        "added IP port " + id + " to host " + host,
+        {{"action", "host add-ipport"}, {"id", id}, {"host", host}, {"address", args.address}});
     return static_cast<int>(kExitOk);
   });
 
   CLI::App* del = hostCmd->add_subcommand("delete", "Delete a host");
-  del->add_option("-i,--id", args.id, "Host id")->required();
+  del->add_option("-i,--id", args.id, "Host id or name")->required();
   del->add_flag("--safe", args.safe, "Refuse while an NFS export grants the host root access");
   OnSession(del, options, action, [&args](ManageEMCUnity& s, const Output& out) {
-    if (!s.DeleteHost(args.id, args.safe)) return ReportFailure(s, "host delete");
-    out.message("deleted host " + args.id);
+    std::string host;
+    if (const int status = ResolveHost(s, args.id, host)) return status;
+    if (!s.DeleteHost(host, args.safe)) return ReportFailure(s, "host delete");
+    out.action("deleted host " + host, {{"action", "host delete"}, {"id", host}});
     return static_cast<int>(kExitOk);
   });
 }

@@ -7,6 +7,7 @@
 
 #include "tools/unityctl/Commands.h"
 #include "tools/unityctl/Output.h"
+#include "tools/unityctl/Resolve.h"
 #include "unity/ManageEMCUnity.h"
 
 namespace unityctl {
@@ -31,15 +32,12 @@ std::string TypeName(int type) {
   return std::to_string(type);
 }
 
-// The items of `list` as text, comma-separated.
+// The items of `list` as texts: one cell that JSON carries as an array.
 template <typename Item, typename Text>
-std::string Joined(const std::vector<Item>& list, Text text) {
-  std::string joined;
-  for (const Item& item : list) {
-    if (!joined.empty()) joined += ",";
-    joined += text(item);
-  }
-  return joined;
+std::vector<std::string> Texts(const std::vector<Item>& list, Text text) {
+  std::vector<std::string> texts;
+  for (const Item& item : list) texts.push_back(text(item));
+  return texts;
 }
 
 // "--name" of every listing: an exact name, every object when omitted.
@@ -68,19 +66,18 @@ void RegisterResourceList(CLI::App& app, const CommonOptions& options, Action& a
                  ? named->second
                  : static_cast<int>(std::strtol(args.type.c_str(), &end, 10));
       if (named == kResourceTypes.end() && (*end != '\0' || type < 0)) {
-        std::fprintf(stderr, "resource list: unknown type '%s'\n", args.type.c_str());
-        return static_cast<int>(kExitUsage);
+        return Complain(kExitUsage, "resource list: unknown type '" + args.type + "'",
+                        "give fs, cg, vmwarefs, vmwareiscsi, lun, vvolfs, vvoliscsi or a number");
       }
     }
     std::vector<_UnityStorageResource> resources;
     if (!s.ListStorageResources(resources, static_cast<_UNITY_STG_RES_TYPE>(type), args.name))
       return ReportFailure(s, "resource list");
-    std::vector<Row> rows;
+    std::vector<Values> rows;
     rows.reserve(resources.size());
     for (const _UnityStorageResource& r : resources) {
-      rows.push_back({r.id, r.name, TypeName(r.type),
-                      Joined(r.lunIds, [](const std::string& id) { return id; }),
-                      Joined(r.hostAccess, [](const _UnityHostAccess& a) {
+      rows.push_back({r.id, r.name, TypeName(r.type), r.lunIds,
+                      Texts(r.hostAccess, [](const _UnityHostAccess& a) {
                         return a.hostId + ":" + std::to_string(a.accessMask);
                       })});
     }
@@ -98,11 +95,11 @@ void RegisterLunList(CLI::App& app, const CommonOptions& options, Action& action
   OnSession(list, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     std::vector<_UnityLunListEntry> luns;
     if (!s.ListLuns(luns, args.name)) return ReportFailure(s, "lun list");
-    std::vector<Row> rows;
+    std::vector<Values> rows;
     rows.reserve(luns.size());
     for (const _UnityLunListEntry& lun : luns) {
-      rows.push_back({lun.id, lun.name, lun.wwn, lun.storageResourceId,
-                      std::to_string(lun.sizeTotal), std::to_string(lun.sizeAllocated)});
+      rows.push_back(
+          {lun.id, lun.name, lun.wwn, lun.storageResourceId, lun.sizeTotal, lun.sizeAllocated});
     }
     out.table({"id", "name", "wwn", "resource", "sizeTotal", "sizeAllocated"}, rows);
     return static_cast<int>(kExitOk);
@@ -114,17 +111,20 @@ void RegisterFsList(CLI::App& app, const CommonOptions& options, Action& action,
   CLI::App* list = app.get_subcommand("fs")->add_subcommand(
       "list", "List file systems of every NAS server, or of one");
   AddNameOption(list, args, "file system");
-  list->add_option("--nas", args.nas, "NAS server name (all NAS servers when omitted)");
+  list->add_option("--nas", args.nas, "NAS server id or name (all NAS servers when omitted)");
   list->footer("Example:\n  unityctl fs list --nas NAS_Prod");
   OnSession(list, options, action, [&args](ManageEMCUnity& s, const Output& out) {
+    _UnityNASServer nas;
+    if (!args.nas.empty())
+      if (const int status = ResolveNas(s, args.nas, nas)) return status;
     std::vector<_UnityFSListEntry> fileSystems;
-    if (!s.ListFileSystems(fileSystems, args.nas, args.name)) return ReportFailure(s, "fs list");
-    std::vector<Row> rows;
+    if (!s.ListFileSystems(fileSystems, nas.name, args.name)) return ReportFailure(s, "fs list");
+    std::vector<Values> rows;
     rows.reserve(fileSystems.size());
     for (const _UnityFSListEntry& entry : fileSystems) {
       const _UnityFSInfo& fs = entry.fs;
       rows.push_back({fs.id, fs.name, entry.nasServerId, entry.nasServerName, fs.storageResource.id,
-                      std::to_string(fs.type), std::to_string(fs.supportedProtocols)});
+                      static_cast<int>(fs.type), static_cast<int>(fs.supportedProtocols)});
     }
     out.table({"id", "name", "nas", "nasName", "resource", "type", "protocols"}, rows);
     return static_cast<int>(kExitOk);
@@ -140,16 +140,16 @@ void RegisterHostList(CLI::App& app, const CommonOptions& options, Action& actio
   OnSession(list, options, action, [&args](ManageEMCUnity& s, const Output& out) {
     std::vector<_UnityHostListEntry> hosts;
     if (!s.ListHosts(hosts, args.name)) return ReportFailure(s, "host list");
-    std::vector<Row> rows;
+    std::vector<Values> rows;
     rows.reserve(hosts.size());
     for (const _UnityHostListEntry& host : hosts) {
       rows.push_back(
-          {host.id, host.name, std::to_string(host.type), host.osType,
-           Joined(host.initiators,
-                  [](const _UnityHostInitiatorInfo& i) {
-                    return i.id + ":" + std::to_string(i.type) + ":" + i.initiatorId;
-                  }),
-           Joined(host.ipPorts, [](const _UnityHostIPPort& p) { return p.id + ":" + p.address; })});
+          {host.id, host.name, static_cast<int>(host.type), host.osType,
+           Texts(host.initiators,
+                 [](const _UnityHostInitiatorInfo& i) {
+                   return i.id + ":" + std::to_string(i.type) + ":" + i.initiatorId;
+                 }),
+           Texts(host.ipPorts, [](const _UnityHostIPPort& p) { return p.id + ":" + p.address; })});
     }
     out.table({"id", "name", "type", "osType", "initiators", "ipPorts"}, rows);
     return static_cast<int>(kExitOk);

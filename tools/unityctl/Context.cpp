@@ -1,13 +1,17 @@
 #include "tools/unityctl/Context.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <mutex>
@@ -17,10 +21,48 @@
 
 #include "platform/HttpTransport.h"
 #include "platform/PlatformSettings.h"
+#include "tools/unityctl/Output.h"
 #include "unity/ManageEMCUnity.h"
 
 namespace unityctl {
 namespace {
+
+bool jsonErrors = false;
+
+// Why the library could not decode a stored password form, in words that say what to fix.
+std::string WhyStoredFormFails(const std::string& form, const std::string& source) {
+  if (form.rfind("env:", 0) == 0) {
+    const std::string name = form.substr(4);
+    const char* value = name.empty() ? nullptr : std::getenv(name.c_str());
+    if (value == nullptr)
+      return "the environment variable '" + name + "' named by " + source + " is not set";
+    return "the environment variable '" + name + "' named by " + source + " is empty";
+  }
+  if (form.rfind("file:", 0) == 0) {
+    const std::string path = form.substr(5);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+      return "the password file '" + path + "' named by " + source +
+             " cannot be read: " + std::strerror(errno);
+    if (!S_ISREG(st.st_mode)) return "the password file '" + path + "' is not a regular file";
+    if ((st.st_mode & 077) != 0) {
+      char mode[8];
+      std::snprintf(mode, sizeof mode, "%03o", static_cast<unsigned>(st.st_mode & 0777));
+      return "the password file '" + path + "' may be read by others (mode " + mode +
+             "); run: chmod 600 '" + path + "'";
+    }
+    std::ifstream file(path);
+    std::string line;
+    if (!file) return "the password file '" + path + "' cannot be read: " + std::strerror(errno);
+    if (!std::getline(file, line) || line.empty() || line == "\r")
+      return "the password file '" + path + "' is empty: the first line is the password";
+    return "the password file '" + path + "' could not be used";
+  }
+  if (form.rfind("base64:", 0) == 0)
+    return "the text after base64: in " + source +
+           " is not valid Base64 (A-Z a-z 0-9 + /, padded with = to a multiple of 4)";
+  return "the stored password in " + source + " could not be decoded";
+}
 
 bool IsStoredForm(const std::string& text) {
   return text.rfind("env:", 0) == 0 || text.rfind("file:", 0) == 0 || text.rfind("base64:", 0) == 0;
@@ -116,7 +158,7 @@ std::string TransportReason() {
 bool ReadPassword(const CommonOptions& options, std::string& password, bool& isStoredForm) {
   if (!options.passwordForm.empty()) {
     if (!IsStoredForm(options.passwordForm)) {
-      std::fprintf(stderr, "unityctl: --password-from takes env:NAME, file:PATH or base64:TEXT\n");
+      Complain(kExitUsage, "--password-from takes env:NAME, file:PATH or base64:TEXT");
       return false;
     }
     password = options.passwordForm;
@@ -132,9 +174,8 @@ bool ReadPassword(const CommonOptions& options, std::string& password, bool& isS
     isStoredForm = false;
     return true;
   }
-  std::fprintf(stderr,
-               "unityctl: no password: set UNITY_PASSWORD, use --password-from, or run on a "
-               "terminal to be asked\n");
+  Complain(kExitUsage, "no password",
+           "set UNITY_PASSWORD, use --password-from, or run on a terminal to be asked");
   return false;
 }
 
@@ -155,10 +196,20 @@ std::unique_ptr<ManageEMCUnity> OpenSession(const CommonOptions& options) {
   ApplyLogOptions(options);
   if (!LayerSettings(options)) return nullptr;
 
-  if (options.array.empty() || options.user.empty()) {
+  if (options.insecure)
     std::fprintf(stderr,
-                 "unityctl: the array and the user are required (--array/UNITY_ARRAY, "
-                 "--user/UNITY_USER)\n");
+                 "unityctl: warning: --insecure: the array's certificate is not checked, so "
+                 "anyone on the way can read the password\n");
+
+  if (options.array.empty() || options.user.empty()) {
+    Complain(kExitUsage, "the array and the user are required",
+             "give --array (or UNITY_ARRAY) and --user (or UNITY_USER)");
+    return nullptr;
+  }
+  std::string address;
+  if (!ArrayAddress(options.array, address)) {
+    Complain(kExitUsage, "'" + options.array + "' is not an array address",
+             "give HOST, HOST:PORT or https://HOST:PORT");
     return nullptr;
   }
   std::string password;
@@ -168,23 +219,74 @@ std::unique_ptr<ManageEMCUnity> OpenSession(const CommonOptions& options) {
   auto session = std::make_unique<ManageEMCUnity>(options.jobId);
   session->userName = options.user;
   if (!session->SetPasswd(password, false, stored)) {
-    std::fprintf(stderr, "unityctl: the stored password could not be decoded\n");
+    Complain(kExitUsage,
+             WhyStoredFormFails(
+                 password, options.passwordForm.empty() ? "UNITY_PASSWORD" : "--password-from"));
     return nullptr;
   }
-  session->SetFileServer(options.array);
+  session->SetFileServer(address);
   return session;
 }
 
+bool ArrayAddress(const std::string& given, std::string& address) {
+  address = given;
+  const std::string::size_type scheme = address.find("://");
+  if (scheme != std::string::npos) {
+    std::string name = address.substr(0, scheme);
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (name != "https") return false;
+    address.erase(0, scheme + 3);
+  }
+  while (!address.empty() && address.back() == '/') address.pop_back();
+  return !address.empty() && address.find('/') == std::string::npos;
+}
+
+void UseJsonErrors(bool json) {
+  jsonErrors = json;
+}
+
+int Complain(int exitStatus, const std::string& text, const std::string& advice,
+             const Fields& details) {
+  if (jsonErrors) {
+    Fields fields = {{"error", text}};
+    fields.insert(fields.end(), details.begin(), details.end());
+    if (!advice.empty()) fields.emplace_back("advice", advice);
+    fields.emplace_back("exitStatus", exitStatus);
+    std::fprintf(stderr, "%s\n", JsonObject(fields).c_str());
+  } else {
+    std::fprintf(stderr, "unityctl: %s\n", text.c_str());
+    if (!advice.empty()) std::fprintf(stderr, "unityctl: %s\n", advice.c_str());
+  }
+  return exitStatus;
+}
+
 int ReportFailure(const ManageEMCUnity& session, const std::string& what) {
-  // Code 0 with no text: the array answered, but not with what the operation needed (the log
-  // line above says why, for example a lookup that found more than one object).
-  const char* text = session.errorText.empty() ? "(no error text; --log-level 3 shows why)"
-                                               : session.errorText.c_str();
   const std::string reason = TransportReason();
-  std::fprintf(stderr, "unityctl: %s failed: error %llu: %s%s%s%s\n", what.c_str(),
-               static_cast<unsigned long long>(session.errorCode), text, reason.empty() ? "" : " (",
-               reason.c_str(), reason.empty() ? "" : ")");
-  return kExitFailed;
+  std::string text =
+      what + " failed: error " + std::to_string(session.errorCode) + ": " + session.errorText;
+  // An answer without a body carries nothing but its status, so the status is the news.
+  if (session.errorCode == 1 && session.httpStatus > 0)
+    text += " (HTTP " + std::to_string(session.httpStatus) + ")";
+  if (!reason.empty()) text += " (" + reason + ")";
+
+  std::string advice;
+  if (session.errorCode == kMissingResource) {
+    advice = "check the id or name; the list commands show what exists";
+  } else if (session.errorCode == 5 || session.errorCode == kWrongCredentials) {
+    advice = "check --user and the password (UNITY_PASSWORD or --password-from)";
+  } else if (reason.find("certificate") != std::string::npos) {
+    advice = "give the CA that signs the array's certificate with --ca-file";
+  } else if (reason.find("resolve") != std::string::npos ||
+             reason.find("connect") != std::string::npos) {
+    advice = "check --array (HOST:PORT or https://HOST:PORT) and that the array is reachable";
+  } else if (session.errorCode == 1 && session.httpStatus == 414) {
+    advice = "ask for fewer objects at a time";
+  }
+  Fields details = {{"code", session.errorCode}, {"text", session.errorText}};
+  if (session.httpStatus > 0) details.emplace_back("httpStatus", session.httpStatus);
+  if (!reason.empty()) details.emplace_back("transport", reason);
+  return Complain(session.errorCode == 2 ? kExitUsage : kExitFailed,
+                  jsonErrors ? what + " failed" : text, advice, details);
 }
 
 // A thread prints how long the operation has waited, every kJobPollSec seconds (the library's

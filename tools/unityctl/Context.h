@@ -1,5 +1,6 @@
 // What every unityctl subcommand shares: the common options, the session they open, the
-// output style and the exit-status convention (0 success, 1 operation failed, 2 usage).
+// output style and the exit-status convention: 0 success, 1 the array or the connection failed,
+// 2 bad usage or input refused before anything was sent.
 #pragma once
 
 #include <condition_variable>
@@ -8,11 +9,18 @@
 #include <string>
 #include <thread>
 
+#include "tools/unityctl/Output.h"
+
 class ManageEMCUnity;
 
 namespace unityctl {
 
 enum ExitStatus { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
+
+// Array codes whose failures unityctl explains: an object that does not exist, and a login the
+// array refused.
+constexpr unsigned long long kMissingResource = 131149829;
+constexpr unsigned long long kWrongCredentials = 131149828;
 
 struct CommonOptions {
   std::string array;           // --array or UNITY_ARRAY
@@ -34,9 +42,24 @@ void ApplyLogOptions(const CommonOptions& options);
 // the chosen array. On failure prints why to standard error and returns null.
 std::unique_ptr<ManageEMCUnity> OpenSession(const CommonOptions& options);
 
-// Prints the session's error state to standard error as one line, with the transport's reason
-// when the exchange failed below HTTP, and returns kExitFailed.
+// With --json, failures are written to standard error as one JSON object instead of a line.
+void UseJsonErrors(bool json);
+
+// Prints a failure on standard error: "unityctl: <text>", then "unityctl: <advice>" when there
+// is advice; with --json one object of the text, `details`, the advice and the exit status.
+// Returns `exitStatus`.
+int Complain(int exitStatus, const std::string& text, const std::string& advice = "",
+             const Fields& details = {});
+
+// Prints the session's error state to standard error: what failed, the error code and text, the
+// HTTP status when the answer had no body, the transport's reason when the exchange failed below
+// HTTP, and what to do where the code says it. Returns kExitUsage when the library refused the
+// input before sending (code 2), else kExitFailed.
 int ReportFailure(const ManageEMCUnity& session, const std::string& what);
+
+// The array address as the library takes it: HOST[:PORT], or the same given as a URL
+// (https://HOST[:PORT][/]). False for another scheme or a path.
+bool ArrayAddress(const std::string& given, std::string& address);
 
 // Reads the password: UNITY_PASSWORD (plain text or a stored form), --password-from, or a prompt
 // without echo when standard input is a terminal. Never from a command-line argument.

@@ -124,6 +124,12 @@ bool EMCUnityJsonGetLunList::GetLunInfo(_UnityLunInfo& out) {
   return false;
 }
 
+bool EMCUnityJsonGetLunList::TakeLunList(std::vector<_UnityLunInfo>& out) {
+  out = std::move(lunList);
+  lunList.clear();
+  return success;
+}
+
 // --- host access of a LUN or consistency group ---
 
 EMCUnityJsonLunAccess::EMCUnityJsonLunAccess() {

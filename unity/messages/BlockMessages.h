@@ -27,6 +27,8 @@ class EMCUnityJsonGetLunList : public EMCUnityJsonBase {
   // True with the one LUN listed. An empty list sets 131149829 "The requested resources do not
   // exist" on the message; two or more return false and set nothing.
   bool GetLunInfo(_UnityLunInfo& out);
+  // Every LUN listed, moved out, for a caller that counts them itself.
+  bool TakeLunList(std::vector<_UnityLunInfo>& out);
 
  private:
   std::string wwn;

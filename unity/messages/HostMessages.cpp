@@ -118,6 +118,13 @@ bool EMCUnityJsonGetHostInitiatorInfo::GetHostInitiatorInfo(_UnityHostInitiatorI
   return success;
 }
 
+bool EMCUnityJsonGetHostInitiatorInfo::TakeInitiatorList(
+    std::vector<_UnityHostInitiatorInfo>& out) {
+  out = std::move(initiatorList);
+  initiatorList.clear();
+  return success;
+}
+
 EMCUnityJsonGetLoggedInInitiator::EMCUnityJsonGetLoggedInInitiator() {
   httpReqType = UNITY_HTTP_GET;
   resourceType = "hostInitiatorPath";
@@ -251,6 +258,12 @@ bool EMCUnityJsonGetHostIPPort::GetHostIPPort(_UnityHostIPPort& out) {
   }
   if (ipPortList.size() != 1) return false;
   out = ipPortList.front();
+  return success;
+}
+
+bool EMCUnityJsonGetHostIPPort::TakeIPPortList(std::vector<_UnityHostIPPort>& out) {
+  out = std::move(ipPortList);
+  ipPortList.clear();
   return success;
 }
 

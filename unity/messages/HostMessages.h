@@ -25,6 +25,8 @@ class EMCUnityJsonGetHostInitiatorInfo : public EMCUnityJsonBase {
   bool ParseResponse(std::string& response) override;
   // False, with `out` untouched and no error set, unless exactly one initiator was listed.
   bool GetHostInitiatorInfo(_UnityHostInitiatorInfo& out);
+  // Every initiator listed, moved out, for a caller that counts them itself.
+  bool TakeInitiatorList(std::vector<_UnityHostInitiatorInfo>& out);
 
  private:
   std::string initiator;
@@ -44,6 +46,8 @@ class EMCUnityJsonGetHostIPPort : public EMCUnityJsonBase {
   // Exactly one port: copies it. None: sets the missing-resource error and returns false. Two or
   // more: returns false and sets nothing.
   bool GetHostIPPort(_UnityHostIPPort& out);
+  // Every port listed, moved out, for a caller that counts them itself.
+  bool TakeIPPortList(std::vector<_UnityHostIPPort>& out);
 
  private:
   std::string address;

@@ -347,6 +347,7 @@ bool EMCUnityJsonGetReplicationInfo::ParseResponse(std::string& response) {
     elements.push_back(&answer);
   }
   DiagLog log;
+  listedCount = elements.size();
   if (elements.size() != 1) {
     // Syncing "the" session of a resource is only meaningful when there is exactly one.
     log.logLevelNoJob(kTag, -1, "Incorrect response size [%zu]", elements.size());

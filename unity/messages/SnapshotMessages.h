@@ -2,6 +2,7 @@
 // snapshots, mark a snapshot for replication, find and synchronise a replication session.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -108,10 +109,15 @@ class EMCUnityJsonGetReplicationInfo : public EMCUnityJsonBase {
   bool BuildRequest(std::string& body) override;
   bool ParseResponse(std::string& response) override;
   void GetReplicationSessionInfo(_ReplicationSessionInfo& out);
+  // The number of sessions the answer listed; a count other than one fails ParseResponse.
+  // kNotListed until an answer without an error has been read.
+  static constexpr std::size_t kNotListed = static_cast<std::size_t>(-1);
+  std::size_t ListedCount() const { return listedCount; }
 
  private:
   std::string srcResourceId;
   _ReplicationSessionInfo sessionInfo;
+  std::size_t listedCount = kNotListed;
 };
 
 class EMCUnityJsonSyncReplication : public EMCUnityJsonBase {

@@ -68,6 +68,12 @@ TEST_F(BlockTest, LunByWwnAndResourceByIdOrName) {
   // The type is sent whole: 1234 asks for a type nothing has, not for 123.
   EXPECT_FALSE(session().GetResIdForName(id, "SQL_CG", static_cast<_UNITY_STG_RES_TYPE>(1234)));
   EXPECT_NE(requests("GET").back().target.find("%28type%20eq%201234%29"), std::string::npos);
+  EXPECT_EQ(std::to_string(session().errorCode) + " " + session().errorText,
+            "131149829 The requested resources do not exist");
+  // Two file systems' resources share a name.
+  EXPECT_FALSE(session().GetResIdForName(id, "Projects", static_cast<_UNITY_STG_RES_TYPE>(1)));
+  EXPECT_EQ(std::to_string(session().errorCode) + " " + session().errorText,
+            "3 2 storage resources are named Projects (type 1); use its id");
 }
 
 TEST_F(BlockTest, CallerTextThatAFilterCannotCarryIsRefusedBeforeSending) {

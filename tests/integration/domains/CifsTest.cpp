@@ -89,17 +89,19 @@ TEST_F(CifsOpsTest, LookupsNeedExactlyOneMatch) {
     std::function<bool(ManageEMCUnity&, _UnityCifsShareInfo&)> run;
     size_t found;
     std::string filesystem;
+    std::string error;  // code and text of a failure
   } rows[] = {
       {"NameOnOneNasServer",
-       [](auto& s, auto& c) { return s.GetCifsShareForName(c, "smb_a", "NAS_Prod"); }, 1,
-       "FS_Home"},
+       [](auto& s, auto& c) { return s.GetCifsShareForName(c, "smb_a", "NAS_Prod"); }, 1, "FS_Home",
+       ""},
       {"NameOnTwoNasServers",
-       [](auto& s, auto& c) { return s.GetCifsShareForName(c, "smb_a", ""); }, 2, ""},
+       [](auto& s, auto& c) { return s.GetCifsShareForName(c, "smb_a", ""); }, 2, "",
+       "3 2 CIFS shares are named smb_a; name the NAS server too"},
       {"NameOnSnapshot",
        [devSnap](auto& s, auto& c) { return s.GetCifsShareForSnap(c, devSnap, "smb_a"); }, 1,
-       "Dev_Builds"},
+       "Dev_Builds", ""},
       {"NoSuchName", [](auto& s, auto& c) { return s.GetCifsShareForSnap(c, kFileSnap, "x"); }, 0,
-       ""},
+       "", "131149829 The requested resources do not exist"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -112,9 +114,7 @@ TEST_F(CifsOpsTest, LookupsNeedExactlyOneMatch) {
     } else {
       EXPECT_TRUE(capture.contains("Got invalid number of cifs share info [" +
                                    std::to_string(row.found) + "]"));
-    }
-    if (row.found == 0) {
-      EXPECT_EQ(session().errorCode, kNotFound);
+      EXPECT_EQ(std::to_string(session().errorCode) + " " + session().errorText, row.error);
     }
   }
   const std::vector<unitysim::JournalEntry> lists =

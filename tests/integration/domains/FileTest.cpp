@@ -25,8 +25,11 @@ TEST_F(FileOpsTest, NameSharedByTwoNasServersNeedsTheNasServer) {
   fs.name = "kept";
   EXPECT_FALSE(session().GetFSInfoFromName(fs, "Projects", ""));
   EXPECT_TRUE(capture.contains("Failed to Get FS info", "ManageEMCUnity::GetFSInfoFromName"));
-  EXPECT_EQ(session().errorCode, 0u);  // the request succeeded; no code of its own
+  EXPECT_EQ(std::to_string(session().errorCode) + " " + session().errorText,
+            "3 2 file systems are named Projects; name the NAS server too");
   EXPECT_EQ(fs.name, "kept");
+  EXPECT_FALSE(session().GetFSInfoFromName(fs, "Nowhere", "NAS_Dev"));
+  EXPECT_EQ(session().errorCode, kNotFound);
 
   ASSERT_TRUE(session().GetFSInfoFromName(fs, "projects", "NAS_Dev")) << session().errorText;
   EXPECT_EQ(fs.id + fs.storageResource.id + fs.storageResource.name, "fs_10res_19Projects");

@@ -161,17 +161,21 @@ TEST_F(NfsOpsTest, LookupsNeedExactlyOneMatch) {
     std::function<bool(ManageEMCUnity&, _UnityNfsExportInfo&)> run;
     size_t found;
     std::string filesystem;
+    std::string error;  // code and text of a failure
   } rows[] = {
       {"NameOnOneNasServer",
        [](auto& s, auto& e) { return s.GetNfsExportForName(e, "nfs_a", "NAS_Dev"); }, 1,
-       "Dev_Builds"},
+       "Dev_Builds", ""},
       {"NameOnTwoNasServers",
-       [](auto& s, auto& e) { return s.GetNfsExportForName(e, "nfs_a", ""); }, 2, ""},
-      {"NoSuchName", [](auto& s, auto& e) { return s.GetNfsExportForName(e, "nfs_x", ""); }, 0, ""},
+       [](auto& s, auto& e) { return s.GetNfsExportForName(e, "nfs_a", ""); }, 2, "",
+       "3 2 NFS exports are named nfs_a; name the NAS server too"},
+      {"NoSuchName", [](auto& s, auto& e) { return s.GetNfsExportForName(e, "nfs_x", ""); }, 0, "",
+       "131149829 The requested resources do not exist"},
       {"SnapAndPath", [](auto& s, auto& e) { return s.GetNfsExportForPath(e, kFileSnap, "/b"); }, 1,
-       "FS_Home"},
+       "FS_Home", ""},
       {"SnapWithTwoExports",
-       [](auto& s, auto& e) { return s.GetNfsExportForPath(e, kFileSnap, ""); }, 2, ""},
+       [](auto& s, auto& e) { return s.GetNfsExportForPath(e, kFileSnap, ""); }, 2, "",
+       "3 2 NFS exports are on snapshot 38654705849; give the path too"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -182,9 +186,7 @@ TEST_F(NfsOpsTest, LookupsNeedExactlyOneMatch) {
     if (row.found != 1) {
       EXPECT_TRUE(capture.contains("Got invalid number of NFS export info [" +
                                    std::to_string(row.found) + "]"));
-    }
-    if (row.found == 0) {
-      EXPECT_EQ(session().errorCode, kNotFound);
+      EXPECT_EQ(std::to_string(session().errorCode) + " " + session().errorText, row.error);
     }
   }
   const std::vector<unitysim::JournalEntry> lists = requests("GET", kTypeUri);

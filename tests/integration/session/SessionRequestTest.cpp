@@ -260,7 +260,8 @@ TEST_F(SessionRequestTest, ErrorWithoutBodyOrCode) {
   TestDeleteSnap remove(kUnpairedSnap);
   DiagLogCapture capture;
   EXPECT_FALSE(RunMessage(session(), remove, "TestDeleteSnap", {kNotFound}));
-  EXPECT_TRUE(capture.contains("Failed with Error [1][No response body]",
+  // The status is all such an answer says, so the failure line carries it.
+  EXPECT_TRUE(capture.contains("Failed with Error [1][No response body] [HTTP 500]",
                                "ProcessWithServer::TestDeleteSnap"));
   EXPECT_EQ(session().errorCode, 1u);
   EXPECT_EQ(session().errorText, "No response body");

@@ -119,6 +119,37 @@ TEST_F(SnapshotOpsTest, IdsTravelInBatchesOfFiftyAppendedToTheCallersList) {
   EXPECT_EQ(list[0].name, "snap_007");
 }
 
+// Names travel like ids, so that a long list never makes a URL the array refuses (HTTP 414).
+TEST_F(SnapshotOpsTest, NamesTravelInBatchesOfFiftyAndReplaceTheCallersList) {
+  const struct {
+    int names;
+    std::vector<size_t> batches;
+  } rows[] = {{50, {50}}, {120, {50, 50, 20}}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.names);
+    sim().journal().clear();
+    std::vector<std::string> names;
+    char name[16];
+    for (int i = 0; i < row.names; ++i) {
+      std::snprintf(name, sizeof name, "snap_%03d", i);
+      names.push_back(name);
+    }
+    std::vector<_UnitySnapInfo> list(1);
+    ASSERT_TRUE(session().GetSnapShotList(list, names, false)) << session().errorText;
+    std::vector<size_t> sent;
+    for (const unitysim::JournalEntry& e : listRequests()) {
+      size_t terms = 0;
+      for (size_t at = e.target.find("%28name%20eq%20"); at != std::string::npos;
+           at = e.target.find("%28name%20eq%20", at + 1))
+        ++terms;
+      sent.push_back(terms);
+    }
+    EXPECT_EQ(sent, row.batches);
+    ASSERT_EQ(list.size(), static_cast<size_t>(row.names));
+    EXPECT_EQ(list.back().name, names.back());
+  }
+}
+
 TEST_F(SnapshotOpsTest, LoneIdOfTheLastBatchIsASingleInstanceQuery) {
   std::vector<_UnitySnapInfo> list;
   ASSERT_TRUE(session().GetSnapShotList(list, Ids(51), false)) << session().errorText;
@@ -175,7 +206,8 @@ TEST_F(SnapshotOpsTest, NameSharedByTwoSnapshotsIsNoAnswer) {
   EXPECT_FALSE(session().GetSnapShotForName(info, "shared"));
   EXPECT_TRUE(capture.contains("Got invalid number of snap info [2]",
                                "ManageEMCUnity::GetSnapShotForName"));
-  EXPECT_EQ(session().errorCode, 0u);
+  EXPECT_EQ(std::to_string(session().errorCode) + " " + session().errorText,
+            "3 2 snapshots are named shared; look one up by its id");
   ASSERT_TRUE(session().GetSnapShotForName(info, "snap_003"));
   EXPECT_EQ(info.snapId, kFirstId + 3);
 }
@@ -225,7 +257,11 @@ TEST_F(ReplicationOpsTest, SyncByResourceNeedsExactlyOneSession) {
   const struct {
     const char* resource;
     const char* sizeLine;
-  } rows[] = {{"sv_2", "Incorrect response size [0]"}, {"sv_1", "Incorrect response size [2]"}};
+    const char* error;  // code and text
+  } rows[] = {
+      {"sv_2", "Incorrect response size [0]", "131149829 The requested resources do not exist"},
+      {"sv_1", "Incorrect response size [2]",
+       "3 2 replication sessions are listed for resource sv_1"}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.resource);
     DiagLogCapture capture;
@@ -234,6 +270,7 @@ TEST_F(ReplicationOpsTest, SyncByResourceNeedsExactlyOneSession) {
     EXPECT_TRUE(capture.contains("Failed to get replication info for resource [" +
                                  std::string(row.resource) + "] of fileserver [" + sim().host() +
                                  "]"));
+    EXPECT_EQ(std::to_string(session().errorCode) + " " + session().errorText, row.error);
   }
   EXPECT_TRUE(requests("POST", "/api/instances/replicationSession/").empty());
 }
