@@ -13,6 +13,7 @@
 #include "json/jsondoc.h"
 
 #include <locale.h>
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -474,7 +475,11 @@ class Grammar {
   // without one they come from the heap.
   explicit Grammar(Source& in, Arena* arena = nullptr) : in_(in), arena_(arena) {}
   ~Grammar() {
-    for (Value* v : pending_) Value::release(v);
+    for (RawValue& r : elements_) AsValue(r).~Value();
+    for (RawSlot& r : entries_) {
+      AsSlot(r).value.~Value();
+      AsSlot(r).key.release();
+    }
   }
   Grammar(const Grammar&) = delete;
   Grammar& operator=(const Grammar&) = delete;
@@ -610,18 +615,23 @@ class Grammar {
     ++depth_;
     // The elements wait on one stack shared by all levels, so each list is allocated once at
     // its final size.
-    const std::size_t base = pending_.size();
+    const std::size_t base = elements_.size();
     for (;;) {
-      Value* v = newValue();
-      if (!value(*v)) {
-        Value::release(v);
-        break;
-      }
-      pending_.push_back(v);
+      Value v;
+      if (!value(v)) break;
+      elements_.emplace_back();
+      v.relocate(elements_.back().bytes);
       if (!match(",")) break;
     }
-    a.valueList.assign(pending_.begin() + static_cast<std::ptrdiff_t>(base), pending_.end());
-    pending_.resize(base);
+    const std::size_t n = elements_.size() - base;
+    if (n != 0) {
+      void* block = allocateList(n * sizeof(Value), alignof(Value));
+      std::memcpy(block, elements_.data() + base, n * sizeof(Value));
+      elements_.resize(base);
+      a.valueList.data_ = static_cast<Value*>(block);
+      a.valueList.size_ = static_cast<std::uint32_t>(n);
+      a.valueList.capacity_ = arena_ != nullptr ? 0 : static_cast<std::uint32_t>(n);
+    }
     --depth_;
     return match("]");
   }
@@ -640,7 +650,7 @@ class Grammar {
   // A value that fails to read is left invalid.
   bool value(Value& v) {
     if (v.type != Value::TYPE_INVALID) v.dropPayload();  // a fresh element has nothing to release
-    v.type = Value::TYPE_INVALID;
+    v.setType(Value::TYPE_INVALID);
     if (broken_) return false;
     in_.skip_ws();
     const int next = in_.good() ? in_.peek() : kEnd;
@@ -652,15 +662,18 @@ class Grammar {
       if (tryAll || next == '"' || next == '\'') {
         const char* first = nullptr;
         const char* last = nullptr;
-        if (!broken_ && in_.quoted_span(first, last)) {  // the usual string, built in place
-          v.string = newPayload<String>(v, first, last);
-          v.type = Value::TYPE_STRING;
+        if (!broken_ && in_.quoted_span(first, last)) {  // the usual string, taken as it stands
+          setText(v, first, static_cast<std::size_t>(last - first));
           return true;
         }
         String s;
         if (string(s)) {
-          v.string = newPayload<String>(v, std::move(s));
-          v.type = Value::TYPE_STRING;
+          if (arena_ != nullptr) {
+            setText(v, s.data(), s.size());
+          } else {
+            v.string = new String(std::move(s));
+            v.setType(Value::TYPE_STRING);
+          }
           return true;
         }
         if (broken_) return false;
@@ -670,7 +683,7 @@ class Grammar {
         Number n = 0;
         if (number(n)) {
           v.number = newNumber(v, n);
-          v.type = Value::TYPE_NUMBER;
+          v.setType(Value::TYPE_NUMBER);
           return true;
         }
         tryAll = true;
@@ -679,43 +692,73 @@ class Grammar {
         Boolean b = false;
         if (boolean(b)) {
           v.boolean = b;
-          v.type = Value::TYPE_BOOLEAN;
+          v.setType(Value::TYPE_BOOLEAN);
           return true;
         }
         tryAll = true;
       }
       if (tryAll || next == 'n' || next == ',') {
         if (null()) {
-          v.type = Value::TYPE_NULL;
+          v.setType(Value::TYPE_NULL);
           return true;
         }
       }
     }
     if (broken_) return false;
     if (next == '[' || in_.peek() == '[') {
-      Array* a = arena_ != nullptr ? newPayload<Array>(v, arena_) : newPayload<Array>(v);
+      Array* a = newPayload<Array>(v);
       v.array = a;
-      v.type = Value::TYPE_ARRAY;
+      v.setType(Value::TYPE_ARRAY);
       if (array(*a)) return true;
       v.reset();
-      v.type = Value::TYPE_INVALID;
+      v.setType(Value::TYPE_INVALID);
     }
-    Object* o = arena_ != nullptr ? newPayload<Object>(v, arena_) : newPayload<Object>(v);
+    Object* o = newPayload<Object>(v);
     v.object = o;
-    v.type = Value::TYPE_OBJECT;
+    v.setType(Value::TYPE_OBJECT);
     if (object(*o)) return true;
     v.reset();
-    v.type = Value::TYPE_INVALID;
+    v.setType(Value::TYPE_INVALID);
     return false;
   }
 
  private:
-  Value* newValue() {
-    if (arena_ == nullptr) return new Value;
-    static_assert(sizeof(Value) == 16 && alignof(Value) <= 16, "arena value slots");
-    Value* v = new (arena_->allocateSlot()) Value;
-    v->placement = Value::kSelfInArena;
-    return v;
+  // Values and entries wait here, as bytes, for the list they end in (see Value::relocate).
+  struct RawValue {
+    alignas(Value) unsigned char bytes[sizeof(Value)];
+  };
+  struct RawSlot {
+    alignas(Slot) unsigned char bytes[sizeof(Slot)];
+  };
+  static Value& AsValue(RawValue& r) { return *reinterpret_cast<Value*>(r.bytes); }
+  static Slot& AsSlot(RawSlot& r) { return *reinterpret_cast<Slot*>(r.bytes); }
+  static const Key& KeyOf(const RawSlot& r) { return *reinterpret_cast<const Key*>(r.bytes); }
+
+  // A string value: its bytes in the value itself when they fit, in the arena beyond; without an
+  // arena, a String on the heap.
+  void setText(Value& v, const char* p, std::size_t n) {
+    if (arena_ == nullptr || n > 0xFFFFFFFFu) {
+      v.string = new String(p, n);
+    } else if (n <= Value::kInlineText) {
+      v.object = nullptr;
+      if (n != 0) std::memcpy(v.chars, p, n);
+      v.length = static_cast<std::uint32_t>(n);
+      v.placement = Value::kTextInline;
+    } else {
+      char* bytes = static_cast<char*>(arena_->allocate(n, 1));
+      std::memcpy(bytes, p, n);
+      v.bytes = bytes;
+      v.length = static_cast<std::uint32_t>(n);
+      v.placement = Value::kTextInArena;
+    }
+    v.setType(Value::TYPE_STRING);
+  }
+
+  void* allocateList(std::size_t bytes, std::size_t align) {
+    if (arena_ != nullptr) return arena_->allocate(bytes, align);
+    void* block = std::malloc(bytes);
+    if (block == nullptr) throw std::bad_alloc();
+    return block;
   }
 
   Number* newNumber(Value& v, Number n) {
@@ -725,47 +768,121 @@ class Grammar {
     return new (arena_->allocateSlot()) Number(n);
   }
 
-  template <class T, class... Args>
-  T* newPayload(Value& v, Args&&... args) {
-    if (arena_ == nullptr) return new T(std::forward<Args>(args)...);
-    T* p = new (arena_->allocate(sizeof(T), alignof(T))) T(std::forward<Args>(args)...);
+  template <class T>
+  T* newPayload(Value& v) {
+    if (arena_ == nullptr) return new T();
+    T* p = new (arena_->allocate(sizeof(T), alignof(T))) T();
     v.placement = static_cast<std::uint8_t>(v.placement | Value::kPayloadInArena);
     return p;
   }
 
+  // The key of an entry. In a document, keys repeat from entry to entry of a list: each distinct
+  // key is stored once and shared.
+  Key makeKey(std::string_view k) {
+    if (arena_ == nullptr || k.size() > kMaxSharedKey) return Key::Make(k, arena_);
+    std::uint32_t h = 2166136261u;
+    for (char c : k) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+    if (keyTable_.empty()) keyTable_.resize(64);
+    std::size_t mask = keyTable_.size() - 1;
+    for (std::size_t i = h & mask;; i = (i + 1) & mask) {
+      Key& at = keyTable_[i];
+      if (at.tagged_ == 0) {
+        at = Key::Make(k, arena_);
+        const Key made = at;
+        if (++sharedKeys_ * 2 > keyTable_.size()) growKeyTable();
+        return made;
+      }
+      if (at.view() == k) return at;
+    }
+  }
+
+  void growKeyTable() {
+    std::vector<Key> old(keyTable_.size() * 2);
+    old.swap(keyTable_);
+    const std::size_t mask = keyTable_.size() - 1;
+    for (const Key& k : old) {
+      if (k.tagged_ == 0) continue;
+      std::uint32_t h = 2166136261u;
+      for (char c : k.view()) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+      std::size_t i = h & mask;
+      while (keyTable_[i].tagged_ != 0) i = (i + 1) & mask;
+      keyTable_[i] = k;
+    }
+  }
+
+  // Sorts the entries read for one object (from `base` on) by key, keeping their order among
+  // equal keys, lets the last of equal keys win, and hands them to the object in one block.
+  void finishObject(Object& o, std::size_t base) {
+    RawSlot* first = entries_.data() + base;
+    RawSlot* last = entries_.data() + entries_.size();
+    const auto less = [](const RawSlot& a, const RawSlot& b) { return KeyOf(a) < KeyOf(b); };
+    if (last - first <= 16) {
+      for (RawSlot* i = first + 1; i < last; ++i) {
+        if (!less(*i, i[-1])) continue;
+        RawSlot moving = *i;
+        RawSlot* j = i;
+        do {
+          *j = j[-1];
+          --j;
+        } while (j != first && less(moving, j[-1]));
+        *j = moving;
+      }
+    } else if (!std::is_sorted(first, last, less)) {
+      std::stable_sort(first, last, less);
+    }
+    RawSlot* kept = first;
+    for (RawSlot* i = first; i != last; ++i) {
+      if (i + 1 != last && KeyOf(*i).view() == KeyOf(i[1]).view()) {
+        AsSlot(*i).value.~Value();  // a repeated key keeps the later value
+        AsSlot(*i).key.release();
+        continue;
+      }
+      if (kept != i) *kept = *i;
+      ++kept;
+    }
+    const std::size_t n = static_cast<std::size_t>(kept - first);
+    if (n != 0) {
+      void* block = allocateList(n * sizeof(Slot), alignof(Slot));
+      std::memcpy(block, first, n * sizeof(Slot));
+      o.valueMap.data_ = static_cast<Slot*>(block);
+      o.valueMap.size_ = static_cast<std::uint32_t>(n);
+      o.valueMap.capacity_ = arena_ != nullptr ? 0 : static_cast<std::uint32_t>(n);
+    }
+    entries_.resize(base);
+  }
+
   // The entries after "{": false only where the object cannot end well (a key that is not a
-  // string, a missing colon); a value that fails ends the list and drops its key.
+  // string, a missing colon); a value that fails ends the list and drops its key. The entries
+  // read go to the object in every case.
   bool members(Object& o) {
+    const std::size_t base = entries_.size();
+    const bool ok = readMembers();
+    finishObject(o, base);
+    return ok;
+  }
+
+  bool readMembers() {
     String key;
     for (;;) {
-      // The usual key is taken as it stands in the text and built in its map node.
+      // The usual key is taken as it stands in the text.
       const char* first = nullptr;
       const char* last = nullptr;
       const bool inText = !broken_ && in_.quoted_span(first, last);
       if (!inText && !string(key)) return !broken_ && in_.peek() == '}';
       if (!match(":")) return false;
-      Value* v = newValue();
-      if (!value(*v)) {
-        Value::release(v);
-        return true;
-      }
-      pending_.push_back(v);  // released by the destructor should the insertion throw
-      // Answers usually list keys in ascending order: the end is tried first as the place.
-      const Object::Map::iterator slot =
-          inText ? o.valueMap.emplace_hint(
-                       o.valueMap.end(), std::piecewise_construct,
-                       std::forward_as_tuple(first, static_cast<std::size_t>(last - first)),
-                       std::forward_as_tuple(v))
-                 : o.valueMap.try_emplace(o.valueMap.end(), std::move(key), v);
-      pending_.pop_back();
-      if (slot->second != v) {
-        Value::release(slot->second);  // a repeated key keeps the later value
-        slot->second = v;
-      }
+      Value v;
+      if (!value(v)) return true;
+      const Key k = makeKey(inText ? std::string_view(first, static_cast<std::size_t>(last - first))
+                                   : std::string_view(key));
+      entries_.emplace_back();
+      Slot& slot = AsSlot(entries_.back());
+      new (&slot.key) Key(k);
+      v.relocate(&slot.value);
       if (!match(",")) return true;
     }
   }
 
+ private:
   // A character that may follow a backslash in a string closed by `delim`.
   static bool IsKnownEscape(int c, char delim) {
     return c == static_cast<unsigned char>(delim) || c == '\\' || c == '/' || c == 'b' ||
@@ -862,9 +979,14 @@ class Grammar {
     return true;
   }
 
+  static constexpr std::size_t kMaxSharedKey = 64;
+
   Source& in_;
   Arena* arena_;
-  std::vector<Value*> pending_;
+  std::vector<RawValue> elements_;
+  std::vector<RawSlot> entries_;
+  std::vector<Key> keyTable_;
+  std::size_t sharedKeys_ = 0;
   int depth_ = 0;
   // Set by an escape that cannot be read: every step fails from then on.
   bool broken_ = false;
