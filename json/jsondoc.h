@@ -94,6 +94,19 @@ class Arena {
     return p;
   }
 
+  // Room for the bytes of a string. Strings come from blocks of their own, so they leave no
+  // padding between the aligned values and lists.
+  char* allocateText(std::size_t size) {
+    if (size > static_cast<std::size_t>(textEnd_ - textCur_)) {
+      if (size > kTextBlock / 4) return static_cast<char*>(allocate(size, 1));
+      textCur_ = static_cast<char*>(allocate(kTextBlock, 16));
+      textEnd_ = textCur_ + kTextBlock;
+    }
+    char* p = textCur_;
+    textCur_ += size;
+    return p;
+  }
+
   void* allocate(std::size_t size, std::size_t align) {
     std::uintptr_t at = (reinterpret_cast<std::uintptr_t>(cur_) + (align - 1)) & ~(align - 1);
     if (cur_ == nullptr || at + size > reinterpret_cast<std::uintptr_t>(end_)) {
@@ -107,11 +120,14 @@ class Arena {
   void* grow(std::size_t size, std::size_t align);
 
   static constexpr std::size_t kSlotBlock = 16 * 64;
+  static constexpr std::size_t kTextBlock = 4096;
 
   char* cur_ = nullptr;
   char* end_ = nullptr;
   char* slotCur_ = nullptr;
   char* slotEnd_ = nullptr;
+  char* textCur_ = nullptr;
+  char* textEnd_ = nullptr;
   void* chunks_ = nullptr;  // singly linked through each chunk's first word
   std::size_t nextChunk_;
 };
@@ -231,7 +247,15 @@ class Value {
   // itself up to kInlineText bytes, in the arena beyond) until get<String>() first asks for it,
   // which gives it a String of its own on the heap. Content given later always comes from the
   // heap.
-  enum : std::uint8_t { kPayloadInArena = 2, kTextInArena = 4, kTextInline = 8 };
+  // An integral number read into a document (of magnitude below 2^64) is kept in the value as
+  // its magnitude and sign until get<Number>() first asks for it.
+  enum : std::uint8_t {
+    kPayloadInArena = 2,
+    kTextInArena = 4,
+    kTextInline = 8,
+    kIntegerInline = 16,
+    kNegative = 32
+  };
   static constexpr std::uint32_t kInlineText = 8;
 
   void setType(Type t) { type = static_cast<std::uint8_t>(t); }
@@ -244,8 +268,21 @@ class Value {
     return *string;
   }
   bool holdsText() const { return (placement & (kTextInline | kTextInArena)) != 0; }
+  // True when destroying the value has nothing to release.
+  bool holdsNothing() const {
+    return type == TYPE_BOOLEAN || type == TYPE_NULL || type == TYPE_INVALID ||
+           (placement & (kTextInline | kTextInArena | kIntegerInline)) != 0 ||
+           (type == TYPE_NUMBER && (placement & kPayloadInArena) != 0);
+  }
   // Gives a string held as bytes its String (see above).
   void materialize();
+  Number numberValue() const {
+    if ((placement & kIntegerInline) == 0) return *number;
+    const Number n = static_cast<Number>(integer);
+    return (placement & kNegative) != 0 ? -n : n;
+  }
+  // Gives an integer held in the value its Number (see above).
+  void materializeNumber();
   // Moves the value's bits to raw storage at `to`, leaving this value invalid without payload:
   // values hold no pointer to themselves, so a byte copy moves them.
   void relocate(void* to) {
@@ -262,6 +299,7 @@ class Value {
   // double inline would double the size of every value of a document for the few numbers.
   union {
     Number* number;
+    std::uint64_t integer;
     String* string;
     const char* bytes;
     char chars[kInlineText];
@@ -488,7 +526,9 @@ class Object {
   friend class detail::Grammar;
 
   // What few objects need: the pending key of the pair builder (empty when none is pending; an
-  // empty key is never pending) and the arena of a document read by this object.
+  // empty key is never pending) and the arena of a document read by this object. It heads the
+  // block of an object whose entries are on the heap; an object whose entries are in an arena
+  // has none (it is moved to the heap when it needs one).
   struct Extra {
     String pendingKey;
     detail::Arena* arena = nullptr;
@@ -498,15 +538,22 @@ class Object {
   // chunk sized from the text's size (0 when unknown). The object owns the arena until it is
   // reset or destroyed.
   detail::Arena& startArena(std::size_t textSize);
+  Extra* extraOrNull() const {
+    return valueMap.capacity_ != 0 ? reinterpret_cast<Extra*>(valueMap.data_) - 1 : nullptr;
+  }
   Extra& extra();
   void clearPendingKey() {
-    if (more != nullptr) more->pendingKey.clear();
+    if (Extra* e = extraOrNull()) e->pendingKey.clear();
   }
+  // Moves the entries to a heap block with room for `capacity` entries.
+  void moveToHeap(std::size_t capacity);
+  // Gives the object the n entries read for it (as bytes at `slots`), in `arena` when it has
+  // one and the object has no heap block.
+  void adoptSlots(const void* slots, std::size_t n, detail::Arena* arena);
   // Stores the value moved out of `v` under key, releasing a previous value.
   void store(std::string_view key, Value& v);
 
   Map valueMap;
-  std::unique_ptr<Extra> more;
 };
 
 class Array {
@@ -606,11 +653,13 @@ inline const Boolean& Value::get<Boolean>() const {
 template <>
 inline Number& Value::get<Number>() {
   JSONDOC_ASSERT(is<Number>());
+  if ((placement & kIntegerInline) != 0) materializeNumber();
   return *number;
 }
 template <>
 inline const Number& Value::get<Number>() const {
   JSONDOC_ASSERT(is<Number>());
+  if ((placement & kIntegerInline) != 0) const_cast<Value*>(this)->materializeNumber();
   return *number;
 }
 template <>

@@ -14,6 +14,7 @@
 
 #include <locale.h>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -62,6 +63,23 @@ inline const char* FindDelimOrBackslash(const char* p, const char* end, char del
 #endif
   while (p != end && *p != delim && *p != '\\') ++p;
   return p;
+}
+
+// Byte-wise comparisons of the short keys of a document, without a library call each.
+inline bool BytesEqual(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
+inline bool BytesLess(std::string_view a, std::string_view b) {
+  const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i]) return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]);
+  }
+  return a.size() < b.size();
 }
 
 inline int HexDigit(int c) {
@@ -470,12 +488,14 @@ class TextSource {
 
 template <class Source>
 class Grammar {
+  struct SharedKey;
+
  public:
   // With an arena, every value, string and container read is placed in it (see Object::parse);
   // without one they come from the heap.
   explicit Grammar(Source& in, Arena* arena = nullptr) : in_(in), arena_(arena) {}
   ~Grammar() {
-    for (RawValue& r : elements_) AsValue(r).~Value();
+    for (std::size_t i = 0; i < elements_.size; ++i) AsValue(elements_.data[i]).~Value();
     for (RawSlot& r : entries_) {
       AsSlot(r).value.~Value();
       AsSlot(r).key.release();
@@ -483,6 +503,14 @@ class Grammar {
   }
   Grammar(const Grammar&) = delete;
   Grammar& operator=(const Grammar&) = delete;
+
+  // Sizes the stacks of waiting elements and entries for a text of textSize bytes, so that they
+  // are not copied as they grow: a large reservation is mapped, and only the pages the stacks
+  // reach are ever touched.
+  void expect(std::size_t textSize) {
+    elements_.reserve(textSize / 8);
+    entries_.reserve(textSize / 64);
+  }
 
   // Skips blanks, then consumes pattern; a line comment may stand before any of its characters.
   // On a mismatch the matched characters are put back; when the input ends inside the pattern
@@ -615,19 +643,23 @@ class Grammar {
     ++depth_;
     // The elements wait on one stack shared by all levels, so each list is allocated once at
     // its final size.
-    const std::size_t base = elements_.size();
+    const std::size_t base = elements_.size;
     for (;;) {
       Value v;
       if (!value(v)) break;
-      elements_.emplace_back();
-      v.relocate(elements_.back().bytes);
+      v.relocate(elements_.push());
       if (!match(",")) break;
     }
-    const std::size_t n = elements_.size() - base;
-    if (n != 0) {
+    const std::size_t n = elements_.size - base;
+    if (n != 0 && base == 0 && arena_ != nullptr && n * sizeof(Value) >= kOwnBlock) {
+      // A long list that is the whole stack takes the stack's block instead of a copy of it.
+      a.valueList.data_ = static_cast<Value*>(elements_.release());
+      a.valueList.size_ = static_cast<std::uint32_t>(n);
+      a.valueList.capacity_ = static_cast<std::uint32_t>(n);
+    } else if (n != 0) {
       void* block = allocateList(n * sizeof(Value), alignof(Value));
-      std::memcpy(block, elements_.data() + base, n * sizeof(Value));
-      elements_.resize(base);
+      std::memcpy(block, elements_.data + base, n * sizeof(Value));
+      elements_.size = base;
       a.valueList.data_ = static_cast<Value*>(block);
       a.valueList.size_ = static_cast<std::uint32_t>(n);
       a.valueList.capacity_ = arena_ != nullptr ? 0 : static_cast<std::uint32_t>(n);
@@ -647,8 +679,8 @@ class Grammar {
     return ok && match("}");
   }
 
-  // A value that fails to read is left invalid.
-  bool value(Value& v) {
+  // A value that fails to read is left invalid. `hint`: see setText.
+  bool value(Value& v, SharedKey* hint = nullptr) {
     if (v.type != Value::TYPE_INVALID) v.dropPayload();  // a fresh element has nothing to release
     v.setType(Value::TYPE_INVALID);
     if (broken_) return false;
@@ -663,13 +695,13 @@ class Grammar {
         const char* first = nullptr;
         const char* last = nullptr;
         if (!broken_ && in_.quoted_span(first, last)) {  // the usual string, taken as it stands
-          setText(v, first, static_cast<std::size_t>(last - first));
+          setText(v, first, static_cast<std::size_t>(last - first), hint);
           return true;
         }
         String s;
         if (string(s)) {
           if (arena_ != nullptr) {
-            setText(v, s.data(), s.size());
+            setText(v, s.data(), s.size(), hint);
           } else {
             v.string = new String(std::move(s));
             v.setType(Value::TYPE_STRING);
@@ -682,8 +714,7 @@ class Grammar {
       if (tryAll || IsDigit(next) || next == '-' || next == '+' || next == '.') {
         Number n = 0;
         if (number(n)) {
-          v.number = newNumber(v, n);
-          v.setType(Value::TYPE_NUMBER);
+          setNumber(v, n);
           return true;
         }
         tryAll = true;
@@ -730,13 +761,52 @@ class Grammar {
   struct RawSlot {
     alignas(Slot) unsigned char bytes[sizeof(Slot)];
   };
+  // The values waiting for their arrays, in a block from malloc that grows with realloc (a large
+  // block then moves by remapping, not by copying).
+  struct ValueStack {
+    RawValue* data = nullptr;
+    std::size_t size = 0;
+    std::size_t capacity = 0;
+
+    ValueStack() = default;
+    ValueStack(const ValueStack&) = delete;
+    ValueStack& operator=(const ValueStack&) = delete;
+    ~ValueStack() { std::free(data); }
+
+    void reserve(std::size_t n) {
+      if (n > capacity) resize(n);
+    }
+    void* push() {
+      if (size == capacity) resize(capacity < 64 ? 64 : capacity * 2);
+      return data[size++].bytes;
+    }
+    // Hands the block, cut to its size, to the caller and leaves the stack empty.
+    void* release() {
+      void* block = std::realloc(data, size * sizeof(RawValue));
+      if (block == nullptr) block = data;
+      data = nullptr;
+      size = capacity = 0;
+      return block;
+    }
+
+   private:
+    void resize(std::size_t n) {
+      void* block = std::realloc(data, n * sizeof(RawValue));
+      if (block == nullptr) throw std::bad_alloc();
+      data = static_cast<RawValue*>(block);
+      capacity = n;
+    }
+  };
+
   static Value& AsValue(RawValue& r) { return *reinterpret_cast<Value*>(r.bytes); }
   static Slot& AsSlot(RawSlot& r) { return *reinterpret_cast<Slot*>(r.bytes); }
   static const Key& KeyOf(const RawSlot& r) { return *reinterpret_cast<const Key*>(r.bytes); }
 
   // A string value: its bytes in the value itself when they fit, in the arena beyond; without an
   // arena, a String on the heap.
-  void setText(Value& v, const char* p, std::size_t n) {
+  // A string equal to the one last read under the same key (the hint, when there is one) shares
+  // its bytes: the entries of a list repeat many values ("@base", "updated", ids of parents).
+  void setText(Value& v, const char* p, std::size_t n, SharedKey* hint) {
     if (arena_ == nullptr || n > 0xFFFFFFFFu) {
       v.string = new String(p, n);
     } else if (n <= Value::kInlineText) {
@@ -745,8 +815,18 @@ class Grammar {
       v.length = static_cast<std::uint32_t>(n);
       v.placement = Value::kTextInline;
     } else {
-      char* bytes = static_cast<char*>(arena_->allocate(n, 1));
-      std::memcpy(bytes, p, n);
+      const char* bytes;
+      if (hint != nullptr && hint->lastLength == n && BytesEqual({hint->lastText, n}, {p, n})) {
+        bytes = hint->lastText;
+      } else {
+        char* copy = arena_->allocateText(n);
+        std::memcpy(copy, p, n);
+        bytes = copy;
+        if (hint != nullptr) {
+          hint->lastText = copy;
+          hint->lastLength = n;
+        }
+      }
       v.bytes = bytes;
       v.length = static_cast<std::uint32_t>(n);
       v.placement = Value::kTextInArena;
@@ -759,6 +839,24 @@ class Grammar {
     void* block = std::malloc(bytes);
     if (block == nullptr) throw std::bad_alloc();
     return block;
+  }
+
+  // A number: an integer of magnitude below 2^64 in the value itself when read into a document,
+  // otherwise in an arena slot or on the heap.
+  void setNumber(Value& v, Number n) {
+    const Number magnitude = n < 0 ? -n : n;
+    if (arena_ != nullptr && magnitude < 18446744073709551616.0L) {
+      const std::uint64_t integer = static_cast<std::uint64_t>(magnitude);
+      if (static_cast<Number>(integer) == magnitude) {
+        v.integer = integer;
+        v.placement = static_cast<std::uint8_t>(Value::kIntegerInline |
+                                                (std::signbit(n) ? Value::kNegative : 0));
+        v.setType(Value::TYPE_NUMBER);
+        return;
+      }
+    }
+    v.number = newNumber(v, n);
+    v.setType(Value::TYPE_NUMBER);
   }
 
   Number* newNumber(Value& v, Number n) {
@@ -776,36 +874,54 @@ class Grammar {
     return p;
   }
 
-  // The key of an entry. In a document, keys repeat from entry to entry of a list: each distinct
-  // key is stored once and shared.
-  Key makeKey(std::string_view k) {
-    if (arena_ == nullptr || k.size() > kMaxSharedKey) return Key::Make(k, arena_);
+  // A key shared by the entries of a document, and the string last read under it (the hint).
+  struct SharedKey {
+    Key key;
+    const char* lastText = nullptr;
+    std::size_t lastLength = 0;
+  };
+
+  static std::uint32_t Hash(std::string_view k) {
     std::uint32_t h = 2166136261u;
     for (char c : k) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+    return h;
+  }
+
+  // The key of an entry of a document. Keys repeat from entry to entry of a list: each distinct
+  // key is stored once and shared. `hint` receives the key's record (valid until the next key).
+  Key sharedKey(std::string_view k, SharedKey*& hint) {
+    hint = nullptr;
+    if (k.size() > kMaxSharedKey) return Key::Make(k, arena_);
     if (keyTable_.empty()) keyTable_.resize(64);
+    const std::uint32_t h = Hash(k);
     std::size_t mask = keyTable_.size() - 1;
     for (std::size_t i = h & mask;; i = (i + 1) & mask) {
-      Key& at = keyTable_[i];
-      if (at.tagged_ == 0) {
-        at = Key::Make(k, arena_);
-        const Key made = at;
-        if (++sharedKeys_ * 2 > keyTable_.size()) growKeyTable();
+      SharedKey& at = keyTable_[i];
+      if (at.key.tagged_ == 0) {
+        at.key = Key::Make(k, arena_);
+        if (++sharedKeys_ * 2 <= keyTable_.size()) {
+          hint = &at;
+          return at.key;
+        }
+        const Key made = at.key;
+        growKeyTable();
         return made;
       }
-      if (at.view() == k) return at;
+      if (BytesEqual(at.key.view(), k)) {
+        hint = &at;
+        return at.key;
+      }
     }
   }
 
   void growKeyTable() {
-    std::vector<Key> old(keyTable_.size() * 2);
+    std::vector<SharedKey> old(keyTable_.size() * 2);
     old.swap(keyTable_);
     const std::size_t mask = keyTable_.size() - 1;
-    for (const Key& k : old) {
-      if (k.tagged_ == 0) continue;
-      std::uint32_t h = 2166136261u;
-      for (char c : k.view()) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
-      std::size_t i = h & mask;
-      while (keyTable_[i].tagged_ != 0) i = (i + 1) & mask;
+    for (const SharedKey& k : old) {
+      if (k.key.tagged_ == 0) continue;
+      std::size_t i = Hash(k.key.view()) & mask;
+      while (keyTable_[i].key.tagged_ != 0) i = (i + 1) & mask;
       keyTable_[i] = k;
     }
   }
@@ -815,7 +931,9 @@ class Grammar {
   void finishObject(Object& o, std::size_t base) {
     RawSlot* first = entries_.data() + base;
     RawSlot* last = entries_.data() + entries_.size();
-    const auto less = [](const RawSlot& a, const RawSlot& b) { return KeyOf(a) < KeyOf(b); };
+    const auto less = [](const RawSlot& a, const RawSlot& b) {
+      return KeyOf(a).tagged_ != KeyOf(b).tagged_ && BytesLess(KeyOf(a).view(), KeyOf(b).view());
+    };
     if (last - first <= 16) {
       for (RawSlot* i = first + 1; i < last; ++i) {
         if (!less(*i, i[-1])) continue;
@@ -832,7 +950,8 @@ class Grammar {
     }
     RawSlot* kept = first;
     for (RawSlot* i = first; i != last; ++i) {
-      if (i + 1 != last && KeyOf(*i).view() == KeyOf(i[1]).view()) {
+      if (i + 1 != last && (KeyOf(*i).tagged_ == KeyOf(i[1]).tagged_ ||
+                            BytesEqual(KeyOf(*i).view(), KeyOf(i[1]).view()))) {
         AsSlot(*i).value.~Value();  // a repeated key keeps the later value
         AsSlot(*i).key.release();
         continue;
@@ -841,13 +960,7 @@ class Grammar {
       ++kept;
     }
     const std::size_t n = static_cast<std::size_t>(kept - first);
-    if (n != 0) {
-      void* block = allocateList(n * sizeof(Slot), alignof(Slot));
-      std::memcpy(block, first, n * sizeof(Slot));
-      o.valueMap.data_ = static_cast<Slot*>(block);
-      o.valueMap.size_ = static_cast<std::uint32_t>(n);
-      o.valueMap.capacity_ = arena_ != nullptr ? 0 : static_cast<std::uint32_t>(n);
-    }
+    if (n != 0) o.adoptSlots(first, n, arena_);
     entries_.resize(base);
   }
 
@@ -870,10 +983,14 @@ class Grammar {
       const bool inText = !broken_ && in_.quoted_span(first, last);
       if (!inText && !string(key)) return !broken_ && in_.peek() == '}';
       if (!match(":")) return false;
+      const std::string_view name =
+          inText ? std::string_view(first, static_cast<std::size_t>(last - first)) : key;
+      Key k;
+      SharedKey* hint = nullptr;
+      if (arena_ != nullptr) k = sharedKey(name, hint);
       Value v;
-      if (!value(v)) return true;
-      const Key k = makeKey(inText ? std::string_view(first, static_cast<std::size_t>(last - first))
-                                   : std::string_view(key));
+      if (!value(v, hint)) return true;
+      if (arena_ == nullptr) k = Key::Make(name, nullptr);
       entries_.emplace_back();
       Slot& slot = AsSlot(entries_.back());
       new (&slot.key) Key(k);
@@ -983,9 +1100,12 @@ class Grammar {
 
   Source& in_;
   Arena* arena_;
-  std::vector<RawValue> elements_;
+  // Lists of at least this many bytes, read into a document, keep a block of their own.
+  static constexpr std::size_t kOwnBlock = 4096;
+
+  ValueStack elements_;
   std::vector<RawSlot> entries_;
-  std::vector<Key> keyTable_;
+  std::vector<SharedKey> keyTable_;
   std::size_t sharedKeys_ = 0;
   int depth_ = 0;
   // Set by an escape that cannot be read: every step fails from then on.
@@ -1016,15 +1136,20 @@ bool Value::parse(const String& text) {
 // An object read by an entry point holds its document in its own arena (see detail::Arena).
 bool Object::parse(std::istream& input, Object& object) {
   std::streamsize buffered = input.rdbuf() != nullptr ? input.rdbuf()->in_avail() : 0;
-  Arena& arena = object.startArena(buffered > 0 ? static_cast<std::size_t>(buffered) : 0);
+  const std::size_t size = buffered > 0 ? static_cast<std::size_t>(buffered) : 0;
+  Arena& arena = object.startArena(size);
   StreamSource source(input);
-  return StreamGrammar(source, &arena).object(object);
+  StreamGrammar grammar(source, &arena);
+  grammar.expect(size);
+  return grammar.object(object);
 }
 
 bool Object::parse(const String& text) {
   Arena& arena = startArena(text.size());
   TextSource source(text.data(), text.size());
-  return TextGrammar(source, &arena).object(*this);
+  TextGrammar grammar(source, &arena);
+  grammar.expect(text.size());
+  return grammar.object(*this);
 }
 
 bool Array::parse(std::istream& input, Array& array) {

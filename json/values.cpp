@@ -9,7 +9,6 @@
 #include "json/jsondoc.h"
 
 #include <assert.h>
-#include <sys/mman.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -92,7 +91,7 @@ void Value::dropPayload() {
   const bool inArena = (placement & kPayloadInArena) != 0;
   switch (type) {
     case TYPE_NUMBER:
-      if (inArena) {
+      if (inArena || (placement & kIntegerInline) != 0) {
         number = nullptr;
       } else {
         Drop(number, false);
@@ -115,6 +114,12 @@ void Value::dropPayload() {
       break;
   }
   placement = 0;
+}
+
+void Value::materializeNumber() {
+  Number* n = new Number(numberValue());
+  placement = 0;
+  number = n;
 }
 
 void Value::materialize() {
@@ -145,7 +150,7 @@ void Value::import(Boolean b) {
 }
 
 void Value::import(Number n) {
-  if (type == TYPE_NUMBER && number != nullptr) {
+  if (type == TYPE_NUMBER && (placement & kIntegerInline) == 0 && number != nullptr) {
     *number = n;
     return;
   }
@@ -193,7 +198,7 @@ void Value::import(const Value& other) {
   if (&other == this) return;
   switch (other.type) {
     case TYPE_NUMBER:
-      import(*other.number);
+      import(other.numberValue());
       break;
     case TYPE_STRING: {
       String* copy = new String(other.text());
@@ -267,15 +272,13 @@ Object::Object() = default;
 Object::Object(const Object& other) : Object() {
   const std::size_t n = other.valueMap.size_;
   if (n == 0) return;
-  valueMap.data_ = static_cast<detail::Slot*>(std::malloc(n * sizeof(detail::Slot)));
-  if (valueMap.data_ == nullptr) throw std::bad_alloc();
-  valueMap.capacity_ = static_cast<std::uint32_t>(n);
+  moveToHeap(n);
   for (std::size_t i = 0; i < n; ++i) {
     const detail::Slot& from = other.valueMap.data_[i];
     detail::Slot* to = valueMap.data_ + i;
     to->key = detail::Key::Make(from.key.view(), nullptr);
-    ++valueMap.size_;  // released by the destructor should the copy below throw
     new (&to->value) Value();
+    ++valueMap.size_;  // released by the destructor should the copy below throw
     to->value.import(from.value);
   }
 }
@@ -286,26 +289,61 @@ Object::Object(const String& key, const Value& value) : Object() {
 
 Object::~Object() {
   reset();
+  if (Extra* e = extraOrNull()) {
+    e->~Extra();
+    std::free(e);
+  }
 }
 
 void Object::reset() {
   for (std::uint32_t i = 0; i < valueMap.size_; ++i) {
-    valueMap.data_[i].value.~Value();
-    valueMap.data_[i].key.release();
+    detail::Slot& slot = valueMap.data_[i];
+    if (!slot.value.holdsNothing()) slot.value.~Value();
+    slot.key.release();
   }
-  if (valueMap.capacity_ != 0) std::free(valueMap.data_);
-  valueMap.data_ = nullptr;
   valueMap.size_ = 0;
-  valueMap.capacity_ = 0;
-  if (more != nullptr && more->arena != nullptr) {
-    delete more->arena;
-    more->arena = nullptr;
+  Extra* e = extraOrNull();
+  if (e == nullptr) {
+    valueMap.data_ = nullptr;  // the block was in an arena
+    return;
   }
+  delete e->arena;
+  e->arena = nullptr;
 }
 
 Object::Extra& Object::extra() {
-  if (more == nullptr) more.reset(new Extra);
-  return *more;
+  if (valueMap.capacity_ == 0) moveToHeap(valueMap.size_ < 4 ? 4 : valueMap.size_);
+  return *extraOrNull();
+}
+
+void Object::moveToHeap(std::size_t capacity) {
+  void* block = std::malloc(sizeof(Extra) + capacity * sizeof(detail::Slot));
+  if (block == nullptr) throw std::bad_alloc();
+  Extra* fresh = new (block) Extra;
+  detail::Slot* slots = reinterpret_cast<detail::Slot*>(fresh + 1);
+  if (valueMap.size_ != 0) {
+    std::memcpy(static_cast<void*>(slots), static_cast<void*>(valueMap.data_),
+                valueMap.size_ * sizeof(detail::Slot));
+  }
+  if (Extra* old = extraOrNull()) {
+    fresh->pendingKey.swap(old->pendingKey);
+    fresh->arena = old->arena;
+    old->~Extra();
+    std::free(old);
+  }
+  valueMap.data_ = slots;
+  valueMap.capacity_ = static_cast<std::uint32_t>(capacity);
+}
+
+void Object::adoptSlots(const void* slots, std::size_t n, detail::Arena* arena) {
+  if (valueMap.capacity_ == 0 && arena != nullptr) {
+    void* block = arena->allocate(n * sizeof(detail::Slot), alignof(detail::Slot));
+    valueMap.data_ = static_cast<detail::Slot*>(block);
+  } else if (valueMap.capacity_ < n) {
+    moveToHeap(n);
+  }
+  std::memcpy(static_cast<void*>(valueMap.data_), slots, n * sizeof(detail::Slot));
+  valueMap.size_ = static_cast<std::uint32_t>(n);
 }
 
 // A document takes about twice its text; the first chunk is sized above that, so most documents
@@ -329,18 +367,12 @@ void Object::store(std::string_view key, Value& v) {
   const std::size_t index = static_cast<std::size_t>(at - valueMap.data_);
   const detail::Key k = detail::Key::Make(key, nullptr);
   if (valueMap.size_ == valueMap.capacity_ || valueMap.capacity_ == 0) {
-    const std::size_t capacity = valueMap.size_ < 4 ? 4 : std::size_t(valueMap.size_) * 2;
-    void* block = std::malloc(capacity * sizeof(detail::Slot));
-    if (block == nullptr) {
+    try {
+      moveToHeap(valueMap.size_ < 4 ? 4 : std::size_t(valueMap.size_) * 2);
+    } catch (...) {
       k.release();
-      throw std::bad_alloc();
+      throw;
     }
-    if (valueMap.size_ != 0) {
-      std::memcpy(block, static_cast<void*>(valueMap.data_), valueMap.size_ * sizeof(detail::Slot));
-    }
-    if (valueMap.capacity_ != 0) std::free(valueMap.data_);
-    valueMap.data_ = static_cast<detail::Slot*>(block);
-    valueMap.capacity_ = static_cast<std::uint32_t>(capacity);
   }
   detail::Slot* slot = valueMap.data_ + index;
   std::memmove(static_cast<void*>(slot + 1), static_cast<void*>(slot),
@@ -353,61 +385,29 @@ void Object::store(std::string_view key, Value& v) {
 namespace detail {
 
 namespace {
-// Chunks from this size are mapped directly, on 2 MB pages where the system offers them on
-// request: a large document then costs a few page faults instead of one per 4 kB.
-constexpr std::size_t kMappedChunk = 16u << 20;
-constexpr std::size_t kHugePage = 2u << 20;
-
+// Chunks come from malloc: a chunk's pages are touched only as the document reaches them, and a
+// chunk released after one answer is reused by the next one's.
 struct ChunkHeader {
   void* next;
-  std::size_t mappedBytes;  // 0 for a chunk from malloc
 };
-constexpr std::size_t kHeaderBytes = (sizeof(ChunkHeader) + 15) & ~std::size_t(15);
-
-void* MapChunk(std::size_t bytes) {
-  void* raw =
-      mmap(nullptr, bytes + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (raw == MAP_FAILED) return nullptr;
-  const std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(raw);
-  const std::uintptr_t aligned = (begin + kHugePage - 1) & ~(kHugePage - 1);
-  if (aligned != begin) munmap(raw, aligned - begin);
-  const std::size_t tail = (begin + bytes + kHugePage) - (aligned + bytes);
-  if (tail != 0) munmap(reinterpret_cast<void*>(aligned + bytes), tail);
-#ifdef MADV_HUGEPAGE
-  madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);
-#endif
-  return reinterpret_cast<void*>(aligned);
-}
+constexpr std::size_t kHeaderBytes = 16;
 }  // namespace
 
 Arena::~Arena() {
   while (chunks_ != nullptr) {
     ChunkHeader* header = static_cast<ChunkHeader*>(chunks_);
     chunks_ = header->next;
-    if (header->mappedBytes != 0) {
-      munmap(header, header->mappedBytes);
-    } else {
-      std::free(header);
-    }
+    std::free(header);
   }
 }
 
 // Each chunk is twice the previous one; a request larger than that gets a chunk of its own size.
 void* Arena::grow(std::size_t size, std::size_t align) {
-  std::size_t bytes = std::max(nextChunk_, kHeaderBytes + size + align);
-  void* chunk = nullptr;
-  std::size_t mapped = 0;
-  if (bytes >= kMappedChunk) {
-    bytes = (bytes + kHugePage - 1) & ~(kHugePage - 1);
-    chunk = MapChunk(bytes);
-    mapped = bytes;
-  } else {
-    chunk = std::malloc(bytes);
-  }
+  const std::size_t bytes = std::max(nextChunk_, kHeaderBytes + size + align);
+  void* chunk = std::malloc(bytes);
   if (chunk == nullptr) throw std::bad_alloc();
   ChunkHeader* header = static_cast<ChunkHeader*>(chunk);
   header->next = chunks_;
-  header->mappedBytes = mapped;
   chunks_ = chunk;
   cur_ = static_cast<char*>(chunk) + kHeaderBytes;
   end_ = static_cast<char*>(chunk) + bytes;
@@ -442,7 +442,8 @@ Object& Object::operator=(const Object& other) {
 }
 
 Object& Object::operator<<(const Value& v) {
-  if (more == nullptr || more->pendingKey.empty()) {
+  Extra* e = extraOrNull();
+  if (e == nullptr || e->pendingKey.empty()) {
     const String& key = v.get<String>();
     if (!key.empty()) {
       extra().pendingKey = key;
@@ -451,7 +452,7 @@ Object& Object::operator<<(const Value& v) {
     }
   } else {
     String key;
-    key.swap(more->pendingKey);
+    key.swap(e->pendingKey);
     import(key, v);
   }
   return *this;
@@ -459,7 +460,7 @@ Object& Object::operator<<(const Value& v) {
 
 Object& Object::operator<<(const Object& o) {
   String key;
-  if (more != nullptr) key.swap(more->pendingKey);
+  if (Extra* e = extraOrNull()) key.swap(e->pendingKey);
   import(key, Value(o));
   return *this;
 }
@@ -485,7 +486,9 @@ Array::~Array() {
 }
 
 void Array::reset() {
-  for (std::uint32_t i = 0; i < valueList.size_; ++i) valueList.data_[i].~Value();
+  for (std::uint32_t i = 0; i < valueList.size_; ++i) {
+    if (!valueList.data_[i].holdsNothing()) valueList.data_[i].~Value();
+  }
   if (valueList.capacity_ != 0) std::free(valueList.data_);
   valueList.data_ = nullptr;
   valueList.size_ = 0;

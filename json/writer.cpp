@@ -40,7 +40,7 @@ class Writer {
   static void value(String& out, const Value& v) {
     switch (v.type) {
       case Value::TYPE_NUMBER:
-        number(out, *v.number);
+        number(out, v.numberValue());
         break;
       case Value::TYPE_STRING:
         if (!v.empty()) string(out, v.text());
