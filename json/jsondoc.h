@@ -186,7 +186,7 @@ class Value {
     TYPE_INVALID = 6,
   };
 
-  Value();
+  Value() : type(TYPE_INVALID), object(nullptr) {}
   Value(const Value& other);
   Value(Boolean b);
   Value(int i);
@@ -197,7 +197,9 @@ class Value {
   Value(const char* s);
   Value(const Array& a);
   Value(const Object& o);
-  ~Value();
+  ~Value() {
+    if (!holdsNothing()) dropPayload();
+  }
 
   Value& operator=(const Value& other);
 

@@ -13,6 +13,9 @@
 #include "json/jsondoc.h"
 
 #include <locale.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -46,6 +49,17 @@ inline bool IsDigit(int c) {
 // byte order allows (a byte equal to the one sought shows as a zero byte of the xor; the lowest
 // flagged byte is always a true match).
 inline const char* FindDelimOrBackslash(const char* p, const char* end, char delim) {
+#if defined(__SSE2__)
+  const __m128i delims = _mm_set1_epi8(delim);
+  const __m128i backslashes16 = _mm_set1_epi8('\\');
+  while (end - p >= 16) {
+    const __m128i word = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const int hit = _mm_movemask_epi8(
+        _mm_or_si128(_mm_cmpeq_epi8(word, delims), _mm_cmpeq_epi8(word, backslashes16)));
+    if (hit != 0) return p + __builtin_ctz(static_cast<unsigned>(hit));
+    p += 16;
+  }
+#endif
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
   const std::uint64_t ones = 0x0101010101010101ULL;
   const std::uint64_t highs = 0x8080808080808080ULL;
@@ -68,8 +82,18 @@ inline const char* FindDelimOrBackslash(const char* p, const char* end, char del
 // Byte-wise comparisons of the short keys of a document, without a library call each.
 inline bool BytesEqual(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (a[i] != b[i]) return false;
+  const char* p = a.data();
+  const char* q = b.data();
+  if (p == q) return true;
+  std::size_t n = a.size();
+  for (; n >= 8; n -= 8, p += 8, q += 8) {
+    std::uint64_t x, y;
+    std::memcpy(&x, p, 8);
+    std::memcpy(&y, q, 8);
+    if (x != y) return false;
+  }
+  for (; n > 0; --n, ++p, ++q) {
+    if (*p != *q) return false;
   }
   return true;
 }
@@ -282,6 +306,7 @@ class StreamSource {
   bool quoted_run(String&) { return false; }
   bool quoted_span(const char*&, const char*&) { return false; }
   bool take(char) { return false; }
+  bool next_is(char) const { return false; }
   bool take_word(const char*) { return false; }
 
  private:
@@ -372,6 +397,9 @@ class TextSource {
 
   // Consumes the next character when it is c and the text is in a good state, as skip_ws, peek
   // and get would; false, with nothing changed, otherwise.
+  // True when the text is in a good state and goes on with c, which stays unread.
+  bool next_is(char c) const { return state_ == 0 && cur_ != end_ && *cur_ == c; }
+
   bool take(char c) {
     if (state_ != 0 || cur_ == end_ || *cur_ != c) return false;
     ++cur_;
@@ -648,7 +676,8 @@ class Grammar {
       Value v;
       if (!value(v)) break;
       v.relocate(elements_.push());
-      if (!match(",")) break;
+      if (!broken_ && in_.take(',')) continue;
+      if (broken_ || in_.next_is(']') || !match(",")) break;
     }
     const std::size_t n = elements_.size - base;
     if (n != 0 && base == 0 && arena_ != nullptr && n * sizeof(Value) >= kOwnBlock) {
@@ -995,7 +1024,8 @@ class Grammar {
       Slot& slot = AsSlot(entries_.back());
       new (&slot.key) Key(k);
       v.relocate(&slot.value);
-      if (!match(",")) return true;
+      if (!broken_ && in_.take(',')) continue;
+      if (broken_ || in_.next_is('}') || !match(",")) return true;
     }
   }
 

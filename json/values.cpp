@@ -33,8 +33,6 @@ void assertion(const char* file, int line, const char* expression, bool result) 
 
 // ---- Value ----
 
-Value::Value() : type(TYPE_INVALID), object(nullptr) {}
-
 Value::Value(const Value& other) : Value() {
   import(other);
 }
@@ -58,10 +56,6 @@ Value::Value(const Array& a) : Value() {
 }
 Value::Value(const Object& o) : Value() {
   import(o);
-}
-
-Value::~Value() {
-  dropPayload();
 }
 
 Value& Value::operator=(const Value& other) {
