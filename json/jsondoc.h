@@ -132,6 +132,33 @@ class Arena {
   std::size_t nextChunk_;
 };
 
+// Byte-wise comparisons of short keys and strings, without a library call each.
+inline bool BytesEqual(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  const char* p = a.data();
+  const char* q = b.data();
+  if (p == q) return true;
+  std::size_t n = a.size();
+  for (; n >= 8; n -= 8, p += 8, q += 8) {
+    std::uint64_t x, y;
+    std::memcpy(&x, p, 8);
+    std::memcpy(&y, q, 8);
+    if (x != y) return false;
+  }
+  for (; n > 0; --n, ++p, ++q) {
+    if (*p != *q) return false;
+  }
+  return true;
+}
+
+inline bool BytesLess(std::string_view a, std::string_view b) {
+  const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i]) return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]);
+  }
+  return a.size() < b.size();
+}
+
 // The key of an object entry: a block holding its length (4 bytes) and its bytes, in a
 // document's arena or on the heap (the lowest bit of the pointer marks the latter, which the
 // object owning the entry frees).
@@ -377,7 +404,7 @@ class Members {
   const_iterator end() const { return const_iterator(data_ + size_); }
   const_iterator find(std::string_view key) const {
     Slot* at = lowerBound(key);
-    return at != data_ + size_ && at->key.view() == key ? const_iterator(at) : end();
+    return at != data_ + size_ && BytesEqual(at->key.view(), key) ? const_iterator(at) : end();
   }
 
  private:
@@ -700,7 +727,8 @@ inline const Object& Value::get<Object>() const {
 template <class T>
 bool Object::has(const String& key) const {
   const detail::Slot* at = valueMap.lowerBound(key);
-  return at != valueMap.data_ + valueMap.size_ && at->key.view() == key && at->value.is<T>();
+  return at != valueMap.data_ + valueMap.size_ && detail::BytesEqual(at->key.view(), key) &&
+         at->value.is<T>();
 }
 
 template <class T>

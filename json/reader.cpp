@@ -79,33 +79,6 @@ inline const char* FindDelimOrBackslash(const char* p, const char* end, char del
   return p;
 }
 
-// Byte-wise comparisons of the short keys of a document, without a library call each.
-inline bool BytesEqual(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  const char* p = a.data();
-  const char* q = b.data();
-  if (p == q) return true;
-  std::size_t n = a.size();
-  for (; n >= 8; n -= 8, p += 8, q += 8) {
-    std::uint64_t x, y;
-    std::memcpy(&x, p, 8);
-    std::memcpy(&y, q, 8);
-    if (x != y) return false;
-  }
-  for (; n > 0; --n, ++p, ++q) {
-    if (*p != *q) return false;
-  }
-  return true;
-}
-
-inline bool BytesLess(std::string_view a, std::string_view b) {
-  const std::size_t n = a.size() < b.size() ? a.size() : b.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    if (a[i] != b[i]) return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]);
-  }
-  return a.size() < b.size();
-}
-
 inline int HexDigit(int c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -649,6 +622,14 @@ class Grammar {
   }
 
   bool boolean(Boolean& out) {
+    if (!broken_ && in_.take_word("true")) {  // the usual case, as the match below would
+      out = true;
+      return true;
+    }
+    if (!broken_ && in_.take_word("false")) {
+      out = false;
+      return true;
+    }
     if (match("true")) {
       out = true;
       return true;
@@ -661,7 +642,10 @@ class Grammar {
   }
 
   // "null", or nothing at all before a comma (an empty list element).
-  bool null() { return match("null") || (!broken_ && in_.peek() == ','); }
+  bool null() {
+    if (!broken_ && in_.take_word("null")) return true;
+    return match("null") || (!broken_ && in_.peek() == ',');
+  }
 
   bool array(Array& a) {
     a.reset();

@@ -249,7 +249,7 @@ Slot* Members::lowerBound(std::string_view key) const {
   std::size_t count = size_;
   while (count > 0) {
     const std::size_t half = count / 2;
-    if (first[half].key.view() < key) {
+    if (BytesLess(first[half].key.view(), key)) {
       first += half + 1;
       count -= half + 1;
     } else {
@@ -353,7 +353,7 @@ detail::Arena& Object::startArena(std::size_t textSize) {
 void Object::store(std::string_view key, Value& v) {
   detail::Slot* at = valueMap.lowerBound(key);
   detail::Slot* end = valueMap.data_ + valueMap.size_;
-  if (at != end && at->key.view() == key) {
+  if (at != end && detail::BytesEqual(at->key.view(), key)) {
     at->value.dropPayload();
     v.relocate(&at->value);
     return;
