@@ -942,6 +942,7 @@ class Grammar {
   // Sorts the entries read for one object (from `base` on) by key, keeping their order among
   // equal keys, lets the last of equal keys win, and hands them to the object in one block.
   void finishObject(Object& o, std::size_t base) {
+    if (entries_.size() == base) return;
     RawSlot* first = entries_.data() + base;
     RawSlot* last = entries_.data() + entries_.size();
     const auto less = [](const RawSlot& a, const RawSlot& b) {
