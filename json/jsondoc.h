@@ -3,6 +3,9 @@
 //
 // Ownership: every container owns its values deeply; copies, assignment and import copy every
 // value. A document is used by one thread at a time; nothing here locks or keeps global state.
+// A container holds its values side by side: a Value* or Value& taken from an object or array
+// stays valid until an entry is added to that same container or it is reset (the arrays and
+// objects the values hold stay where they are).
 //
 // Preconditions (get<T> of a value of another type, an index past the end, ...) are programming
 // errors: they are reported through jsondoc::assertion, which aborts the process. Code that reads
