@@ -1,6 +1,7 @@
 // Reader throughput and footprint on snapshot list answers of 1 MB and 10 MB, jsondoc against
-// nlohmann::json (the baseline) on the same generated texts in the same run:
-//   - Object::parse(const String&) against nlohmann::json::parse(const std::string&),
+// RapidJSON's DOM and nlohmann::json (the baselines) on the same generated texts in the same run:
+//   - Object::parse(const String&) against rapidjson::Document::Parse and
+//     nlohmann::json::parse(const std::string&),
 //   - Object::parse(std::istream&) against nlohmann::json::parse(std::istream&),
 // each timed with the destruction of the document (processor time, median of the iterations),
 // and the peak memory of one parsed document above the process's size before the parse (each
@@ -21,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include <rapidjson/document.h>
 #include <nlohmann/json.hpp>
 
 #include "json/jsondoc.h"
@@ -98,6 +100,11 @@ double PeakInThisProcess(const std::string& library, std::size_t bytes) {
     doc.parse(text);
     return StatusBytes("VmHWM") - before;
   }
+  if (library == "rapidjson") {
+    rapidjson::Document doc;
+    doc.Parse(text.c_str(), text.size());
+    return StatusBytes("VmHWM") - before;
+  }
   nlohmann::json doc = nlohmann::json::parse(text, nullptr, false);
   return StatusBytes("VmHWM") - before;
 }
@@ -125,6 +132,11 @@ void Measure(std::size_t bytes, int iterations) {
     nlohmann::json doc = nlohmann::json::parse(text, nullptr, false);
     return !doc.is_discarded();
   });
+  const double rapid = Time(iterations, [&] {
+    rapidjson::Document doc;
+    doc.Parse(text.c_str(), text.size());
+    return !doc.HasParseError();
+  });
   const double oursStream = Time(iterations, [&] {
     std::istringstream in(text);
     jsondoc::Object doc;
@@ -138,6 +150,7 @@ void Measure(std::size_t bytes, int iterations) {
 
   const double oursPeak = PeakBytes("jsondoc", bytes);
   const double theirsPeak = PeakBytes("nlohmann", bytes);
+  const double rapidPeak = PeakBytes("rapidjson", bytes);
 
   jsondoc::Object doc;
   doc.parse(text);
@@ -154,13 +167,18 @@ void Measure(std::size_t bytes, int iterations) {
   std::printf("answer: %.2f MB, %zu entries, %d iterations (median)\n", mb,
               doc.get<jsondoc::Array>("entries").size(), iterations);
   std::printf(
+      "  parse(const String&) + destroy: jsondoc %7.1f MB/s, RapidJSON %7.1f MB/s, ratio %.2fx\n",
+      mb / ours, mb / rapid, rapid / ours);
+  std::printf(
       "  parse(const String&) + destroy: jsondoc %7.1f MB/s, nlohmann %7.1f MB/s, ratio %.2fx\n",
       mb / ours, mb / theirs, theirs / ours);
   std::printf(
       "  parse(std::istream&) + destroy: jsondoc %7.1f MB/s, nlohmann %7.1f MB/s, ratio %.2fx\n",
       mb / oursStream, mb / theirsStream, theirsStream / oursStream);
-  std::printf("  peak memory of a document:      jsondoc %7.2fx,      nlohmann %7.2fx the answer\n",
-              oursPeak / size, theirsPeak / size);
+  std::printf(
+      "  peak memory of a document:      jsondoc %.2fx, RapidJSON %.2fx, nlohmann %.2fx the "
+      "answer\n",
+      oursPeak / size, rapidPeak / size, theirsPeak / size);
   std::printf("  writer (operator<< to stream):  %.1f MB/s\n",
               static_cast<double>(written) / (1024.0 * 1024.0) / write);
 }

@@ -1,7 +1,7 @@
 // libFuzzer harness for the JSON reader and writer. For each input, as a value and as an object:
-// the in-memory and the std::istream entry points must agree, and a document that reads must
-// write a text that reads back, and after one more round writes the same again. A failed check
-// aborts.
+// the in-memory and the std::istream entry points must agree, a copy of a document that reads
+// must write the same text, and that text must read back and after one more round write the same
+// again. A failed check aborts.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -37,6 +37,8 @@ void Check(const std::string& text) {
     Fail("text and stream readers disagree", text);
   }
   if (!ok) return;
+  const T copy(fast);  // a deep copy out of the document's arena writes the same text
+  if (Write(copy) != written) Fail("a copy writes another text", text);
 
   // A byte that is not valid UTF-8 is written as "\u00xx" and reads back as that code point in
   // UTF-8, so the text may change once; from then on it reads back to itself.

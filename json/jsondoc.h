@@ -3,6 +3,9 @@
 //
 // Ownership: every container owns its values deeply; copies, assignment and import copy every
 // value. A document is used by one thread at a time; nothing here locks or keeps global state.
+// A container holds its values side by side: a Value* or Value& taken from an object or array
+// stays valid until an entry is added to that same container or it is reset (the arrays and
+// objects the values hold stay where they are).
 //
 // Preconditions (get<T> of a value of another type, an index past the end, ...) are programming
 // errors: they are reported through jsondoc::assertion, which aborts the process. Code that reads
@@ -35,12 +38,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <iosfwd>
-#include <map>
+#include <iterator>
 #include <memory>
 #include <string>
-#include <type_traits>
-#include <vector>
+#include <string_view>
+#include <utility>
 
 namespace jsondoc {
 
@@ -70,19 +74,19 @@ template <class Source>
 class Grammar;
 class Writer;
 
-// The memory of one parsed document: values, strings, containers and map nodes of a document read
-// by Object::parse are placed here one after the other and released together when the document is
+// The memory of one parsed document: values, strings, keys and lists of a document read by
+// Object::parse are placed here one after the other and released together when the document is
 // reset or destroyed, instead of one heap block each. The chunks come from the heap and go back
 // to it with the arena; nothing is kept between documents or per thread.
 class Arena {
  public:
-  Arena(const Object* owner, std::size_t firstChunk) : owner_(owner), nextChunk_(firstChunk) {}
+  explicit Arena(std::size_t firstChunk) : nextChunk_(firstChunk) {}
   ~Arena();
   Arena(const Arena&) = delete;
   Arena& operator=(const Arena&) = delete;
 
-  // A 16-byte slot, 16-byte aligned, for a value or a number. They come from blocks of their own,
-  // so the 8-byte aligned nodes and strings between them leave no padding.
+  // A 16-byte slot, 16-byte aligned, for a number. They come from blocks of their own, so the
+  // 8-byte aligned lists and the strings between them leave no padding.
   void* allocateSlot() {
     if (slotCur_ == slotEnd_) {
       slotCur_ = static_cast<char*>(allocate(kSlotBlock, 16));
@@ -93,8 +97,18 @@ class Arena {
     return p;
   }
 
-  // The document object that holds this arena and releases it.
-  const Object* owner() const { return owner_; }
+  // Room for the bytes of a string. Strings come from blocks of their own, so they leave no
+  // padding between the aligned values and lists.
+  char* allocateText(std::size_t size) {
+    if (size > static_cast<std::size_t>(textEnd_ - textCur_)) {
+      if (size > kTextBlock / 4) return static_cast<char*>(allocate(size, 1));
+      textCur_ = static_cast<char*>(allocate(kTextBlock, 16));
+      textEnd_ = textCur_ + kTextBlock;
+    }
+    char* p = textCur_;
+    textCur_ += size;
+    return p;
+  }
 
   void* allocate(std::size_t size, std::size_t align) {
     std::uintptr_t at = (reinterpret_cast<std::uintptr_t>(cur_) + (align - 1)) & ~(align - 1);
@@ -108,54 +122,85 @@ class Arena {
  private:
   void* grow(std::size_t size, std::size_t align);
 
-  static constexpr std::size_t kSlotBlock = 16 * 128;
+  static constexpr std::size_t kSlotBlock = 16 * 64;
+  static constexpr std::size_t kTextBlock = 4096;
 
   char* cur_ = nullptr;
   char* end_ = nullptr;
   char* slotCur_ = nullptr;
   char* slotEnd_ = nullptr;
+  char* textCur_ = nullptr;
+  char* textEnd_ = nullptr;
   void* chunks_ = nullptr;  // singly linked through each chunk's first word
-  const Object* owner_;
   std::size_t nextChunk_;
 };
 
-// Allocator of the maps and lists of a document: from the document's arena when there is one
-// (freeing is then a no-op, the arena releases everything at once), from the heap otherwise. A
-// copied container starts on the heap.
-template <class T>
-class NodeAllocator {
+// Byte-wise comparisons of short keys and strings, without a library call each.
+inline bool BytesEqual(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  const char* p = a.data();
+  const char* q = b.data();
+  if (p == q) return true;
+  std::size_t n = a.size();
+  for (; n >= 8; n -= 8, p += 8, q += 8) {
+    std::uint64_t x, y;
+    std::memcpy(&x, p, 8);
+    std::memcpy(&y, q, 8);
+    if (x != y) return false;
+  }
+  for (; n > 0; --n, ++p, ++q) {
+    if (*p != *q) return false;
+  }
+  return true;
+}
+
+inline bool BytesLess(std::string_view a, std::string_view b) {
+  const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i]) return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]);
+  }
+  return a.size() < b.size();
+}
+
+// The key of an object entry: a block holding its length (4 bytes) and its bytes, in a
+// document's arena or on the heap (the lowest bit of the pointer marks the latter, which the
+// object owning the entry frees).
+class Key {
  public:
-  typedef T value_type;
-  typedef std::true_type propagate_on_container_move_assignment;
-  typedef std::true_type propagate_on_container_swap;
+  Key() = default;
 
-  NodeAllocator() = default;
-  explicit NodeAllocator(Arena* arena) : arena_(arena) {}
-  template <class U>
-  NodeAllocator(const NodeAllocator<U>& other) : arena_(other.arena()) {}
+  const char* data() const { return block() + 4; }
+  std::size_t size() const {
+    std::uint32_t n;
+    std::memcpy(&n, block(), 4);
+    return n;
+  }
+  std::string_view view() const { return std::string_view(data(), size()); }
+  operator std::string_view() const { return view(); }
+  operator String() const { return String(data(), size()); }
 
-  T* allocate(std::size_t n) {
-    if (arena_ != nullptr) return static_cast<T*>(arena_->allocate(n * sizeof(T), alignof(T)));
-    return std::allocator<T>().allocate(n);
-  }
-  void deallocate(T* p, std::size_t n) {
-    if (arena_ == nullptr) std::allocator<T>().deallocate(p, n);
-  }
-  NodeAllocator select_on_container_copy_construction() const { return NodeAllocator(); }
-  Arena* arena() const { return arena_; }
+  friend bool operator==(const Key& a, const Key& b) { return a.view() == b.view(); }
+  friend bool operator!=(const Key& a, const Key& b) { return a.view() != b.view(); }
+  friend bool operator==(const Key& a, std::string_view b) { return a.view() == b; }
+  friend bool operator!=(const Key& a, std::string_view b) { return a.view() != b; }
+  friend bool operator==(std::string_view a, const Key& b) { return a == b.view(); }
+  friend bool operator!=(std::string_view a, const Key& b) { return a != b.view(); }
+  friend bool operator<(const Key& a, const Key& b) { return a.view() < b.view(); }
 
  private:
-  Arena* arena_ = nullptr;
-};
+  friend class jsondoc::Object;
+  template <class Source>
+  friend class Grammar;
 
-template <class T, class U>
-bool operator==(const NodeAllocator<T>& a, const NodeAllocator<U>& b) {
-  return a.arena() == b.arena();
-}
-template <class T, class U>
-bool operator!=(const NodeAllocator<T>& a, const NodeAllocator<U>& b) {
-  return a.arena() != b.arena();
-}
+  explicit Key(std::uintptr_t tagged) : tagged_(tagged) {}
+  // A key block in `arena`, or on the heap when arena is null.
+  static Key Make(std::string_view bytes, Arena* arena);
+  void release() const;
+  bool onHeap() const { return (tagged_ & 1) != 0; }
+  const char* block() const { return reinterpret_cast<const char*>(tagged_ & ~std::uintptr_t(1)); }
+
+  std::uintptr_t tagged_ = 0;
+};
 }  // namespace detail
 
 class Value {
@@ -171,7 +216,7 @@ class Value {
     TYPE_INVALID = 6,
   };
 
-  Value();
+  Value() : type(TYPE_INVALID), object(nullptr) {}
   Value(const Value& other);
   Value(Boolean b);
   Value(int i);
@@ -182,7 +227,9 @@ class Value {
   Value(const char* s);
   Value(const Array& a);
   Value(const Object& o);
-  ~Value();
+  ~Value() {
+    if (!holdsNothing()) dropPayload();
+  }
 
   Value& operator=(const Value& other);
 
@@ -205,7 +252,7 @@ class Value {
   // reset()); an empty string, array or object is not empty().
   bool empty() const;
 
-  Type type_tag() const { return type; }
+  Type type_tag() const { return static_cast<Type>(type); }
 
   template <class T>
   bool is() const;
@@ -227,33 +274,243 @@ class Value {
   friend class Object;
   friend class Array;
 
-  // Where the value and its payload live (bits of `placement`): a value read into a document with
-  // an arena is placed in it, and so is the number, string, array or object it was read with.
-  // Content given later always comes from the heap.
-  enum : std::uint8_t { kSelfInArena = 1, kPayloadInArena = 2 };
-  // Destroys a value owned by a container, whichever way it was allocated.
-  static void release(Value* v);
+  // Where the payload lives (bits of `placement`). A number, array or object read into a
+  // document is placed in its arena; a string read into a document stays as bytes (in the value
+  // itself up to kInlineText bytes, in the arena beyond) until get<String>() first asks for it,
+  // which gives it a String of its own on the heap. Content given later always comes from the
+  // heap.
+  // An integral number read into a document (of magnitude below 2^64) is kept in the value as
+  // its magnitude and sign until get<Number>() first asks for it.
+  enum : std::uint8_t {
+    kPayloadInArena = 2,
+    kTextInArena = 4,
+    kTextInline = 8,
+    kIntegerInline = 16,
+    kNegative = 32
+  };
+  static constexpr std::uint32_t kInlineText = 8;
+
+  void setType(Type t) { type = static_cast<std::uint8_t>(t); }
   // Releases the payload of any type, the number included (reset() leaves a number as it is).
   void dropPayload();
+  // The bytes of a string value, however they are held.
+  std::string_view text() const {
+    if ((placement & kTextInline) != 0) return std::string_view(chars, length);
+    if ((placement & kTextInArena) != 0) return std::string_view(bytes, length);
+    return *string;
+  }
+  bool holdsText() const { return (placement & (kTextInline | kTextInArena)) != 0; }
+  // True when destroying the value has nothing to release.
+  bool holdsNothing() const {
+    return type == TYPE_BOOLEAN || type == TYPE_NULL || type == TYPE_INVALID ||
+           (placement & (kTextInline | kTextInArena | kIntegerInline)) != 0 ||
+           (type == TYPE_NUMBER && (placement & kPayloadInArena) != 0);
+  }
+  // Gives a string held as bytes its String (see above).
+  void materialize();
+  Number numberValue() const {
+    if ((placement & kIntegerInline) == 0) return *number;
+    const Number n = static_cast<Number>(integer);
+    return (placement & kNegative) != 0 ? -n : n;
+  }
+  // Gives an integer held in the value its Number (see above).
+  void materializeNumber();
+  // Moves the value's bits to raw storage at `to`, leaving this value invalid without payload:
+  // values hold no pointer to themselves, so a byte copy moves them.
+  void relocate(void* to) {
+    std::memcpy(to, static_cast<const void*>(this), sizeof(Value));
+    type = TYPE_INVALID;
+    placement = 0;
+    object = nullptr;
+  }
 
-  Type type;
+  std::uint8_t type;
   std::uint8_t placement = 0;
-  // Every payload but a boolean is held by pointer, the number too: a long double inline would
-  // double the size of every value of a document for the few that are numbers.
+  std::uint32_t length = 0;  // of a string held as bytes
+  // Every payload but a boolean and a short string is held by pointer, the number too: a long
+  // double inline would double the size of every value of a document for the few numbers.
   union {
     Number* number;
+    std::uint64_t integer;
     String* string;
+    const char* bytes;
+    char chars[kInlineText];
     Boolean boolean;
     Array* array;
     Object* object;
   };
 };
 
+namespace detail {
+
+// One entry of an object: its key and its value, side by side.
+struct Slot {
+  Key key;
+  Value value;
+};
+
+// The entries of an object, sorted by key (byte-wise ascending), in one block: in the document's
+// arena for a parsed object (capacity 0), on the heap otherwise. Read like a std::map of
+// String to Value*: iterating gives pairs of key and value pointer, find() looks a key up.
+class Members {
+ public:
+  struct value_type {
+    Key first;
+    Value* second;
+  };
+
+  class const_iterator {
+   public:
+    typedef std::input_iterator_tag iterator_category;
+    typedef Members::value_type value_type;
+    typedef std::ptrdiff_t difference_type;
+    typedef const value_type* pointer;
+    typedef value_type reference;
+
+    const_iterator() = default;
+    value_type operator*() const { return value_type{at_->key, &at_->value}; }
+    const value_type* operator->() const {
+      proxy_ = value_type{at_->key, &at_->value};
+      return &proxy_;
+    }
+    const_iterator& operator++() {
+      ++at_;
+      return *this;
+    }
+    const_iterator operator++(int) {
+      const_iterator old = *this;
+      ++at_;
+      return old;
+    }
+    friend bool operator==(const const_iterator& a, const const_iterator& b) {
+      return a.at_ == b.at_;
+    }
+    friend bool operator!=(const const_iterator& a, const const_iterator& b) {
+      return a.at_ != b.at_;
+    }
+
+   private:
+    friend class Members;
+    explicit const_iterator(Slot* at) : at_(at) {}
+    Slot* at_ = nullptr;
+    mutable value_type proxy_{};
+  };
+  typedef const_iterator iterator;
+
+  Members() = default;
+  Members(const Members&) = delete;
+  Members& operator=(const Members&) = delete;
+
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  const_iterator begin() const { return const_iterator(data_); }
+  const_iterator end() const { return const_iterator(data_ + size_); }
+  const_iterator find(std::string_view key) const {
+    Slot* at = lowerBound(key);
+    return at != data_ + size_ && BytesEqual(at->key.view(), key) ? const_iterator(at) : end();
+  }
+
+ private:
+  friend class jsondoc::Object;
+  template <class Source>
+  friend class Grammar;
+
+  Slot* lowerBound(std::string_view key) const;
+  void swap(Members& other) {
+    std::swap(data_, other.data_);
+    std::swap(size_, other.size_);
+    std::swap(capacity_, other.capacity_);
+  }
+
+  Slot* data_ = nullptr;
+  std::uint32_t size_ = 0;
+  std::uint32_t capacity_ = 0;  // 0: the block is in an arena (or there is none)
+};
+
+// The elements of an array in one block, like Members. Read like a std::vector of Value*.
+class Elements {
+ public:
+  class const_iterator {
+   public:
+    typedef std::random_access_iterator_tag iterator_category;
+    typedef Value* value_type;
+    typedef std::ptrdiff_t difference_type;
+    typedef Value* const* pointer;
+    typedef Value* reference;
+
+    const_iterator() = default;
+    Value* operator*() const { return at_; }
+    const_iterator& operator++() {
+      ++at_;
+      return *this;
+    }
+    const_iterator operator++(int) {
+      const_iterator old = *this;
+      ++at_;
+      return old;
+    }
+    const_iterator& operator--() {
+      --at_;
+      return *this;
+    }
+    const_iterator& operator+=(difference_type n) {
+      at_ += n;
+      return *this;
+    }
+    const_iterator operator+(difference_type n) const { return const_iterator(at_ + n); }
+    const_iterator operator-(difference_type n) const { return const_iterator(at_ - n); }
+    difference_type operator-(const const_iterator& o) const { return at_ - o.at_; }
+    Value* operator[](difference_type n) const { return at_ + n; }
+    friend bool operator==(const const_iterator& a, const const_iterator& b) {
+      return a.at_ == b.at_;
+    }
+    friend bool operator!=(const const_iterator& a, const const_iterator& b) {
+      return a.at_ != b.at_;
+    }
+    friend bool operator<(const const_iterator& a, const const_iterator& b) {
+      return a.at_ < b.at_;
+    }
+
+   private:
+    friend class Elements;
+    explicit const_iterator(Value* at) : at_(at) {}
+    Value* at_ = nullptr;
+  };
+  typedef const_iterator iterator;
+  typedef Value* value_type;
+
+  Elements() = default;
+  Elements(const Elements&) = delete;
+  Elements& operator=(const Elements&) = delete;
+
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  const_iterator begin() const { return const_iterator(data_); }
+  const_iterator end() const { return const_iterator(data_ + size_); }
+  Value* operator[](std::size_t i) const { return data_ + i; }
+  Value* front() const { return data_; }
+  Value* back() const { return data_ + size_ - 1; }
+
+ private:
+  friend class jsondoc::Array;
+  template <class Source>
+  friend class Grammar;
+
+  void swap(Elements& other) {
+    std::swap(data_, other.data_);
+    std::swap(size_, other.size_);
+    std::swap(capacity_, other.capacity_);
+  }
+
+  Value* data_ = nullptr;
+  std::uint32_t size_ = 0;
+  std::uint32_t capacity_ = 0;  // 0: the block is in an arena (or there is none)
+};
+}  // namespace detail
+
 class Object {
  public:
-  typedef std::map<String, Value*, std::less<String>,
-                   detail::NodeAllocator<std::pair<const String, Value*>>>
-      Map;
+  typedef detail::Members Map;
 
   Object();
   Object(const Object& other);
@@ -300,22 +557,40 @@ class Object {
   template <class Source>
   friend class detail::Grammar;
 
-  // An object inside a parsed document: its map nodes come from the document's arena.
-  explicit Object(detail::Arena* shared) : valueMap(Map::allocator_type(shared)) {}
+  // What few objects need: the pending key of the pair builder (empty when none is pending; an
+  // empty key is never pending) and the arena of a document read by this object. It heads the
+  // block of an object whose entries are on the heap; an object whose entries are in an arena
+  // has none (it is moved to the heap when it needs one).
+  struct Extra {
+    String pendingKey;
+    detail::Arena* arena = nullptr;
+  };
+
   // Empties the object and gives it a fresh arena for a document about to be read, its first
-  // chunk sized from the text's size (0 when unknown). The object owns the arena (its map's
-  // allocator refers to it) until it is reset or destroyed.
+  // chunk sized from the text's size (0 when unknown). The object owns the arena until it is
+  // reset or destroyed.
   detail::Arena& startArena(std::size_t textSize);
+  Extra* extraOrNull() const {
+    return valueMap.capacity_ != 0 ? reinterpret_cast<Extra*>(valueMap.data_) - 1 : nullptr;
+  }
+  Extra& extra();
+  void clearPendingKey() {
+    if (Extra* e = extraOrNull()) e->pendingKey.clear();
+  }
+  // Moves the entries to a heap block with room for `capacity` entries.
+  void moveToHeap(std::size_t capacity);
+  // Gives the object the n entries read for it (as bytes at `slots`), in `arena` when it has
+  // one and the object has no heap block.
+  void adoptSlots(const void* slots, std::size_t n, detail::Arena* arena);
+  // Stores the value moved out of `v` under key, releasing a previous value.
+  void store(std::string_view key, Value& v);
 
   Map valueMap;
-  // The key given to the pair builder and waiting for its value; null when none is pending (an
-  // empty key is never pending). Held by pointer, as most objects never build pairs.
-  std::unique_ptr<String> pendingKey;
 };
 
 class Array {
  public:
-  typedef std::vector<Value*, detail::NodeAllocator<Value*>> List;
+  typedef detail::Elements List;
 
   Array();
   Array(const Array& other);
@@ -353,8 +628,8 @@ class Array {
   template <class Source>
   friend class detail::Grammar;
 
-  // An array inside a parsed document: its list comes from the document's arena.
-  explicit Array(detail::Arena* shared) : valueList(List::allocator_type(shared)) {}
+  // Appends the value moved out of v.
+  void append(Value& v);
 
   List valueList;
 };
@@ -410,21 +685,25 @@ inline const Boolean& Value::get<Boolean>() const {
 template <>
 inline Number& Value::get<Number>() {
   JSONDOC_ASSERT(is<Number>());
+  if ((placement & kIntegerInline) != 0) materializeNumber();
   return *number;
 }
 template <>
 inline const Number& Value::get<Number>() const {
   JSONDOC_ASSERT(is<Number>());
+  if ((placement & kIntegerInline) != 0) const_cast<Value*>(this)->materializeNumber();
   return *number;
 }
 template <>
 inline String& Value::get<String>() {
   JSONDOC_ASSERT(is<String>());
+  if (holdsText()) materialize();
   return *string;
 }
 template <>
 inline const String& Value::get<String>() const {
   JSONDOC_ASSERT(is<String>());
+  if (holdsText()) const_cast<Value*>(this)->materialize();
   return *string;
 }
 template <>
@@ -450,32 +729,33 @@ inline const Object& Value::get<Object>() const {
 
 template <class T>
 bool Object::has(const String& key) const {
-  Map::const_iterator it = valueMap.find(key);
-  return it != valueMap.end() && it->second->is<T>();
+  const detail::Slot* at = valueMap.lowerBound(key);
+  return at != valueMap.data_ + valueMap.size_ && detail::BytesEqual(at->key.view(), key) &&
+         at->value.is<T>();
 }
 
 template <class T>
 T& Object::get(const String& key) {
   JSONDOC_ASSERT(has<T>(key));
-  return valueMap.find(key)->second->get<T>();
+  return valueMap.lowerBound(key)->value.get<T>();
 }
 
 template <class T>
 const T& Object::get(const String& key) const {
   JSONDOC_ASSERT(has<T>(key));
-  return valueMap.find(key)->second->get<T>();
+  return valueMap.lowerBound(key)->value.get<T>();
 }
 
 template <class T>
 T& Array::get(unsigned i) {
   JSONDOC_ASSERT(i < size());
-  return valueList[i]->get<T>();
+  return valueList.data_[i].get<T>();
 }
 
 template <class T>
 const T& Array::get(unsigned i) const {
   JSONDOC_ASSERT(i < size());
-  return valueList[i]->get<T>();
+  return valueList.data_[i].get<T>();
 }
 
 // The grammar, on a caller's stream. Each returns true on success; on failure the stream's error

@@ -13,6 +13,11 @@
 #include "json/jsondoc.h"
 
 #include <locale.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -44,6 +49,17 @@ inline bool IsDigit(int c) {
 // byte order allows (a byte equal to the one sought shows as a zero byte of the xor; the lowest
 // flagged byte is always a true match).
 inline const char* FindDelimOrBackslash(const char* p, const char* end, char delim) {
+#if defined(__SSE2__)
+  const __m128i delims = _mm_set1_epi8(delim);
+  const __m128i backslashes16 = _mm_set1_epi8('\\');
+  while (end - p >= 16) {
+    const __m128i word = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const int hit = _mm_movemask_epi8(
+        _mm_or_si128(_mm_cmpeq_epi8(word, delims), _mm_cmpeq_epi8(word, backslashes16)));
+    if (hit != 0) return p + __builtin_ctz(static_cast<unsigned>(hit));
+    p += 16;
+  }
+#endif
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
   const std::uint64_t ones = 0x0101010101010101ULL;
   const std::uint64_t highs = 0x8080808080808080ULL;
@@ -263,6 +279,7 @@ class StreamSource {
   bool quoted_run(String&) { return false; }
   bool quoted_span(const char*&, const char*&) { return false; }
   bool take(char) { return false; }
+  bool next_is(char) const { return false; }
   bool take_word(const char*) { return false; }
 
  private:
@@ -353,6 +370,9 @@ class TextSource {
 
   // Consumes the next character when it is c and the text is in a good state, as skip_ws, peek
   // and get would; false, with nothing changed, otherwise.
+  // True when the text is in a good state and goes on with c, which stays unread.
+  bool next_is(char c) const { return state_ == 0 && cur_ != end_ && *cur_ == c; }
+
   bool take(char c) {
     if (state_ != 0 || cur_ == end_ || *cur_ != c) return false;
     ++cur_;
@@ -469,15 +489,29 @@ class TextSource {
 
 template <class Source>
 class Grammar {
+  struct SharedKey;
+
  public:
   // With an arena, every value, string and container read is placed in it (see Object::parse);
   // without one they come from the heap.
   explicit Grammar(Source& in, Arena* arena = nullptr) : in_(in), arena_(arena) {}
   ~Grammar() {
-    for (Value* v : pending_) Value::release(v);
+    for (std::size_t i = 0; i < elements_.size; ++i) AsValue(elements_.data[i]).~Value();
+    for (RawSlot& r : entries_) {
+      AsSlot(r).value.~Value();
+      AsSlot(r).key.release();
+    }
   }
   Grammar(const Grammar&) = delete;
   Grammar& operator=(const Grammar&) = delete;
+
+  // Sizes the stacks of waiting elements and entries for a text of textSize bytes, so that they
+  // are not copied as they grow: a large reservation is mapped, and only the pages the stacks
+  // reach are ever touched.
+  void expect(std::size_t textSize) {
+    elements_.reserve(textSize / 8);
+    entries_.reserve(textSize / 64);
+  }
 
   // Skips blanks, then consumes pattern; a line comment may stand before any of its characters.
   // On a mismatch the matched characters are put back; when the input ends inside the pattern
@@ -588,6 +622,14 @@ class Grammar {
   }
 
   bool boolean(Boolean& out) {
+    if (!broken_ && in_.take_word("true")) {  // the usual case, as the match below would
+      out = true;
+      return true;
+    }
+    if (!broken_ && in_.take_word("false")) {
+      out = false;
+      return true;
+    }
     if (match("true")) {
       out = true;
       return true;
@@ -600,7 +642,10 @@ class Grammar {
   }
 
   // "null", or nothing at all before a comma (an empty list element).
-  bool null() { return match("null") || (!broken_ && in_.peek() == ','); }
+  bool null() {
+    if (!broken_ && in_.take_word("null")) return true;
+    return match("null") || (!broken_ && in_.peek() == ',');
+  }
 
   bool array(Array& a) {
     a.reset();
@@ -610,18 +655,28 @@ class Grammar {
     ++depth_;
     // The elements wait on one stack shared by all levels, so each list is allocated once at
     // its final size.
-    const std::size_t base = pending_.size();
+    const std::size_t base = elements_.size;
     for (;;) {
-      Value* v = newValue();
-      if (!value(*v)) {
-        Value::release(v);
-        break;
-      }
-      pending_.push_back(v);
-      if (!match(",")) break;
+      Value v;
+      if (!value(v)) break;
+      v.relocate(elements_.push());
+      if (!broken_ && in_.take(',')) continue;
+      if (broken_ || in_.next_is(']') || !match(",")) break;
     }
-    a.valueList.assign(pending_.begin() + static_cast<std::ptrdiff_t>(base), pending_.end());
-    pending_.resize(base);
+    const std::size_t n = elements_.size - base;
+    if (n != 0 && base == 0 && arena_ != nullptr && n * sizeof(Value) >= kOwnBlock) {
+      // A long list that is the whole stack takes the stack's block instead of a copy of it.
+      a.valueList.data_ = static_cast<Value*>(elements_.release());
+      a.valueList.size_ = static_cast<std::uint32_t>(n);
+      a.valueList.capacity_ = static_cast<std::uint32_t>(n);
+    } else if (n != 0) {
+      void* block = allocateList(n * sizeof(Value), alignof(Value));
+      std::memcpy(block, elements_.data + base, n * sizeof(Value));
+      elements_.size = base;
+      a.valueList.data_ = static_cast<Value*>(block);
+      a.valueList.size_ = static_cast<std::uint32_t>(n);
+      a.valueList.capacity_ = arena_ != nullptr ? 0 : static_cast<std::uint32_t>(n);
+    }
     --depth_;
     return match("]");
   }
@@ -637,10 +692,10 @@ class Grammar {
     return ok && match("}");
   }
 
-  // A value that fails to read is left invalid.
-  bool value(Value& v) {
+  // A value that fails to read is left invalid. `hint`: see setText.
+  bool value(Value& v, SharedKey* hint = nullptr) {
     if (v.type != Value::TYPE_INVALID) v.dropPayload();  // a fresh element has nothing to release
-    v.type = Value::TYPE_INVALID;
+    v.setType(Value::TYPE_INVALID);
     if (broken_) return false;
     in_.skip_ws();
     const int next = in_.good() ? in_.peek() : kEnd;
@@ -652,15 +707,18 @@ class Grammar {
       if (tryAll || next == '"' || next == '\'') {
         const char* first = nullptr;
         const char* last = nullptr;
-        if (!broken_ && in_.quoted_span(first, last)) {  // the usual string, built in place
-          v.string = newPayload<String>(v, first, last);
-          v.type = Value::TYPE_STRING;
+        if (!broken_ && in_.quoted_span(first, last)) {  // the usual string, taken as it stands
+          setText(v, first, static_cast<std::size_t>(last - first), hint);
           return true;
         }
         String s;
         if (string(s)) {
-          v.string = newPayload<String>(v, std::move(s));
-          v.type = Value::TYPE_STRING;
+          if (arena_ != nullptr) {
+            setText(v, s.data(), s.size(), hint);
+          } else {
+            v.string = new String(std::move(s));
+            v.setType(Value::TYPE_STRING);
+          }
           return true;
         }
         if (broken_) return false;
@@ -669,8 +727,7 @@ class Grammar {
       if (tryAll || IsDigit(next) || next == '-' || next == '+' || next == '.') {
         Number n = 0;
         if (number(n)) {
-          v.number = newNumber(v, n);
-          v.type = Value::TYPE_NUMBER;
+          setNumber(v, n);
           return true;
         }
         tryAll = true;
@@ -679,43 +736,140 @@ class Grammar {
         Boolean b = false;
         if (boolean(b)) {
           v.boolean = b;
-          v.type = Value::TYPE_BOOLEAN;
+          v.setType(Value::TYPE_BOOLEAN);
           return true;
         }
         tryAll = true;
       }
       if (tryAll || next == 'n' || next == ',') {
         if (null()) {
-          v.type = Value::TYPE_NULL;
+          v.setType(Value::TYPE_NULL);
           return true;
         }
       }
     }
     if (broken_) return false;
     if (next == '[' || in_.peek() == '[') {
-      Array* a = arena_ != nullptr ? newPayload<Array>(v, arena_) : newPayload<Array>(v);
+      Array* a = newPayload<Array>(v);
       v.array = a;
-      v.type = Value::TYPE_ARRAY;
+      v.setType(Value::TYPE_ARRAY);
       if (array(*a)) return true;
       v.reset();
-      v.type = Value::TYPE_INVALID;
+      v.setType(Value::TYPE_INVALID);
     }
-    Object* o = arena_ != nullptr ? newPayload<Object>(v, arena_) : newPayload<Object>(v);
+    Object* o = newPayload<Object>(v);
     v.object = o;
-    v.type = Value::TYPE_OBJECT;
+    v.setType(Value::TYPE_OBJECT);
     if (object(*o)) return true;
     v.reset();
-    v.type = Value::TYPE_INVALID;
+    v.setType(Value::TYPE_INVALID);
     return false;
   }
 
  private:
-  Value* newValue() {
-    if (arena_ == nullptr) return new Value;
-    static_assert(sizeof(Value) == 16 && alignof(Value) <= 16, "arena value slots");
-    Value* v = new (arena_->allocateSlot()) Value;
-    v->placement = Value::kSelfInArena;
-    return v;
+  // Values and entries wait here, as bytes, for the list they end in (see Value::relocate).
+  struct RawValue {
+    alignas(Value) unsigned char bytes[sizeof(Value)];
+  };
+  struct RawSlot {
+    alignas(Slot) unsigned char bytes[sizeof(Slot)];
+  };
+  // The values waiting for their arrays, in a block from malloc that grows with realloc (a large
+  // block then moves by remapping, not by copying).
+  struct ValueStack {
+    RawValue* data = nullptr;
+    std::size_t size = 0;
+    std::size_t capacity = 0;
+
+    ValueStack() = default;
+    ValueStack(const ValueStack&) = delete;
+    ValueStack& operator=(const ValueStack&) = delete;
+    ~ValueStack() { std::free(data); }
+
+    void reserve(std::size_t n) {
+      if (n > capacity) resize(n);
+    }
+    void* push() {
+      if (size == capacity) resize(capacity < 64 ? 64 : capacity * 2);
+      return data[size++].bytes;
+    }
+    // Hands the block, cut to its size, to the caller and leaves the stack empty.
+    void* release() {
+      void* block = std::realloc(data, size * sizeof(RawValue));
+      if (block == nullptr) block = data;
+      data = nullptr;
+      size = capacity = 0;
+      return block;
+    }
+
+   private:
+    void resize(std::size_t n) {
+      void* block = std::realloc(data, n * sizeof(RawValue));
+      if (block == nullptr) throw std::bad_alloc();
+      data = static_cast<RawValue*>(block);
+      capacity = n;
+    }
+  };
+
+  static Value& AsValue(RawValue& r) { return *reinterpret_cast<Value*>(r.bytes); }
+  static Slot& AsSlot(RawSlot& r) { return *reinterpret_cast<Slot*>(r.bytes); }
+  static const Key& KeyOf(const RawSlot& r) { return *reinterpret_cast<const Key*>(r.bytes); }
+
+  // A string value: its bytes in the value itself when they fit, in the arena beyond; without an
+  // arena, a String on the heap.
+  // A string equal to the one last read under the same key (the hint, when there is one) shares
+  // its bytes: the entries of a list repeat many values ("@base", "updated", ids of parents).
+  void setText(Value& v, const char* p, std::size_t n, SharedKey* hint) {
+    if (arena_ == nullptr || n > 0xFFFFFFFFu) {
+      v.string = new String(p, n);
+    } else if (n <= Value::kInlineText) {
+      v.object = nullptr;
+      if (n != 0) std::memcpy(v.chars, p, n);
+      v.length = static_cast<std::uint32_t>(n);
+      v.placement = Value::kTextInline;
+    } else {
+      const char* bytes;
+      if (hint != nullptr && hint->lastLength == n && BytesEqual({hint->lastText, n}, {p, n})) {
+        bytes = hint->lastText;
+      } else {
+        char* copy = arena_->allocateText(n);
+        std::memcpy(copy, p, n);
+        bytes = copy;
+        if (hint != nullptr) {
+          hint->lastText = copy;
+          hint->lastLength = n;
+        }
+      }
+      v.bytes = bytes;
+      v.length = static_cast<std::uint32_t>(n);
+      v.placement = Value::kTextInArena;
+    }
+    v.setType(Value::TYPE_STRING);
+  }
+
+  void* allocateList(std::size_t bytes, std::size_t align) {
+    if (arena_ != nullptr) return arena_->allocate(bytes, align);
+    void* block = std::malloc(bytes);
+    if (block == nullptr) throw std::bad_alloc();
+    return block;
+  }
+
+  // A number: an integer of magnitude below 2^64 in the value itself when read into a document,
+  // otherwise in an arena slot or on the heap.
+  void setNumber(Value& v, Number n) {
+    const Number magnitude = n < 0 ? -n : n;
+    if (arena_ != nullptr && magnitude < 18446744073709551616.0L) {
+      const std::uint64_t integer = static_cast<std::uint64_t>(magnitude);
+      if (static_cast<Number>(integer) == magnitude) {
+        v.integer = integer;
+        v.placement = static_cast<std::uint8_t>(Value::kIntegerInline |
+                                                (std::signbit(n) ? Value::kNegative : 0));
+        v.setType(Value::TYPE_NUMBER);
+        return;
+      }
+    }
+    v.number = newNumber(v, n);
+    v.setType(Value::TYPE_NUMBER);
   }
 
   Number* newNumber(Value& v, Number n) {
@@ -725,47 +879,142 @@ class Grammar {
     return new (arena_->allocateSlot()) Number(n);
   }
 
-  template <class T, class... Args>
-  T* newPayload(Value& v, Args&&... args) {
-    if (arena_ == nullptr) return new T(std::forward<Args>(args)...);
-    T* p = new (arena_->allocate(sizeof(T), alignof(T))) T(std::forward<Args>(args)...);
+  template <class T>
+  T* newPayload(Value& v) {
+    if (arena_ == nullptr) return new T();
+    T* p = new (arena_->allocate(sizeof(T), alignof(T))) T();
     v.placement = static_cast<std::uint8_t>(v.placement | Value::kPayloadInArena);
     return p;
   }
 
+  // A key shared by the entries of a document, and the string last read under it (the hint).
+  struct SharedKey {
+    Key key;
+    const char* lastText = nullptr;
+    std::size_t lastLength = 0;
+  };
+
+  static std::uint32_t Hash(std::string_view k) {
+    std::uint32_t h = 2166136261u;
+    for (char c : k) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+    return h;
+  }
+
+  // The key of an entry of a document. Keys repeat from entry to entry of a list: each distinct
+  // key is stored once and shared. `hint` receives the key's record (valid until the next key).
+  Key sharedKey(std::string_view k, SharedKey*& hint) {
+    hint = nullptr;
+    if (k.size() > kMaxSharedKey) return Key::Make(k, arena_);
+    if (keyTable_.empty()) keyTable_.resize(64);
+    const std::uint32_t h = Hash(k);
+    std::size_t mask = keyTable_.size() - 1;
+    for (std::size_t i = h & mask;; i = (i + 1) & mask) {
+      SharedKey& at = keyTable_[i];
+      if (at.key.tagged_ == 0) {
+        at.key = Key::Make(k, arena_);
+        if (++sharedKeys_ * 2 <= keyTable_.size()) {
+          hint = &at;
+          return at.key;
+        }
+        const Key made = at.key;
+        growKeyTable();
+        return made;
+      }
+      if (BytesEqual(at.key.view(), k)) {
+        hint = &at;
+        return at.key;
+      }
+    }
+  }
+
+  void growKeyTable() {
+    std::vector<SharedKey> old(keyTable_.size() * 2);
+    old.swap(keyTable_);
+    const std::size_t mask = keyTable_.size() - 1;
+    for (const SharedKey& k : old) {
+      if (k.key.tagged_ == 0) continue;
+      std::size_t i = Hash(k.key.view()) & mask;
+      while (keyTable_[i].key.tagged_ != 0) i = (i + 1) & mask;
+      keyTable_[i] = k;
+    }
+  }
+
+  // Sorts the entries read for one object (from `base` on) by key, keeping their order among
+  // equal keys, lets the last of equal keys win, and hands them to the object in one block.
+  void finishObject(Object& o, std::size_t base) {
+    if (entries_.size() == base) return;
+    RawSlot* first = entries_.data() + base;
+    RawSlot* last = entries_.data() + entries_.size();
+    const auto less = [](const RawSlot& a, const RawSlot& b) {
+      return KeyOf(a).tagged_ != KeyOf(b).tagged_ && BytesLess(KeyOf(a).view(), KeyOf(b).view());
+    };
+    if (last - first <= 16) {
+      for (RawSlot* i = first + 1; i < last; ++i) {
+        if (!less(*i, i[-1])) continue;
+        RawSlot moving = *i;
+        RawSlot* j = i;
+        do {
+          *j = j[-1];
+          --j;
+        } while (j != first && less(moving, j[-1]));
+        *j = moving;
+      }
+    } else if (!std::is_sorted(first, last, less)) {
+      std::stable_sort(first, last, less);
+    }
+    RawSlot* kept = first;
+    for (RawSlot* i = first; i != last; ++i) {
+      if (i + 1 != last && (KeyOf(*i).tagged_ == KeyOf(i[1]).tagged_ ||
+                            BytesEqual(KeyOf(*i).view(), KeyOf(i[1]).view()))) {
+        AsSlot(*i).value.~Value();  // a repeated key keeps the later value
+        AsSlot(*i).key.release();
+        continue;
+      }
+      if (kept != i) *kept = *i;
+      ++kept;
+    }
+    const std::size_t n = static_cast<std::size_t>(kept - first);
+    if (n != 0) o.adoptSlots(first, n, arena_);
+    entries_.resize(base);
+  }
+
   // The entries after "{": false only where the object cannot end well (a key that is not a
-  // string, a missing colon); a value that fails ends the list and drops its key.
+  // string, a missing colon); a value that fails ends the list and drops its key. The entries
+  // read go to the object in every case.
   bool members(Object& o) {
+    const std::size_t base = entries_.size();
+    const bool ok = readMembers();
+    finishObject(o, base);
+    return ok;
+  }
+
+  bool readMembers() {
     String key;
     for (;;) {
-      // The usual key is taken as it stands in the text and built in its map node.
+      // The usual key is taken as it stands in the text.
       const char* first = nullptr;
       const char* last = nullptr;
       const bool inText = !broken_ && in_.quoted_span(first, last);
       if (!inText && !string(key)) return !broken_ && in_.peek() == '}';
       if (!match(":")) return false;
-      Value* v = newValue();
-      if (!value(*v)) {
-        Value::release(v);
-        return true;
-      }
-      pending_.push_back(v);  // released by the destructor should the insertion throw
-      // Answers usually list keys in ascending order: the end is tried first as the place.
-      const Object::Map::iterator slot =
-          inText ? o.valueMap.emplace_hint(
-                       o.valueMap.end(), std::piecewise_construct,
-                       std::forward_as_tuple(first, static_cast<std::size_t>(last - first)),
-                       std::forward_as_tuple(v))
-                 : o.valueMap.try_emplace(o.valueMap.end(), std::move(key), v);
-      pending_.pop_back();
-      if (slot->second != v) {
-        Value::release(slot->second);  // a repeated key keeps the later value
-        slot->second = v;
-      }
-      if (!match(",")) return true;
+      const std::string_view name =
+          inText ? std::string_view(first, static_cast<std::size_t>(last - first)) : key;
+      Key k;
+      SharedKey* hint = nullptr;
+      if (arena_ != nullptr) k = sharedKey(name, hint);
+      Value v;
+      if (!value(v, hint)) return true;
+      if (arena_ == nullptr) k = Key::Make(name, nullptr);
+      entries_.emplace_back();
+      Slot& slot = AsSlot(entries_.back());
+      new (&slot.key) Key(k);
+      v.relocate(&slot.value);
+      if (!broken_ && in_.take(',')) continue;
+      if (broken_ || in_.next_is('}') || !match(",")) return true;
     }
   }
 
+ private:
   // A character that may follow a backslash in a string closed by `delim`.
   static bool IsKnownEscape(int c, char delim) {
     return c == static_cast<unsigned char>(delim) || c == '\\' || c == '/' || c == 'b' ||
@@ -862,9 +1111,17 @@ class Grammar {
     return true;
   }
 
+  static constexpr std::size_t kMaxSharedKey = 64;
+
   Source& in_;
   Arena* arena_;
-  std::vector<Value*> pending_;
+  // Lists of at least this many bytes, read into a document, keep a block of their own.
+  static constexpr std::size_t kOwnBlock = 4096;
+
+  ValueStack elements_;
+  std::vector<RawSlot> entries_;
+  std::vector<SharedKey> keyTable_;
+  std::size_t sharedKeys_ = 0;
   int depth_ = 0;
   // Set by an escape that cannot be read: every step fails from then on.
   bool broken_ = false;
@@ -894,15 +1151,20 @@ bool Value::parse(const String& text) {
 // An object read by an entry point holds its document in its own arena (see detail::Arena).
 bool Object::parse(std::istream& input, Object& object) {
   std::streamsize buffered = input.rdbuf() != nullptr ? input.rdbuf()->in_avail() : 0;
-  Arena& arena = object.startArena(buffered > 0 ? static_cast<std::size_t>(buffered) : 0);
+  const std::size_t size = buffered > 0 ? static_cast<std::size_t>(buffered) : 0;
+  Arena& arena = object.startArena(size);
   StreamSource source(input);
-  return StreamGrammar(source, &arena).object(object);
+  StreamGrammar grammar(source, &arena);
+  grammar.expect(size);
+  return grammar.object(object);
 }
 
 bool Object::parse(const String& text) {
   Arena& arena = startArena(text.size());
   TextSource source(text.data(), text.size());
-  return TextGrammar(source, &arena).object(*this);
+  TextGrammar grammar(source, &arena);
+  grammar.expect(text.size());
+  return grammar.object(*this);
 }
 
 bool Array::parse(std::istream& input, Array& array) {

@@ -9,10 +9,10 @@
 #include "json/jsondoc.h"
 
 #include <assert.h>
-#include <sys/mman.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <utility>
@@ -32,8 +32,6 @@ void assertion(const char* file, int line, const char* expression, bool result) 
 }
 
 // ---- Value ----
-
-Value::Value() : type(TYPE_INVALID), object(nullptr) {}
 
 Value::Value(const Value& other) : Value() {
   import(other);
@@ -58,10 +56,6 @@ Value::Value(const Array& a) : Value() {
 }
 Value::Value(const Object& o) : Value() {
   import(o);
-}
-
-Value::~Value() {
-  dropPayload();
 }
 
 Value& Value::operator=(const Value& other) {
@@ -91,10 +85,18 @@ void Value::dropPayload() {
   const bool inArena = (placement & kPayloadInArena) != 0;
   switch (type) {
     case TYPE_NUMBER:
-      Drop(number, inArena);
+      if (inArena || (placement & kIntegerInline) != 0) {
+        number = nullptr;
+      } else {
+        Drop(number, false);
+      }
       break;
     case TYPE_STRING:
-      Drop(string, inArena);
+      if (holdsText()) {
+        string = nullptr;
+      } else {
+        Drop(string, false);
+      }
       break;
     case TYPE_ARRAY:
       Drop(array, inArena);
@@ -105,16 +107,19 @@ void Value::dropPayload() {
     default:
       break;
   }
-  placement = static_cast<std::uint8_t>(placement & ~kPayloadInArena);
+  placement = 0;
 }
 
-void Value::release(Value* v) {
-  if (v == nullptr) return;
-  if ((v->placement & kSelfInArena) != 0) {
-    v->~Value();
-  } else {
-    delete v;
-  }
+void Value::materializeNumber() {
+  Number* n = new Number(numberValue());
+  placement = 0;
+  number = n;
+}
+
+void Value::materialize() {
+  String* s = new String(text());
+  placement = 0;
+  string = s;
 }
 
 bool Value::empty() const {
@@ -122,7 +127,7 @@ bool Value::empty() const {
     case TYPE_INVALID:
       return true;
     case TYPE_STRING:
-      return string == nullptr;
+      return !holdsText() && string == nullptr;
     case TYPE_ARRAY:
       return array == nullptr;
     case TYPE_OBJECT:
@@ -134,18 +139,18 @@ bool Value::empty() const {
 
 void Value::import(Boolean b) {
   dropPayload();
-  type = TYPE_BOOLEAN;
+  setType(TYPE_BOOLEAN);
   boolean = b;
 }
 
 void Value::import(Number n) {
-  if (type == TYPE_NUMBER && number != nullptr) {
+  if (type == TYPE_NUMBER && (placement & kIntegerInline) == 0 && number != nullptr) {
     *number = n;
     return;
   }
   Number* copy = new Number(n);
   dropPayload();
-  type = TYPE_NUMBER;
+  setType(TYPE_NUMBER);
   number = copy;
 }
 
@@ -155,13 +160,13 @@ void Value::import(int i) {
 
 void Value::import(const Null&) {
   dropPayload();
-  type = TYPE_NULL;
+  setType(TYPE_NULL);
 }
 
 void Value::import(const String& s) {
   String* copy = new String(s);
   dropPayload();
-  type = TYPE_STRING;
+  setType(TYPE_STRING);
   string = copy;
 }
 
@@ -172,14 +177,14 @@ void Value::import(const char* s) {
 void Value::import(const Array& a) {
   Array* copy = new Array(a);
   dropPayload();
-  type = TYPE_ARRAY;
+  setType(TYPE_ARRAY);
   array = copy;
 }
 
 void Value::import(const Object& o) {
   Object* copy = new Object(o);
   dropPayload();
-  type = TYPE_OBJECT;
+  setType(TYPE_OBJECT);
   object = copy;
 }
 
@@ -187,11 +192,15 @@ void Value::import(const Value& other) {
   if (&other == this) return;
   switch (other.type) {
     case TYPE_NUMBER:
-      import(*other.number);
+      import(other.numberValue());
       break;
-    case TYPE_STRING:
-      import(*other.string);
+    case TYPE_STRING: {
+      String* copy = new String(other.text());
+      dropPayload();
+      setType(TYPE_STRING);
+      string = copy;
       break;
+    }
     case TYPE_BOOLEAN:
       import(other.boolean);
       break;
@@ -206,7 +215,7 @@ void Value::import(const Value& other) {
       break;
     case TYPE_INVALID:
       dropPayload();
-      type = TYPE_INVALID;
+      setType(TYPE_INVALID);
       break;
     default:
       JSONDOC_ASSERT(!"not implemented");
@@ -220,14 +229,51 @@ bool Value::parse(std::istream& input) {
 
 // ---- Object ----
 
+namespace detail {
+
+Key Key::Make(std::string_view bytes, Arena* arena) {
+  const std::uint32_t n = static_cast<std::uint32_t>(bytes.size());
+  char* block = arena != nullptr ? static_cast<char*>(arena->allocate(4 + bytes.size(), 4))
+                                 : static_cast<char*>(::operator new(4 + bytes.size()));
+  std::memcpy(block, &n, 4);
+  if (n != 0) std::memcpy(block + 4, bytes.data(), bytes.size());
+  return Key(reinterpret_cast<std::uintptr_t>(block) | (arena != nullptr ? 0 : 1));
+}
+
+void Key::release() const {
+  if (onHeap()) ::operator delete(const_cast<char*>(block()));
+}
+
+Slot* Members::lowerBound(std::string_view key) const {
+  Slot* first = data_;
+  std::size_t count = size_;
+  while (count > 0) {
+    const std::size_t half = count / 2;
+    if (BytesLess(first[half].key.view(), key)) {
+      first += half + 1;
+      count -= half + 1;
+    } else {
+      count = half;
+    }
+  }
+  return first;
+}
+
+}  // namespace detail
+
 Object::Object() = default;
 
-// Delegating, so that the destructor runs when a copy fails half-way on allocation.
 Object::Object(const Object& other) : Object() {
-  for (const Map::value_type& entry : other.valueMap) {
-    std::unique_ptr<Value> copy(new Value(*entry.second));
-    valueMap.emplace_hint(valueMap.end(), entry.first, copy.get());
-    copy.release();
+  const std::size_t n = other.valueMap.size_;
+  if (n == 0) return;
+  moveToHeap(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const detail::Slot& from = other.valueMap.data_[i];
+    detail::Slot* to = valueMap.data_ + i;
+    to->key = detail::Key::Make(from.key.view(), nullptr);
+    new (&to->value) Value();
+    ++valueMap.size_;  // released by the destructor should the copy below throw
+    to->value.import(from.value);
   }
 }
 
@@ -237,86 +283,125 @@ Object::Object(const String& key, const Value& value) : Object() {
 
 Object::~Object() {
   reset();
-}
-
-void Object::reset() {
-  for (Map::value_type& entry : valueMap) Value::release(entry.second);
-  valueMap.clear();
-  detail::Arena* arena = valueMap.get_allocator().arena();
-  if (arena != nullptr && arena->owner() == this) {
-    valueMap = Map();  // back on the heap before the arena goes
-    delete arena;
+  if (Extra* e = extraOrNull()) {
+    e->~Extra();
+    std::free(e);
   }
 }
 
-// A document takes five to seven times its text; the first chunk is sized above that, so most
-// documents need one chunk. Pages of a chunk that the document does not reach are never touched.
+void Object::reset() {
+  for (std::uint32_t i = 0; i < valueMap.size_; ++i) {
+    detail::Slot& slot = valueMap.data_[i];
+    if (!slot.value.holdsNothing()) slot.value.~Value();
+    slot.key.release();
+  }
+  valueMap.size_ = 0;
+  Extra* e = extraOrNull();
+  if (e == nullptr) {
+    valueMap.data_ = nullptr;  // the block was in an arena
+    return;
+  }
+  delete e->arena;
+  e->arena = nullptr;
+}
+
+Object::Extra& Object::extra() {
+  if (valueMap.capacity_ == 0) moveToHeap(valueMap.size_ < 4 ? 4 : valueMap.size_);
+  return *extraOrNull();
+}
+
+void Object::moveToHeap(std::size_t capacity) {
+  void* block = std::malloc(sizeof(Extra) + capacity * sizeof(detail::Slot));
+  if (block == nullptr) throw std::bad_alloc();
+  Extra* fresh = new (block) Extra;
+  detail::Slot* slots = reinterpret_cast<detail::Slot*>(fresh + 1);
+  if (valueMap.size_ != 0) {
+    std::memcpy(static_cast<void*>(slots), static_cast<void*>(valueMap.data_),
+                valueMap.size_ * sizeof(detail::Slot));
+  }
+  if (Extra* old = extraOrNull()) {
+    fresh->pendingKey.swap(old->pendingKey);
+    fresh->arena = old->arena;
+    old->~Extra();
+    std::free(old);
+  }
+  valueMap.data_ = slots;
+  valueMap.capacity_ = static_cast<std::uint32_t>(capacity);
+}
+
+void Object::adoptSlots(const void* slots, std::size_t n, detail::Arena* arena) {
+  if (valueMap.capacity_ == 0 && arena != nullptr) {
+    void* block = arena->allocate(n * sizeof(detail::Slot), alignof(detail::Slot));
+    valueMap.data_ = static_cast<detail::Slot*>(block);
+  } else if (valueMap.capacity_ < n) {
+    moveToHeap(n);
+  }
+  std::memcpy(static_cast<void*>(valueMap.data_), slots, n * sizeof(detail::Slot));
+  valueMap.size_ = static_cast<std::uint32_t>(n);
+}
+
+// A document takes about twice its text; the first chunk is sized above that, so most documents
+// need one chunk. Pages of a chunk that the document does not reach are never touched.
 detail::Arena& Object::startArena(std::size_t textSize) {
   reset();
-  const std::size_t first = textSize == 0 ? 4096 : textSize * 8 + 1024;
-  detail::Arena* arena = new detail::Arena(this, first);
-  valueMap = Map(Map::allocator_type(arena));
+  const std::size_t first = textSize == 0 ? 4096 : textSize * 3 + 1024;
+  detail::Arena* arena = new detail::Arena(first);
+  extra().arena = arena;
   return *arena;
+}
+
+void Object::store(std::string_view key, Value& v) {
+  detail::Slot* at = valueMap.lowerBound(key);
+  detail::Slot* end = valueMap.data_ + valueMap.size_;
+  if (at != end && detail::BytesEqual(at->key.view(), key)) {
+    at->value.dropPayload();
+    v.relocate(&at->value);
+    return;
+  }
+  const std::size_t index = static_cast<std::size_t>(at - valueMap.data_);
+  const detail::Key k = detail::Key::Make(key, nullptr);
+  if (valueMap.size_ == valueMap.capacity_ || valueMap.capacity_ == 0) {
+    try {
+      moveToHeap(valueMap.size_ < 4 ? 4 : std::size_t(valueMap.size_) * 2);
+    } catch (...) {
+      k.release();
+      throw;
+    }
+  }
+  detail::Slot* slot = valueMap.data_ + index;
+  std::memmove(static_cast<void*>(slot + 1), static_cast<void*>(slot),
+               (valueMap.size_ - index) * sizeof(detail::Slot));
+  slot->key = k;
+  v.relocate(&slot->value);
+  ++valueMap.size_;
 }
 
 namespace detail {
 
 namespace {
-// Chunks from this size are mapped directly, on 2 MB pages where the system offers them on
-// request: a large document then costs a few page faults instead of one per 4 kB.
-constexpr std::size_t kMappedChunk = 16u << 20;
-constexpr std::size_t kHugePage = 2u << 20;
-
+// Chunks come from malloc: a chunk's pages are touched only as the document reaches them, and a
+// chunk released after one answer is reused by the next one's.
 struct ChunkHeader {
   void* next;
-  std::size_t mappedBytes;  // 0 for a chunk from malloc
 };
-constexpr std::size_t kHeaderBytes = (sizeof(ChunkHeader) + 15) & ~std::size_t(15);
-
-void* MapChunk(std::size_t bytes) {
-  void* raw =
-      mmap(nullptr, bytes + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (raw == MAP_FAILED) return nullptr;
-  const std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(raw);
-  const std::uintptr_t aligned = (begin + kHugePage - 1) & ~(kHugePage - 1);
-  if (aligned != begin) munmap(raw, aligned - begin);
-  const std::size_t tail = (begin + bytes + kHugePage) - (aligned + bytes);
-  if (tail != 0) munmap(reinterpret_cast<void*>(aligned + bytes), tail);
-#ifdef MADV_HUGEPAGE
-  madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);
-#endif
-  return reinterpret_cast<void*>(aligned);
-}
+constexpr std::size_t kHeaderBytes = 16;
 }  // namespace
 
 Arena::~Arena() {
   while (chunks_ != nullptr) {
     ChunkHeader* header = static_cast<ChunkHeader*>(chunks_);
     chunks_ = header->next;
-    if (header->mappedBytes != 0) {
-      munmap(header, header->mappedBytes);
-    } else {
-      std::free(header);
-    }
+    std::free(header);
   }
 }
 
 // Each chunk is twice the previous one; a request larger than that gets a chunk of its own size.
 void* Arena::grow(std::size_t size, std::size_t align) {
-  std::size_t bytes = std::max(nextChunk_, kHeaderBytes + size + align);
-  void* chunk = nullptr;
-  std::size_t mapped = 0;
-  if (bytes >= kMappedChunk) {
-    bytes = (bytes + kHugePage - 1) & ~(kHugePage - 1);
-    chunk = MapChunk(bytes);
-    mapped = bytes;
-  } else {
-    chunk = std::malloc(bytes);
-  }
+  const std::size_t bytes = std::max(nextChunk_, kHeaderBytes + size + align);
+  void* chunk = std::malloc(bytes);
   if (chunk == nullptr) throw std::bad_alloc();
   ChunkHeader* header = static_cast<ChunkHeader*>(chunk);
   header->next = chunks_;
-  header->mappedBytes = mapped;
   chunks_ = chunk;
   cur_ = static_cast<char*>(chunk) + kHeaderBytes;
   end_ = static_cast<char*>(chunk) + bytes;
@@ -327,36 +412,22 @@ void* Arena::grow(std::size_t size, std::size_t align) {
 }  // namespace detail
 
 void Object::import(const Object& other) {
-  pendingKey.reset();
+  clearPendingKey();
   if (&other == this) return;
   Object copy(other);
-  for (Map::value_type& entry : copy.valueMap) {
-    Map::iterator it = valueMap.find(entry.first);
-    if (it != valueMap.end()) {
-      Value::release(it->second);
-      it->second = entry.second;
-    } else {
-      valueMap.emplace(entry.first, entry.second);
-    }
-    entry.second = nullptr;
+  for (std::uint32_t i = 0; i < copy.valueMap.size_; ++i) {
+    store(copy.valueMap.data_[i].key.view(), copy.valueMap.data_[i].value);
   }
 }
 
 void Object::import(const String& key, const Value& value) {
-  pendingKey.reset();
-  std::unique_ptr<Value> copy(new Value(value));
-  Map::iterator it = valueMap.find(key);
-  if (it != valueMap.end()) {
-    Value::release(it->second);
-    it->second = copy.release();
-  } else {
-    valueMap.emplace(key, copy.get());
-    copy.release();
-  }
+  clearPendingKey();
+  Value copy(value);
+  store(key, copy);
 }
 
 Object& Object::operator=(const Object& other) {
-  pendingKey.reset();
+  clearPendingKey();
   if (&other == this) return *this;
   Object copy(other);
   reset();
@@ -365,19 +436,26 @@ Object& Object::operator=(const Object& other) {
 }
 
 Object& Object::operator<<(const Value& v) {
-  if (!pendingKey || pendingKey->empty()) {
+  Extra* e = extraOrNull();
+  if (e == nullptr || e->pendingKey.empty()) {
     const String& key = v.get<String>();
-    pendingKey.reset(key.empty() ? nullptr : new String(key));
+    if (!key.empty()) {
+      extra().pendingKey = key;
+    } else {
+      clearPendingKey();
+    }
   } else {
-    std::unique_ptr<String> key(std::move(pendingKey));
-    import(*key, v);
+    String key;
+    key.swap(e->pendingKey);
+    import(key, v);
   }
   return *this;
 }
 
 Object& Object::operator<<(const Object& o) {
-  std::unique_ptr<String> key(std::move(pendingKey));
-  import(key ? *key : String(), Value(o));
+  String key;
+  if (Extra* e = extraOrNull()) key.swap(e->pendingKey);
+  import(key, Value(o));
   return *this;
 }
 
@@ -402,23 +480,41 @@ Array::~Array() {
 }
 
 void Array::reset() {
-  for (Value* v : valueList) Value::release(v);
-  valueList.clear();
+  for (std::uint32_t i = 0; i < valueList.size_; ++i) {
+    if (!valueList.data_[i].holdsNothing()) valueList.data_[i].~Value();
+  }
+  if (valueList.capacity_ != 0) std::free(valueList.data_);
+  valueList.data_ = nullptr;
+  valueList.size_ = 0;
+  valueList.capacity_ = 0;
+}
+
+void Array::append(Value& v) {
+  if (valueList.size_ == valueList.capacity_ || valueList.capacity_ == 0) {
+    const std::size_t capacity = valueList.size_ < 4 ? 4 : std::size_t(valueList.size_) * 2;
+    void* block = std::malloc(capacity * sizeof(Value));
+    if (block == nullptr) throw std::bad_alloc();
+    if (valueList.size_ != 0) {
+      std::memcpy(block, static_cast<void*>(valueList.data_), valueList.size_ * sizeof(Value));
+    }
+    if (valueList.capacity_ != 0) std::free(valueList.data_);
+    valueList.data_ = static_cast<Value*>(block);
+    valueList.capacity_ = static_cast<std::uint32_t>(capacity);
+  }
+  v.relocate(valueList.data_ + valueList.size_);
+  ++valueList.size_;
 }
 
 void Array::import(const Array& other) {
   Array copy;
-  copy.valueList.reserve(other.valueList.size());
-  for (const Value* v : other.valueList) copy.import(*v);
-  valueList.reserve(valueList.size() + copy.valueList.size());
-  valueList.insert(valueList.end(), copy.valueList.begin(), copy.valueList.end());
-  copy.valueList.clear();
+  for (std::uint32_t i = 0; i < other.valueList.size_; ++i) copy.import(other.valueList.data_[i]);
+  for (std::uint32_t i = 0; i < copy.valueList.size_; ++i) append(copy.valueList.data_[i]);
+  copy.valueList.size_ = 0;  // every element moved out
 }
 
 void Array::import(const Value& v) {
-  std::unique_ptr<Value> copy(new Value(v));
-  valueList.push_back(copy.get());
-  copy.release();
+  Value copy(v);
+  append(copy);
 }
 
 Array& Array::operator<<(const Array& other) {
@@ -440,10 +536,9 @@ Array& Array::operator=(const Array& other) {
 }
 
 Array& Array::operator=(const Value& v) {
-  std::unique_ptr<Value> copy(new Value(v));
+  Value copy(v);
   reset();
-  valueList.push_back(copy.get());
-  copy.release();
+  append(copy);
   return *this;
 }
 

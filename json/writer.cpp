@@ -40,10 +40,10 @@ class Writer {
   static void value(String& out, const Value& v) {
     switch (v.type) {
       case Value::TYPE_NUMBER:
-        number(out, *v.number);
+        number(out, v.numberValue());
         break;
       case Value::TYPE_STRING:
-        if (v.string != nullptr) string(out, *v.string);
+        if (!v.empty()) string(out, v.text());
         break;
       case Value::TYPE_BOOLEAN:
         out += v.boolean ? "true" : "false";
@@ -79,7 +79,7 @@ class Writer {
     for (const Object::Map::value_type& entry : o.kv_map()) {
       if (!first) out += ", ";
       first = false;
-      string(out, entry.first);
+      string(out, entry.first.view());
       out += ": ";
       value(out, *entry.second);
     }
@@ -88,7 +88,7 @@ class Writer {
 
   // Plain bytes and valid UTF-8 sequences are copied in runs; the rest is escaped, so the text is
   // valid UTF-8 whatever the string holds.
-  static void string(String& out, const String& s) {
+  static void string(String& out, std::string_view s) {
     static const char kHex[] = "0123456789abcdef";
     out += '"';
     const char* run = s.data();
