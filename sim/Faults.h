@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -62,7 +64,13 @@ const char* faultName(FaultKind kind);
 
 class Faults {
  public:
+  // Decides on a fault for a request that no rule matched (e.g. a seeded random mix, see
+  // RandomFaults). Called without the rules' lock held, from the server's threads.
+  using Chooser =
+      std::function<std::optional<Fault>(const std::string& method, const std::string& path)>;
+
   void add(Fault fault);
+  void setChooser(Chooser chooser);  // an empty chooser removes it
   void clear();
   size_t pending() const;  // answers still to be affected
   // Uses one answer of the first rule matching the request.
@@ -71,6 +79,7 @@ class Faults {
  private:
   mutable std::mutex mutex_;
   std::vector<Fault> rules_;
+  std::shared_ptr<const Chooser> chooser_;
 };
 
 }  // namespace unitysim
