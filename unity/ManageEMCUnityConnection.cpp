@@ -83,6 +83,7 @@ bool ManageEMCUnity::OpenConnection(const bool& readApiVersion) {
   }
   if (csrfHeader.empty()) {
     log.logLevel(tag, 0, job, "Failed to get token");
+    FailUnusableAnswer(*this, "The array's login answer carried no EMC-CSRF-TOKEN header");
     return false;
   }
   log.logLevel(tag, 0, job, "Got Token. Connection opened");
@@ -165,6 +166,7 @@ bool ManageEMCUnity::PollBackgroundJob(const std::string& operationName, std::st
   // The 202 answer describes the job; reading it addresses the job query to that job.
   if (!jobQuery.ParseResponse(response)) {
     log.logLevel(tag, -1, job, "Failed to parse response from file server[%s]", fileServer.c_str());
+    FailUnusableAnswer(*this, kUnreadableAnswerText);
     return false;
   }
   if (!jobQuery.isSuccess() || !jobQuery.GetJobDetail(detail) || detail.id.empty()) {

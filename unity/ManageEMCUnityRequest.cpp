@@ -5,6 +5,7 @@
 #include "platform/DiagLog.h"
 #include "platform/HttpTransport.h"
 #include "unity/ManageEMCUnity.h"
+#include "unity/OperationSupport.h"
 #include "unity/SessionSettings.h"
 #include "unity/messages/EMCUnityJsonBase.h"
 
@@ -211,6 +212,7 @@ bool ManageEMCUnity::ProcessWithServer(const std::string& operationName,
       if (!msg->ParseResponse(response)) {
         log.logLevel(tag, -1, job, "Failed to parse response from file server[%s]",
                      fileServer.c_str());
+        FailUnusableAnswer(*this, kUnreadableAnswerText);
         break;
       }
       log.logLevel(tag, 5, job, "Parsed response");
