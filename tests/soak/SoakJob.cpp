@@ -1,0 +1,515 @@
+#include "tests/soak/SoakJob.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <list>
+#include <set>
+
+namespace unitysoak {
+namespace {
+
+constexpr unsigned long long kNotFound = 131149829;
+constexpr size_t kMostSnaps = 8, kMostShares = 3, kMostHosts = 3;
+constexpr int kMostSendsPerOperation = 3;  // stalls one operation may meet before failing
+constexpr double kMarginSec = 5;
+const char kAttachHost[] = "Host_1";
+const char kSv1Wwn[] = "60:06:01:60:4A:B0:3F:00:5B:6E:A8:61:2C:0D:41:12";
+
+// Digits become '#', so texts that name ids or times count as one kind of failure.
+std::string KindOf(unsigned long long code, const std::string& text) {
+  std::string out = std::to_string(code) + " ";
+  for (char c : text.substr(0, 70)) {
+    if (std::isdigit(static_cast<unsigned char>(c))) {
+      if (out.back() != '#') out.push_back('#');
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out;
+}
+
+bool kExists(const Item& i) {
+  return i.state == State::Exists;
+}
+
+}  // namespace
+
+double OperationBoundSec(const SoakOptions& o) {
+  return kMostSendsPerOperation * (o.stallTimeoutSec + 1) + o.connectTimeoutSec + kMarginSec;
+}
+
+SoakJob::SoakJob(Ledger& ledger, const SoakOptions& options, const std::string& arrayHost)
+    : ledger_(ledger),
+      options_(options),
+      boundSec_(OperationBoundSec(options)),
+      random_(options.seed * 1000003u + static_cast<unsigned>(ledger.job)),
+      session_(static_cast<unsigned long long>(ledger.job)) {
+  session_.userName = "admin";
+  session_.SetPasswd("Password123!", false, false);
+  session_.SetFileServer(arrayHost);
+}
+
+bool SoakJob::op(const std::string& name, const std::function<bool()>& call) {
+  const auto start = std::chrono::steady_clock::now();
+  const bool ok = call();
+  const double sec =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  OpStats& s = ledger_.ops[name];
+  ++s.calls;
+  s.slowestSec = std::max(s.slowestSec, sec);
+  if (sec > boundSec_)
+    ledger_.slowOps.push_back(name + " took " + std::to_string(sec) + " s");
+  if (!ok) {
+    ++s.failed;
+    ++ledger_.failures[KindOf(session_.errorCode, session_.errorText)];
+    if (session_.errorCode == 0 || session_.errorText.empty())
+      ledger_.silentFailures.push_back(name + ": code " + std::to_string(session_.errorCode) +
+                                       ", text \"" + session_.errorText + "\"");
+  }
+  return ok;
+}
+
+std::string SoakJob::pick(const std::map<std::string, Item>& items,
+                          const std::function<bool(const Item&)>& fits) {
+  std::vector<const std::string*> names;
+  for (const auto& [name, item] : items)
+    if (fits(item)) names.push_back(&name);
+  if (names.empty()) return {};
+  return *names[std::uniform_int_distribution<size_t>(0, names.size() - 1)(random_)];
+}
+
+std::string SoakJob::newName(const char* kind) {
+  return ledger_.prefix + kind + std::to_string(++counter_);
+}
+
+size_t SoakJob::live(const std::map<std::string, Item>& items) const {
+  return static_cast<size_t>(std::count_if(items.begin(), items.end(), [](const auto& e) {
+    return e.second.state != State::Gone;
+  }));
+}
+
+void SoakJob::run(long n) {
+  // Hosts are named in attach requests from API version 5.0 on: the array's version is read
+  // whenever the session does not know it yet.
+  if (!session_.apiVersionKnown)
+    op("OpenConnection", [&] { return session_.OpenConnection(true); });
+  // Weights of the operation groups, in the order of the switch below.
+  static const std::vector<int> kWeights = {10, 6, 8, 10, 3, 6, 5, 6, 6, 5, 8, 1};
+  std::discrete_distribution<int> choose(kWeights.begin(), kWeights.end());
+  for (long i = 0; i < n; ++i) {
+    switch (choose(random_)) {
+      case 0:
+        createSnap();
+        break;
+      case 1:
+        copySnap();
+        break;
+      case 2:
+        deleteSnap();
+        break;
+      case 3:
+        readSnap();
+        break;
+      case 4:
+        restoreSnap();
+        break;
+      case 5:
+        exposeSnap();
+        break;
+      case 6:
+        replicate();
+        break;
+      case 7:
+        nfs();
+        break;
+      case 8:
+        cifs();
+        break;
+      case 9:
+        host();
+        break;
+      case 10:
+        readArray();
+        break;
+      default:
+        reconnect();
+        break;
+    }
+  }
+}
+
+void SoakJob::createSnap() {
+  if (live(ledger_.snaps) >= kMostSnaps) return deleteSnap();
+  const std::string name = newName("s");
+  counted("POST /api/types/snap/instances name=" + name);
+  SnapID id = 0;
+  Item& item = ledger_.snaps[name];
+  if (op("CreateSnapShot", [&] { return session_.CreateSnapShot(id, ledger_.resource, name, false); })) {
+    item.state = State::Exists;
+    item.id = std::to_string(id);
+  } else {
+    ++ledger_.unknownOutcomes;
+  }
+}
+
+void SoakJob::copySnap() {
+  if (live(ledger_.snaps) >= kMostSnaps) return deleteSnap();
+  const std::string source = pick(ledger_.snaps, kExists);
+  if (source.empty()) return createSnap();
+  const std::string& sourceId = ledger_.snaps[source].id;
+  const std::string name = newName("c");
+  counted("POST /api/instances/snap/" + sourceId + "/action/copy");
+  SnapID id = 0;
+  Item item;
+  item.isCopy = true;
+  if (op("CopySnapshot",
+         [&] { return session_.CopySnapshot(id, std::stoull(sourceId), name); })) {
+    item.state = State::Exists;
+    item.id = std::to_string(id);
+  } else {
+    ++ledger_.unknownOutcomes;
+  }
+  ledger_.snaps[name] = item;
+}
+
+void SoakJob::deleteSnap() {
+  const std::string name = pick(ledger_.snaps, kExists);
+  if (name.empty()) return;
+  Item& item = ledger_.snaps[name];
+  if (op("DeleteSnapshot", [&] { return session_.DeleteSnapshot(std::stoull(item.id)); })) {
+    item.state = State::Gone;
+  } else {
+    item.state = State::Unknown;
+    ++ledger_.unknownOutcomes;
+  }
+}
+
+void SoakJob::readSnap() {
+  const std::string name = pick(ledger_.snaps, kExists);
+  if (name.empty()) return createSnap();
+  const Item& item = ledger_.snaps[name];
+  const SnapID id = std::stoull(item.id);
+  const auto wrong = [&](const std::string& what) {
+    ledger_.wrongReads.push_back(what + " of " + name + " (" + item.id + ")");
+  };
+  std::vector<_UnitySnapInfo> list;
+  _UnitySnapInfo info;
+  bool ok = false;
+  switch (std::uniform_int_distribution<int>(0, 3)(random_)) {
+    case 0:
+      ok = op("GetSnapShotInfo", [&] { return session_.GetSnapShotInfo(info, id); });
+      if (ok && (info.name != name || info.storageResourceId != ledger_.resource))
+        wrong("GetSnapShotInfo read " + info.name);
+      if (ok && item.attachKnown && item.attached == info.attachedWWN.empty())
+        wrong("GetSnapShotInfo: attachment differs");
+      break;
+    case 1:
+      ok = op("GetSnapShotForName", [&] { return session_.GetSnapShotForName(info, name); });
+      if (ok && info.snapId != id) wrong("GetSnapShotForName read id " + std::to_string(info.snapId));
+      break;
+    case 2:
+      ok = op("GetSnapShotListByIds", [&] {
+        return session_.GetSnapShotList(list, std::vector<SnapID>{id, 38654705846ULL}, false);
+      });
+      if (ok && std::none_of(list.begin(), list.end(), [&](const _UnitySnapInfo& s) {
+            return s.snapId == id && s.name == name;
+          }))
+        wrong("GetSnapShotList by ids lacks it");
+      break;
+    default:
+      ok = op("GetSnapShotListByNames", [&] {
+        return session_.GetSnapShotList(list, std::vector<std::string>{name}, false);
+      });
+      if (ok && (list.size() != 1 || list[0].snapId != id))
+        wrong("GetSnapShotList by name read " + std::to_string(list.size()) + " records");
+      break;
+  }
+  if (!ok && session_.errorCode == kNotFound) wrong("told it does not exist");
+}
+
+void SoakJob::restoreSnap() {
+  const std::string name = pick(ledger_.snaps, kExists);
+  if (name.empty()) return createSnap();
+  const std::string& id = ledger_.snaps[name].id;
+  counted("POST /api/instances/snap/" + id + "/action/restore");
+  ++ledger_.restoresTried;
+  if (op("RestoreWithSnapshot", [&] { return session_.RestoreWithSnapshot(std::stoull(id)); }))
+    ++ledger_.restoresOk;
+}
+
+void SoakJob::exposeSnap() {
+  const std::string name =
+      pick(ledger_.snaps, [](const Item& i) { return i.state == State::Exists && i.attachKnown; });
+  if (name.empty()) return createSnap();
+  Item& item = ledger_.snaps[name];
+  if (!session_.apiVersionKnown) op("OpenConnection", [&] { return session_.OpenConnection(true); });
+  counted("POST /api/instances/snap/" + item.id + "/action/expose");
+  const bool attach = !item.attached;
+  if (op(attach ? "ExposeLunAccess attach" : "ExposeLunAccess detach", [&] {
+        return session_.ExposeLunAccess(std::stoull(item.id), std::string(kAttachHost), attach);
+      })) {
+    item.attached = attach;
+  } else {
+    item.attachKnown = false;
+  }
+}
+
+void SoakJob::replicate() {
+  const std::string name = pick(ledger_.snaps, kExists);
+  if (name.empty() || std::uniform_int_distribution<int>(0, 1)(random_) == 0) {
+    counted("POST /api/instances/replicationSession/" + ledger_.replication + "/action/sync");
+    op("SyncReplicationSessionForResource",
+       [&] { return session_.SyncReplicationSessionForResource(ledger_.resource); });
+    return;
+  }
+  Item& item = ledger_.snaps[name];
+  counted("POST /api/instances/snap/" + item.id + "/action/replicate");
+  if (op("MarkSnapForReplication",
+         [&] { return session_.MarkSnapForReplication(std::stoull(item.id)); }))
+    item.replicated = true;
+}
+
+void SoakJob::nfs() {
+  auto& exports = ledger_.exports;
+  const int what = std::uniform_int_distribution<int>(0, 2)(random_);
+  const std::string name = pick(exports, kExists);
+  if (name.empty() || (what == 0 && live(exports) < kMostShares)) {
+    const std::string fresh = newName("n");
+    counted("POST /api/types/nfsShare/instances name=" + fresh);
+    Item& item = exports[fresh];
+    if (op("CreateNfsExport", [&] {
+          return session_.CreateNfsExport(item.id, std::stoull(ledger_.fileSnap), fresh,
+                                          UNITY_NFS_DEF_ACCESS_READ_ONLY, "/");
+        })) {
+      item.state = State::Exists;
+    } else {
+      ++ledger_.unknownOutcomes;
+    }
+    return;
+  }
+  Item& item = exports[name];
+  if (what == 1) {
+    if (op("DeleteNfsExport", [&] { return session_.DeleteNfsExport(item.id); })) {
+      item.state = State::Gone;
+    } else {
+      item.state = State::Unknown;
+      ++ledger_.unknownOutcomes;
+    }
+    return;
+  }
+  _UnityNfsExportInfo info;
+  if (!op("GetNfsExportForName", [&] { return session_.GetNfsExportForName(info, name, ""); })) {
+    if (session_.errorCode == kNotFound) ledger_.wrongReads.push_back("export told absent: " + name);
+    return;
+  }
+  if (info.id != item.id) ledger_.wrongReads.push_back("export read with id " + info.id);
+  _UnityNfsHostAccess access;
+  access.defaultAccess = UNITY_NFS_DEF_ACCESS_READ_ONLY;
+  access.hosts = {{kAttachHost, UNITY_NFS_DEF_ACCESS_ROOT}};
+  bool result = true;
+  counted("POST /api/instances/nfsShare/" + item.id + "/action/modify");
+  op("SetNfsHostAccess", [&] { return session_.SetNfsHostAccess(result, info, access); });
+}
+
+void SoakJob::cifs() {
+  auto& shares = ledger_.shares;
+  const int what = std::uniform_int_distribution<int>(0, 2)(random_);
+  const std::string name = pick(shares, kExists);
+  if (name.empty() || (what == 0 && live(shares) < kMostShares)) {
+    const std::string fresh = newName("m");
+    counted("POST /api/types/cifsShare/instances name=" + fresh);
+    Item& item = shares[fresh];
+    if (op("CreateCifsShare", [&] {
+          return session_.CreateCifsShare(item.id, std::stoull(ledger_.fileSnap), fresh, "/");
+        })) {
+      item.state = State::Exists;
+    } else {
+      ++ledger_.unknownOutcomes;
+    }
+    return;
+  }
+  Item& item = shares[name];
+  if (what == 1) {
+    if (op("DeleteCifsShare", [&] { return session_.DeleteCifsShare(item.id); })) {
+      item.state = State::Gone;
+    } else {
+      item.state = State::Unknown;
+      ++ledger_.unknownOutcomes;
+    }
+    return;
+  }
+  _UnityCifsShareInfo info;
+  if (!op("GetCifsShareForName", [&] { return session_.GetCifsShareForName(info, name, ""); })) {
+    if (session_.errorCode == kNotFound) ledger_.wrongReads.push_back("share told absent: " + name);
+    return;
+  }
+  if (info.id != item.id) ledger_.wrongReads.push_back("share read with id " + info.id);
+  std::list<_UnityCifsShareACE> aces;
+  op("GetCifsShareACE", [&] { return session_.GetCifsShareACE(aces, item.id); });
+}
+
+void SoakJob::host() {
+  auto& hosts = ledger_.hosts;
+  const int what = std::uniform_int_distribution<int>(0, 2)(random_);
+  const std::string name = pick(hosts, kExists);
+  if (name.empty() || (what == 0 && live(hosts) < kMostHosts)) {
+    const std::string fresh = newName("h");
+    counted("POST /api/types/host/instances name=" + fresh);
+    Item& item = hosts[fresh];
+    if (op("CreateHost", [&] {
+          return session_.CreateHost(item.id, fresh, UNITY_HOST_TYPE_MANUAL, false, "Linux");
+        })) {
+      item.state = State::Exists;
+    } else {
+      ++ledger_.unknownOutcomes;
+    }
+    return;
+  }
+  Item& item = hosts[name];
+  if (what == 1) {
+    const bool safe = std::uniform_int_distribution<int>(0, 1)(random_) == 1;
+    if (op("DeleteHost", [&] { return session_.DeleteHost(item.id, safe); })) {
+      item.state = State::Gone;
+    } else {
+      item.state = State::Unknown;
+      ++ledger_.unknownOutcomes;
+    }
+    return;
+  }
+  std::string id;
+  if (op("GetHostId", [&] { return session_.GetHostId(id, name); })) {
+    if (id != item.id) ledger_.wrongReads.push_back("host read with id " + id);
+  } else if (session_.errorCode == kNotFound) {
+    ledger_.wrongReads.push_back("host told absent: " + name);
+  }
+}
+
+void SoakJob::readArray() {
+  ManageEMCUnity& s = session_;
+  switch (std::uniform_int_distribution<int>(0, 13)(random_)) {
+    case 0: {
+      _UnityBasicSystemInfo info;
+      op("GetBasicSystemInformation", [&] { return s.GetBasicSystemInformation(info); });
+      break;
+    }
+    case 1: {
+      std::vector<_UnityNASServer> servers;
+      op("GetNASServers", [&] { return s.GetNASServers(servers, ""); });
+      break;
+    }
+    case 2: {
+      std::vector<std::string> aliases;
+      op("GetArrayAliases", [&] { return s.GetArrayAliases(aliases, "nas_1"); });
+      break;
+    }
+    case 3: {
+      _UnityFSInfo info;
+      op("GetFSInfoFromName", [&] { return s.GetFSInfoFromName(info, "projects", "NAS_Dev"); });
+      break;
+    }
+    case 4: {
+      ReplicationSessionInfo info;
+      op("GetReplicationInfoForResId",
+         [&] { return s.GetReplicationInfoForResId(info, ledger_.resource); });
+      break;
+    }
+    case 5: {
+      _UnityHostIPPort port;
+      op("GetHostIPPort", [&] { return s.GetHostIPPort(port, "10.20.30.41"); });
+      break;
+    }
+    case 6: {
+      std::vector<std::string> initiators;
+      op("GetLoggedInInitiators", [&] { return s.GetLoggedInInitiators(initiators); });
+      break;
+    }
+    case 7: {
+      std::vector<_UnityNfsExportInfo> exports;
+      op("GetNfsExportList", [&] { return s.GetNfsExportList(exports); });
+      break;
+    }
+    case 8: {
+      std::vector<_UnityCifsShareInfo> shares;
+      op("GetCifsShareList", [&] { return s.GetCifsShareList(shares); });
+      break;
+    }
+    case 9: {
+      _UnityLunInfo lun;
+      op("GetLunInfoFromWWN", [&] { return s.GetLunInfoFromWWN(lun, kSv1Wwn); });
+      break;
+    }
+    case 10: {
+      _UnityStorageResource resource;
+      op("GetStorageResourceInfo", [&] { return s.GetStorageResourceInfo(resource, "res_2"); });
+      break;
+    }
+    case 11: {
+      std::vector<_UnityHostLun> hostLuns;
+      op("GetSnapHostLun",
+         [&] { return s.GetSnapHostLun(hostLuns, {38654705847ULL}, {kAttachHost}); });
+      break;
+    }
+    case 12: {
+      _UnityHostInitiatorInfo info;
+      op("GetHostInitiatorInfo",
+         [&] { return s.GetHostInitiatorInfo(info, "21:00:00:25:B5:0A:00:01", true); });
+      break;
+    }
+    default: {
+      std::vector<_UnityNfsExportInfo> exports;
+      op("GetNfsExportsForHost", [&] { return s.GetNfsExportsForHost(exports, kAttachHost); });
+      break;
+    }
+  }
+}
+
+void SoakJob::reconnect() {
+  op("CloseConnection", [&] { return session_.CloseConnection(false); });
+  op("OpenConnection", [&] { return session_.OpenConnection(true); });
+}
+
+void SoakJob::resolve(std::map<std::string, Item>& items, const char* what,
+                      const std::function<bool(const std::string&, std::string&)>& lookup) {
+  for (auto& [name, item] : items) {
+    if (item.state != State::Unknown) continue;
+    std::string id;
+    if (op(std::string("lookup ") + what, [&] { return lookup(name, id); })) {
+      item.state = State::Exists;
+      item.id = id;
+      item.attachKnown = false;
+      ++ledger_.foundExisting;
+    } else if (session_.errorCode == kNotFound) {
+      item.state = State::Gone;
+      ++ledger_.foundAbsent;
+    }
+  }
+}
+
+void SoakJob::finish() {
+  op("OpenConnection", [&] { return session_.OpenConnection(true); });
+  resolve(ledger_.snaps, "snapshot", [&](const std::string& name, std::string& id) {
+    _UnitySnapInfo info;
+    const bool ok = session_.GetSnapShotForName(info, name);
+    id = std::to_string(info.snapId);
+    return ok;
+  });
+  resolve(ledger_.exports, "NFS export", [&](const std::string& name, std::string& id) {
+    _UnityNfsExportInfo info;
+    const bool ok = session_.GetNfsExportForName(info, name, "");
+    id = info.id;
+    return ok;
+  });
+  resolve(ledger_.shares, "CIFS share", [&](const std::string& name, std::string& id) {
+    _UnityCifsShareInfo info;
+    const bool ok = session_.GetCifsShareForName(info, name, "");
+    id = info.id;
+    return ok;
+  });
+  resolve(ledger_.hosts, "host", [&](const std::string& name, std::string& id) {
+    return session_.GetHostId(id, name);
+  });
+  op("CloseConnection", [&] { return session_.CloseConnection(false); });
+}
+
+}  // namespace unitysoak

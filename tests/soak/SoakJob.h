@@ -1,0 +1,61 @@
+// One soak job: its own ManageEMCUnity, its own random generator and its own objects.
+#pragma once
+
+#include <functional>
+#include <random>
+#include <string>
+
+#include "tests/soak/Soak.h"
+#include "unity/ManageEMCUnity.h"
+
+namespace unitysoak {
+
+// The longest an operation may take: every send of it may meet a stall that the stall time-out
+// ends, and the connect time-out bounds a new connection; background jobs cost no wall time.
+double OperationBoundSec(const SoakOptions& options);
+
+class SoakJob {
+ public:
+  SoakJob(Ledger& ledger, const SoakOptions& options, const std::string& arrayHost);
+
+  // Runs n operations drawn from the job's generator.
+  void run(long n);
+  // With faults off: looks up every object whose outcome is unknown and logs out.
+  void finish();
+
+ private:
+  // Times one operation, counts it, and checks that a failure left a code and a text.
+  bool op(const std::string& name, const std::function<bool()>& call);
+  void counted(const std::string& key) { ++ledger_.changeCalls[key]; }
+  // A name from the ledger in the given state, drawn at random; empty when there is none.
+  std::string pick(const std::map<std::string, Item>& items,
+                   const std::function<bool(const Item&)>& fits);
+  std::string newName(const char* kind);
+  size_t live(const std::map<std::string, Item>& items) const;
+
+  void createSnap();
+  void copySnap();
+  void deleteSnap();
+  void readSnap();
+  void restoreSnap();
+  void exposeSnap();
+  void replicate();
+  void nfs();
+  void cifs();
+  void host();
+  void readArray();
+  void reconnect();
+
+  void resolveSnaps();
+  void resolve(std::map<std::string, Item>& items, const char* what,
+               const std::function<bool(const std::string& name, std::string& id)>& lookup);
+
+  Ledger& ledger_;
+  const SoakOptions& options_;
+  const double boundSec_;
+  std::mt19937_64 random_;
+  long counter_ = 0;
+  ManageEMCUnity session_;
+};
+
+}  // namespace unitysoak
