@@ -18,6 +18,7 @@ enum class FaultKind {
   Status,          // answer `status` instead of processing the request
   MalformedBody,   // process, then answer with the body cut short (complete HTTP, broken JSON)
   TruncatedBody,   // process, then close the connection halfway through the body
+                   // (both leave a 204 answer, which has no body, as it is)
   DropConnection,  // close the connection without answering; the request is not processed
   DropAfterWork,   // process the request, then close the connection without answering
   Delay,           // wait, then process normally
