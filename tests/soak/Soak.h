@@ -29,10 +29,11 @@ enum class State { Exists, Gone, Unknown };
 struct Item {
   std::string id;  // empty until an answer names it
   State state = State::Unknown;
-  bool attached = false;       // snapshots: attached to a host
-  bool attachKnown = true;     // false once an attach or detach failed
-  bool replicated = false;     // snapshots: marked for replication
+  bool attached = false;    // snapshots: attached to a host
+  bool attachKnown = true;  // false once an attach or detach failed
+  bool replicated = false;  // snapshots: marked for replication
   bool isCopy = false;
+  std::string history;  // the operations on it and their outcomes, for failure messages
 };
 
 struct OpStats {
@@ -55,7 +56,7 @@ struct Ledger {
   std::map<std::string, OpStats> ops;
   // Failures by error code and text.
   std::map<std::string, long> failures;
-  long unknownOutcomes = 0;  // failed creations and deletions, looked up at the end
+  long unknownOutcomes = 0;                 // failed creations and deletions, looked up at the end
   long foundExisting = 0, foundAbsent = 0;  // what those lookups found
   // Broken invariants seen while running: failed without an error, too slow, reads that
   // contradict the ledger.

@@ -52,9 +52,9 @@ std::string ChangeKey(const std::string& method, const std::string& target,
   if (EndsWith(path, "/action/logout") || EndsWith(path, "/action/getACEs")) return {};
   if (path.rfind("/api/types/", 0) == 0 && EndsWith(path, "/instances")) {
     const Json b = Json::parse(body, nullptr, false);
-    const std::string name =
-        b.is_object() && b.contains("name") && b["name"].is_string() ? b["name"].get<std::string>()
-                                                                     : "";
+    const std::string name = b.is_object() && b.contains("name") && b["name"].is_string()
+                                 ? b["name"].get<std::string>()
+                                 : "";
     return method + " " + path + " name=" + name;
   }
   if (path.rfind("/api/instances/snap/", 0) == 0) {
@@ -72,7 +72,8 @@ void JournalTally::add(const std::vector<unitysim::JournalEntry>& entries) {
     const std::string key = ChangeKey(e.method, e.target, e.body);
     if (!key.empty() && Done(e)) ++changesDone[key];
     const std::string cookie = unitysim::Sessions::cookieFrom(e.header("Cookie"));
-    const bool login = e.method == "GET" && PathOf(e.target) == "/api/types/loginSessionInfo/instances";
+    const bool login =
+        e.method == "GET" && PathOf(e.target) == "/api/types/loginSessionInfo/instances";
     if (login && e.hasHeader("Authorization") &&
         (e.fault == "drop-after-work" || e.fault == "truncated" || e.fault == "malformed" ||
          e.fault == "no-csrf"))
@@ -107,13 +108,18 @@ std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, const std::vecto
       for (const auto& [name, item] : *items) {
         const std::vector<Json>& found = byName[type][name];
         const std::string what = std::string(type) + " " + name;
-        if (found.size() > 1) onceFaults.push_back(what + " exists " + std::to_string(found.size()) + " times");
+        if (found.size() > 1)
+          onceFaults.push_back(what + " exists " + std::to_string(found.size()) + " times");
         if (item.state == State::Unknown) onceFaults.push_back(what + " still unknown");
-        if (item.state == State::Gone && !found.empty()) seenFaults.push_back(what + " should be gone");
+        if (item.state == State::Gone && !found.empty())
+          seenFaults.push_back(what + " should be gone after: " + item.history);
         if (item.state != State::Exists) continue;
         ++objects;
         if (found.empty() || found[0].value("id", std::string()) != item.id) {
-          seenFaults.push_back(what + " missing (id " + item.id + ")");
+          seenFaults.push_back(
+              what + " (id " + item.id + ") " +
+              (found.empty() ? "missing" : "has id " + found[0].value("id", std::string())) +
+              " after: " + item.history);
           continue;
         }
         const Json& o = found[0];
@@ -121,12 +127,13 @@ std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, const std::vecto
           if (o["storageResource"].value("id", std::string()) != l.resource)
             seenFaults.push_back(what + " on the wrong resource");
           if (item.attachKnown && item.attached != o.contains("attachedWWN"))
-            seenFaults.push_back(what + " attachment differs");
+            seenFaults.push_back(what + " attachment differs after: " + item.history);
           if (item.replicated && !o.contains("snapRemoteRetentionPolicies"))
             seenFaults.push_back(what + " not marked for replication");
         } else if (std::string(type) == "host") {
           if (o.value("osType", std::string()) != "Linux") seenFaults.push_back(what + " osType");
-        } else if (o["snap"].value("id", std::string()) != l.fileSnap || o.value("path", "") != "/") {
+        } else if (o["snap"].value("id", std::string()) != l.fileSnap ||
+                   o.value("path", "") != "/") {
           seenFaults.push_back(what + " not on the job's snapshot and path");
         }
       }
@@ -137,7 +144,8 @@ std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, const std::vecto
       for (const auto& [name, objs] : names) {
         for (const Json& o : objs) {
           const bool ours = name.rfind(l.prefix, 0) == 0;
-          if (type == "snap" && !ours && o["storageResource"].value("id", std::string()) == l.resource) {
+          if (type == "snap" && !ours &&
+              o["storageResource"].value("id", std::string()) == l.resource) {
             if (name.rfind("Restore_", 0) == 0) {
               ++backups;
             } else {
@@ -145,11 +153,12 @@ std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, const std::vecto
             }
           }
           if (!ours) continue;
-          const std::map<std::string, Item>* items = type == "snap" ? &l.snaps
-                                                   : type == "nfsShare" ? &l.exports
-                                                   : type == "cifsShare" ? &l.shares
-                                                                         : &l.hosts;
-          if (items->count(name) == 0) seenFaults.push_back(type + " " + name + " unknown to the job");
+          const std::map<std::string, Item>* items = type == "snap"        ? &l.snaps
+                                                     : type == "nfsShare"  ? &l.exports
+                                                     : type == "cifsShare" ? &l.shares
+                                                                           : &l.hosts;
+          if (items->count(name) == 0)
+            seenFaults.push_back(type + " " + name + " unknown to the job");
         }
       }
     }
@@ -159,13 +168,15 @@ std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, const std::vecto
                            std::to_string(l.restoresTried));
   }
   seen.held = seenFaults.empty();
-  seen.detail = seen.held ? std::to_string(objects) + " objects as the ledgers say" : Join(seenFaults);
+  seen.detail =
+      seen.held ? std::to_string(objects) + " objects as the ledgers say" : Join(seenFaults);
   rows.push_back(seen);
   once.held = onceFaults.empty();
-  once.detail = once.held ? std::to_string(unknown) + " failed creations and deletions looked up: " +
-                                std::to_string(existing) + " existed, " + std::to_string(absent) +
-                                " absent"
-                          : Join(onceFaults);
+  once.detail = once.held
+                    ? std::to_string(unknown) +
+                          " failed creations and deletions looked up: " + std::to_string(existing) +
+                          " existed, " + std::to_string(absent) + " absent"
+                    : Join(onceFaults);
   rows.push_back(once);
 
   std::vector<std::string> silent, slow, wrong;
@@ -181,8 +192,9 @@ std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, const std::vecto
       failed += s.failed;
       slowest = std::max(slowest, s.slowestSec);
     }
-  rows.push_back({"failed operations left a code and a text", silent.empty(),
-                  silent.empty() ? std::to_string(failed) + " failures, each with both" : Join(silent, 40)});
+  rows.push_back(
+      {"failed operations left a code and a text", silent.empty(),
+       silent.empty() ? std::to_string(failed) + " failures, each with both" : Join(silent, 40)});
 
   std::map<std::string, long> calls;
   for (const Ledger& l : ledgers)
@@ -196,14 +208,15 @@ std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, const std::vecto
                       std::to_string(calls[key]) + " calls");
   }
   rows.push_back({"no creating or changing request carried out twice", twice.empty(),
-                  twice.empty() ? std::to_string(done) + " changes carried out, none beyond its calls"
-                                : Join(twice)});
+                  twice.empty()
+                      ? std::to_string(done) + " changes carried out, none beyond its calls"
+                      : Join(twice)});
 
   std::ostringstream bound;
   bound.precision(2);
   bound << std::fixed << "slowest " << slowest << " s, bound " << boundSec << " s";
-  rows.push_back({"no operation outlasted its bounds", slow.empty(),
-                  slow.empty() ? bound.str() : Join(slow)});
+  rows.push_back(
+      {"no operation outlasted its bounds", slow.empty(), slow.empty() ? bound.str() : Join(slow)});
   rows.push_back({"reads agree with the ledger", wrong.empty(),
                   wrong.empty() ? "no read contradicted what the job was told" : Join(wrong)});
 
@@ -224,8 +237,8 @@ std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, const std::vecto
   const long created = sim.loginCount();
   const long neverSeen = created - static_cast<long>(tally.cookies.size());
   const long active = static_cast<long>(sim.activeSessions());
-  const bool sessionsHeld = leaked.empty() && neverSeen <= tally.lostLoginAnswers &&
-                            active == neverSeen + lostByFault;
+  const bool sessionsHeld =
+      leaked.empty() && neverSeen <= tally.lostLoginAnswers && active == neverSeen + lostByFault;
   rows.push_back({"every session logged out at the end", sessionsHeld,
                   std::to_string(created) + " logins, " + std::to_string(loggedOut) +
                       " logged out, " + std::to_string(lostByFault + neverSeen) +

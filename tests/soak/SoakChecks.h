@@ -23,7 +23,7 @@ class JournalTally {
   long lostLoginAnswers = 0;  // logins the array answered but the answer never arrived whole
 
   struct CookieUse {
-    bool loggedOut = false;   // a logout with this session was carried out
+    bool loggedOut = false;    // a logout with this session was carried out
     bool lastFaulted = false;  // the session's last request met a fault that may end a session
   };
   std::map<std::string, CookieUse> cookies;

@@ -26,6 +26,8 @@ class SoakJob {
  private:
   // Times one operation, counts it, and checks that a failure left a code and a text.
   bool op(const std::string& name, const std::function<bool()>& call);
+  // op() on one of the job's objects, written into the object's history.
+  bool opOn(Item& item, const std::string& name, const std::function<bool()>& call);
   void counted(const std::string& key) { ++ledger_.changeCalls[key]; }
   // A name from the ledger in the given state, drawn at random; empty when there is none.
   std::string pick(const std::map<std::string, Item>& items,
@@ -46,15 +48,18 @@ class SoakJob {
   void readArray();
   void reconnect();
 
-  void resolveSnaps();
-  void resolve(std::map<std::string, Item>& items, const char* what,
-               const std::function<bool(const std::string& name, std::string& id)>& lookup);
+  // Looks up one object whose outcome is unknown, as a backup server does before it goes on;
+  // false when there is none. A lookup that fails for another reason than "does not exist"
+  // leaves it unknown.
+  bool lookUpUnknown();
+  bool lookUp(const std::string& type, const std::string& name, std::string& id);
 
   Ledger& ledger_;
   const SoakOptions& options_;
   const double boundSec_;
   std::mt19937_64 random_;
   long counter_ = 0;
+  long operations_ = 0;
   ManageEMCUnity session_;
 };
 
