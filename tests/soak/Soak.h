@@ -33,6 +33,9 @@ struct Item {
   bool attachKnown = true;  // false once an attach or detach failed
   bool replicated = false;  // snapshots: marked for replication
   bool isCopy = false;
+  // A request on it timed out at the client: the array may still carry it out after any lookup,
+  // so it is settled from the model once the simulator has stopped.
+  bool late = false;
   std::string history;  // the operations on it and their outcomes, for failure messages
 };
 
@@ -58,6 +61,8 @@ struct Ledger {
   std::map<std::string, long> failures;
   long unknownOutcomes = 0;                 // failed creations and deletions, looked up at the end
   long foundExisting = 0, foundAbsent = 0;  // what those lookups found
+  long settledLate = 0;     // unknown outcomes settled from the model (see Item::late)
+  long clientTimeouts = 0;  // failures by the client's own time-out
   // Broken invariants seen while running: failed without an error, too slow, reads that
   // contradict the ledger.
   std::vector<std::string> silentFailures, slowOps, wrongReads;

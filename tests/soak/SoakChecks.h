@@ -35,6 +35,10 @@ struct CheckRow {
   std::string detail;
 };
 
+// Settles the outcomes the jobs could not look up safely (Item::late) from the model. The
+// simulator must have stopped, so that no request is still being carried out.
+void SettleLateOutcomes(unitysim::Simulator& sim, std::vector<Ledger>& ledgers);
+
 std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, const std::vector<Ledger>& ledgers,
                                       const JournalTally& tally, double boundSec);
 

@@ -62,8 +62,15 @@ bool SoakJob::op(const std::string& name, const std::function<bool()>& call) {
   ++operations_;
   s.slowestSec = std::max(s.slowestSec, sec);
   if (sec > boundSec_) ledger_.slowOps.push_back(name + " took " + std::to_string(sec) + " s");
+  lastTimedOut_ = false;
   if (!ok) {
     ++s.failed;
+    if (session_.errorCode == 1 && session_.transport) {
+      const std::string& reason = session_.transport->lastTransportError();
+      for (const char* mark : {"too slow", "timed out", "Timeout", "timeout"})
+        if (reason.find(mark) != std::string::npos) lastTimedOut_ = true;
+      if (lastTimedOut_) ++ledger_.clientTimeouts;
+    }
     ++ledger_.failures[KindOf(session_.errorCode, session_.errorText)];
     if (session_.errorCode == 0 || session_.errorText.empty())
       ledger_.silentFailures.push_back(name + ": code " + std::to_string(session_.errorCode) +
@@ -78,6 +85,7 @@ bool SoakJob::opOn(Item& item, const std::string& name, const std::function<bool
                   (ok ? "" : std::to_string(session_.errorCode));
   if (!ok && session_.errorCode == 1 && session_.transport)
     item.history += " (" + session_.transport->lastTransportError().substr(0, 60) + ")";
+  if (lastTimedOut_) item.late = true;
   return ok;
 }
 
@@ -515,7 +523,7 @@ bool SoakJob::lookUpUnknown() {
       {"host", &ledger_.hosts}};
   for (const auto& [type, items] : kinds) {
     for (auto& [name, item] : *items) {
-      if (item.state != State::Unknown) continue;
+      if (item.state != State::Unknown || item.late) continue;
       std::string id;
       if (opOn(item, std::string("lookup ") + type, [&] { return lookUp(type, name, id); })) {
         item.state = State::Exists;

@@ -27,13 +27,25 @@
 #include "tests/soak/SoakChecks.h"
 #include "tests/soak/SoakJob.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+// Under AddressSanitizer freed blocks stay in a quarantine (to catch a use after free) and the
+// allocator keeps caches per thread: resident memory grows for a while whatever the program
+// holds, so the bound is wider there. A small quarantine keeps the figure close to the truth.
+extern "C" __attribute__((visibility("default"), used)) const char* __asan_default_options();
+extern "C" const char* __asan_default_options() {
+  return "quarantine_size_mb=16";
+}
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
 namespace unitysoak {
 namespace {
 
 // Resident memory above this share of the first round's, plus a fixed allowance for the
 // allocator's arenas, fails the run.
-constexpr double kMemoryGrowthShare = 0.25;
-constexpr double kMemoryAllowanceMB = 16;
+constexpr double kMemoryGrowthShare = kAddressSanitizer ? 0.5 : 0.25;
+constexpr double kMemoryAllowanceMB = kAddressSanitizer ? 64 : 16;
 
 class Barrier {
  public:
@@ -207,8 +219,10 @@ int Run(const SoakOptions& o) {
   faults->setEnabled(false);
   barrier.wait();
   for (std::thread& t : threads) t.join();
-  DrainRound(sim, tally);
   faults.reset();
+  sim.stop();  // every request that reached the simulator has been carried out
+  DrainRound(sim, tally);
+  SettleLateOutcomes(sim, ledgers);
 
   std::map<std::string, OpStats> ops;
   std::map<std::string, long> failures;
@@ -250,7 +264,6 @@ int Run(const SoakOptions& o) {
   std::printf("\n%ld operations (%ld requests) in %.1f s: %.0f operations per second\n", calls,
               tally.requests, seconds, static_cast<double>(calls) / seconds);
   std::printf("verdict: %s\n", held ? "every invariant held" : "INVARIANT BROKEN");
-  sim.stop();
   PlatformSettings::clearOverrides();
   SetSleepHook(nullptr);
   return held ? 0 : 1;
