@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace unitysoak {
@@ -53,6 +54,17 @@ struct Ledger {
   std::string replication;  // its replication session
   std::string fileSnap;     // the job's snapshot of a file system (exports and shares)
   std::map<std::string, Item> snaps, exports, shares, hosts;
+  // Deleted objects as (model type, name), moved out of the maps after each round so that the
+  // ledger does not grow with the run.
+  std::vector<std::pair<std::string, std::string>> gone;
+
+  // The object maps by the model's type name.
+  std::vector<std::pair<std::string, std::map<std::string, Item>*>> byType() {
+    return {{"snap", &snaps}, {"nfsShare", &exports}, {"cifsShare", &shares}, {"host", &hosts}};
+  }
+  std::vector<std::pair<std::string, const std::map<std::string, Item>*>> byType() const {
+    return {{"snap", &snaps}, {"nfsShare", &exports}, {"cifsShare", &shares}, {"host", &hosts}};
+  }
   long restoresTried = 0, restoresOk = 0;
   // Creating and changing requests the job asked for, by journal key (see ChangeKey).
   std::map<std::string, long> changeCalls;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
 #include <sstream>
 
 #include "sim/Json.h"
@@ -71,7 +72,10 @@ void JournalTally::add(const std::vector<unitysim::JournalEntry>& entries) {
   for (const unitysim::JournalEntry& e : entries) {
     ++requests;
     const std::string key = ChangeKey(e.method, e.target, e.body);
-    if (!key.empty() && Done(e)) ++changesDone[key];
+    if (!key.empty() && Done(e)) {
+      ++changesDone[key];
+      ++changesTotal;
+    }
     const std::string cookie = unitysim::Sessions::cookieFrom(e.header("Cookie"));
     const bool login =
         e.method == "GET" && PathOf(e.target) == "/api/types/loginSessionInfo/instances";
@@ -88,9 +92,7 @@ void JournalTally::add(const std::vector<unitysim::JournalEntry>& entries) {
 
 void SettleLateOutcomes(unitysim::Simulator& sim, std::vector<Ledger>& ledgers) {
   for (Ledger& l : ledgers) {
-    const std::pair<const char*, std::map<std::string, Item>*> kinds[] = {
-        {"snap", &l.snaps}, {"nfsShare", &l.exports}, {"cifsShare", &l.shares}, {"host", &l.hosts}};
-    for (const auto& [type, items] : kinds) {
+    for (const auto& [type, items] : l.byType()) {
       for (auto& [name, item] : *items) {
         if (item.state != State::Unknown || !item.late) continue;
         const std::optional<Json> found = sim.model().findByName(type, name);
@@ -100,6 +102,25 @@ void SettleLateOutcomes(unitysim::Simulator& sim, std::vector<Ledger>& ledgers) 
         item.history += ", settled from the model";
         ++l.settledLate;
       }
+    }
+  }
+}
+
+void JournalTally::reconcile(std::vector<Ledger>& ledgers) {
+  for (Ledger& l : ledgers) {
+    for (const auto& [key, n] : l.changeCalls) changeCalls[key] += n;
+    l.changeCalls.clear();
+  }
+  for (auto it = changesDone.begin(); it != changesDone.end();) {
+    const long calls = changeCalls[it->first];
+    if (it->second > calls)
+      repeated.push_back(it->first + ": carried out " + std::to_string(it->second) + " times for " +
+                         std::to_string(calls) + " calls");
+    if (it->second >= calls) {
+      changeCalls.erase(it->first);
+      it = changesDone.erase(it);
+    } else {
+      ++it;
     }
   }
 }
@@ -123,9 +144,7 @@ std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, const std::vecto
     absent += l.foundAbsent;
     settled += l.settledLate;
     timeouts += l.clientTimeouts;
-    const std::pair<const char*, const std::map<std::string, Item>*> kinds[] = {
-        {"snap", &l.snaps}, {"nfsShare", &l.exports}, {"cifsShare", &l.shares}, {"host", &l.hosts}};
-    for (const auto& [type, items] : kinds) {
+    for (const auto& [type, items] : l.byType()) {
       for (const auto& [name, item] : *items) {
         const std::vector<Json>& found = byName[type][name];
         const std::string what = std::string(type) + " " + name;
@@ -159,6 +178,11 @@ std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, const std::vecto
         }
       }
     }
+    std::set<std::string> gone;
+    for (const auto& [type, name] : l.gone) {
+      gone.insert(type + " " + name);
+      if (!byName[type][name].empty()) seenFaults.push_back(type + " " + name + " should be gone");
+    }
     // Objects of the job's that the ledger does not know, and restore backups.
     long backups = 0;
     for (const auto& [type, names] : byName) {
@@ -178,7 +202,7 @@ std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, const std::vecto
                                                      : type == "nfsShare"  ? &l.exports
                                                      : type == "cifsShare" ? &l.shares
                                                                            : &l.hosts;
-          if (items->count(name) == 0)
+          if (items->count(name) == 0 && gone.count(type + " " + name) == 0)
             seenFaults.push_back(type + " " + name + " unknown to the job");
         }
       }
@@ -218,21 +242,10 @@ std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, const std::vecto
       {"failed operations left a code and a text", silent.empty(),
        silent.empty() ? std::to_string(failed) + " failures, each with both" : Join(silent, 40)});
 
-  std::map<std::string, long> calls;
-  for (const Ledger& l : ledgers)
-    for (const auto& [key, n] : l.changeCalls) calls[key] += n;
-  std::vector<std::string> twice;
-  long done = 0;
-  for (const auto& [key, n] : tally.changesDone) {
-    done += n;
-    if (n > calls[key])
-      twice.push_back(key + ": carried out " + std::to_string(n) + " times for " +
-                      std::to_string(calls[key]) + " calls");
-  }
-  rows.push_back({"no creating or changing request carried out twice", twice.empty(),
-                  twice.empty()
-                      ? std::to_string(done) + " changes carried out, none beyond its calls"
-                      : Join(twice)});
+  rows.push_back({"no creating or changing request carried out twice", tally.repeated.empty(),
+                  tally.repeated.empty() ? std::to_string(tally.changesTotal) +
+                                               " changes carried out, none beyond its calls"
+                                         : Join(tally.repeated)});
 
   std::ostringstream bound;
   bound.precision(2);

@@ -15,11 +15,17 @@ namespace unitysoak {
 class JournalTally {
  public:
   void add(const std::vector<unitysim::JournalEntry>& entries);
+  // Takes the changes the jobs asked for since the last call (emptying their ledgers' lists) and
+  // compares them with those carried out. A key whose calls are all carried out is dropped, so
+  // the books stay small; one carried out again later shows as carried out beyond its calls.
+  void reconcile(std::vector<Ledger>& ledgers);
 
   long requests = 0;
-  // Creating and changing requests the array carried out (or may have: its answer was lost), by
-  // ChangeKey.
-  std::map<std::string, long> changesDone;
+  long changesTotal = 0;
+  // By ChangeKey: calls the jobs made, and requests the array carried out (or may have: the
+  // answer was lost), while the two differ.
+  std::map<std::string, long> changeCalls, changesDone;
+  std::vector<std::string> repeated;  // keys carried out more often than called
   long lostLoginAnswers = 0;  // logins the array answered but the answer never arrived whole
 
   struct CookieUse {

@@ -86,6 +86,8 @@ bool SoakJob::opOn(Item& item, const std::string& name, const std::function<bool
   if (!ok && session_.errorCode == 1 && session_.transport)
     item.history += " (" + session_.transport->lastTransportError().substr(0, 60) + ")";
   if (lastTimedOut_) item.late = true;
+  if (item.history.size() > 300)
+    item.history = "..." + item.history.substr(item.history.size() - 200);
   return ok;
 }
 
@@ -155,6 +157,16 @@ void SoakJob::run(long n) {
       default:
         reconnect();
         break;
+    }
+  }
+  for (const auto& [type, items] : ledger_.byType()) {
+    for (auto it = items->begin(); it != items->end();) {
+      if (it->second.state != State::Gone) {
+        ++it;
+        continue;
+      }
+      ledger_.gone.emplace_back(type, it->first);
+      it = items->erase(it);
     }
   }
 }
@@ -494,19 +506,19 @@ void SoakJob::reconnect() {
 }
 
 bool SoakJob::lookUp(const std::string& type, const std::string& name, std::string& id) {
-  if (type == "snapshot") {
+  if (type == "snap") {
     _UnitySnapInfo info;
     const bool ok = session_.GetSnapShotForName(info, name);
     id = std::to_string(info.snapId);
     return ok;
   }
-  if (type == "NFS export") {
+  if (type == "nfsShare") {
     _UnityNfsExportInfo info;
     const bool ok = session_.GetNfsExportForName(info, name, "");
     id = info.id;
     return ok;
   }
-  if (type == "CIFS share") {
+  if (type == "cifsShare") {
     _UnityCifsShareInfo info;
     const bool ok = session_.GetCifsShareForName(info, name, "");
     id = info.id;
@@ -516,12 +528,7 @@ bool SoakJob::lookUp(const std::string& type, const std::string& name, std::stri
 }
 
 bool SoakJob::lookUpUnknown() {
-  const std::pair<const char*, std::map<std::string, Item>*> kinds[] = {
-      {"snapshot", &ledger_.snaps},
-      {"NFS export", &ledger_.exports},
-      {"CIFS share", &ledger_.shares},
-      {"host", &ledger_.hosts}};
-  for (const auto& [type, items] : kinds) {
+  for (const auto& [type, items] : ledger_.byType()) {
     for (auto& [name, item] : *items) {
       if (item.state != State::Unknown || item.late) continue;
       std::string id;

@@ -207,6 +207,7 @@ int Run(const SoakOptions& o) {
     barrier.wait();
     barrier.wait();
     DrainRound(sim, tally);
+    tally.reconcile(ledgers);
     memory.push_back(ResidentMB());
     std::printf("round %d: %.1f s, resident %.1f MB\n", r + 1,
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
@@ -222,6 +223,7 @@ int Run(const SoakOptions& o) {
   faults.reset();
   sim.stop();  // every request that reached the simulator has been carried out
   DrainRound(sim, tally);
+  tally.reconcile(ledgers);
   SettleLateOutcomes(sim, ledgers);
 
   std::map<std::string, OpStats> ops;
