@@ -66,6 +66,7 @@ struct Ledger {
     return {{"snap", &snaps}, {"nfsShare", &exports}, {"cifsShare", &shares}, {"host", &hosts}};
   }
   long restoresTried = 0, restoresOk = 0;
+  long backupsRemoved = 0;  // restore backups taken out of the model between rounds
   // Creating and changing requests the job asked for, by journal key (see ChangeKey).
   std::map<std::string, long> changeCalls;
   std::map<std::string, OpStats> ops;

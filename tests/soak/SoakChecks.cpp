@@ -184,7 +184,7 @@ std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, const std::vecto
       if (!byName[type][name].empty()) seenFaults.push_back(type + " " + name + " should be gone");
     }
     // Objects of the job's that the ledger does not know, and restore backups.
-    long backups = 0;
+    long backups = l.backupsRemoved;
     for (const auto& [type, names] : byName) {
       for (const auto& [name, objs] : names) {
         for (const Json& o : objs) {

@@ -104,6 +104,15 @@ std::string SoakJob::newName(const char* kind) {
   return ledger_.prefix + kind + std::to_string(++counter_);
 }
 
+void SoakJob::settle(Item& item, bool ok, State done) {
+  if (ok) {
+    item.state = done;
+    return;
+  }
+  item.state = State::Unknown;
+  ++ledger_.unknownOutcomes;
+}
+
 size_t SoakJob::live(const std::map<std::string, Item>& items) const {
   return static_cast<size_t>(std::count_if(
       items.begin(), items.end(), [](const auto& e) { return e.second.state == State::Exists; }));
@@ -210,12 +219,10 @@ void SoakJob::deleteSnap() {
   const std::string name = pick(ledger_.snaps, kExists);
   if (name.empty()) return createSnap();
   Item& item = ledger_.snaps[name];
-  if (opOn(item, "DeleteSnapshot", [&] { return session_.DeleteSnapshot(std::stoull(item.id)); })) {
-    item.state = State::Gone;
-  } else {
-    item.state = State::Unknown;
-    ++ledger_.unknownOutcomes;
-  }
+  settle(
+      item,
+      opOn(item, "DeleteSnapshot", [&] { return session_.DeleteSnapshot(std::stoull(item.id)); }),
+      State::Gone);
 }
 
 void SoakJob::readSnap() {
@@ -313,24 +320,19 @@ void SoakJob::nfs() {
     const std::string fresh = newName("n");
     counted("POST /api/types/nfsShare/instances name=" + fresh);
     Item& item = exports[fresh];
-    if (opOn(item, "CreateNfsExport", [&] {
-          return session_.CreateNfsExport(item.id, std::stoull(ledger_.fileSnap), fresh,
-                                          UNITY_NFS_DEF_ACCESS_READ_ONLY, "/");
-        })) {
-      item.state = State::Exists;
-    } else {
-      ++ledger_.unknownOutcomes;
-    }
+    settle(item,
+           opOn(item, "CreateNfsExport",
+                [&] {
+                  return session_.CreateNfsExport(item.id, std::stoull(ledger_.fileSnap), fresh,
+                                                  UNITY_NFS_DEF_ACCESS_READ_ONLY, "/");
+                }),
+           State::Exists);
     return;
   }
   Item& item = exports[name];
   if (what == 1) {
-    if (opOn(item, "DeleteNfsExport", [&] { return session_.DeleteNfsExport(item.id); })) {
-      item.state = State::Gone;
-    } else {
-      item.state = State::Unknown;
-      ++ledger_.unknownOutcomes;
-    }
+    settle(item, opOn(item, "DeleteNfsExport", [&] { return session_.DeleteNfsExport(item.id); }),
+           State::Gone);
     return;
   }
   _UnityNfsExportInfo info;
@@ -356,23 +358,19 @@ void SoakJob::cifs() {
     const std::string fresh = newName("m");
     counted("POST /api/types/cifsShare/instances name=" + fresh);
     Item& item = shares[fresh];
-    if (opOn(item, "CreateCifsShare", [&] {
-          return session_.CreateCifsShare(item.id, std::stoull(ledger_.fileSnap), fresh, "/");
-        })) {
-      item.state = State::Exists;
-    } else {
-      ++ledger_.unknownOutcomes;
-    }
+    settle(item,
+           opOn(item, "CreateCifsShare",
+                [&] {
+                  return session_.CreateCifsShare(item.id, std::stoull(ledger_.fileSnap), fresh,
+                                                  "/");
+                }),
+           State::Exists);
     return;
   }
   Item& item = shares[name];
   if (what == 1) {
-    if (opOn(item, "DeleteCifsShare", [&] { return session_.DeleteCifsShare(item.id); })) {
-      item.state = State::Gone;
-    } else {
-      item.state = State::Unknown;
-      ++ledger_.unknownOutcomes;
-    }
+    settle(item, opOn(item, "DeleteCifsShare", [&] { return session_.DeleteCifsShare(item.id); }),
+           State::Gone);
     return;
   }
   _UnityCifsShareInfo info;
@@ -393,24 +391,20 @@ void SoakJob::host() {
     const std::string fresh = newName("h");
     counted("POST /api/types/host/instances name=" + fresh);
     Item& item = hosts[fresh];
-    if (opOn(item, "CreateHost", [&] {
-          return session_.CreateHost(item.id, fresh, UNITY_HOST_TYPE_MANUAL, false, "Linux");
-        })) {
-      item.state = State::Exists;
-    } else {
-      ++ledger_.unknownOutcomes;
-    }
+    settle(item,
+           opOn(item, "CreateHost",
+                [&] {
+                  return session_.CreateHost(item.id, fresh, UNITY_HOST_TYPE_MANUAL, false,
+                                             "Linux");
+                }),
+           State::Exists);
     return;
   }
   Item& item = hosts[name];
   if (what == 1) {
     const bool safe = std::uniform_int_distribution<int>(0, 1)(random_) == 1;
-    if (opOn(item, "DeleteHost", [&] { return session_.DeleteHost(item.id, safe); })) {
-      item.state = State::Gone;
-    } else {
-      item.state = State::Unknown;
-      ++ledger_.unknownOutcomes;
-    }
+    settle(item, opOn(item, "DeleteHost", [&] { return session_.DeleteHost(item.id, safe); }),
+           State::Gone);
     return;
   }
   std::string id;

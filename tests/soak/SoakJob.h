@@ -33,6 +33,8 @@ class SoakJob {
   std::string pick(const std::map<std::string, Item>& items,
                    const std::function<bool(const Item&)>& fits);
   std::string newName(const char* kind);
+  // The ledger after a creation or deletion: `done` when it succeeded, else unknown until a lookup.
+  void settle(Item& item, bool ok, State done);
   size_t live(const std::map<std::string, Item>& items) const;
 
   void createSnap();

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -101,18 +102,30 @@ std::string SeedFor(int jobs) {
   return seed.dump();
 }
 
-// Finished background jobs leave the model between rounds, as the array purges old jobs; the
-// journal is read and emptied. Only the client's memory is then left to grow.
-void DrainRound(unitysim::Simulator& sim, JournalTally& tally) {
+// Between rounds the journal is read and emptied, finished background jobs leave the model (as
+// the array purges old jobs), and so do the backups restores took (counted for their job first):
+// only the client's memory is then left to grow.
+void DrainRound(unitysim::Simulator& sim, JournalTally& tally, std::vector<Ledger>& ledgers) {
   tally.add(sim.journal().entries());
   sim.journal().clear();
+  std::map<std::string, Ledger*> byResource;
+  for (Ledger& l : ledgers) byResource[l.resource] = &l;
   auto guard = sim.model().lock();
-  std::vector<std::string> finished;
+  std::vector<std::string> finished, backups;
   sim.model().forEach("job", [&](const unitysim::Json& job) {
     if (job.value("state", 0) != 2) finished.push_back(job.value("id", std::string()));
     return true;
   });
+  sim.model().forEach("snap", [&](const unitysim::Json& snap) {
+    const auto owner = byResource.find(snap["storageResource"].value("id", std::string()));
+    if (owner != byResource.end() && snap.value("name", std::string()).rfind("Restore_", 0) == 0) {
+      ++owner->second->backupsRemoved;
+      backups.push_back(snap.value("id", std::string()));
+    }
+    return true;
+  });
   for (const std::string& id : finished) sim.model().remove("job", id);
+  for (const std::string& id : backups) sim.model().remove("snap", id);
 }
 
 bool ParseArgs(int argc, char** argv, SoakOptions& o) {
@@ -206,7 +219,7 @@ int Run(const SoakOptions& o) {
   for (int r = 0; r < o.rounds; ++r) {
     barrier.wait();
     barrier.wait();
-    DrainRound(sim, tally);
+    DrainRound(sim, tally, ledgers);
     tally.reconcile(ledgers);
     memory.push_back(ResidentMB());
     std::printf("round %d: %.1f s, resident %.1f MB\n", r + 1,
@@ -222,7 +235,7 @@ int Run(const SoakOptions& o) {
   for (std::thread& t : threads) t.join();
   faults.reset();
   sim.stop();  // every request that reached the simulator has been carried out
-  DrainRound(sim, tally);
+  DrainRound(sim, tally, ledgers);
   tally.reconcile(ledgers);
   SettleLateOutcomes(sim, ledgers);
 
