@@ -14,6 +14,8 @@ namespace {
 constexpr unsigned long long kNotFound = 131149829;
 constexpr size_t kMostSnaps = 8, kMostShares = 3, kMostHosts = 3;
 constexpr int kMostSendsPerOperation = 3;  // stalls one operation may meet before failing
+// libcurl notices a stall up to two seconds after the stall time-out has run out.
+constexpr double kStallNoticeSec = 2;
 constexpr double kMarginSec = 5;
 const char kAttachHost[] = "Host_1";
 const char kSv1Wwn[] = "60:06:01:60:4A:B0:3F:00:5B:6E:A8:61:2C:0D:41:12";
@@ -38,7 +40,8 @@ bool kExists(const Item& i) {
 }  // namespace
 
 double OperationBoundSec(const SoakOptions& o) {
-  return kMostSendsPerOperation * (o.stallTimeoutSec + 1) + o.connectTimeoutSec + kMarginSec;
+  return kMostSendsPerOperation * (o.stallTimeoutSec + kStallNoticeSec) + o.connectTimeoutSec +
+         kMarginSec;
 }
 
 SoakJob::SoakJob(Ledger& ledger, const SoakOptions& options, const std::string& arrayHost)
