@@ -173,7 +173,7 @@ std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, const std::vecto
         } else if (std::string(type) == "host") {
           if (o.value("osType", std::string()) != "Linux") seenFaults.push_back(what + " osType");
         } else if (o["snap"].value("id", std::string()) != l.fileSnap ||
-                   o.value("path", "") != "/") {
+                   o.value("path", "") != (type == "nfsShare" ? "/" + name : "/")) {
           seenFaults.push_back(what + " not on the job's snapshot and path");
         }
       }

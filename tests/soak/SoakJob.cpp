@@ -327,7 +327,7 @@ void SoakJob::nfs() {
            opOn(item, "CreateNfsExport",
                 [&] {
                   return session_.CreateNfsExport(item.id, std::stoull(ledger_.fileSnap), fresh,
-                                                  UNITY_NFS_DEF_ACCESS_READ_ONLY, "/");
+                                                  UNITY_NFS_DEF_ACCESS_READ_ONLY, "/" + fresh);
                 }),
            State::Exists);
     return;
@@ -339,7 +339,12 @@ void SoakJob::nfs() {
     return;
   }
   _UnityNfsExportInfo info;
-  if (!op("GetNfsExportForName", [&] { return session_.GetNfsExportForName(info, name, ""); })) {
+  const bool byPath = std::uniform_int_distribution<int>(0, 1)(random_) == 1;
+  if (!op(byPath ? "GetNfsExportForPath" : "GetNfsExportForName", [&] {
+        return byPath
+                   ? session_.GetNfsExportForPath(info, std::stoull(ledger_.fileSnap), "/" + name)
+                   : session_.GetNfsExportForName(info, name, "");
+      })) {
     if (session_.errorCode == kNotFound)
       ledger_.wrongReads.push_back("export told absent: " + name);
     return;
@@ -377,13 +382,24 @@ void SoakJob::cifs() {
     return;
   }
   _UnityCifsShareInfo info;
-  if (!op("GetCifsShareForName", [&] { return session_.GetCifsShareForName(info, name, ""); })) {
+  const bool bySnap = std::uniform_int_distribution<int>(0, 1)(random_) == 1;
+  if (!op(bySnap ? "GetCifsShareForSnap" : "GetCifsShareForName", [&] {
+        return bySnap ? session_.GetCifsShareForSnap(info, std::stoull(ledger_.fileSnap), name)
+                      : session_.GetCifsShareForName(info, name, "");
+      })) {
     if (session_.errorCode == kNotFound) ledger_.wrongReads.push_back("share told absent: " + name);
     return;
   }
   if (info.id != item.id) ledger_.wrongReads.push_back("share read with id " + info.id);
   std::list<_UnityCifsShareACE> aces;
-  op("GetCifsShareACE", [&] { return session_.GetCifsShareACE(aces, item.id); });
+  if (!bySnap) {
+    op("GetCifsShareACE", [&] { return session_.GetCifsShareACE(aces, item.id); });
+    return;
+  }
+  counted("POST /api/instances/cifsShare/" + item.id + "/action/setACEs");
+  op("SetCifsShareACE", [&] {
+    return session_.SetCifsShareACE(item.id, {{"S-1-5-21-1-2-3-1001", 1, 4}});
+  });
 }
 
 void SoakJob::host() {
@@ -420,7 +436,23 @@ void SoakJob::host() {
 
 void SoakJob::readArray() {
   ManageEMCUnity& s = session_;
-  switch (std::uniform_int_distribution<int>(0, 13)(random_)) {
+  switch (std::uniform_int_distribution<int>(0, 16)(random_)) {
+    case 13: {
+      std::string id;
+      op("GetResIdForName",
+         [&] { return s.GetResIdForName(id, "SQL_CG", static_cast<_UNITY_STG_RES_TYPE>(2)); });
+      break;
+    }
+    case 14: {
+      _UnityFSInfo info;
+      op("GetFSInfoForId", [&] { return s.GetFSInfoForId(info, "fs_1"); });
+      break;
+    }
+    case 15: {
+      std::vector<_UnityFSInfo> list;
+      op("GetFSListForNASServer", [&] { return s.GetFSListForNASServer(list, "NAS_Dev"); });
+      break;
+    }
     case 0: {
       _UnityBasicSystemInfo info;
       op("GetBasicSystemInformation", [&] { return s.GetBasicSystemInformation(info); });
