@@ -432,6 +432,36 @@ void SoakJob::host() {
   } else if (session_.errorCode == kNotFound) {
     ledger_.wrongReads.push_back("host told absent: " + name);
   }
+  // Initiators and IP ports of the job's host, each with a value no other job uses.
+  const std::string unique = std::to_string(ledger_.job) + "." + std::to_string(++counter_);
+  switch (std::uniform_int_distribution<int>(0, 2)(random_)) {
+    case 0: {
+      counted("POST /api/types/hostInitiator/instances name=");
+      std::string initiator;
+      if (op("CreateHostInitiator", [&] {
+            return session_.CreateHostInitiator(initiator, item.id, UNITY_HOSTINITIATOR_TYPE_ISCSI,
+                                                "iqn.2026-12.soak:" + unique);
+          }))
+        initiator_ = initiator;
+      break;
+    }
+    case 1: {
+      if (initiator_.empty()) break;
+      counted("POST /api/instances/hostInitiator/" + initiator_ + "/action/modify");
+      op("ModifyHostInitiator", [&] { return session_.ModifyHostInitiator(initiator_, item.id); });
+      break;
+    }
+    default: {
+      counted("POST /api/types/hostIPPort/instances name=");
+      std::string port;
+      op("CreateHostIPPort", [&] {
+        return session_.CreateHostIPPort(
+            port, item.id,
+            "10.99." + std::to_string(ledger_.job) + "." + std::to_string(counter_ % 250 + 1));
+      });
+      break;
+    }
+  }
 }
 
 void SoakJob::readArray() {

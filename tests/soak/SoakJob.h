@@ -62,6 +62,7 @@ class SoakJob {
   std::mt19937_64 random_;
   long counter_ = 0;
   long operations_ = 0;
+  std::string initiator_;      // the last host initiator the job created
   bool lastTimedOut_ = false;  // the last failed operation ended by the client's time-out
   ManageEMCUnity session_;
 };
