@@ -301,6 +301,14 @@ void SoakJob::exposeSnap() {
 }
 
 void SoakJob::replicate() {
+  // Now and then the job's LUN itself is granted to a host, or the grant withdrawn.
+  if (std::uniform_int_distribution<int>(0, 4)(random_) == 0) {
+    const bool remove = std::uniform_int_distribution<int>(0, 1)(random_) == 1;
+    counted("POST /api/instances/storageResource/" + ledger_.resource + "/action/modifyLun");
+    op(remove ? "LunAccessToHost remove" : "LunAccessToHost add",
+       [&] { return session_.LunAccessToHost(ledger_.resource, kAttachHost, false, 1, remove); });
+    return;
+  }
   const std::string name = pick(ledger_.snaps, kExists);
   if (name.empty() || std::uniform_int_distribution<int>(0, 1)(random_) == 0) {
     counted("POST /api/instances/replicationSession/" + ledger_.replication + "/action/sync");
