@@ -323,29 +323,38 @@ void SoakJob::replicate() {
     item.replicated = true;
 }
 
-void SoakJob::nfs() {
-  auto& exports = ledger_.exports;
+std::string SoakJob::createOrDelete(std::map<std::string, Item>& items, const std::string& type,
+                                    const char* letter, size_t most, const char* createOp,
+                                    const char* deleteOp,
+                                    const std::function<bool(Item&, const std::string&)>& create,
+                                    const std::function<bool(Item&)>& remove) {
   const int what = std::uniform_int_distribution<int>(0, 2)(random_);
-  const std::string name = pick(exports, kExists);
-  if (name.empty() || (what == 0 && live(exports) < kMostShares)) {
-    const std::string fresh = newName("n");
-    counted("POST /api/types/nfsShare/instances name=" + fresh);
-    Item& item = exports[fresh];
-    settle(item,
-           opOn(item, "CreateNfsExport",
-                [&] {
-                  return session_.CreateNfsExport(item.id, std::stoull(ledger_.fileSnap), fresh,
-                                                  UNITY_NFS_DEF_ACCESS_READ_ONLY, "/" + fresh);
-                }),
-           State::Exists);
-    return;
+  const std::string name = pick(items, kExists);
+  if (name.empty() || (what == 0 && live(items) < most)) {
+    const std::string fresh = newName(letter);
+    counted("POST /api/types/" + type + "/instances name=" + fresh);
+    Item& item = items[fresh];
+    settle(item, opOn(item, createOp, [&] { return create(item, fresh); }), State::Exists);
+    return {};
   }
-  Item& item = exports[name];
   if (what == 1) {
-    settle(item, opOn(item, "DeleteNfsExport", [&] { return session_.DeleteNfsExport(item.id); }),
-           State::Gone);
-    return;
+    Item& item = items[name];
+    settle(item, opOn(item, deleteOp, [&] { return remove(item); }), State::Gone);
+    return {};
   }
+  return name;
+}
+
+void SoakJob::nfs() {
+  const std::string name = createOrDelete(
+      ledger_.exports, "nfsShare", "n", kMostShares, "CreateNfsExport", "DeleteNfsExport",
+      [&](Item& item, const std::string& fresh) {
+        return session_.CreateNfsExport(item.id, std::stoull(ledger_.fileSnap), fresh,
+                                        UNITY_NFS_DEF_ACCESS_READ_ONLY, "/" + fresh);
+      },
+      [&](Item& item) { return session_.DeleteNfsExport(item.id); });
+  if (name.empty()) return;
+  Item& item = ledger_.exports[name];
   _UnityNfsExportInfo info;
   const bool byPath = std::uniform_int_distribution<int>(0, 1)(random_) == 1;
   if (!op(byPath ? "GetNfsExportForPath" : "GetNfsExportForName", [&] {
@@ -367,28 +376,14 @@ void SoakJob::nfs() {
 }
 
 void SoakJob::cifs() {
-  auto& shares = ledger_.shares;
-  const int what = std::uniform_int_distribution<int>(0, 2)(random_);
-  const std::string name = pick(shares, kExists);
-  if (name.empty() || (what == 0 && live(shares) < kMostShares)) {
-    const std::string fresh = newName("m");
-    counted("POST /api/types/cifsShare/instances name=" + fresh);
-    Item& item = shares[fresh];
-    settle(item,
-           opOn(item, "CreateCifsShare",
-                [&] {
-                  return session_.CreateCifsShare(item.id, std::stoull(ledger_.fileSnap), fresh,
-                                                  "/");
-                }),
-           State::Exists);
-    return;
-  }
-  Item& item = shares[name];
-  if (what == 1) {
-    settle(item, opOn(item, "DeleteCifsShare", [&] { return session_.DeleteCifsShare(item.id); }),
-           State::Gone);
-    return;
-  }
+  const std::string name = createOrDelete(
+      ledger_.shares, "cifsShare", "m", kMostShares, "CreateCifsShare", "DeleteCifsShare",
+      [&](Item& item, const std::string& fresh) {
+        return session_.CreateCifsShare(item.id, std::stoull(ledger_.fileSnap), fresh, "/");
+      },
+      [&](Item& item) { return session_.DeleteCifsShare(item.id); });
+  if (name.empty()) return;
+  Item& item = ledger_.shares[name];
   _UnityCifsShareInfo info;
   const bool bySnap = std::uniform_int_distribution<int>(0, 1)(random_) == 1;
   if (!op(bySnap ? "GetCifsShareForSnap" : "GetCifsShareForName", [&] {
@@ -411,29 +406,17 @@ void SoakJob::cifs() {
 }
 
 void SoakJob::host() {
-  auto& hosts = ledger_.hosts;
-  const int what = std::uniform_int_distribution<int>(0, 2)(random_);
-  const std::string name = pick(hosts, kExists);
-  if (name.empty() || (what == 0 && live(hosts) < kMostHosts)) {
-    const std::string fresh = newName("h");
-    counted("POST /api/types/host/instances name=" + fresh);
-    Item& item = hosts[fresh];
-    settle(item,
-           opOn(item, "CreateHost",
-                [&] {
-                  return session_.CreateHost(item.id, fresh, UNITY_HOST_TYPE_MANUAL, false,
-                                             "Linux");
-                }),
-           State::Exists);
-    return;
-  }
-  Item& item = hosts[name];
-  if (what == 1) {
-    const bool safe = std::uniform_int_distribution<int>(0, 1)(random_) == 1;
-    settle(item, opOn(item, "DeleteHost", [&] { return session_.DeleteHost(item.id, safe); }),
-           State::Gone);
-    return;
-  }
+  const std::string name = createOrDelete(
+      ledger_.hosts, "host", "h", kMostHosts, "CreateHost", "DeleteHost",
+      [&](Item& item, const std::string& fresh) {
+        return session_.CreateHost(item.id, fresh, UNITY_HOST_TYPE_MANUAL, false, "Linux");
+      },
+      [&](Item& item) {
+        const bool safe = std::uniform_int_distribution<int>(0, 1)(random_) == 1;
+        return session_.DeleteHost(item.id, safe);
+      });
+  if (name.empty()) return;
+  Item& item = ledger_.hosts[name];
   std::string id;
   if (op("GetHostId", [&] { return session_.GetHostId(id, name); })) {
     if (id != item.id) ledger_.wrongReads.push_back("host read with id " + id);
@@ -472,99 +455,108 @@ void SoakJob::host() {
   }
 }
 
+namespace {
+
+// Reads of the array that are not the job's own objects: each must succeed or fail with an error.
+using ArrayRead = std::pair<const char*, std::function<bool(ManageEMCUnity&, const Ledger&)>>;
+const std::vector<ArrayRead>& ArrayReads() {
+  static const std::vector<ArrayRead> reads = {
+      {"GetBasicSystemInformation",
+       [](ManageEMCUnity& s, const Ledger&) {
+         _UnityBasicSystemInfo info;
+         return s.GetBasicSystemInformation(info);
+       }},
+      {"GetNASServers",
+       [](ManageEMCUnity& s, const Ledger&) {
+         std::vector<_UnityNASServer> servers;
+         return s.GetNASServers(servers, "");
+       }},
+      {"GetArrayAliases",
+       [](ManageEMCUnity& s, const Ledger&) {
+         std::vector<std::string> aliases;
+         return s.GetArrayAliases(aliases, "nas_1");
+       }},
+      {"GetFSInfoFromName",
+       [](ManageEMCUnity& s, const Ledger&) {
+         _UnityFSInfo info;
+         return s.GetFSInfoFromName(info, "projects", "NAS_Dev");
+       }},
+      {"GetFSInfoForId",
+       [](ManageEMCUnity& s, const Ledger&) {
+         _UnityFSInfo info;
+         return s.GetFSInfoForId(info, "fs_1");
+       }},
+      {"GetFSListForNASServer",
+       [](ManageEMCUnity& s, const Ledger&) {
+         std::vector<_UnityFSInfo> list;
+         return s.GetFSListForNASServer(list, "NAS_Dev");
+       }},
+      {"GetReplicationInfoForResId",
+       [](ManageEMCUnity& s, const Ledger& l) {
+         ReplicationSessionInfo info;
+         return s.GetReplicationInfoForResId(info, l.resource);
+       }},
+      {"GetHostIPPort",
+       [](ManageEMCUnity& s, const Ledger&) {
+         _UnityHostIPPort port;
+         return s.GetHostIPPort(port, "10.20.30.41");
+       }},
+      {"GetLoggedInInitiators",
+       [](ManageEMCUnity& s, const Ledger&) {
+         std::vector<std::string> initiators;
+         return s.GetLoggedInInitiators(initiators);
+       }},
+      {"GetHostInitiatorInfo",
+       [](ManageEMCUnity& s, const Ledger&) {
+         _UnityHostInitiatorInfo info;
+         return s.GetHostInitiatorInfo(info, "21:00:00:25:B5:0A:00:01", true);
+       }},
+      {"GetNfsExportList",
+       [](ManageEMCUnity& s, const Ledger&) {
+         std::vector<_UnityNfsExportInfo> exports;
+         return s.GetNfsExportList(exports);
+       }},
+      {"GetNfsExportsForHost",
+       [](ManageEMCUnity& s, const Ledger&) {
+         std::vector<_UnityNfsExportInfo> exports;
+         return s.GetNfsExportsForHost(exports, kAttachHost);
+       }},
+      {"GetCifsShareList",
+       [](ManageEMCUnity& s, const Ledger&) {
+         std::vector<_UnityCifsShareInfo> shares;
+         return s.GetCifsShareList(shares);
+       }},
+      {"GetLunInfoFromWWN",
+       [](ManageEMCUnity& s, const Ledger&) {
+         _UnityLunInfo lun;
+         return s.GetLunInfoFromWWN(lun, kSv1Wwn);
+       }},
+      {"GetStorageResourceInfo",
+       [](ManageEMCUnity& s, const Ledger&) {
+         _UnityStorageResource resource;
+         return s.GetStorageResourceInfo(resource, "res_2");
+       }},
+      {"GetResIdForName",
+       [](ManageEMCUnity& s, const Ledger&) {
+         std::string id;
+         return s.GetResIdForName(id, "SQL_CG", static_cast<_UNITY_STG_RES_TYPE>(2));
+       }},
+      {"GetSnapHostLun",
+       [](ManageEMCUnity& s, const Ledger&) {
+         std::vector<_UnityHostLun> hostLuns;
+         return s.GetSnapHostLun(hostLuns, {38654705847ULL}, {kAttachHost});
+       }},
+  };
+  return reads;
+}
+
+}  // namespace
+
 void SoakJob::readArray() {
-  ManageEMCUnity& s = session_;
-  switch (std::uniform_int_distribution<int>(0, 16)(random_)) {
-    case 13: {
-      std::string id;
-      op("GetResIdForName",
-         [&] { return s.GetResIdForName(id, "SQL_CG", static_cast<_UNITY_STG_RES_TYPE>(2)); });
-      break;
-    }
-    case 14: {
-      _UnityFSInfo info;
-      op("GetFSInfoForId", [&] { return s.GetFSInfoForId(info, "fs_1"); });
-      break;
-    }
-    case 15: {
-      std::vector<_UnityFSInfo> list;
-      op("GetFSListForNASServer", [&] { return s.GetFSListForNASServer(list, "NAS_Dev"); });
-      break;
-    }
-    case 0: {
-      _UnityBasicSystemInfo info;
-      op("GetBasicSystemInformation", [&] { return s.GetBasicSystemInformation(info); });
-      break;
-    }
-    case 1: {
-      std::vector<_UnityNASServer> servers;
-      op("GetNASServers", [&] { return s.GetNASServers(servers, ""); });
-      break;
-    }
-    case 2: {
-      std::vector<std::string> aliases;
-      op("GetArrayAliases", [&] { return s.GetArrayAliases(aliases, "nas_1"); });
-      break;
-    }
-    case 3: {
-      _UnityFSInfo info;
-      op("GetFSInfoFromName", [&] { return s.GetFSInfoFromName(info, "projects", "NAS_Dev"); });
-      break;
-    }
-    case 4: {
-      ReplicationSessionInfo info;
-      op("GetReplicationInfoForResId",
-         [&] { return s.GetReplicationInfoForResId(info, ledger_.resource); });
-      break;
-    }
-    case 5: {
-      _UnityHostIPPort port;
-      op("GetHostIPPort", [&] { return s.GetHostIPPort(port, "10.20.30.41"); });
-      break;
-    }
-    case 6: {
-      std::vector<std::string> initiators;
-      op("GetLoggedInInitiators", [&] { return s.GetLoggedInInitiators(initiators); });
-      break;
-    }
-    case 7: {
-      std::vector<_UnityNfsExportInfo> exports;
-      op("GetNfsExportList", [&] { return s.GetNfsExportList(exports); });
-      break;
-    }
-    case 8: {
-      std::vector<_UnityCifsShareInfo> shares;
-      op("GetCifsShareList", [&] { return s.GetCifsShareList(shares); });
-      break;
-    }
-    case 9: {
-      _UnityLunInfo lun;
-      op("GetLunInfoFromWWN", [&] { return s.GetLunInfoFromWWN(lun, kSv1Wwn); });
-      break;
-    }
-    case 10: {
-      _UnityStorageResource resource;
-      op("GetStorageResourceInfo", [&] { return s.GetStorageResourceInfo(resource, "res_2"); });
-      break;
-    }
-    case 11: {
-      std::vector<_UnityHostLun> hostLuns;
-      op("GetSnapHostLun",
-         [&] { return s.GetSnapHostLun(hostLuns, {38654705847ULL}, {kAttachHost}); });
-      break;
-    }
-    case 12: {
-      _UnityHostInitiatorInfo info;
-      op("GetHostInitiatorInfo",
-         [&] { return s.GetHostInitiatorInfo(info, "21:00:00:25:B5:0A:00:01", true); });
-      break;
-    }
-    default: {
-      std::vector<_UnityNfsExportInfo> exports;
-      op("GetNfsExportsForHost", [&] { return s.GetNfsExportsForHost(exports, kAttachHost); });
-      break;
-    }
-  }
+  const auto& reads = ArrayReads();
+  const ArrayRead& read =
+      reads[std::uniform_int_distribution<size_t>(0, reads.size() - 1)(random_)];
+  op(read.first, [&] { return read.second(session_, ledger_); });
 }
 
 void SoakJob::reconnect() {

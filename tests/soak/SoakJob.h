@@ -37,6 +37,14 @@ class SoakJob {
   void settle(Item& item, bool ok, State done);
   size_t live(const std::map<std::string, Item>& items) const;
 
+  // One step on the job's objects of one kind (exports, shares, hosts): creates one (always when
+  // none exists), deletes one, or returns the name of an existing one for the caller to read;
+  // empty when it created or deleted.
+  std::string createOrDelete(std::map<std::string, Item>& items, const std::string& type,
+                             const char* letter, size_t most, const char* createOp,
+                             const char* deleteOp,
+                             const std::function<bool(Item&, const std::string&)>& create,
+                             const std::function<bool(Item&)>& remove);
   void createSnap();
   void copySnap();
   void deleteSnap();
