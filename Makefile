@@ -2,7 +2,7 @@
 PRESET ?= dev
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test demo format format-check bench docs package check-install check-abi update-abi-baseline clean
+.PHONY: all deps build test demo soak format format-check bench docs package check-install check-abi update-abi-baseline clean
 
 all: build
 
@@ -24,6 +24,14 @@ demo: build
 bench:
 	$(MAKE) build PRESET=release
 	@for b in build/release/bench/*; do [ -x "$$b" ] && [ -f "$$b" ] && { echo "== $$b"; "$$b"; }; done
+
+# The long soak under random faults (tests/soak, optimised build): many jobs at once against one
+# simulator; prints operations per second, failures by kind and the invariants, and fails when
+# one broke. CTest runs a short one (label soak). SOAK_ARGS changes the shape.
+SOAK_ARGS ?= --jobs 32 --operations 100000 --rounds 10 --fault-rate 5 --seed 20261207
+soak: deps build/release/CMakeCache.txt
+	cmake --build --preset release -j $(JOBS) --target unity_soak
+	build/release/tests/soak/unity_soak $(SOAK_ARGS)
 
 # The API reference of the installed headers (build/$(PRESET)/docs/html); fails on any Doxygen
 # warning, an undocumented public member included.

@@ -116,16 +116,29 @@ std::vector<Fault> Faults::rules() const {
   return rules_;
 }
 
-std::optional<Fault> Faults::take(const std::string& method, const std::string& path) {
+void Faults::setChooser(Chooser chooser) {
+  auto shared = chooser ? std::make_shared<const Chooser>(std::move(chooser)) : nullptr;
   std::lock_guard<std::mutex> g(mutex_);
-  for (auto it = rules_.begin(); it != rules_.end(); ++it) {
-    if (!it->method.empty() && it->method != method) continue;
-    if (path.compare(0, it->pathPrefix.size(), it->pathPrefix) != 0) continue;
-    Fault f = *it;
-    if (--it->count <= 0) rules_.erase(it);
-    return f;
+  chooser_ = std::move(shared);
+}
+
+std::optional<Fault> Faults::take(const std::string& method, const std::string& path) {
+  std::shared_ptr<const Chooser> chooser;
+  {
+    std::lock_guard<std::mutex> g(mutex_);
+    for (auto it = rules_.begin(); it != rules_.end(); ++it) {
+      if (!it->method.empty() && it->method != method) continue;
+      if (path.compare(0, it->pathPrefix.size(), it->pathPrefix) != 0) continue;
+      Fault f = *it;
+      if (--it->count <= 0) rules_.erase(it);
+      return f;
+    }
+    chooser = chooser_;
   }
-  return std::nullopt;
+  if (!chooser) return std::nullopt;
+  std::optional<Fault> f = (*chooser)(method, path);
+  if (f) f->delay = std::min(f->delay, std::chrono::milliseconds(10000));
+  return f;
 }
 
 }  // namespace unitysim

@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -16,6 +18,7 @@ enum class FaultKind {
   Status,          // answer `status` instead of processing the request
   MalformedBody,   // process, then answer with the body cut short (complete HTTP, broken JSON)
   TruncatedBody,   // process, then close the connection halfway through the body
+                   // (both leave a 204 answer, which has no body, as it is)
   DropConnection,  // close the connection without answering; the request is not processed
   DropAfterWork,   // process the request, then close the connection without answering
   Delay,           // wait, then process normally
@@ -62,7 +65,13 @@ const char* faultName(FaultKind kind);
 
 class Faults {
  public:
+  // Decides on a fault for a request that no rule matched (e.g. a seeded random mix, see
+  // RandomFaults). Called without the rules' lock held, from the server's threads.
+  using Chooser =
+      std::function<std::optional<Fault>(const std::string& method, const std::string& path)>;
+
   void add(Fault fault);
+  void setChooser(Chooser chooser);  // an empty chooser removes it
   void clear();
   size_t pending() const;            // answers still to be affected
   std::vector<Fault> rules() const;  // the rules still pending, in the order they apply
@@ -72,6 +81,7 @@ class Faults {
  private:
   mutable std::mutex mutex_;
   std::vector<Fault> rules_;
+  std::shared_ptr<const Chooser> chooser_;
 };
 
 }  // namespace unitysim

@@ -154,8 +154,12 @@ void Router::handle(const httplib::Request& req, httplib::Response& res) {
   const auto finish = [&](ApiAnswer answer, const std::optional<Session>& session) {
     if (fault && fault->kind == FaultKind::DropAfterWork) return drop();
     res.status = answer.status;
-    const bool cut = fault && fault->kind == FaultKind::TruncatedBody;
-    if (fault && fault->kind == FaultKind::MalformedBody) answer.body = truncateJson(answer.body);
+    // A 204 answer has no body to break: one sent after it would stay on the connection and be
+    // read as the start of the next answer.
+    const bool bodyFault = fault && answer.status != 204;
+    const bool cut = bodyFault && fault->kind == FaultKind::TruncatedBody;
+    if (bodyFault && fault->kind == FaultKind::MalformedBody)
+      answer.body = truncateJson(answer.body);
     if (session && !(fault && fault->kind == FaultKind::NoCsrfHeader))
       res.set_header(kCsrfHeader, session->csrfToken);
     setBody(res, std::move(answer.body), cut);

@@ -40,11 +40,12 @@ enum _UNITY_http_req_type_ : int;
 ///
 /// Failures every operation that sends can report, besides its own: the array's "errorCode" and
 /// message from its error answer; 1 with the answer's text (or "No response body") when the
-/// array gave no code, httpStatus then holding the answer's HTTP status; 5 with "Unauthorised.
-/// Incorrect username/password" when the login is refused, or "Unauthorised. Session logged out.
-/// Retry" when three sends in a row were answered HTTP 401; 1 with "Background job [<id>] did not
-/// finish within <n> seconds" when a background job outlives the UnityJobPollLimitSec setting.
-/// Invalid input (code 2) is always refused before anything is sent.
+/// array gave no code, httpStatus then holding the answer's HTTP status; 1 "The array's answer
+/// could not be read" when a successful answer (or a background job's 202 answer) is not readable;
+/// 5 with "Unauthorised. Incorrect username/password" when the login is refused, or "Unauthorised.
+/// Session logged out. Retry" when three sends in a row were answered HTTP 401; 1 with
+/// "Background job [<id>] did not finish within <n> seconds" when a background job outlives the
+/// UnityJobPollLimitSec setting. Invalid input (code 2) is always refused before anything is sent.
 ///
 /// Requests are sent to "https://" + fileServer + "/api/...". The first request of a session logs
 /// in (a GET of loginSessionInfo with the credentials); a POST or DELETE without a session logs in
@@ -103,8 +104,8 @@ class UNITY_EXPORT ManageEMCUnity {
   /// when readApiVersion.
   /// \par Errors
   /// 2 "Filerserver name or Username is empty" (nothing sent); the login's failure (the session is
-  /// then forgotten locally); false without a new error code when the array's answer carried no
-  /// "EMC-CSRF-TOKEN" header.
+  /// then forgotten locally); 1 "The array's login answer carried no EMC-CSRF-TOKEN header" when
+  /// the session has never received that header.
   bool OpenConnection(const bool& readApiVersion);
   /// Forgets the session locally; without clientOnly it first logs out at the array.
   /// \par Sends

@@ -60,6 +60,7 @@ bool ManageEMCUnity::OpenConnection(const bool& readApiVersion) {
   }
   if (csrfHeader.empty()) {
     op.Log(0, "Failed to get token");
+    FailUnusableAnswer(*this, "The array's login answer carried no EMC-CSRF-TOKEN header");
     return false;
   }
   op.Log(0, "Got Token. Connection opened");

@@ -202,6 +202,7 @@ bool ReadPage(Road& road, std::string& response,
               const std::vector<unsigned long long>& successCodes) {
   ManageEMCUnity& session = road.session;
   if (!road.msg.ParseResponse(response)) {
+    FailUnusableAnswer(session, kUnreadableAnswerText);
     return road.op.Failed("Failed to parse response from file server[%s]",
                           session.fileServer.c_str());
   }
@@ -326,6 +327,7 @@ bool ManageEMCUnity::PollBackgroundJob(const std::string& operationName, std::st
   jobQuery.Initialize(fileServer);
   // The 202 answer describes the job; reading it addresses the job query to that job.
   if (!jobQuery.ParseResponse(response)) {
+    FailUnusableAnswer(*this, kUnreadableAnswerText);
     return op.Failed("Failed to parse response from file server[%s]", fileServer.c_str());
   }
   if (!jobQuery.isSuccess() || !jobQuery.GetJobDetail(detail) || detail.id.empty()) {

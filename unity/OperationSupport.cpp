@@ -7,6 +7,12 @@
 #include "unity/ManageEMCUnity.h"
 #include "unity/messages/FilterText.h"
 
+void FailUnusableAnswer(ManageEMCUnity& session, const std::string& text) {
+  if (session.errorCode != 0 && !session.errorText.empty()) return;
+  session.errorCode = 1;
+  session.errorText = text;
+}
+
 bool RefuseInput(ManageEMCUnity& session, DiagLog& log, const std::string& tag,
                  const std::string& text) {
   session.errorCode = 2;

@@ -10,6 +10,12 @@
 #include "unity/ManageEMCUnity.h"
 #include "unity/messages/ArrayCodes.h"
 
+// An answer the array sent that the session cannot use (not readable JSON, or a login answer
+// without its CSRF token): code 1 and `text` on the session unless the array's own error is already
+// there, so that a failed operation never leaves an empty error state.
+void FailUnusableAnswer(ManageEMCUnity& session, const std::string& text);
+constexpr const char kUnreadableAnswerText[] = "The array's answer could not be read";
+
 // The failed input check of an operation: code 2 and the operation's own text on the session,
 // the line "Error: <text>" in the log, and false. Nothing has been sent.
 bool RefuseInput(ManageEMCUnity& session, DiagLog& log, const std::string& tag,

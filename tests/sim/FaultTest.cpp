@@ -119,6 +119,19 @@ TEST_F(FaultRules, DropOnReusedConnectionIsResentByLibcurl) {
   EXPECT_EQ(sim_.handshakeCount(), 2);
 }
 
+// A 204 answer has no body to break: a body sent after it would stay on the connection and be
+// read as the start of the next answer.
+TEST_F(FaultRules, BodyFaultsLeaveANoContentAnswerWhole) {
+  for (const Fault& fault : {Fault::malformed(), Fault::truncated()}) {
+    SCOPED_TRACE(unitysim::faultName(fault.kind));
+    sim_.faults().add(Fault(fault).on("POST"));
+    EXPECT_EQ(client_.post("/api/instances/snap/38654705846/action/replicate", "{}").status, 204);
+    const Reply next = client_.get(kSystem);
+    EXPECT_EQ(next.code, CURLE_OK);
+    EXPECT_EQ(next.status, 200);
+  }
+}
+
 // The hazard of that resend: a POST the array carried out is sent again.
 TEST_F(FaultRules, DropAfterWorkMakesLibcurlRepeatThePost) {
   sim_.faults().add(Fault::dropAfterWork().on("POST"));

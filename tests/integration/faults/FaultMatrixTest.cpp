@@ -71,9 +71,9 @@ INSTANTIATE_TEST_SUITE_P(
                   "boom (Error Code:0x4d2)", 1},
         FaultCase{"ServiceUnavailableWithoutBody", Op::List, Fault::httpStatus(503, false), false,
                   1, "No response body", 1},
-        // A complete answer that is not JSON: the parse fails and nothing is taken from it (the
-        // session reports no array code: only the log line names the unreadable answer).
-        FaultCase{"MalformedAnswer", Op::List, Fault::malformed(), false, 0, "", 1},
+        // A complete answer that is not JSON: the parse fails and nothing is taken from it.
+        FaultCase{"MalformedAnswer", Op::List, Fault::malformed(), false, 1,
+                  "The array's answer could not be read", 1},
         FaultCase{"TruncatedAnswer", Op::List, Fault::truncated(), false, 1, "No response body", 1},
         // libcurl resends once on a dropped kept-alive connection; the second drop is seen.
         FaultCase{"DroppedTwice", Op::List, Fault::drop().times(2), false, 1, "No response body",

@@ -108,5 +108,15 @@ TEST_F(SessionJobTest, A202WithoutJobIdCannotBeFollowed) {
   EXPECT_EQ(jobQueries(), 0u);
 }
 
+TEST_F(SessionJobTest, A202ThatCannotBeReadFailsWithAnError) {
+  sim().faults().add(unitysim::Fault::malformed().on("POST"));
+  TestCreateSnap create("sv_1", "unreadable-job");
+  EXPECT_FALSE(createSnap(create, "0"));
+  EXPECT_EQ(requests("POST").at(0).status, 202);
+  EXPECT_EQ(jobQueries(), 0u);
+  EXPECT_EQ(session().errorCode, 1u);
+  EXPECT_EQ(session().errorText, "The array's answer could not be read");
+}
+
 }  // namespace
 }  // namespace unitytest

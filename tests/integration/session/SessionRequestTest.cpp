@@ -138,10 +138,11 @@ TEST_F(SessionRequestTest, RefusedLoginReportsTheArraysCodeOrCode5) {
   }
 }
 
-TEST_F(SessionRequestTest, LoginAnswerWithoutTokenFailsWithoutCode) {
+TEST_F(SessionRequestTest, LoginAnswerWithoutTokenFailsWithAnError) {
   sim().faults().add(unitysim::Fault::noCsrf());
   EXPECT_FALSE(session().OpenConnection(false));
-  EXPECT_EQ(session().errorCode, 0u);
+  EXPECT_EQ(session().errorCode, 1u);
+  EXPECT_EQ(session().errorText, "The array's login answer carried no EMC-CSRF-TOKEN header");
   EXPECT_TRUE(session().csrfHeader.empty());
 }
 

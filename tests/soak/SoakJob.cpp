@@ -1,0 +1,617 @@
+#include "tests/soak/SoakJob.h"
+
+#include "platform/HttpTransport.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <list>
+#include <set>
+
+namespace unitysoak {
+namespace {
+
+constexpr unsigned long long kNotFound = 131149829;
+constexpr size_t kMostSnaps = 8, kMostShares = 3, kMostHosts = 3;
+constexpr int kMostSendsPerOperation = 3;  // stalls one operation may meet before failing
+// libcurl notices a stall up to two seconds after the stall time-out has run out.
+constexpr double kStallNoticeSec = 2;
+constexpr double kMarginSec = 5;
+const char kAttachHost[] = "Host_1";
+const char kSv1Wwn[] = "60:06:01:60:4A:B0:3F:00:5B:6E:A8:61:2C:0D:41:12";
+
+// Digits become '#', so texts that name ids or times count as one kind of failure.
+std::string KindOf(unsigned long long code, const std::string& text) {
+  std::string out = std::to_string(code) + " ";
+  for (char c : text.substr(0, 70)) {
+    if (std::isdigit(static_cast<unsigned char>(c))) {
+      if (out.back() != '#') out.push_back('#');
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out;
+}
+
+bool kExists(const Item& i) {
+  return i.state == State::Exists;
+}
+
+}  // namespace
+
+double OperationBoundSec(const SoakOptions& o) {
+  return kMostSendsPerOperation * (o.stallTimeoutSec + kStallNoticeSec) + o.connectTimeoutSec +
+         kMarginSec;
+}
+
+SoakJob::SoakJob(Ledger& ledger, const SoakOptions& options, const std::string& arrayHost)
+    : ledger_(ledger),
+      options_(options),
+      boundSec_(OperationBoundSec(options)),
+      random_(options.seed * 1000003u + static_cast<unsigned>(ledger.job)),
+      session_(static_cast<unsigned long long>(ledger.job)) {
+  session_.userName = "admin";
+  session_.SetPasswd("Password123!", false, false);
+  session_.SetFileServer(arrayHost);
+}
+
+bool SoakJob::op(const std::string& name, const std::function<bool()>& call) {
+  const auto start = std::chrono::steady_clock::now();
+  const bool ok = call();
+  const double sec =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  OpStats& s = ledger_.ops[name];
+  ++s.calls;
+  ++operations_;
+  s.slowestSec = std::max(s.slowestSec, sec);
+  if (sec > boundSec_) ledger_.slowOps.push_back(name + " took " + std::to_string(sec) + " s");
+  lastTimedOut_ = false;
+  if (!ok) {
+    ++s.failed;
+    if (session_.errorCode == 1 && session_.transport) {
+      const std::string& reason = session_.transport->lastTransportError();
+      for (const char* mark : {"too slow", "timed out", "Timeout", "timeout"})
+        if (reason.find(mark) != std::string::npos) lastTimedOut_ = true;
+      if (lastTimedOut_) ++ledger_.clientTimeouts;
+    }
+    ++ledger_.failures[KindOf(session_.errorCode, session_.errorText)];
+    if (session_.errorCode == 0 || session_.errorText.empty())
+      ledger_.silentFailures.push_back(name + ": code " + std::to_string(session_.errorCode) +
+                                       ", text \"" + session_.errorText + "\"");
+  }
+  return ok;
+}
+
+bool SoakJob::opOn(Item& item, const std::string& name, const std::function<bool()>& call) {
+  const bool ok = op(name, call);
+  item.history += (item.history.empty() ? "" : ", ") + name + (ok ? " ok" : " failed ") +
+                  (ok ? "" : std::to_string(session_.errorCode));
+  if (!ok && session_.errorCode == 1 && session_.transport)
+    item.history += " (" + session_.transport->lastTransportError().substr(0, 60) + ")";
+  if (lastTimedOut_) item.late = true;
+  if (item.history.size() > 300)
+    item.history = "..." + item.history.substr(item.history.size() - 200);
+  return ok;
+}
+
+std::string SoakJob::pick(const std::map<std::string, Item>& items,
+                          const std::function<bool(const Item&)>& fits) {
+  std::vector<const std::string*> names;
+  for (const auto& [name, item] : items)
+    if (fits(item)) names.push_back(&name);
+  if (names.empty()) return {};
+  return *names[std::uniform_int_distribution<size_t>(0, names.size() - 1)(random_)];
+}
+
+std::string SoakJob::newName(const char* kind) {
+  return ledger_.prefix + kind + std::to_string(++counter_);
+}
+
+void SoakJob::settle(Item& item, bool ok, State done) {
+  if (ok) {
+    item.state = done;
+    return;
+  }
+  item.state = State::Unknown;
+  ++ledger_.unknownOutcomes;
+}
+
+size_t SoakJob::live(const std::map<std::string, Item>& items) const {
+  return static_cast<size_t>(std::count_if(
+      items.begin(), items.end(), [](const auto& e) { return e.second.state == State::Exists; }));
+}
+
+void SoakJob::run(long n) {
+  // Hosts are named in attach requests from API version 5.0 on: the array's version is read
+  // whenever the session does not know it yet.
+  if (!session_.apiVersionKnown)
+    op("OpenConnection", [&] { return session_.OpenConnection(true); });
+  // Weights of the operation groups, in the order of the switch below.
+  static const std::vector<int> kWeights = {10, 6, 8, 10, 3, 6, 5, 6, 6, 5, 8, 1};
+  std::discrete_distribution<int> choose(kWeights.begin(), kWeights.end());
+  const long end = operations_ + n;
+  while (operations_ < end) {
+    if (lookUpUnknown()) continue;
+    switch (choose(random_)) {
+      case 0:
+        createSnap();
+        break;
+      case 1:
+        copySnap();
+        break;
+      case 2:
+        deleteSnap();
+        break;
+      case 3:
+        readSnap();
+        break;
+      case 4:
+        restoreSnap();
+        break;
+      case 5:
+        exposeSnap();
+        break;
+      case 6:
+        replicate();
+        break;
+      case 7:
+        nfs();
+        break;
+      case 8:
+        cifs();
+        break;
+      case 9:
+        host();
+        break;
+      case 10:
+        readArray();
+        break;
+      default:
+        reconnect();
+        break;
+    }
+  }
+  for (const auto& [type, items] : ledger_.byType()) {
+    for (auto it = items->begin(); it != items->end();) {
+      if (it->second.state != State::Gone) {
+        ++it;
+        continue;
+      }
+      ledger_.gone.emplace_back(type, it->first);
+      it = items->erase(it);
+    }
+  }
+}
+
+void SoakJob::createSnap() {
+  if (live(ledger_.snaps) >= kMostSnaps) return deleteSnap();
+  const std::string name = newName("s");
+  counted("POST /api/types/snap/instances name=" + name);
+  SnapID id = 0;
+  Item& item = ledger_.snaps[name];
+  if (opOn(item, "CreateSnapShot",
+           [&] { return session_.CreateSnapShot(id, ledger_.resource, name, false); })) {
+    item.state = State::Exists;
+    item.id = std::to_string(id);
+  } else {
+    ++ledger_.unknownOutcomes;
+  }
+}
+
+void SoakJob::copySnap() {
+  if (live(ledger_.snaps) >= kMostSnaps) return deleteSnap();
+  const std::string source = pick(ledger_.snaps, kExists);
+  if (source.empty()) return createSnap();
+  const std::string& sourceId = ledger_.snaps[source].id;
+  const std::string name = newName("c");
+  counted("POST /api/instances/snap/" + sourceId + "/action/copy");
+  SnapID id = 0;
+  Item item;
+  item.isCopy = true;
+  if (opOn(item, "CopySnapshot",
+           [&] { return session_.CopySnapshot(id, std::stoull(sourceId), name); })) {
+    item.state = State::Exists;
+    item.id = std::to_string(id);
+  } else {
+    ++ledger_.unknownOutcomes;
+  }
+  ledger_.snaps[name] = item;
+}
+
+void SoakJob::deleteSnap() {
+  const std::string name = pick(ledger_.snaps, kExists);
+  if (name.empty()) return createSnap();
+  Item& item = ledger_.snaps[name];
+  settle(
+      item,
+      opOn(item, "DeleteSnapshot", [&] { return session_.DeleteSnapshot(std::stoull(item.id)); }),
+      State::Gone);
+}
+
+void SoakJob::readSnap() {
+  const std::string name = pick(ledger_.snaps, kExists);
+  if (name.empty()) return createSnap();
+  const Item& item = ledger_.snaps[name];
+  const SnapID id = std::stoull(item.id);
+  const auto wrong = [&](const std::string& what) {
+    ledger_.wrongReads.push_back(what + " of " + name + " (" + item.id + ")");
+  };
+  std::vector<_UnitySnapInfo> list;
+  _UnitySnapInfo info;
+  bool ok = false;
+  switch (std::uniform_int_distribution<int>(0, 3)(random_)) {
+    case 0:
+      ok = op("GetSnapShotInfo", [&] { return session_.GetSnapShotInfo(info, id); });
+      if (ok && (info.name != name || info.storageResourceId != ledger_.resource))
+        wrong("GetSnapShotInfo read " + info.name);
+      if (ok && item.attachKnown && item.attached == info.attachedWWN.empty())
+        wrong("GetSnapShotInfo: attachment differs");
+      break;
+    case 1:
+      ok = op("GetSnapShotForName", [&] { return session_.GetSnapShotForName(info, name); });
+      if (ok && info.snapId != id)
+        wrong("GetSnapShotForName read id " + std::to_string(info.snapId));
+      break;
+    case 2:
+      ok = op("GetSnapShotListByIds", [&] {
+        return session_.GetSnapShotList(list, std::vector<SnapID>{id, 38654705846ULL}, false);
+      });
+      if (ok && std::none_of(list.begin(), list.end(), [&](const _UnitySnapInfo& s) {
+            return s.snapId == id && s.name == name;
+          }))
+        wrong("GetSnapShotList by ids lacks it");
+      break;
+    default:
+      ok = op("GetSnapShotListByNames", [&] {
+        return session_.GetSnapShotList(list, std::vector<std::string>{name}, false);
+      });
+      if (ok && (list.size() != 1 || list[0].snapId != id))
+        wrong("GetSnapShotList by name read " + std::to_string(list.size()) + " records");
+      break;
+  }
+  if (!ok && session_.errorCode == kNotFound) wrong("told it does not exist");
+}
+
+void SoakJob::restoreSnap() {
+  const std::string name = pick(ledger_.snaps, kExists);
+  if (name.empty()) return createSnap();
+  const std::string& id = ledger_.snaps[name].id;
+  counted("POST /api/instances/snap/" + id + "/action/restore");
+  ++ledger_.restoresTried;
+  if (op("RestoreWithSnapshot", [&] { return session_.RestoreWithSnapshot(std::stoull(id)); }))
+    ++ledger_.restoresOk;
+}
+
+void SoakJob::exposeSnap() {
+  const std::string name =
+      pick(ledger_.snaps, [](const Item& i) { return i.state == State::Exists && i.attachKnown; });
+  if (name.empty()) return createSnap();
+  Item& item = ledger_.snaps[name];
+  if (!session_.apiVersionKnown)
+    op("OpenConnection", [&] { return session_.OpenConnection(true); });
+  counted("POST /api/instances/snap/" + item.id + "/action/expose");
+  const bool attach = !item.attached;
+  if (opOn(item, attach ? "ExposeLunAccess attach" : "ExposeLunAccess detach", [&] {
+        return session_.ExposeLunAccess(std::stoull(item.id), std::string(kAttachHost), attach);
+      })) {
+    item.attached = attach;
+  } else {
+    item.attachKnown = false;
+  }
+}
+
+void SoakJob::replicate() {
+  // Now and then the job's LUN itself is granted to a host, or the grant withdrawn.
+  if (std::uniform_int_distribution<int>(0, 4)(random_) == 0) {
+    const bool remove = std::uniform_int_distribution<int>(0, 1)(random_) == 1;
+    counted("POST /api/instances/storageResource/" + ledger_.resource + "/action/modifyLun");
+    op(remove ? "LunAccessToHost remove" : "LunAccessToHost add",
+       [&] { return session_.LunAccessToHost(ledger_.resource, kAttachHost, false, 1, remove); });
+    return;
+  }
+  const std::string name = pick(ledger_.snaps, kExists);
+  if (name.empty() || std::uniform_int_distribution<int>(0, 1)(random_) == 0) {
+    counted("POST /api/instances/replicationSession/" + ledger_.replication + "/action/sync");
+    op("SyncReplicationSessionForResource",
+       [&] { return session_.SyncReplicationSessionForResource(ledger_.resource); });
+    return;
+  }
+  Item& item = ledger_.snaps[name];
+  counted("POST /api/instances/snap/" + item.id + "/action/replicate");
+  if (opOn(item, "MarkSnapForReplication",
+           [&] { return session_.MarkSnapForReplication(std::stoull(item.id)); }))
+    item.replicated = true;
+}
+
+std::string SoakJob::createOrDelete(std::map<std::string, Item>& items, const std::string& type,
+                                    const char* letter, size_t most, const char* createOp,
+                                    const char* deleteOp,
+                                    const std::function<bool(Item&, const std::string&)>& create,
+                                    const std::function<bool(Item&)>& remove) {
+  const int what = std::uniform_int_distribution<int>(0, 2)(random_);
+  const std::string name = pick(items, kExists);
+  if (name.empty() || (what == 0 && live(items) < most)) {
+    const std::string fresh = newName(letter);
+    counted("POST /api/types/" + type + "/instances name=" + fresh);
+    Item& item = items[fresh];
+    settle(item, opOn(item, createOp, [&] { return create(item, fresh); }), State::Exists);
+    return {};
+  }
+  if (what == 1) {
+    Item& item = items[name];
+    settle(item, opOn(item, deleteOp, [&] { return remove(item); }), State::Gone);
+    return {};
+  }
+  return name;
+}
+
+void SoakJob::nfs() {
+  const std::string name = createOrDelete(
+      ledger_.exports, "nfsShare", "n", kMostShares, "CreateNfsExport", "DeleteNfsExport",
+      [&](Item& item, const std::string& fresh) {
+        return session_.CreateNfsExport(item.id, std::stoull(ledger_.fileSnap), fresh,
+                                        UNITY_NFS_DEF_ACCESS_READ_ONLY, "/" + fresh);
+      },
+      [&](Item& item) { return session_.DeleteNfsExport(item.id); });
+  if (name.empty()) return;
+  Item& item = ledger_.exports[name];
+  _UnityNfsExportInfo info;
+  const bool byPath = std::uniform_int_distribution<int>(0, 1)(random_) == 1;
+  if (!op(byPath ? "GetNfsExportForPath" : "GetNfsExportForName", [&] {
+        return byPath
+                   ? session_.GetNfsExportForPath(info, std::stoull(ledger_.fileSnap), "/" + name)
+                   : session_.GetNfsExportForName(info, name, "");
+      })) {
+    if (session_.errorCode == kNotFound)
+      ledger_.wrongReads.push_back("export told absent: " + name);
+    return;
+  }
+  if (info.id != item.id) ledger_.wrongReads.push_back("export read with id " + info.id);
+  _UnityNfsHostAccess access;
+  access.defaultAccess = UNITY_NFS_DEF_ACCESS_READ_ONLY;
+  access.hosts = {{kAttachHost, UNITY_NFS_DEF_ACCESS_ROOT}};
+  bool result = true;
+  counted("POST /api/instances/nfsShare/" + item.id + "/action/modify");
+  op("SetNfsHostAccess", [&] { return session_.SetNfsHostAccess(result, info, access); });
+}
+
+void SoakJob::cifs() {
+  const std::string name = createOrDelete(
+      ledger_.shares, "cifsShare", "m", kMostShares, "CreateCifsShare", "DeleteCifsShare",
+      [&](Item& item, const std::string& fresh) {
+        return session_.CreateCifsShare(item.id, std::stoull(ledger_.fileSnap), fresh, "/");
+      },
+      [&](Item& item) { return session_.DeleteCifsShare(item.id); });
+  if (name.empty()) return;
+  Item& item = ledger_.shares[name];
+  _UnityCifsShareInfo info;
+  const bool bySnap = std::uniform_int_distribution<int>(0, 1)(random_) == 1;
+  if (!op(bySnap ? "GetCifsShareForSnap" : "GetCifsShareForName", [&] {
+        return bySnap ? session_.GetCifsShareForSnap(info, std::stoull(ledger_.fileSnap), name)
+                      : session_.GetCifsShareForName(info, name, "");
+      })) {
+    if (session_.errorCode == kNotFound) ledger_.wrongReads.push_back("share told absent: " + name);
+    return;
+  }
+  if (info.id != item.id) ledger_.wrongReads.push_back("share read with id " + info.id);
+  std::list<_UnityCifsShareACE> aces;
+  if (!bySnap) {
+    op("GetCifsShareACE", [&] { return session_.GetCifsShareACE(aces, item.id); });
+    return;
+  }
+  counted("POST /api/instances/cifsShare/" + item.id + "/action/setACEs");
+  op("SetCifsShareACE", [&] {
+    return session_.SetCifsShareACE(item.id, {{"S-1-5-21-1-2-3-1001", 1, 4}});
+  });
+}
+
+void SoakJob::host() {
+  const std::string name = createOrDelete(
+      ledger_.hosts, "host", "h", kMostHosts, "CreateHost", "DeleteHost",
+      [&](Item& item, const std::string& fresh) {
+        return session_.CreateHost(item.id, fresh, UNITY_HOST_TYPE_MANUAL, false, "Linux");
+      },
+      [&](Item& item) {
+        const bool safe = std::uniform_int_distribution<int>(0, 1)(random_) == 1;
+        return session_.DeleteHost(item.id, safe);
+      });
+  if (name.empty()) return;
+  Item& item = ledger_.hosts[name];
+  std::string id;
+  if (op("GetHostId", [&] { return session_.GetHostId(id, name); })) {
+    if (id != item.id) ledger_.wrongReads.push_back("host read with id " + id);
+  } else if (session_.errorCode == kNotFound) {
+    ledger_.wrongReads.push_back("host told absent: " + name);
+  }
+  // Initiators and IP ports of the job's host, each with a value no other job uses.
+  const std::string unique = std::to_string(ledger_.job) + "." + std::to_string(++counter_);
+  switch (std::uniform_int_distribution<int>(0, 2)(random_)) {
+    case 0: {
+      counted("POST /api/types/hostInitiator/instances name=");
+      std::string initiator;
+      if (op("CreateHostInitiator", [&] {
+            return session_.CreateHostInitiator(initiator, item.id, UNITY_HOSTINITIATOR_TYPE_ISCSI,
+                                                "iqn.2026-12.soak:" + unique);
+          }))
+        initiator_ = initiator;
+      break;
+    }
+    case 1: {
+      if (initiator_.empty()) break;
+      counted("POST /api/instances/hostInitiator/" + initiator_ + "/action/modify");
+      op("ModifyHostInitiator", [&] { return session_.ModifyHostInitiator(initiator_, item.id); });
+      break;
+    }
+    default: {
+      counted("POST /api/types/hostIPPort/instances name=");
+      std::string port;
+      op("CreateHostIPPort", [&] {
+        return session_.CreateHostIPPort(
+            port, item.id,
+            "10.99." + std::to_string(ledger_.job) + "." + std::to_string(counter_ % 250 + 1));
+      });
+      break;
+    }
+  }
+}
+
+namespace {
+
+// Reads of the array that are not the job's own objects: each must succeed or fail with an error.
+using ArrayRead = std::pair<const char*, std::function<bool(ManageEMCUnity&, const Ledger&)>>;
+const std::vector<ArrayRead>& ArrayReads() {
+  static const std::vector<ArrayRead> reads = {
+      {"GetBasicSystemInformation",
+       [](ManageEMCUnity& s, const Ledger&) {
+         _UnityBasicSystemInfo info;
+         return s.GetBasicSystemInformation(info);
+       }},
+      {"GetNASServers",
+       [](ManageEMCUnity& s, const Ledger&) {
+         std::vector<_UnityNASServer> servers;
+         return s.GetNASServers(servers, "");
+       }},
+      {"GetArrayAliases",
+       [](ManageEMCUnity& s, const Ledger&) {
+         std::vector<std::string> aliases;
+         return s.GetArrayAliases(aliases, "nas_1");
+       }},
+      {"GetFSInfoFromName",
+       [](ManageEMCUnity& s, const Ledger&) {
+         _UnityFSInfo info;
+         return s.GetFSInfoFromName(info, "projects", "NAS_Dev");
+       }},
+      {"GetFSInfoForId",
+       [](ManageEMCUnity& s, const Ledger&) {
+         _UnityFSInfo info;
+         return s.GetFSInfoForId(info, "fs_1");
+       }},
+      {"GetFSListForNASServer",
+       [](ManageEMCUnity& s, const Ledger&) {
+         std::vector<_UnityFSInfo> list;
+         return s.GetFSListForNASServer(list, "NAS_Dev");
+       }},
+      {"GetReplicationInfoForResId",
+       [](ManageEMCUnity& s, const Ledger& l) {
+         ReplicationSessionInfo info;
+         return s.GetReplicationInfoForResId(info, l.resource);
+       }},
+      {"GetHostIPPort",
+       [](ManageEMCUnity& s, const Ledger&) {
+         _UnityHostIPPort port;
+         return s.GetHostIPPort(port, "10.20.30.41");
+       }},
+      {"GetLoggedInInitiators",
+       [](ManageEMCUnity& s, const Ledger&) {
+         std::vector<std::string> initiators;
+         return s.GetLoggedInInitiators(initiators);
+       }},
+      {"GetHostInitiatorInfo",
+       [](ManageEMCUnity& s, const Ledger&) {
+         _UnityHostInitiatorInfo info;
+         return s.GetHostInitiatorInfo(info, "21:00:00:25:B5:0A:00:01", true);
+       }},
+      {"GetNfsExportList",
+       [](ManageEMCUnity& s, const Ledger&) {
+         std::vector<_UnityNfsExportInfo> exports;
+         return s.GetNfsExportList(exports);
+       }},
+      {"GetNfsExportsForHost",
+       [](ManageEMCUnity& s, const Ledger&) {
+         std::vector<_UnityNfsExportInfo> exports;
+         return s.GetNfsExportsForHost(exports, kAttachHost);
+       }},
+      {"GetCifsShareList",
+       [](ManageEMCUnity& s, const Ledger&) {
+         std::vector<_UnityCifsShareInfo> shares;
+         return s.GetCifsShareList(shares);
+       }},
+      {"GetLunInfoFromWWN",
+       [](ManageEMCUnity& s, const Ledger&) {
+         _UnityLunInfo lun;
+         return s.GetLunInfoFromWWN(lun, kSv1Wwn);
+       }},
+      {"GetStorageResourceInfo",
+       [](ManageEMCUnity& s, const Ledger&) {
+         _UnityStorageResource resource;
+         return s.GetStorageResourceInfo(resource, "res_2");
+       }},
+      {"GetResIdForName",
+       [](ManageEMCUnity& s, const Ledger&) {
+         std::string id;
+         return s.GetResIdForName(id, "SQL_CG", static_cast<_UNITY_STG_RES_TYPE>(2));
+       }},
+      {"GetSnapHostLun",
+       [](ManageEMCUnity& s, const Ledger&) {
+         std::vector<_UnityHostLun> hostLuns;
+         return s.GetSnapHostLun(hostLuns, {38654705847ULL}, {kAttachHost});
+       }},
+  };
+  return reads;
+}
+
+}  // namespace
+
+void SoakJob::readArray() {
+  const auto& reads = ArrayReads();
+  const ArrayRead& read =
+      reads[std::uniform_int_distribution<size_t>(0, reads.size() - 1)(random_)];
+  op(read.first, [&] { return read.second(session_, ledger_); });
+}
+
+void SoakJob::reconnect() {
+  op("CloseConnection", [&] { return session_.CloseConnection(false); });
+  op("OpenConnection", [&] { return session_.OpenConnection(true); });
+}
+
+bool SoakJob::lookUp(const std::string& type, const std::string& name, std::string& id) {
+  if (type == "snap") {
+    _UnitySnapInfo info;
+    const bool ok = session_.GetSnapShotForName(info, name);
+    id = std::to_string(info.snapId);
+    return ok;
+  }
+  if (type == "nfsShare") {
+    _UnityNfsExportInfo info;
+    const bool ok = session_.GetNfsExportForName(info, name, "");
+    id = info.id;
+    return ok;
+  }
+  if (type == "cifsShare") {
+    _UnityCifsShareInfo info;
+    const bool ok = session_.GetCifsShareForName(info, name, "");
+    id = info.id;
+    return ok;
+  }
+  return session_.GetHostId(id, name);
+}
+
+bool SoakJob::lookUpUnknown() {
+  for (const auto& [type, items] : ledger_.byType()) {
+    for (auto& [name, item] : *items) {
+      if (item.state != State::Unknown || item.late) continue;
+      std::string id;
+      if (opOn(item, std::string("lookup ") + type, [&] { return lookUp(type, name, id); })) {
+        item.state = State::Exists;
+        item.id = id;
+        item.attachKnown = false;
+        ++ledger_.foundExisting;
+      } else if (session_.errorCode == kNotFound) {
+        item.state = State::Gone;
+        ++ledger_.foundAbsent;
+      }
+      return true;
+    }
+  }
+  return false;
+}
+
+void SoakJob::finish() {
+  op("OpenConnection", [&] { return session_.OpenConnection(true); });
+  // Faults are off: each lookup settles its object. The bound guards against one that does not.
+  for (long left = 4 * (ledger_.unknownOutcomes + 1); left > 0 && lookUpUnknown(); --left) {
+  }
+  op("CloseConnection", [&] { return session_.CloseConnection(false); });
+}
+
+}  // namespace unitysoak

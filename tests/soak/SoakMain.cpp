@@ -1,0 +1,304 @@
+// The soak program: N jobs on N threads, one ManageEMCUnity each, against one simulator that
+// injects every fault it has at random. Prints what ran, what failed and the invariants, and
+// exits 0 only when every invariant held.
+//
+//   unity_soak [--jobs N] [--operations N] [--rounds N] [--fault-rate PERCENT] [--seed N]
+#include <malloc.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/DiagLog.h"
+#include "platform/PlatformSettings.h"
+#include "platform/SleepMillis.h"
+#include "sim/Json.h"
+#include "sim/RandomFaults.h"
+#include "sim/Resources.h"
+#include "sim/Simulator.h"
+#include "tests/soak/SoakChecks.h"
+#include "tests/soak/SoakJob.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+// Under AddressSanitizer freed blocks stay in a quarantine (to catch a use after free) and the
+// allocator keeps caches per thread: resident memory grows for a while whatever the program
+// holds, so the bound is wider there. A small quarantine keeps the figure close to the truth.
+extern "C" __attribute__((visibility("default"), used)) const char* __asan_default_options();
+extern "C" const char* __asan_default_options() {
+  return "quarantine_size_mb=16";
+}
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+namespace unitysoak {
+namespace {
+
+// Resident memory above this share of the first round's, plus a fixed allowance for the
+// allocator's arenas, fails the run.
+constexpr double kMemoryGrowthShare = kAddressSanitizer ? 0.5 : 0.25;
+constexpr double kMemoryAllowanceMB = kAddressSanitizer ? 64 : 16;
+
+class Barrier {
+ public:
+  explicit Barrier(int parties) : parties_(parties) {}
+  void wait() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    const long generation = generation_;
+    if (++waiting_ == parties_) {
+      waiting_ = 0;
+      ++generation_;
+      changed_.notify_all();
+      return;
+    }
+    changed_.wait(lock, [&] { return generation_ != generation; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  const int parties_;
+  int waiting_ = 0;
+  long generation_ = 0;
+};
+
+// Resident memory once the allocator has handed its free memory back: what the process holds.
+double ResidentMB() {
+  malloc_trim(0);
+  long pages = 0, resident = 0;
+  std::ifstream("/proc/self/statm") >> pages >> resident;
+  return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1048576.0;
+}
+
+// The default seed plus, per job, a block storage resource with a replication session and a
+// snapshot of the file system FS_Home to export and share.
+std::string SeedFor(int jobs) {
+  using unitysim::Json;
+  Json seed = Json::parse(unitysim::defaultSeedText());
+  const Json replication = seed["replicationSession"][0];
+  Json fileSnap;
+  for (const Json& s : seed["snap"])
+    if (s["storageResource"]["id"] == "res_1") fileSnap = s;
+  for (int j = 0; j < jobs; ++j) {
+    const std::string resource = "res_soak" + std::to_string(j);
+    seed["storageResource"].push_back({{"id", resource}, {"name", resource}, {"type", 8}});
+    Json session = replication;
+    session["id"] = "rep_" + resource;
+    session["name"] = "rep_" + resource;
+    session["srcResourceId"] = resource;
+    seed["replicationSession"].push_back(session);
+    Json snap = fileSnap;
+    snap["id"] = std::to_string(90000000000ULL + static_cast<unsigned long long>(j));
+    snap["name"] = "file_soak" + std::to_string(j);
+    seed["snap"].push_back(snap);
+  }
+  return seed.dump();
+}
+
+// Between rounds the journal is read and emptied, background jobs leave the model (as the array
+// purges old jobs; no operation is waiting for one then: a job left running was given up by its
+// client), and so do the backups restores took (counted for their job first): only the client's
+// memory is then left to grow.
+void DrainRound(unitysim::Simulator& sim, JournalTally& tally, std::vector<Ledger>& ledgers) {
+  tally.add(sim.journal().entries());
+  sim.journal().clear();
+  std::map<std::string, Ledger*> byResource;
+  for (Ledger& l : ledgers) byResource[l.resource] = &l;
+  auto guard = sim.model().lock();
+  std::vector<std::string> finished, backups;
+  sim.model().forEach("job", [&](const unitysim::Json& job) {
+    finished.push_back(job.value("id", std::string()));
+    return true;
+  });
+  sim.model().forEach("snap", [&](const unitysim::Json& snap) {
+    const auto owner = byResource.find(snap["storageResource"].value("id", std::string()));
+    if (owner != byResource.end() && snap.value("name", std::string()).rfind("Restore_", 0) == 0) {
+      ++owner->second->backupsRemoved;
+      backups.push_back(snap.value("id", std::string()));
+    }
+    return true;
+  });
+  for (const std::string& id : finished) sim.model().remove("job", id);
+  for (const std::string& id : backups) sim.model().remove("snap", id);
+}
+
+bool ParseArgs(int argc, char** argv, SoakOptions& o) {
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string flag = argv[i];
+    const char* value = argv[i + 1];
+    if (flag == "--jobs") {
+      o.jobs = std::atoi(value);
+    } else if (flag == "--operations") {
+      o.operations = std::atol(value);
+    } else if (flag == "--rounds") {
+      o.rounds = std::atoi(value);
+    } else if (flag == "--fault-rate") {
+      o.faultRate = std::atof(value) / 100.0;
+    } else if (flag == "--seed") {
+      o.seed = std::strtoull(value, nullptr, 10);
+    } else {
+      return false;
+    }
+  }
+  return argc % 2 == 1 && o.jobs > 0 && o.rounds > 0 && o.operations >= o.jobs * o.rounds;
+}
+
+void PrintCounts(const char* title, const std::map<std::string, long>& counts) {
+  std::printf("\n%-60s %8s\n", title, "count");
+  for (const auto& [name, n] : counts) std::printf("%-60s %8ld\n", name.c_str(), n);
+}
+
+int Run(const SoakOptions& o) {
+  diaglog::setQuiet(true);
+  SetSleepHook([](unsigned long) {});  // background jobs are polled without waiting
+  unitysim::SimOptions simOptions;
+  simOptions.seed = SeedFor(o.jobs);
+  unitysim::Simulator sim(simOptions);
+  sim.start();
+  PlatformSettings::setOverride("~Tessaline", "UnityCAFile", sim.caFile());
+  PlatformSettings::setOverride("~Tessaline", "UnityConnectTimeoutSec",
+                                std::to_string(o.connectTimeoutSec));
+  PlatformSettings::setOverride("~Tessaline", "UnityStallTimeoutSec",
+                                std::to_string(o.stallTimeoutSec));
+  PlatformSettings::setOverride("~Tessaline", "UnityJobPollLimitSec",
+                                std::to_string(o.jobPollLimitSec));
+
+  unitysim::RandomFaultOptions faultOptions;
+  faultOptions.seed = o.seed;
+  faultOptions.rate = o.faultRate;
+  // A stall outlasts the client's stall time-out by far: only the client's bound ends it.
+  faultOptions.stall = std::chrono::seconds(10);
+  auto faults = std::make_unique<unitysim::RandomFaults>(sim, faultOptions);
+  faults->slowActions({{"snap", "copy"},
+                       {"snap", "restore"},
+                       {"snap", "delete"},
+                       {"replicationSession", "sync"},
+                       {"nfsShare", "delete"},
+                       {"cifsShare", "delete"}});
+
+  std::printf("soak: %d jobs, %ld operations in %d rounds, fault rate %.1f%%, seed %llu\n", o.jobs,
+              o.operations, o.rounds, o.faultRate * 100, static_cast<unsigned long long>(o.seed));
+  std::printf("bounds: connect %d s, stall %d s, job poll limit %d s; operation bound %.0f s\n",
+              o.connectTimeoutSec, o.stallTimeoutSec, o.jobPollLimitSec, OperationBoundSec(o));
+  std::fflush(stdout);
+
+  std::vector<Ledger> ledgers(static_cast<size_t>(o.jobs));
+  for (int j = 0; j < o.jobs; ++j) {
+    Ledger& l = ledgers[static_cast<size_t>(j)];
+    l.job = j;
+    l.prefix = "soak" + std::to_string(j) + "_";
+    l.resource = "res_soak" + std::to_string(j);
+    l.replication = "rep_" + l.resource;
+    l.fileSnap = std::to_string(90000000000ULL + static_cast<unsigned long long>(j));
+  }
+  const long perRound = o.operations / o.jobs / o.rounds;
+  Barrier barrier(o.jobs + 1);
+  std::vector<std::thread> threads;
+  for (Ledger& l : ledgers) {
+    threads.emplace_back([&o, &l, &sim, &barrier, perRound] {
+      SoakJob job(l, o, sim.host());
+      for (int r = 0; r < o.rounds; ++r) {
+        barrier.wait();
+        job.run(perRound);
+        barrier.wait();
+      }
+      barrier.wait();
+      job.finish();
+    });
+  }
+
+  JournalTally tally;
+  std::vector<double> memory;
+  const auto start = std::chrono::steady_clock::now();
+  for (int r = 0; r < o.rounds; ++r) {
+    barrier.wait();
+    barrier.wait();
+    DrainRound(sim, tally, ledgers);
+    tally.reconcile(ledgers);
+    memory.push_back(ResidentMB());
+    std::printf("round %d: %.1f s, resident %.1f MB\n", r + 1,
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+                memory.back());
+    std::fflush(stdout);
+  }
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const std::map<std::string, long> injected = faults->injected();
+  faults->setEnabled(false);
+  barrier.wait();
+  for (std::thread& t : threads) t.join();
+  faults.reset();
+  sim.stop();  // every request that reached the simulator has been carried out
+  DrainRound(sim, tally, ledgers);
+  tally.reconcile(ledgers);
+  SettleLateOutcomes(sim, ledgers);
+
+  std::map<std::string, OpStats> ops;
+  std::map<std::string, long> failures;
+  for (const Ledger& l : ledgers) {
+    for (const auto& [name, s] : l.ops) {
+      OpStats& all = ops[name];
+      all.calls += s.calls;
+      all.failed += s.failed;
+      all.slowestSec = std::max(all.slowestSec, s.slowestSec);
+    }
+    for (const auto& [kind, n] : l.failures) failures[kind] += n;
+  }
+  long calls = 0, failed = 0;
+  std::printf("\n%-40s %8s %8s %10s\n", "operation", "calls", "failed", "slowest s");
+  for (const auto& [name, s] : ops) {
+    calls += s.calls;
+    failed += s.failed;
+    std::printf("%-40s %8ld %8ld %10.2f\n", name.c_str(), s.calls, s.failed, s.slowestSec);
+  }
+  std::printf("%-40s %8ld %8ld\n", "all", calls, failed);
+  PrintCounts("faults injected, by kind", injected);
+  PrintCounts("failures, by error code and text (digits as #)", failures);
+
+  std::vector<CheckRow> rows = CheckInvariants(sim, ledgers, tally, OperationBoundSec(o));
+  const double first = memory.front(), last = memory.back();
+  const double limit = first * (1 + kMemoryGrowthShare) + kMemoryAllowanceMB;
+  char detail[160];
+  std::snprintf(detail, sizeof detail, "first round %.1f MB, last %.1f MB, bound %.1f MB", first,
+                last, limit);
+  rows.push_back({"resident memory of the last round within bound", last <= limit, detail});
+
+  bool held = true;
+  std::printf("\n%-58s %-5s %s\n", "invariant", "held", "detail");
+  for (const CheckRow& row : rows) {
+    held = held && row.held;
+    std::printf("%-58s %-5s %s\n", row.invariant.c_str(), row.held ? "yes" : "NO",
+                row.detail.c_str());
+  }
+  std::printf("\n%ld operations (%ld requests) in %.1f s: %.0f operations per second\n", calls,
+              tally.requests, seconds, static_cast<double>(calls) / seconds);
+  std::printf("verdict: %s\n", held ? "every invariant held" : "INVARIANT BROKEN");
+  PlatformSettings::clearOverrides();
+  SetSleepHook(nullptr);
+  return held ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace unitysoak
+
+int main(int argc, char** argv) {
+  unitysoak::SoakOptions options;
+  if (!unitysoak::ParseArgs(argc, argv, options)) {
+    std::fprintf(stderr,
+                 "usage: %s [--jobs N] [--operations N] [--rounds N] [--fault-rate PERCENT] "
+                 "[--seed N]\n(operations at least jobs x rounds)\n",
+                 argv[0]);
+    return 2;
+  }
+  return unitysoak::Run(options);
+}
