@@ -132,31 +132,6 @@ TEST_F(RoutingTest, CollectionEnvelope) {
   EXPECT_EQ(empty["entries"], Json::array());
 }
 
-TEST_F(RoutingTest, CreateAndActionEnvelopes) {
-  const Reply created =
-      client_.post("/api/types/snap/instances",
-                   R"({"storageResource": {"id": "sv_2"}, "name": "n1", "isAutoDelete": false})");
-  ASSERT_EQ(created.status, 201) << created.body;
-  const Json c = created.json();
-  const std::string id = c["content"]["id"];
-  EXPECT_EQ(c["content"], Json({{"id", id}}));
-  EXPECT_EQ(c["@base"], sim_.baseUrl() + "/api/instances/snap");
-  EXPECT_EQ(c["links"][0]["href"], "/" + id);
-
-  const Reply copied = client_.post("/api/instances/snap/" + id + "/action/copy?timeout=20",
-                                    R"({"copyName": "n1c"})");
-  ASSERT_EQ(copied.status, 200) << copied.body;
-  const Json copies = copied.json()["content"]["copies"];
-  ASSERT_EQ(copies.size(), 1u);
-  EXPECT_EQ(copied.json()["@base"], sim_.baseUrl() + "/api/instances/snap/" + id + "/action/copy");
-
-  const Reply deleted = client_.del("/api/instances/snap/" + copies[0]["id"].get<std::string>());
-  EXPECT_EQ(deleted.status, 204);
-  EXPECT_EQ(deleted.body, "");
-  EXPECT_EQ(client_.del("/api/instances/snap/" + copies[0]["id"].get<std::string>()).errorCode(),
-            kNotFound);
-}
-
 // The list request as the library writes it for no ids: leading "&" and an empty filter.
 TEST_F(RoutingTest, EmptyFilterAsTheLibraryWritesIt) {
   const Reply all = client_.get(
