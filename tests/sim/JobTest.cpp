@@ -41,29 +41,6 @@ TEST_F(JobTest, TimeoutZeroAnswersBareRunningJob) {
   EXPECT_EQ(done["messageOut"]["messages"][0]["message"], "Success");
 }
 
-TEST_F(JobTest, SlowActionRunsPollsBeforeDone) {
-  sim_.setSlow("snap", "create", 2);
-  const Reply r = client_.post("/api/types/snap/instances?timeout=30",
-                               R"({"storageResource": {"id": "sv_2"}, "name": "slow"})");
-  ASSERT_EQ(r.status, 202) << r.body;
-  const std::string id = r.json()["id"];
-  const Json first = poll(id);
-  EXPECT_EQ(first["state"], 2);
-  EXPECT_FALSE(first.contains("messageOut"));
-  EXPECT_EQ(poll(id)["state"], 2);
-  EXPECT_EQ(client_.del("/api/instances/job/" + id).status, 409);  // still running
-  const Json done = poll(id);
-  EXPECT_EQ(done["state"], 4);
-  EXPECT_EQ(done["messageOut"]["httpStatusCode"], 201);
-  EXPECT_EQ(done["parametersOut"],
-            Json({{"id", sim_.model().findByName("snap", "slow")->at("id")}}));
-  EXPECT_EQ(poll(id)["state"], 4);  // stays final
-
-  // Only the job's instance advances it; a listing does not.
-  EXPECT_EQ(client_.get("/api/types/job/instances?fields=state").json()["entries"].size(), 1u);
-  EXPECT_EQ(client_.del("/api/instances/job/" + id).status, 204);
-}
-
 TEST_F(JobTest, WithoutTimeoutOrSlowSettingTheAnswerIsDirect) {
   sim_.setSlow("snap", "copy", 3);
   EXPECT_EQ(

@@ -16,8 +16,9 @@ struct BuiltRequest {
 };
 
 // `timeoutSetting` other than -2 is applied the way the session applies a configured time-out.
-inline BuiltRequest Build(EMCUnityJsonBase& message, long timeoutSetting = -2) {
-  message.Init(7, "5.0");
+inline BuiltRequest Build(EMCUnityJsonBase& message, long timeoutSetting = -2,
+                          const std::string& apiVersion = "5.0") {
+  message.Init(7, apiVersion);
   if (timeoutSetting != -2) message.setTimeout(timeoutSetting);
   std::string body = "stale";
   const bool built = message.BuildRequest(body);

@@ -152,7 +152,6 @@ TEST_P(FileAnswerTest, Reads) {
 INSTANTIATE_TEST_SUITE_P(
     File, FileAnswerTest,
     testing::Values(
-        AnswerCase{"FSInstance", kFS, FSEntry("1", kResource), true, kHome},
         AnswerCase{"FSTypeAsTextKeepsEarlierRecords", kFS,
                    Entries(FSEntry("1", kResource) + "," + FSEntry("\"1\"", kResource)), false,
                    kHome},

@@ -115,9 +115,6 @@ TEST(ListResponse, RequiredKeyFailureEndsParsing) {
 
   ItemListMessage other;
   EXPECT_TRUE(Parse(other, R"({"entries": [{"content": {"id": 1}}]})", false).empty());
-  EXPECT_TRUE(Parse(other, R"({"entries": []})", true).empty());
-  EXPECT_TRUE(Parse(other, R"({"error": {"errorCode": 1}})", true).empty());
-  EXPECT_FALSE(other.isSuccess());
 }
 
 // Records are read through a field map prepared once per answer; its key-path lines must stay

@@ -2,7 +2,6 @@
 // that must refuse before anything is sent.
 #include <unistd.h>
 
-#include <climits>
 #include <cstdio>
 #include <string>
 
@@ -26,19 +25,6 @@ class SessionConfigTest : public ::testing::Test {
     diaglog::setQuiet(false);
   }
 };
-
-TEST_F(SessionConfigTest, ErrorCodeToStringIsPlainUnsignedDecimal) {
-  const struct {
-    unsigned long long code;
-    const char* text;
-  } rows[] = {{0, "0"}, {131149829, "131149829"}, {ULLONG_MAX, "18446744073709551615"}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.text);
-    std::string out = "stale";
-    ManageEMCUnity::ErrorCodeToString(out, row.code);
-    EXPECT_EQ(out, row.text);
-  }
-}
 
 TEST_F(SessionConfigTest, SetPasswdStoresTheWireForm) {
   const struct {
