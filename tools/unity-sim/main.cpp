@@ -91,7 +91,10 @@ int main(int argc, char** argv) {
   }
   try {
     unitysim::Simulator sim(options);
-    unitysim::addScaleObjects(sim.model(), scale);
+    if (scale > 0) {
+      unitysim::addScaleObjects(sim.model(), scale);
+      sim.loadSeed(sim.model().dump());  // a reset returns to the scaled array
+    }
     try {
       for (const std::string& s : slow) unitysim::applySlow(sim, unitysim::slowFromText(s));
       for (const std::string& f : faults) {
