@@ -33,7 +33,6 @@ struct Item {
   bool attached = false;    // snapshots: attached to a host
   bool attachKnown = true;  // false once an attach or detach failed
   bool replicated = false;  // snapshots: marked for replication
-  bool isCopy = false;
   // A request on it timed out at the client: the array may still carry it out after any lookup,
   // so it is settled from the model once the simulator has stopped.
   bool late = false;

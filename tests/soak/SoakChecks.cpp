@@ -134,20 +134,28 @@ std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, const std::vecto
     for (const Json& o : sim.model().list(type))
       byName[type][o.value("name", std::string())].push_back(o);
 
-  CheckRow seen{"succeeded operations are in the model, and only they", true, ""};
-  CheckRow once{"unknown outcomes resolved by lookup, each object at most once", true, ""};
-  std::vector<std::string> seenFaults, onceFaults;
-  long unknown = 0, existing = 0, absent = 0, settled = 0, timeouts = 0, objects = 0;
+  std::vector<std::string> seenFaults, onceFaults, silent, slow, wrong;
+  long unknown = 0, existing = 0, absent = 0, settled = 0, timeouts = 0, objects = 0, failed = 0;
+  double slowest = 0;
   for (const Ledger& l : ledgers) {
+    silent.insert(silent.end(), l.silentFailures.begin(), l.silentFailures.end());
+    slow.insert(slow.end(), l.slowOps.begin(), l.slowOps.end());
+    wrong.insert(wrong.end(), l.wrongReads.begin(), l.wrongReads.end());
+    for (const auto& [name, s] : l.ops) {
+      failed += s.failed;
+      slowest = std::max(slowest, s.slowestSec);
+    }
     unknown += l.unknownOutcomes;
     existing += l.foundExisting;
     absent += l.foundAbsent;
     settled += l.settledLate;
     timeouts += l.clientTimeouts;
+    std::set<std::string> known;  // "type name" of every object in the ledger, deleted ones too
     for (const auto& [type, items] : l.byType()) {
       for (const auto& [name, item] : *items) {
         const std::vector<Json>& found = byName[type][name];
         const std::string what = std::string(type) + " " + name;
+        known.insert(what);
         if (found.size() > 1)
           onceFaults.push_back(what + " exists " + std::to_string(found.size()) + " times");
         if (item.state == State::Unknown) onceFaults.push_back(what + " still unknown");
@@ -178,9 +186,8 @@ std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, const std::vecto
         }
       }
     }
-    std::set<std::string> gone;
     for (const auto& [type, name] : l.gone) {
-      gone.insert(type + " " + name);
+      known.insert(type + " " + name);
       if (!byName[type][name].empty()) seenFaults.push_back(type + " " + name + " should be gone");
     }
     // Objects of the job's that the ledger does not know, and restore backups.
@@ -197,12 +204,7 @@ std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, const std::vecto
               seenFaults.push_back("snap " + name + " on " + l.resource + " unknown to the job");
             }
           }
-          if (!ours) continue;
-          const std::map<std::string, Item>* items = type == "snap"        ? &l.snaps
-                                                     : type == "nfsShare"  ? &l.exports
-                                                     : type == "cifsShare" ? &l.shares
-                                                                           : &l.hosts;
-          if (items->count(name) == 0 && gone.count(type + " " + name) == 0)
+          if (ours && known.count(type + " " + name) == 0)
             seenFaults.push_back(type + " " + name + " unknown to the job");
         }
       }
@@ -212,32 +214,16 @@ std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, const std::vecto
                            std::to_string(l.restoresOk) + " restores done of " +
                            std::to_string(l.restoresTried));
   }
-  seen.held = seenFaults.empty();
-  seen.detail =
-      seen.held ? std::to_string(objects) + " objects as the ledgers say" : Join(seenFaults);
-  rows.push_back(seen);
-  once.held = onceFaults.empty();
-  once.detail =
-      once.held ? std::to_string(unknown) +
-                      " failed creations and deletions looked up: " + std::to_string(existing) +
-                      " existed, " + std::to_string(absent) + " absent, " +
-                      std::to_string(settled) + " settled from the model after a client time-out"
-                : Join(onceFaults);
-  rows.push_back(once);
-
-  std::vector<std::string> silent, slow, wrong;
-  for (const Ledger& l : ledgers) {
-    silent.insert(silent.end(), l.silentFailures.begin(), l.silentFailures.end());
-    slow.insert(slow.end(), l.slowOps.begin(), l.slowOps.end());
-    wrong.insert(wrong.end(), l.wrongReads.begin(), l.wrongReads.end());
-  }
-  long failed = 0;
-  double slowest = 0;
-  for (const Ledger& l : ledgers)
-    for (const auto& [name, s] : l.ops) {
-      failed += s.failed;
-      slowest = std::max(slowest, s.slowestSec);
-    }
+  rows.push_back({"succeeded operations are in the model, and only they", seenFaults.empty(),
+                  seenFaults.empty() ? std::to_string(objects) + " objects as the ledgers say"
+                                     : Join(seenFaults)});
+  rows.push_back(
+      {"unknown outcomes resolved by lookup, each object at most once", onceFaults.empty(),
+       onceFaults.empty()
+           ? std::to_string(unknown) + " failed creations and deletions looked up: " +
+                 std::to_string(existing) + " existed, " + std::to_string(absent) + " absent, " +
+                 std::to_string(settled) + " settled from the model after a client time-out"
+           : Join(onceFaults)});
   rows.push_back(
       {"failed operations left a code and a text", silent.empty(),
        silent.empty() ? std::to_string(failed) + " failures, each with both" : Join(silent, 40)});

@@ -45,8 +45,7 @@ class SoakJob {
                              const char* deleteOp,
                              const std::function<bool(Item&, const std::string&)>& create,
                              const std::function<bool(Item&)>& remove);
-  void createSnap();
-  void copySnap();
+  void createSnap(bool copy);
   void deleteSnap();
   void readSnap();
   void restoreSnap();

@@ -1,8 +1,6 @@
 // The soak program: N jobs on N threads, one ManageEMCUnity each, against one simulator that
 // injects every fault it has at random. Prints what ran, what failed and the invariants, and
 // exits 0 only when every invariant held.
-//
-//   unity_soak [--jobs N] [--operations N] [--rounds N] [--fault-rate PERCENT] [--seed N]
 #include <malloc.h>
 #include <unistd.h>
 
@@ -165,13 +163,12 @@ int Run(const SoakOptions& o) {
   simOptions.seed = SeedFor(o.jobs);
   unitysim::Simulator sim(simOptions);
   sim.start();
-  PlatformSettings::setOverride("~Tessaline", "UnityCAFile", sim.caFile());
-  PlatformSettings::setOverride("~Tessaline", "UnityConnectTimeoutSec",
-                                std::to_string(o.connectTimeoutSec));
-  PlatformSettings::setOverride("~Tessaline", "UnityStallTimeoutSec",
-                                std::to_string(o.stallTimeoutSec));
-  PlatformSettings::setOverride("~Tessaline", "UnityJobPollLimitSec",
-                                std::to_string(o.jobPollLimitSec));
+  for (const auto& [key, value] : std::map<std::string, std::string>{
+           {"UnityCAFile", sim.caFile()},
+           {"UnityConnectTimeoutSec", std::to_string(o.connectTimeoutSec)},
+           {"UnityStallTimeoutSec", std::to_string(o.stallTimeoutSec)},
+           {"UnityJobPollLimitSec", std::to_string(o.jobPollLimitSec)}})
+    PlatformSettings::setOverride("~Tessaline", key, value);
 
   unitysim::RandomFaultOptions faultOptions;
   faultOptions.seed = o.seed;
