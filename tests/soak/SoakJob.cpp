@@ -116,6 +116,18 @@ void SoakJob::settle(Item& item, bool ok, State done) {
   ++ledger_.unknownOutcomes;
 }
 
+bool SoakJob::change(const std::string& key, const std::string& name,
+                     const std::function<bool()>& call) {
+  ++ledger_.changeCalls[key];
+  return op(name, call);
+}
+
+bool SoakJob::readBack(const std::string& name, const Item& item, bool ok, const std::string& id) {
+  if (ok && id != item.id) ledger_.wrongReads.push_back(name + " read with id " + id);
+  if (!ok && session_.errorCode == kNotFound) ledger_.wrongReads.push_back(name + " told absent");
+  return ok;
+}
+
 size_t SoakJob::live(const std::map<std::string, Item>& items) const {
   return static_cast<size_t>(std::count_if(
       items.begin(), items.end(), [](const auto& e) { return e.second.state == State::Exists; }));
@@ -234,9 +246,9 @@ void SoakJob::restoreSnap() {
   const std::string name = pick(ledger_.snaps, kExists);
   if (name.empty()) return createSnap(false);
   const std::string& id = ledger_.snaps[name].id;
-  counted("POST /api/instances/snap/" + id + "/action/restore");
   ++ledger_.restoresTried;
-  if (op("RestoreWithSnapshot", [&] { return session_.RestoreWithSnapshot(std::stoull(id)); }))
+  if (change("POST /api/instances/snap/" + id + "/action/restore", "RestoreWithSnapshot",
+             [&] { return session_.RestoreWithSnapshot(std::stoull(id)); }))
     ++ledger_.restoresOk;
 }
 
@@ -262,16 +274,17 @@ void SoakJob::replicate() {
   // Now and then the job's LUN itself is granted to a host, or the grant withdrawn.
   if (std::uniform_int_distribution<int>(0, 4)(random_) == 0) {
     const bool remove = std::uniform_int_distribution<int>(0, 1)(random_) == 1;
-    counted("POST /api/instances/storageResource/" + ledger_.resource + "/action/modifyLun");
-    op(remove ? "LunAccessToHost remove" : "LunAccessToHost add",
-       [&] { return session_.LunAccessToHost(ledger_.resource, kAttachHost, false, 1, remove); });
+    change("POST /api/instances/storageResource/" + ledger_.resource + "/action/modifyLun",
+           remove ? "LunAccessToHost remove" : "LunAccessToHost add", [&] {
+             return session_.LunAccessToHost(ledger_.resource, kAttachHost, false, 1, remove);
+           });
     return;
   }
   const std::string name = pick(ledger_.snaps, kExists);
   if (name.empty() || std::uniform_int_distribution<int>(0, 1)(random_) == 0) {
-    counted("POST /api/instances/replicationSession/" + ledger_.replication + "/action/sync");
-    op("SyncReplicationSessionForResource",
-       [&] { return session_.SyncReplicationSessionForResource(ledger_.resource); });
+    change("POST /api/instances/replicationSession/" + ledger_.replication + "/action/sync",
+           "SyncReplicationSessionForResource",
+           [&] { return session_.SyncReplicationSessionForResource(ledger_.resource); });
     return;
   }
   Item& item = ledger_.snaps[name];
@@ -315,22 +328,17 @@ void SoakJob::nfs() {
   Item& item = ledger_.exports[name];
   _UnityNfsExportInfo info;
   const bool byPath = std::uniform_int_distribution<int>(0, 1)(random_) == 1;
-  if (!op(byPath ? "GetNfsExportForPath" : "GetNfsExportForName", [&] {
-        return byPath
-                   ? session_.GetNfsExportForPath(info, std::stoull(ledger_.fileSnap), "/" + name)
-                   : session_.GetNfsExportForName(info, name, "");
-      })) {
-    if (session_.errorCode == kNotFound)
-      ledger_.wrongReads.push_back("export told absent: " + name);
-    return;
-  }
-  if (info.id != item.id) ledger_.wrongReads.push_back("export read with id " + info.id);
+  const bool ok = op(byPath ? "GetNfsExportForPath" : "GetNfsExportForName", [&] {
+    return byPath ? session_.GetNfsExportForPath(info, std::stoull(ledger_.fileSnap), "/" + name)
+                  : session_.GetNfsExportForName(info, name, "");
+  });
+  if (!readBack(name, item, ok, info.id)) return;
   _UnityNfsHostAccess access;
   access.defaultAccess = UNITY_NFS_DEF_ACCESS_READ_ONLY;
   access.hosts = {{kAttachHost, UNITY_NFS_DEF_ACCESS_ROOT}};
   bool result = true;
-  counted("POST /api/instances/nfsShare/" + item.id + "/action/modify");
-  op("SetNfsHostAccess", [&] { return session_.SetNfsHostAccess(result, info, access); });
+  change("POST /api/instances/nfsShare/" + item.id + "/action/modify", "SetNfsHostAccess",
+         [&] { return session_.SetNfsHostAccess(result, info, access); });
 }
 
 void SoakJob::cifs() {
@@ -344,21 +352,17 @@ void SoakJob::cifs() {
   Item& item = ledger_.shares[name];
   _UnityCifsShareInfo info;
   const bool bySnap = std::uniform_int_distribution<int>(0, 1)(random_) == 1;
-  if (!op(bySnap ? "GetCifsShareForSnap" : "GetCifsShareForName", [&] {
-        return bySnap ? session_.GetCifsShareForSnap(info, std::stoull(ledger_.fileSnap), name)
-                      : session_.GetCifsShareForName(info, name, "");
-      })) {
-    if (session_.errorCode == kNotFound) ledger_.wrongReads.push_back("share told absent: " + name);
-    return;
-  }
-  if (info.id != item.id) ledger_.wrongReads.push_back("share read with id " + info.id);
+  const bool ok = op(bySnap ? "GetCifsShareForSnap" : "GetCifsShareForName", [&] {
+    return bySnap ? session_.GetCifsShareForSnap(info, std::stoull(ledger_.fileSnap), name)
+                  : session_.GetCifsShareForName(info, name, "");
+  });
+  if (!readBack(name, item, ok, info.id)) return;
   std::list<_UnityCifsShareACE> aces;
   if (!bySnap) {
     op("GetCifsShareACE", [&] { return session_.GetCifsShareACE(aces, item.id); });
     return;
   }
-  counted("POST /api/instances/cifsShare/" + item.id + "/action/setACEs");
-  op("SetCifsShareACE", [&] {
+  change("POST /api/instances/cifsShare/" + item.id + "/action/setACEs", "SetCifsShareACE", [&] {
     return session_.SetCifsShareACE(item.id, {{"S-1-5-21-1-2-3-1001", 1, 4}});
   });
 }
@@ -376,18 +380,13 @@ void SoakJob::host() {
   if (name.empty()) return;
   Item& item = ledger_.hosts[name];
   std::string id;
-  if (op("GetHostId", [&] { return session_.GetHostId(id, name); })) {
-    if (id != item.id) ledger_.wrongReads.push_back("host read with id " + id);
-  } else if (session_.errorCode == kNotFound) {
-    ledger_.wrongReads.push_back("host told absent: " + name);
-  }
+  readBack(name, item, op("GetHostId", [&] { return session_.GetHostId(id, name); }), id);
   // Initiators and IP ports of the job's host, each with a value no other job uses.
   const std::string unique = std::to_string(ledger_.job) + "." + std::to_string(++counter_);
   switch (std::uniform_int_distribution<int>(0, 2)(random_)) {
     case 0: {
-      counted("POST /api/types/hostInitiator/instances name=");
       std::string initiator;
-      if (op("CreateHostInitiator", [&] {
+      if (change("POST /api/types/hostInitiator/instances name=", "CreateHostInitiator", [&] {
             return session_.CreateHostInitiator(initiator, item.id, UNITY_HOSTINITIATOR_TYPE_ISCSI,
                                                 "iqn.2026-12.soak:" + unique);
           }))
@@ -396,14 +395,14 @@ void SoakJob::host() {
     }
     case 1: {
       if (initiator_.empty()) break;
-      counted("POST /api/instances/hostInitiator/" + initiator_ + "/action/modify");
-      op("ModifyHostInitiator", [&] { return session_.ModifyHostInitiator(initiator_, item.id); });
+      change("POST /api/instances/hostInitiator/" + initiator_ + "/action/modify",
+             "ModifyHostInitiator",
+             [&] { return session_.ModifyHostInitiator(initiator_, item.id); });
       break;
     }
     default: {
-      counted("POST /api/types/hostIPPort/instances name=");
       std::string port;
-      op("CreateHostIPPort", [&] {
+      change("POST /api/types/hostIPPort/instances name=", "CreateHostIPPort", [&] {
         return session_.CreateHostIPPort(
             port, item.id,
             "10.99." + std::to_string(ledger_.job) + "." + std::to_string(counter_ % 250 + 1));

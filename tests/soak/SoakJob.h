@@ -29,6 +29,10 @@ class SoakJob {
   // op() on one of the job's objects, written into the object's history.
   bool opOn(Item& item, const std::string& name, const std::function<bool()>& call);
   void counted(const std::string& key) { ++ledger_.changeCalls[key]; }
+  // op() of a creating or changing request, counted under its journal key.
+  bool change(const std::string& key, const std::string& name, const std::function<bool()>& call);
+  // Checks a read of one of the job's objects: it exists, with the id the ledger holds.
+  bool readBack(const std::string& name, const Item& item, bool ok, const std::string& id);
   // A name from the ledger in the given state, drawn at random; empty when there is none.
   std::string pick(const std::map<std::string, Item>& items,
                    const std::function<bool(const Item&)>& fits);

@@ -5,14 +5,12 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -46,29 +44,6 @@ namespace {
 // allocator's arenas, fails the run.
 constexpr double kMemoryGrowthShare = kAddressSanitizer ? 0.5 : 0.25;
 constexpr double kMemoryAllowanceMB = kAddressSanitizer ? 64 : 16;
-
-class Barrier {
- public:
-  explicit Barrier(int parties) : parties_(parties) {}
-  void wait() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    const long generation = generation_;
-    if (++waiting_ == parties_) {
-      waiting_ = 0;
-      ++generation_;
-      changed_.notify_all();
-      return;
-    }
-    changed_.wait(lock, [&] { return generation_ != generation; });
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  const int parties_;
-  int waiting_ = 0;
-  long generation_ = 0;
-};
 
 // Resident memory once the allocator has handed its free memory back: what the process holds.
 double ResidentMB() {
@@ -199,27 +174,20 @@ int Run(const SoakOptions& o) {
     l.fileSnap = std::to_string(90000000000ULL + static_cast<unsigned long long>(j));
   }
   const long perRound = o.operations / o.jobs / o.rounds;
-  Barrier barrier(o.jobs + 1);
-  std::vector<std::thread> threads;
-  for (Ledger& l : ledgers) {
-    threads.emplace_back([&o, &l, &sim, &barrier, perRound] {
-      SoakJob job(l, o, sim.host());
-      for (int r = 0; r < o.rounds; ++r) {
-        barrier.wait();
-        job.run(perRound);
-        barrier.wait();
-      }
-      barrier.wait();
-      job.finish();
-    });
-  }
+  std::vector<std::unique_ptr<SoakJob>> jobs;
+  for (Ledger& l : ledgers) jobs.push_back(std::make_unique<SoakJob>(l, o, sim.host()));
+  // Each job on a thread of its own; the threads are joined at the end of every round.
+  const auto inParallel = [&jobs](void (*work)(SoakJob&, long), long n) {
+    std::vector<std::thread> threads;
+    for (auto& job : jobs) threads.emplace_back([&job, work, n] { work(*job, n); });
+    for (std::thread& t : threads) t.join();
+  };
 
   JournalTally tally;
   std::vector<double> memory;
   const auto start = std::chrono::steady_clock::now();
   for (int r = 0; r < o.rounds; ++r) {
-    barrier.wait();
-    barrier.wait();
+    inParallel([](SoakJob& job, long n) { job.run(n); }, perRound);
     DrainRound(sim, tally, ledgers);
     tally.reconcile(ledgers);
     memory.push_back(ResidentMB());
@@ -232,8 +200,8 @@ int Run(const SoakOptions& o) {
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const std::map<std::string, long> injected = faults->injected();
   faults->setEnabled(false);
-  barrier.wait();
-  for (std::thread& t : threads) t.join();
+  inParallel([](SoakJob& job, long) { job.finish(); }, 0);
+  jobs.clear();
   faults.reset();
   sim.stop();  // every request that reached the simulator has been carried out
   DrainRound(sim, tally, ledgers);
