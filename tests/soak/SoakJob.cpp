@@ -37,6 +37,11 @@ bool kExists(const Item& i) {
   return i.state == State::Exists;
 }
 
+size_t Live(const std::map<std::string, Item>& items) {
+  return static_cast<size_t>(
+      std::count_if(items.begin(), items.end(), [](const auto& e) { return kExists(e.second); }));
+}
+
 }  // namespace
 
 double OperationBoundSec(const SoakOptions& o) {
@@ -46,7 +51,6 @@ double OperationBoundSec(const SoakOptions& o) {
 
 SoakJob::SoakJob(Ledger& ledger, const SoakOptions& options, const std::string& arrayHost)
     : ledger_(ledger),
-      options_(options),
       boundSec_(OperationBoundSec(options)),
       random_(options.seed * 1000003u + static_cast<unsigned>(ledger.job)),
       session_(static_cast<unsigned long long>(ledger.job)) {
@@ -128,11 +132,6 @@ bool SoakJob::readBack(const std::string& name, const Item& item, bool ok, const
   return ok;
 }
 
-size_t SoakJob::live(const std::map<std::string, Item>& items) const {
-  return static_cast<size_t>(std::count_if(
-      items.begin(), items.end(), [](const auto& e) { return e.second.state == State::Exists; }));
-}
-
 void SoakJob::run(long n) {
   // Hosts are named in attach requests from API version 5.0 on: the array's version is read
   // whenever the session does not know it yet.
@@ -171,7 +170,7 @@ void SoakJob::run(long n) {
 }
 
 void SoakJob::createSnap(bool copy) {
-  if (live(ledger_.snaps) >= kMostSnaps) return deleteSnap();
+  if (Live(ledger_.snaps) >= kMostSnaps) return deleteSnap();
   const std::string source = copy ? pick(ledger_.snaps, kExists) : "";
   if (copy && source.empty()) return createSnap(false);
   const std::string sourceId = copy ? ledger_.snaps[source].id : "";
@@ -301,7 +300,7 @@ std::string SoakJob::createOrDelete(std::map<std::string, Item>& items, const st
                                     const std::function<bool(Item&)>& remove) {
   const int what = std::uniform_int_distribution<int>(0, 2)(random_);
   const std::string name = pick(items, kExists);
-  if (name.empty() || (what == 0 && live(items) < most)) {
+  if (name.empty() || (what == 0 && Live(items) < most)) {
     const std::string fresh = newName(letter);
     counted("POST /api/types/" + type + "/instances name=" + fresh);
     Item& item = items[fresh];
@@ -383,32 +382,27 @@ void SoakJob::host() {
   readBack(name, item, op("GetHostId", [&] { return session_.GetHostId(id, name); }), id);
   // Initiators and IP ports of the job's host, each with a value no other job uses.
   const std::string unique = std::to_string(ledger_.job) + "." + std::to_string(++counter_);
+  std::string created;  // the new initiator's or IP port's id
   switch (std::uniform_int_distribution<int>(0, 2)(random_)) {
-    case 0: {
-      std::string initiator;
+    case 0:
       if (change("POST /api/types/hostInitiator/instances name=", "CreateHostInitiator", [&] {
-            return session_.CreateHostInitiator(initiator, item.id, UNITY_HOSTINITIATOR_TYPE_ISCSI,
+            return session_.CreateHostInitiator(created, item.id, UNITY_HOSTINITIATOR_TYPE_ISCSI,
                                                 "iqn.2026-12.soak:" + unique);
           }))
-        initiator_ = initiator;
+        initiator_ = created;
       break;
-    }
-    case 1: {
-      if (initiator_.empty()) break;
-      change("POST /api/instances/hostInitiator/" + initiator_ + "/action/modify",
-             "ModifyHostInitiator",
-             [&] { return session_.ModifyHostInitiator(initiator_, item.id); });
+    case 1:
+      if (!initiator_.empty())
+        change("POST /api/instances/hostInitiator/" + initiator_ + "/action/modify",
+               "ModifyHostInitiator",
+               [&] { return session_.ModifyHostInitiator(initiator_, item.id); });
       break;
-    }
-    default: {
-      std::string port;
+    default:
       change("POST /api/types/hostIPPort/instances name=", "CreateHostIPPort", [&] {
         return session_.CreateHostIPPort(
-            port, item.id,
+            created, item.id,
             "10.99." + std::to_string(ledger_.job) + "." + std::to_string(counter_ % 250 + 1));
       });
-      break;
-    }
   }
 }
 

@@ -39,7 +39,6 @@ class SoakJob {
   std::string newName(const char* kind);
   // The ledger after a creation or deletion: `done` when it succeeded, else unknown until a lookup.
   void settle(Item& item, bool ok, State done);
-  size_t live(const std::map<std::string, Item>& items) const;
 
   // One step on the job's objects of one kind (exports, shares, hosts): creates one (always when
   // none exists), deletes one, or returns the name of an existing one for the caller to read;
@@ -68,7 +67,6 @@ class SoakJob {
   bool lookUp(const std::string& type, const std::string& name, std::string& id);
 
   Ledger& ledger_;
-  const SoakOptions& options_;
   const double boundSec_;
   std::mt19937_64 random_;
   long counter_ = 0;

@@ -210,23 +210,20 @@ int Run(const SoakOptions& o) {
 
   std::map<std::string, OpStats> ops;
   std::map<std::string, long> failures;
+  OpStats all;
   for (const Ledger& l : ledgers) {
-    for (const auto& [name, s] : l.ops) {
-      OpStats& all = ops[name];
-      all.calls += s.calls;
-      all.failed += s.failed;
-      all.slowestSec = std::max(all.slowestSec, s.slowestSec);
-    }
+    for (const auto& [name, s] : l.ops)
+      for (OpStats* sum : {&ops[name], &all}) {
+        sum->calls += s.calls;
+        sum->failed += s.failed;
+        sum->slowestSec = std::max(sum->slowestSec, s.slowestSec);
+      }
     for (const auto& [kind, n] : l.failures) failures[kind] += n;
   }
-  long calls = 0, failed = 0;
   std::printf("\n%-40s %8s %8s %10s\n", "operation", "calls", "failed", "slowest s");
-  for (const auto& [name, s] : ops) {
-    calls += s.calls;
-    failed += s.failed;
+  for (const auto& [name, s] : ops)
     std::printf("%-40s %8ld %8ld %10.2f\n", name.c_str(), s.calls, s.failed, s.slowestSec);
-  }
-  std::printf("%-40s %8ld %8ld\n", "all", calls, failed);
+  std::printf("%-40s %8ld %8ld\n", "all", all.calls, all.failed);
   PrintCounts("faults injected, by kind", injected);
   PrintCounts("failures, by error code and text (digits as #)", failures);
 
@@ -245,8 +242,8 @@ int Run(const SoakOptions& o) {
     std::printf("%-58s %-5s %s\n", row.invariant.c_str(), row.held ? "yes" : "NO",
                 row.detail.c_str());
   }
-  std::printf("\n%ld operations (%ld requests) in %.1f s: %.0f operations per second\n", calls,
-              tally.requests, seconds, static_cast<double>(calls) / seconds);
+  std::printf("\n%ld operations (%ld requests) in %.1f s: %.0f operations per second\n", all.calls,
+              tally.requests, seconds, static_cast<double>(all.calls) / seconds);
   std::printf("verdict: %s\n", held ? "every invariant held" : "INVARIANT BROKEN");
   PlatformSettings::clearOverrides();
   SetSleepHook(nullptr);
