@@ -45,6 +45,12 @@ std::string Join(const std::vector<std::string>& items, size_t most = 3) {
   return out;
 }
 
+// A row of the table: held when no fault was found; the detail says what held, or the faults.
+CheckRow Row(const char* invariant, const std::vector<std::string>& faults, const std::string& held,
+             size_t most = 3) {
+  return {invariant, faults.empty(), faults.empty() ? held : Join(faults, most)};
+}
+
 }  // namespace
 
 std::string ChangeKey(const std::string& method, const std::string& target,
@@ -127,7 +133,6 @@ void JournalTally::reconcile(std::vector<Ledger>& ledgers) {
 
 std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, const std::vector<Ledger>& ledgers,
                                       const JournalTally& tally, double boundSec) {
-  std::vector<CheckRow> rows;
   // The model by type and name.
   std::map<std::string, std::map<std::string, std::vector<Json>>> byName;
   for (const char* type : {"snap", "nfsShare", "cifsShare", "host"})
@@ -214,58 +219,40 @@ std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, const std::vecto
                            std::to_string(l.restoresOk) + " restores done of " +
                            std::to_string(l.restoresTried));
   }
-  rows.push_back({"succeeded operations are in the model, and only they", seenFaults.empty(),
-                  seenFaults.empty() ? std::to_string(objects) + " objects as the ledgers say"
-                                     : Join(seenFaults)});
-  rows.push_back(
-      {"unknown outcomes resolved by lookup, each object at most once", onceFaults.empty(),
-       onceFaults.empty()
-           ? std::to_string(unknown) + " failed creations and deletions looked up: " +
-                 std::to_string(existing) + " existed, " + std::to_string(absent) + " absent, " +
-                 std::to_string(settled) + " settled from the model after a client time-out"
-           : Join(onceFaults)});
-  rows.push_back(
-      {"failed operations left a code and a text", silent.empty(),
-       silent.empty() ? std::to_string(failed) + " failures, each with both" : Join(silent, 40)});
-
-  rows.push_back({"no creating or changing request carried out twice", tally.repeated.empty(),
-                  tally.repeated.empty() ? std::to_string(tally.changesTotal) +
-                                               " changes carried out, none beyond its calls"
-                                         : Join(tally.repeated)});
-
   std::ostringstream bound;
   bound.precision(2);
   bound << std::fixed << "slowest " << slowest << " s, bound " << boundSec << " s";
-  rows.push_back(
-      {"no operation outlasted its bounds", slow.empty(), slow.empty() ? bound.str() : Join(slow)});
-  rows.push_back({"reads agree with the ledger", wrong.empty(),
-                  wrong.empty() ? "no read contradicted what the job was told" : Join(wrong)});
+  std::vector<CheckRow> rows = {
+      Row("succeeded operations are in the model, and only they", seenFaults,
+          std::to_string(objects) + " objects as the ledgers say"),
+      Row("unknown outcomes resolved by lookup, each object at most once", onceFaults,
+          std::to_string(unknown) + " failed creations and deletions looked up: " +
+              std::to_string(existing) + " existed, " + std::to_string(absent) + " absent, " +
+              std::to_string(settled) + " settled from the model after a client time-out"),
+      Row("failed operations left a code and a text", silent,
+          std::to_string(failed) + " failures, each with both", 40),
+      Row("no creating or changing request carried out twice", tally.repeated,
+          std::to_string(tally.changesTotal) + " changes carried out, none beyond its calls"),
+      Row("no operation outlasted its bounds", slow, bound.str()),
+      Row("reads agree with the ledger", wrong, "no read contradicted what the job was told")};
 
   // Sessions: each one the library held at its end was logged out. Sessions it lost through a
   // fault (a lost login answer, a 401, a broken connection, a refused logout) stay until the
   // array's idle time-out, as on a real array; they are counted, not excused silently.
-  long loggedOut = 0, lostByFault = 0;
-  std::vector<std::string> leaked;
-  for (const auto& [cookie, use] : tally.cookies) {
-    if (use.loggedOut) {
-      ++loggedOut;
-    } else if (use.lastFaulted) {
-      ++lostByFault;
-    } else {
-      leaked.push_back("a session left after a request answered normally");
-    }
-  }
+  long loggedOut = 0, lostByFault = 0, leaked = 0;  // leaked: left after a normal answer
+  for (const auto& [cookie, use] : tally.cookies)
+    ++(use.loggedOut ? loggedOut : use.lastFaulted ? lostByFault : leaked);
   const long created = sim.loginCount();
   const long neverSeen = created - static_cast<long>(tally.cookies.size());
   const long active = static_cast<long>(sim.activeSessions());
   // A login the client gave up on (its time-out) may still have been carried out.
-  const bool sessionsHeld = leaked.empty() && neverSeen <= tally.lostLoginAnswers + timeouts &&
+  const bool sessionsHeld = leaked == 0 && neverSeen <= tally.lostLoginAnswers + timeouts &&
                             active == neverSeen + lostByFault;
   rows.push_back({"every session logged out at the end", sessionsHeld,
                   std::to_string(created) + " logins, " + std::to_string(loggedOut) +
                       " logged out, " + std::to_string(lostByFault + neverSeen) +
                       " lost through faults (" + std::to_string(neverSeen) +
-                      " login answers lost), " + std::to_string(leaked.size()) +
+                      " login answers lost), " + std::to_string(leaked) +
                       " left behind; active at the end " + std::to_string(active)});
   return rows;
 }

@@ -6,7 +6,6 @@
 #include <cctype>
 #include <chrono>
 #include <list>
-#include <set>
 
 namespace unitysoak {
 namespace {

@@ -7,7 +7,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -55,24 +54,22 @@ double ResidentMB() {
 
 // The default seed plus, per job, a block storage resource with a replication session and a
 // snapshot of the file system FS_Home to export and share.
-std::string SeedFor(int jobs) {
+std::string SeedFor(const std::vector<Ledger>& ledgers) {
   using unitysim::Json;
   Json seed = Json::parse(unitysim::defaultSeedText());
   const Json replication = seed["replicationSession"][0];
   Json fileSnap;
   for (const Json& s : seed["snap"])
     if (s["storageResource"]["id"] == "res_1") fileSnap = s;
-  for (int j = 0; j < jobs; ++j) {
-    const std::string resource = "res_soak" + std::to_string(j);
-    seed["storageResource"].push_back({{"id", resource}, {"name", resource}, {"type", 8}});
+  for (const Ledger& l : ledgers) {
+    seed["storageResource"].push_back({{"id", l.resource}, {"name", l.resource}, {"type", 8}});
     Json session = replication;
-    session["id"] = "rep_" + resource;
-    session["name"] = "rep_" + resource;
-    session["srcResourceId"] = resource;
+    session["id"] = session["name"] = l.replication;
+    session["srcResourceId"] = l.resource;
     seed["replicationSession"].push_back(session);
     Json snap = fileSnap;
-    snap["id"] = std::to_string(90000000000ULL + static_cast<unsigned long long>(j));
-    snap["name"] = "file_soak" + std::to_string(j);
+    snap["id"] = l.fileSnap;
+    snap["name"] = "file_soak" + std::to_string(l.job);
     seed["snap"].push_back(snap);
   }
   return seed.dump();
@@ -135,7 +132,16 @@ int Run(const SoakOptions& o) {
   diaglog::setQuiet(true);
   SetSleepHook([](unsigned long) {});  // background jobs are polled without waiting
   unitysim::SimOptions simOptions;
-  simOptions.seed = SeedFor(o.jobs);
+  std::vector<Ledger> ledgers(static_cast<size_t>(o.jobs));
+  for (int j = 0; j < o.jobs; ++j) {
+    Ledger& l = ledgers[static_cast<size_t>(j)];
+    l.job = j;
+    l.prefix = "soak" + std::to_string(j) + "_";
+    l.resource = "res_soak" + std::to_string(j);
+    l.replication = "rep_" + l.resource;
+    l.fileSnap = std::to_string(90000000000ULL + static_cast<unsigned long long>(j));
+  }
+  simOptions.seed = SeedFor(ledgers);
   unitysim::Simulator sim(simOptions);
   sim.start();
   for (const auto& [key, value] : std::map<std::string, std::string>{
@@ -164,15 +170,6 @@ int Run(const SoakOptions& o) {
               o.connectTimeoutSec, o.stallTimeoutSec, o.jobPollLimitSec, OperationBoundSec(o));
   std::fflush(stdout);
 
-  std::vector<Ledger> ledgers(static_cast<size_t>(o.jobs));
-  for (int j = 0; j < o.jobs; ++j) {
-    Ledger& l = ledgers[static_cast<size_t>(j)];
-    l.job = j;
-    l.prefix = "soak" + std::to_string(j) + "_";
-    l.resource = "res_soak" + std::to_string(j);
-    l.replication = "rep_" + l.resource;
-    l.fileSnap = std::to_string(90000000000ULL + static_cast<unsigned long long>(j));
-  }
   const long perRound = o.operations / o.jobs / o.rounds;
   std::vector<std::unique_ptr<SoakJob>> jobs;
   for (Ledger& l : ledgers) jobs.push_back(std::make_unique<SoakJob>(l, o, sim.host()));
