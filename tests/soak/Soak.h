@@ -37,6 +37,13 @@ struct Item {
   // so it is settled from the model once the simulator has stopped.
   bool late = false;
   std::string history;  // the operations on it and their outcomes, for failure messages
+
+  // Settles an unknown outcome once a lookup has found the object (with its id) or not.
+  void resolve(bool found, const std::string& foundId) {
+    state = found ? State::Exists : State::Gone;
+    if (found) id = foundId;
+    attachKnown = false;
+  }
 };
 
 struct OpStats {

@@ -102,9 +102,7 @@ void SettleLateOutcomes(unitysim::Simulator& sim, std::vector<Ledger>& ledgers) 
       for (auto& [name, item] : *items) {
         if (item.state != State::Unknown || !item.late) continue;
         const std::optional<Json> found = sim.model().findByName(type, name);
-        item.state = found ? State::Exists : State::Gone;
-        if (found) item.id = found->value("id", std::string());
-        item.attachKnown = false;
+        item.resolve(found.has_value(), found ? found->value("id", std::string()) : "");
         item.history += ", settled from the model";
         ++l.settledLate;
       }

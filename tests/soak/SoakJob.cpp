@@ -467,14 +467,11 @@ bool SoakJob::lookUpUnknown() {
     for (auto& [name, item] : *items) {
       if (item.state != State::Unknown || item.late) continue;
       std::string id;
-      if (opOn(item, std::string("lookup ") + type, [&] { return lookUp(type, name, id); })) {
-        item.state = State::Exists;
-        item.id = id;
-        item.attachKnown = false;
-        ++ledger_.foundExisting;
-      } else if (session_.errorCode == kNotFound) {
-        item.state = State::Gone;
-        ++ledger_.foundAbsent;
+      const bool found =
+          opOn(item, std::string("lookup ") + type, [&] { return lookUp(type, name, id); });
+      if (found || session_.errorCode == kNotFound) {
+        item.resolve(found, id);
+        ++(found ? ledger_.foundExisting : ledger_.foundAbsent);
       }
       return true;
     }

@@ -75,13 +75,14 @@ std::string SeedFor(const std::vector<Ledger>& ledgers) {
   return seed.dump();
 }
 
-// Between rounds the journal is read and emptied, background jobs leave the model (as the array
-// purges old jobs; no operation is waiting for one then: a job left running was given up by its
-// client), and so do the backups restores took (counted for their job first): only the client's
-// memory is then left to grow.
+// Between rounds the journal is read, reconciled with the ledgers and emptied, background jobs
+// leave the model (as the array purges old jobs; no operation is waiting for one then: a job left
+// running was given up by its client), and so do the backups restores took (counted for their job
+// first): only the client's memory is then left to grow.
 void DrainRound(unitysim::Simulator& sim, JournalTally& tally, std::vector<Ledger>& ledgers) {
   tally.add(sim.journal().entries());
   sim.journal().clear();
+  tally.reconcile(ledgers);
   std::map<std::string, Ledger*> byResource;
   for (Ledger& l : ledgers) byResource[l.resource] = &l;
   auto guard = sim.model().lock();
@@ -183,18 +184,17 @@ int Run(const SoakOptions& o) {
   JournalTally tally;
   std::vector<double> memory;
   const auto start = std::chrono::steady_clock::now();
+  const auto elapsed = [start] {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  };
   for (int r = 0; r < o.rounds; ++r) {
     inParallel([](SoakJob& job, long n) { job.run(n); }, perRound);
     DrainRound(sim, tally, ledgers);
-    tally.reconcile(ledgers);
     memory.push_back(ResidentMB());
-    std::printf("round %d: %.1f s, resident %.1f MB\n", r + 1,
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
-                memory.back());
+    std::printf("round %d: %.1f s, resident %.1f MB\n", r + 1, elapsed(), memory.back());
     std::fflush(stdout);
   }
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double seconds = elapsed();
   const std::map<std::string, long> injected = faults->injected();
   faults->setEnabled(false);
   inParallel([](SoakJob& job, long) { job.finish(); }, 0);
@@ -202,7 +202,6 @@ int Run(const SoakOptions& o) {
   faults.reset();
   sim.stop();  // every request that reached the simulator has been carried out
   DrainRound(sim, tally, ledgers);
-  tally.reconcile(ledgers);
   SettleLateOutcomes(sim, ledgers);
 
   std::map<std::string, OpStats> ops;
