@@ -3,7 +3,6 @@
 // the simulator's model and journal once the run is over.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <map>
 #include <string>
