@@ -3,7 +3,6 @@
 // the simulator's model and journal once the run is over.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -33,11 +32,17 @@ struct Item {
   bool attached = false;    // snapshots: attached to a host
   bool attachKnown = true;  // false once an attach or detach failed
   bool replicated = false;  // snapshots: marked for replication
-  bool isCopy = false;
   // A request on it timed out at the client: the array may still carry it out after any lookup,
   // so it is settled from the model once the simulator has stopped.
   bool late = false;
   std::string history;  // the operations on it and their outcomes, for failure messages
+
+  // Settles an unknown outcome once a lookup has found the object (with its id) or not.
+  void resolve(bool found, const std::string& foundId) {
+    state = found ? State::Exists : State::Gone;
+    if (found) id = foundId;
+    attachKnown = false;
+  }
 };
 
 struct OpStats {

@@ -45,6 +45,12 @@ std::string Join(const std::vector<std::string>& items, size_t most = 3) {
   return out;
 }
 
+// A row of the table: held when no fault was found; the detail says what held, or the faults.
+CheckRow Row(const char* invariant, const std::vector<std::string>& faults, const std::string& held,
+             size_t most = 3) {
+  return {invariant, faults.empty(), faults.empty() ? held : Join(faults, most)};
+}
+
 }  // namespace
 
 std::string ChangeKey(const std::string& method, const std::string& target,
@@ -96,9 +102,7 @@ void SettleLateOutcomes(unitysim::Simulator& sim, std::vector<Ledger>& ledgers) 
       for (auto& [name, item] : *items) {
         if (item.state != State::Unknown || !item.late) continue;
         const std::optional<Json> found = sim.model().findByName(type, name);
-        item.state = found ? State::Exists : State::Gone;
-        if (found) item.id = found->value("id", std::string());
-        item.attachKnown = false;
+        item.resolve(found.has_value(), found ? found->value("id", std::string()) : "");
         item.history += ", settled from the model";
         ++l.settledLate;
       }
@@ -127,27 +131,34 @@ void JournalTally::reconcile(std::vector<Ledger>& ledgers) {
 
 std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, const std::vector<Ledger>& ledgers,
                                       const JournalTally& tally, double boundSec) {
-  std::vector<CheckRow> rows;
   // The model by type and name.
   std::map<std::string, std::map<std::string, std::vector<Json>>> byName;
   for (const char* type : {"snap", "nfsShare", "cifsShare", "host"})
     for (const Json& o : sim.model().list(type))
       byName[type][o.value("name", std::string())].push_back(o);
 
-  CheckRow seen{"succeeded operations are in the model, and only they", true, ""};
-  CheckRow once{"unknown outcomes resolved by lookup, each object at most once", true, ""};
-  std::vector<std::string> seenFaults, onceFaults;
-  long unknown = 0, existing = 0, absent = 0, settled = 0, timeouts = 0, objects = 0;
+  std::vector<std::string> seenFaults, onceFaults, silent, slow, wrong;
+  long unknown = 0, existing = 0, absent = 0, settled = 0, timeouts = 0, objects = 0, failed = 0;
+  double slowest = 0;
   for (const Ledger& l : ledgers) {
+    silent.insert(silent.end(), l.silentFailures.begin(), l.silentFailures.end());
+    slow.insert(slow.end(), l.slowOps.begin(), l.slowOps.end());
+    wrong.insert(wrong.end(), l.wrongReads.begin(), l.wrongReads.end());
+    for (const auto& [name, s] : l.ops) {
+      failed += s.failed;
+      slowest = std::max(slowest, s.slowestSec);
+    }
     unknown += l.unknownOutcomes;
     existing += l.foundExisting;
     absent += l.foundAbsent;
     settled += l.settledLate;
     timeouts += l.clientTimeouts;
+    std::set<std::string> known;  // "type name" of every object in the ledger, deleted ones too
     for (const auto& [type, items] : l.byType()) {
       for (const auto& [name, item] : *items) {
         const std::vector<Json>& found = byName[type][name];
         const std::string what = std::string(type) + " " + name;
+        known.insert(what);
         if (found.size() > 1)
           onceFaults.push_back(what + " exists " + std::to_string(found.size()) + " times");
         if (item.state == State::Unknown) onceFaults.push_back(what + " still unknown");
@@ -178,9 +189,8 @@ std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, const std::vecto
         }
       }
     }
-    std::set<std::string> gone;
     for (const auto& [type, name] : l.gone) {
-      gone.insert(type + " " + name);
+      known.insert(type + " " + name);
       if (!byName[type][name].empty()) seenFaults.push_back(type + " " + name + " should be gone");
     }
     // Objects of the job's that the ledger does not know, and restore backups.
@@ -197,12 +207,7 @@ std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, const std::vecto
               seenFaults.push_back("snap " + name + " on " + l.resource + " unknown to the job");
             }
           }
-          if (!ours) continue;
-          const std::map<std::string, Item>* items = type == "snap"        ? &l.snaps
-                                                     : type == "nfsShare"  ? &l.exports
-                                                     : type == "cifsShare" ? &l.shares
-                                                                           : &l.hosts;
-          if (items->count(name) == 0 && gone.count(type + " " + name) == 0)
+          if (ours && known.count(type + " " + name) == 0)
             seenFaults.push_back(type + " " + name + " unknown to the job");
         }
       }
@@ -212,74 +217,40 @@ std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, const std::vecto
                            std::to_string(l.restoresOk) + " restores done of " +
                            std::to_string(l.restoresTried));
   }
-  seen.held = seenFaults.empty();
-  seen.detail =
-      seen.held ? std::to_string(objects) + " objects as the ledgers say" : Join(seenFaults);
-  rows.push_back(seen);
-  once.held = onceFaults.empty();
-  once.detail =
-      once.held ? std::to_string(unknown) +
-                      " failed creations and deletions looked up: " + std::to_string(existing) +
-                      " existed, " + std::to_string(absent) + " absent, " +
-                      std::to_string(settled) + " settled from the model after a client time-out"
-                : Join(onceFaults);
-  rows.push_back(once);
-
-  std::vector<std::string> silent, slow, wrong;
-  for (const Ledger& l : ledgers) {
-    silent.insert(silent.end(), l.silentFailures.begin(), l.silentFailures.end());
-    slow.insert(slow.end(), l.slowOps.begin(), l.slowOps.end());
-    wrong.insert(wrong.end(), l.wrongReads.begin(), l.wrongReads.end());
-  }
-  long failed = 0;
-  double slowest = 0;
-  for (const Ledger& l : ledgers)
-    for (const auto& [name, s] : l.ops) {
-      failed += s.failed;
-      slowest = std::max(slowest, s.slowestSec);
-    }
-  rows.push_back(
-      {"failed operations left a code and a text", silent.empty(),
-       silent.empty() ? std::to_string(failed) + " failures, each with both" : Join(silent, 40)});
-
-  rows.push_back({"no creating or changing request carried out twice", tally.repeated.empty(),
-                  tally.repeated.empty() ? std::to_string(tally.changesTotal) +
-                                               " changes carried out, none beyond its calls"
-                                         : Join(tally.repeated)});
-
   std::ostringstream bound;
   bound.precision(2);
   bound << std::fixed << "slowest " << slowest << " s, bound " << boundSec << " s";
-  rows.push_back(
-      {"no operation outlasted its bounds", slow.empty(), slow.empty() ? bound.str() : Join(slow)});
-  rows.push_back({"reads agree with the ledger", wrong.empty(),
-                  wrong.empty() ? "no read contradicted what the job was told" : Join(wrong)});
+  std::vector<CheckRow> rows = {
+      Row("succeeded operations are in the model, and only they", seenFaults,
+          std::to_string(objects) + " objects as the ledgers say"),
+      Row("unknown outcomes resolved by lookup, each object at most once", onceFaults,
+          std::to_string(unknown) + " failed creations and deletions looked up: " +
+              std::to_string(existing) + " existed, " + std::to_string(absent) + " absent, " +
+              std::to_string(settled) + " settled from the model after a client time-out"),
+      Row("failed operations left a code and a text", silent,
+          std::to_string(failed) + " failures, each with both", 40),
+      Row("no creating or changing request carried out twice", tally.repeated,
+          std::to_string(tally.changesTotal) + " changes carried out, none beyond its calls"),
+      Row("no operation outlasted its bounds", slow, bound.str()),
+      Row("reads agree with the ledger", wrong, "no read contradicted what the job was told")};
 
   // Sessions: each one the library held at its end was logged out. Sessions it lost through a
   // fault (a lost login answer, a 401, a broken connection, a refused logout) stay until the
   // array's idle time-out, as on a real array; they are counted, not excused silently.
-  long loggedOut = 0, lostByFault = 0;
-  std::vector<std::string> leaked;
-  for (const auto& [cookie, use] : tally.cookies) {
-    if (use.loggedOut) {
-      ++loggedOut;
-    } else if (use.lastFaulted) {
-      ++lostByFault;
-    } else {
-      leaked.push_back("a session left after a request answered normally");
-    }
-  }
+  long loggedOut = 0, lostByFault = 0, leaked = 0;  // leaked: left after a normal answer
+  for (const auto& [cookie, use] : tally.cookies)
+    ++(use.loggedOut ? loggedOut : use.lastFaulted ? lostByFault : leaked);
   const long created = sim.loginCount();
   const long neverSeen = created - static_cast<long>(tally.cookies.size());
   const long active = static_cast<long>(sim.activeSessions());
   // A login the client gave up on (its time-out) may still have been carried out.
-  const bool sessionsHeld = leaked.empty() && neverSeen <= tally.lostLoginAnswers + timeouts &&
+  const bool sessionsHeld = leaked == 0 && neverSeen <= tally.lostLoginAnswers + timeouts &&
                             active == neverSeen + lostByFault;
   rows.push_back({"every session logged out at the end", sessionsHeld,
                   std::to_string(created) + " logins, " + std::to_string(loggedOut) +
                       " logged out, " + std::to_string(lostByFault + neverSeen) +
                       " lost through faults (" + std::to_string(neverSeen) +
-                      " login answers lost), " + std::to_string(leaked.size()) +
+                      " login answers lost), " + std::to_string(leaked) +
                       " left behind; active at the end " + std::to_string(active)});
   return rows;
 }

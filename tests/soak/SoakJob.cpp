@@ -6,7 +6,6 @@
 #include <cctype>
 #include <chrono>
 #include <list>
-#include <set>
 
 namespace unitysoak {
 namespace {
@@ -37,6 +36,11 @@ bool kExists(const Item& i) {
   return i.state == State::Exists;
 }
 
+size_t Live(const std::map<std::string, Item>& items) {
+  return static_cast<size_t>(
+      std::count_if(items.begin(), items.end(), [](const auto& e) { return kExists(e.second); }));
+}
+
 }  // namespace
 
 double OperationBoundSec(const SoakOptions& o) {
@@ -46,7 +50,6 @@ double OperationBoundSec(const SoakOptions& o) {
 
 SoakJob::SoakJob(Ledger& ledger, const SoakOptions& options, const std::string& arrayHost)
     : ledger_(ledger),
-      options_(options),
       boundSec_(OperationBoundSec(options)),
       random_(options.seed * 1000003u + static_cast<unsigned>(ledger.job)),
       session_(static_cast<unsigned long long>(ledger.job)) {
@@ -116,9 +119,16 @@ void SoakJob::settle(Item& item, bool ok, State done) {
   ++ledger_.unknownOutcomes;
 }
 
-size_t SoakJob::live(const std::map<std::string, Item>& items) const {
-  return static_cast<size_t>(std::count_if(
-      items.begin(), items.end(), [](const auto& e) { return e.second.state == State::Exists; }));
+bool SoakJob::change(const std::string& key, const std::string& name,
+                     const std::function<bool()>& call) {
+  ++ledger_.changeCalls[key];
+  return op(name, call);
+}
+
+bool SoakJob::readBack(const std::string& name, const Item& item, bool ok, const std::string& id) {
+  if (ok && id != item.id) ledger_.wrongReads.push_back(name + " read with id " + id);
+  if (!ok && session_.errorCode == kNotFound) ledger_.wrongReads.push_back(name + " told absent");
+  return ok;
 }
 
 void SoakJob::run(long n) {
@@ -126,51 +136,26 @@ void SoakJob::run(long n) {
   // whenever the session does not know it yet.
   if (!session_.apiVersionKnown)
     op("OpenConnection", [&] { return session_.OpenConnection(true); });
-  // Weights of the operation groups, in the order of the switch below.
-  static const std::vector<int> kWeights = {10, 6, 8, 10, 3, 6, 5, 6, 6, 5, 8, 1};
-  std::discrete_distribution<int> choose(kWeights.begin(), kWeights.end());
+  using Step = void (*)(SoakJob&);
+  static const std::vector<std::pair<int, Step>> kMix = {
+      {10, [](SoakJob& j) { j.createSnap(false); }},
+      {6, [](SoakJob& j) { j.createSnap(true); }},
+      {8, [](SoakJob& j) { j.deleteSnap(); }},
+      {10, [](SoakJob& j) { j.readSnap(); }},
+      {3, [](SoakJob& j) { j.restoreSnap(); }},
+      {6, [](SoakJob& j) { j.exposeSnap(); }},
+      {5, [](SoakJob& j) { j.replicate(); }},
+      {6, [](SoakJob& j) { j.nfs(); }},
+      {6, [](SoakJob& j) { j.cifs(); }},
+      {5, [](SoakJob& j) { j.host(); }},
+      {8, [](SoakJob& j) { j.readArray(); }},
+      {1, [](SoakJob& j) { j.reconnect(); }}};
+  std::vector<int> weights;
+  for (const auto& step : kMix) weights.push_back(step.first);
+  std::discrete_distribution<size_t> choose(weights.begin(), weights.end());
   const long end = operations_ + n;
-  while (operations_ < end) {
-    if (lookUpUnknown()) continue;
-    switch (choose(random_)) {
-      case 0:
-        createSnap();
-        break;
-      case 1:
-        copySnap();
-        break;
-      case 2:
-        deleteSnap();
-        break;
-      case 3:
-        readSnap();
-        break;
-      case 4:
-        restoreSnap();
-        break;
-      case 5:
-        exposeSnap();
-        break;
-      case 6:
-        replicate();
-        break;
-      case 7:
-        nfs();
-        break;
-      case 8:
-        cifs();
-        break;
-      case 9:
-        host();
-        break;
-      case 10:
-        readArray();
-        break;
-      default:
-        reconnect();
-        break;
-    }
-  }
+  while (operations_ < end)
+    if (!lookUpUnknown()) kMix[choose(random_)].second(*this);
   for (const auto& [type, items] : ledger_.byType()) {
     for (auto it = items->begin(); it != items->end();) {
       if (it->second.state != State::Gone) {
@@ -183,44 +168,27 @@ void SoakJob::run(long n) {
   }
 }
 
-void SoakJob::createSnap() {
-  if (live(ledger_.snaps) >= kMostSnaps) return deleteSnap();
-  const std::string name = newName("s");
-  counted("POST /api/types/snap/instances name=" + name);
+void SoakJob::createSnap(bool copy) {
+  if (Live(ledger_.snaps) >= kMostSnaps) return deleteSnap();
+  const std::string source = copy ? pick(ledger_.snaps, kExists) : "";
+  if (copy && source.empty()) return createSnap(false);
+  const std::string sourceId = copy ? ledger_.snaps[source].id : "";
+  const std::string name = newName(copy ? "c" : "s");
+  counted(copy ? "POST /api/instances/snap/" + sourceId + "/action/copy"
+               : "POST /api/types/snap/instances name=" + name);
   SnapID id = 0;
   Item& item = ledger_.snaps[name];
-  if (opOn(item, "CreateSnapShot",
-           [&] { return session_.CreateSnapShot(id, ledger_.resource, name, false); })) {
-    item.state = State::Exists;
-    item.id = std::to_string(id);
-  } else {
-    ++ledger_.unknownOutcomes;
-  }
-}
-
-void SoakJob::copySnap() {
-  if (live(ledger_.snaps) >= kMostSnaps) return deleteSnap();
-  const std::string source = pick(ledger_.snaps, kExists);
-  if (source.empty()) return createSnap();
-  const std::string& sourceId = ledger_.snaps[source].id;
-  const std::string name = newName("c");
-  counted("POST /api/instances/snap/" + sourceId + "/action/copy");
-  SnapID id = 0;
-  Item item;
-  item.isCopy = true;
-  if (opOn(item, "CopySnapshot",
-           [&] { return session_.CopySnapshot(id, std::stoull(sourceId), name); })) {
-    item.state = State::Exists;
-    item.id = std::to_string(id);
-  } else {
-    ++ledger_.unknownOutcomes;
-  }
-  ledger_.snaps[name] = item;
+  const auto call = [&] {
+    return copy ? session_.CopySnapshot(id, std::stoull(sourceId), name)
+                : session_.CreateSnapShot(id, ledger_.resource, name, false);
+  };
+  settle(item, opOn(item, copy ? "CopySnapshot" : "CreateSnapShot", call), State::Exists);
+  if (item.state == State::Exists) item.id = std::to_string(id);
 }
 
 void SoakJob::deleteSnap() {
   const std::string name = pick(ledger_.snaps, kExists);
-  if (name.empty()) return createSnap();
+  if (name.empty()) return createSnap(false);
   Item& item = ledger_.snaps[name];
   settle(
       item,
@@ -230,7 +198,7 @@ void SoakJob::deleteSnap() {
 
 void SoakJob::readSnap() {
   const std::string name = pick(ledger_.snaps, kExists);
-  if (name.empty()) return createSnap();
+  if (name.empty()) return createSnap(false);
   const Item& item = ledger_.snaps[name];
   const SnapID id = std::stoull(item.id);
   const auto wrong = [&](const std::string& what) {
@@ -274,18 +242,18 @@ void SoakJob::readSnap() {
 
 void SoakJob::restoreSnap() {
   const std::string name = pick(ledger_.snaps, kExists);
-  if (name.empty()) return createSnap();
+  if (name.empty()) return createSnap(false);
   const std::string& id = ledger_.snaps[name].id;
-  counted("POST /api/instances/snap/" + id + "/action/restore");
   ++ledger_.restoresTried;
-  if (op("RestoreWithSnapshot", [&] { return session_.RestoreWithSnapshot(std::stoull(id)); }))
+  if (change("POST /api/instances/snap/" + id + "/action/restore", "RestoreWithSnapshot",
+             [&] { return session_.RestoreWithSnapshot(std::stoull(id)); }))
     ++ledger_.restoresOk;
 }
 
 void SoakJob::exposeSnap() {
   const std::string name =
       pick(ledger_.snaps, [](const Item& i) { return i.state == State::Exists && i.attachKnown; });
-  if (name.empty()) return createSnap();
+  if (name.empty()) return createSnap(false);
   Item& item = ledger_.snaps[name];
   if (!session_.apiVersionKnown)
     op("OpenConnection", [&] { return session_.OpenConnection(true); });
@@ -304,16 +272,17 @@ void SoakJob::replicate() {
   // Now and then the job's LUN itself is granted to a host, or the grant withdrawn.
   if (std::uniform_int_distribution<int>(0, 4)(random_) == 0) {
     const bool remove = std::uniform_int_distribution<int>(0, 1)(random_) == 1;
-    counted("POST /api/instances/storageResource/" + ledger_.resource + "/action/modifyLun");
-    op(remove ? "LunAccessToHost remove" : "LunAccessToHost add",
-       [&] { return session_.LunAccessToHost(ledger_.resource, kAttachHost, false, 1, remove); });
+    change("POST /api/instances/storageResource/" + ledger_.resource + "/action/modifyLun",
+           remove ? "LunAccessToHost remove" : "LunAccessToHost add", [&] {
+             return session_.LunAccessToHost(ledger_.resource, kAttachHost, false, 1, remove);
+           });
     return;
   }
   const std::string name = pick(ledger_.snaps, kExists);
   if (name.empty() || std::uniform_int_distribution<int>(0, 1)(random_) == 0) {
-    counted("POST /api/instances/replicationSession/" + ledger_.replication + "/action/sync");
-    op("SyncReplicationSessionForResource",
-       [&] { return session_.SyncReplicationSessionForResource(ledger_.resource); });
+    change("POST /api/instances/replicationSession/" + ledger_.replication + "/action/sync",
+           "SyncReplicationSessionForResource",
+           [&] { return session_.SyncReplicationSessionForResource(ledger_.resource); });
     return;
   }
   Item& item = ledger_.snaps[name];
@@ -330,7 +299,7 @@ std::string SoakJob::createOrDelete(std::map<std::string, Item>& items, const st
                                     const std::function<bool(Item&)>& remove) {
   const int what = std::uniform_int_distribution<int>(0, 2)(random_);
   const std::string name = pick(items, kExists);
-  if (name.empty() || (what == 0 && live(items) < most)) {
+  if (name.empty() || (what == 0 && Live(items) < most)) {
     const std::string fresh = newName(letter);
     counted("POST /api/types/" + type + "/instances name=" + fresh);
     Item& item = items[fresh];
@@ -357,22 +326,17 @@ void SoakJob::nfs() {
   Item& item = ledger_.exports[name];
   _UnityNfsExportInfo info;
   const bool byPath = std::uniform_int_distribution<int>(0, 1)(random_) == 1;
-  if (!op(byPath ? "GetNfsExportForPath" : "GetNfsExportForName", [&] {
-        return byPath
-                   ? session_.GetNfsExportForPath(info, std::stoull(ledger_.fileSnap), "/" + name)
-                   : session_.GetNfsExportForName(info, name, "");
-      })) {
-    if (session_.errorCode == kNotFound)
-      ledger_.wrongReads.push_back("export told absent: " + name);
-    return;
-  }
-  if (info.id != item.id) ledger_.wrongReads.push_back("export read with id " + info.id);
+  const bool ok = op(byPath ? "GetNfsExportForPath" : "GetNfsExportForName", [&] {
+    return byPath ? session_.GetNfsExportForPath(info, std::stoull(ledger_.fileSnap), "/" + name)
+                  : session_.GetNfsExportForName(info, name, "");
+  });
+  if (!readBack(name, item, ok, info.id)) return;
   _UnityNfsHostAccess access;
   access.defaultAccess = UNITY_NFS_DEF_ACCESS_READ_ONLY;
   access.hosts = {{kAttachHost, UNITY_NFS_DEF_ACCESS_ROOT}};
   bool result = true;
-  counted("POST /api/instances/nfsShare/" + item.id + "/action/modify");
-  op("SetNfsHostAccess", [&] { return session_.SetNfsHostAccess(result, info, access); });
+  change("POST /api/instances/nfsShare/" + item.id + "/action/modify", "SetNfsHostAccess",
+         [&] { return session_.SetNfsHostAccess(result, info, access); });
 }
 
 void SoakJob::cifs() {
@@ -386,21 +350,17 @@ void SoakJob::cifs() {
   Item& item = ledger_.shares[name];
   _UnityCifsShareInfo info;
   const bool bySnap = std::uniform_int_distribution<int>(0, 1)(random_) == 1;
-  if (!op(bySnap ? "GetCifsShareForSnap" : "GetCifsShareForName", [&] {
-        return bySnap ? session_.GetCifsShareForSnap(info, std::stoull(ledger_.fileSnap), name)
-                      : session_.GetCifsShareForName(info, name, "");
-      })) {
-    if (session_.errorCode == kNotFound) ledger_.wrongReads.push_back("share told absent: " + name);
-    return;
-  }
-  if (info.id != item.id) ledger_.wrongReads.push_back("share read with id " + info.id);
+  const bool ok = op(bySnap ? "GetCifsShareForSnap" : "GetCifsShareForName", [&] {
+    return bySnap ? session_.GetCifsShareForSnap(info, std::stoull(ledger_.fileSnap), name)
+                  : session_.GetCifsShareForName(info, name, "");
+  });
+  if (!readBack(name, item, ok, info.id)) return;
   std::list<_UnityCifsShareACE> aces;
   if (!bySnap) {
     op("GetCifsShareACE", [&] { return session_.GetCifsShareACE(aces, item.id); });
     return;
   }
-  counted("POST /api/instances/cifsShare/" + item.id + "/action/setACEs");
-  op("SetCifsShareACE", [&] {
+  change("POST /api/instances/cifsShare/" + item.id + "/action/setACEs", "SetCifsShareACE", [&] {
     return session_.SetCifsShareACE(item.id, {{"S-1-5-21-1-2-3-1001", 1, 4}});
   });
 }
@@ -418,144 +378,70 @@ void SoakJob::host() {
   if (name.empty()) return;
   Item& item = ledger_.hosts[name];
   std::string id;
-  if (op("GetHostId", [&] { return session_.GetHostId(id, name); })) {
-    if (id != item.id) ledger_.wrongReads.push_back("host read with id " + id);
-  } else if (session_.errorCode == kNotFound) {
-    ledger_.wrongReads.push_back("host told absent: " + name);
-  }
+  readBack(name, item, op("GetHostId", [&] { return session_.GetHostId(id, name); }), id);
   // Initiators and IP ports of the job's host, each with a value no other job uses.
   const std::string unique = std::to_string(ledger_.job) + "." + std::to_string(++counter_);
+  std::string created;  // the new initiator's or IP port's id
   switch (std::uniform_int_distribution<int>(0, 2)(random_)) {
-    case 0: {
-      counted("POST /api/types/hostInitiator/instances name=");
-      std::string initiator;
-      if (op("CreateHostInitiator", [&] {
-            return session_.CreateHostInitiator(initiator, item.id, UNITY_HOSTINITIATOR_TYPE_ISCSI,
+    case 0:
+      if (change("POST /api/types/hostInitiator/instances name=", "CreateHostInitiator", [&] {
+            return session_.CreateHostInitiator(created, item.id, UNITY_HOSTINITIATOR_TYPE_ISCSI,
                                                 "iqn.2026-12.soak:" + unique);
           }))
-        initiator_ = initiator;
+        initiator_ = created;
       break;
-    }
-    case 1: {
-      if (initiator_.empty()) break;
-      counted("POST /api/instances/hostInitiator/" + initiator_ + "/action/modify");
-      op("ModifyHostInitiator", [&] { return session_.ModifyHostInitiator(initiator_, item.id); });
+    case 1:
+      if (!initiator_.empty())
+        change("POST /api/instances/hostInitiator/" + initiator_ + "/action/modify",
+               "ModifyHostInitiator",
+               [&] { return session_.ModifyHostInitiator(initiator_, item.id); });
       break;
-    }
-    default: {
-      counted("POST /api/types/hostIPPort/instances name=");
-      std::string port;
-      op("CreateHostIPPort", [&] {
+    default:
+      change("POST /api/types/hostIPPort/instances name=", "CreateHostIPPort", [&] {
         return session_.CreateHostIPPort(
-            port, item.id,
+            created, item.id,
             "10.99." + std::to_string(ledger_.job) + "." + std::to_string(counter_ % 250 + 1));
       });
-      break;
-    }
   }
 }
 
 namespace {
 
 // Reads of the array that are not the job's own objects: each must succeed or fail with an error.
-using ArrayRead = std::pair<const char*, std::function<bool(ManageEMCUnity&, const Ledger&)>>;
-const std::vector<ArrayRead>& ArrayReads() {
-  static const std::vector<ArrayRead> reads = {
-      {"GetBasicSystemInformation",
-       [](ManageEMCUnity& s, const Ledger&) {
-         _UnityBasicSystemInfo info;
-         return s.GetBasicSystemInformation(info);
-       }},
-      {"GetNASServers",
-       [](ManageEMCUnity& s, const Ledger&) {
-         std::vector<_UnityNASServer> servers;
-         return s.GetNASServers(servers, "");
-       }},
-      {"GetArrayAliases",
-       [](ManageEMCUnity& s, const Ledger&) {
-         std::vector<std::string> aliases;
-         return s.GetArrayAliases(aliases, "nas_1");
-       }},
-      {"GetFSInfoFromName",
-       [](ManageEMCUnity& s, const Ledger&) {
-         _UnityFSInfo info;
-         return s.GetFSInfoFromName(info, "projects", "NAS_Dev");
-       }},
-      {"GetFSInfoForId",
-       [](ManageEMCUnity& s, const Ledger&) {
-         _UnityFSInfo info;
-         return s.GetFSInfoForId(info, "fs_1");
-       }},
-      {"GetFSListForNASServer",
-       [](ManageEMCUnity& s, const Ledger&) {
-         std::vector<_UnityFSInfo> list;
-         return s.GetFSListForNASServer(list, "NAS_Dev");
-       }},
-      {"GetReplicationInfoForResId",
-       [](ManageEMCUnity& s, const Ledger& l) {
-         ReplicationSessionInfo info;
-         return s.GetReplicationInfoForResId(info, l.resource);
-       }},
-      {"GetHostIPPort",
-       [](ManageEMCUnity& s, const Ledger&) {
-         _UnityHostIPPort port;
-         return s.GetHostIPPort(port, "10.20.30.41");
-       }},
-      {"GetLoggedInInitiators",
-       [](ManageEMCUnity& s, const Ledger&) {
-         std::vector<std::string> initiators;
-         return s.GetLoggedInInitiators(initiators);
-       }},
-      {"GetHostInitiatorInfo",
-       [](ManageEMCUnity& s, const Ledger&) {
-         _UnityHostInitiatorInfo info;
-         return s.GetHostInitiatorInfo(info, "21:00:00:25:B5:0A:00:01", true);
-       }},
-      {"GetNfsExportList",
-       [](ManageEMCUnity& s, const Ledger&) {
-         std::vector<_UnityNfsExportInfo> exports;
-         return s.GetNfsExportList(exports);
-       }},
-      {"GetNfsExportsForHost",
-       [](ManageEMCUnity& s, const Ledger&) {
-         std::vector<_UnityNfsExportInfo> exports;
-         return s.GetNfsExportsForHost(exports, kAttachHost);
-       }},
-      {"GetCifsShareList",
-       [](ManageEMCUnity& s, const Ledger&) {
-         std::vector<_UnityCifsShareInfo> shares;
-         return s.GetCifsShareList(shares);
-       }},
-      {"GetLunInfoFromWWN",
-       [](ManageEMCUnity& s, const Ledger&) {
-         _UnityLunInfo lun;
-         return s.GetLunInfoFromWWN(lun, kSv1Wwn);
-       }},
-      {"GetStorageResourceInfo",
-       [](ManageEMCUnity& s, const Ledger&) {
-         _UnityStorageResource resource;
-         return s.GetStorageResourceInfo(resource, "res_2");
-       }},
-      {"GetResIdForName",
-       [](ManageEMCUnity& s, const Ledger&) {
-         std::string id;
-         return s.GetResIdForName(id, "SQL_CG", static_cast<_UNITY_STG_RES_TYPE>(2));
-       }},
-      {"GetSnapHostLun",
-       [](ManageEMCUnity& s, const Ledger&) {
-         std::vector<_UnityHostLun> hostLuns;
-         return s.GetSnapHostLun(hostLuns, {38654705847ULL}, {kAttachHost});
-       }},
-  };
-  return reads;
-}
+using ArrayRead = std::pair<const char*, bool (*)(ManageEMCUnity&, const Ledger&)>;
+// clang-format off
+#define SOAK_READ(Out, Call, ...)                                   \
+  {#Call, [](ManageEMCUnity& s, [[maybe_unused]] const Ledger& l) { \
+     Out out;                                                       \
+     return s.Call(__VA_ARGS__);                                    \
+   }}
+// clang-format on
+const std::vector<ArrayRead> kArrayReads = {
+    SOAK_READ(_UnityBasicSystemInfo, GetBasicSystemInformation, out),
+    SOAK_READ(std::vector<_UnityNASServer>, GetNASServers, out, ""),
+    SOAK_READ(std::vector<std::string>, GetArrayAliases, out, "nas_1"),
+    SOAK_READ(_UnityFSInfo, GetFSInfoFromName, out, "projects", "NAS_Dev"),
+    SOAK_READ(_UnityFSInfo, GetFSInfoForId, out, "fs_1"),
+    SOAK_READ(std::vector<_UnityFSInfo>, GetFSListForNASServer, out, "NAS_Dev"),
+    SOAK_READ(ReplicationSessionInfo, GetReplicationInfoForResId, out, l.resource),
+    SOAK_READ(_UnityHostIPPort, GetHostIPPort, out, "10.20.30.41"),
+    SOAK_READ(std::vector<std::string>, GetLoggedInInitiators, out),
+    SOAK_READ(_UnityHostInitiatorInfo, GetHostInitiatorInfo, out, "21:00:00:25:B5:0A:00:01", true),
+    SOAK_READ(std::vector<_UnityNfsExportInfo>, GetNfsExportList, out),
+    SOAK_READ(std::vector<_UnityNfsExportInfo>, GetNfsExportsForHost, out, kAttachHost),
+    SOAK_READ(std::vector<_UnityCifsShareInfo>, GetCifsShareList, out),
+    SOAK_READ(_UnityLunInfo, GetLunInfoFromWWN, out, kSv1Wwn),
+    SOAK_READ(_UnityStorageResource, GetStorageResourceInfo, out, "res_2"),
+    SOAK_READ(std::string, GetResIdForName, out, "SQL_CG", static_cast<_UNITY_STG_RES_TYPE>(2)),
+    SOAK_READ(std::vector<_UnityHostLun>, GetSnapHostLun, out, {38654705847ULL}, {kAttachHost}),
+};
+#undef SOAK_READ
 
 }  // namespace
 
 void SoakJob::readArray() {
-  const auto& reads = ArrayReads();
   const ArrayRead& read =
-      reads[std::uniform_int_distribution<size_t>(0, reads.size() - 1)(random_)];
+      kArrayReads[std::uniform_int_distribution<size_t>(0, kArrayReads.size() - 1)(random_)];
   op(read.first, [&] { return read.second(session_, ledger_); });
 }
 
@@ -565,25 +451,15 @@ void SoakJob::reconnect() {
 }
 
 bool SoakJob::lookUp(const std::string& type, const std::string& name, std::string& id) {
-  if (type == "snap") {
-    _UnitySnapInfo info;
-    const bool ok = session_.GetSnapShotForName(info, name);
-    id = std::to_string(info.snapId);
-    return ok;
-  }
-  if (type == "nfsShare") {
-    _UnityNfsExportInfo info;
-    const bool ok = session_.GetNfsExportForName(info, name, "");
-    id = info.id;
-    return ok;
-  }
-  if (type == "cifsShare") {
-    _UnityCifsShareInfo info;
-    const bool ok = session_.GetCifsShareForName(info, name, "");
-    id = info.id;
-    return ok;
-  }
-  return session_.GetHostId(id, name);
+  if (type == "host") return session_.GetHostId(id, name);
+  _UnitySnapInfo snap;
+  _UnityNfsExportInfo nfs;
+  _UnityCifsShareInfo cifs;
+  const bool ok = type == "snap"       ? session_.GetSnapShotForName(snap, name)
+                  : type == "nfsShare" ? session_.GetNfsExportForName(nfs, name, "")
+                                       : session_.GetCifsShareForName(cifs, name, "");
+  id = type == "snap" ? std::to_string(snap.snapId) : type == "nfsShare" ? nfs.id : cifs.id;
+  return ok;
 }
 
 bool SoakJob::lookUpUnknown() {
@@ -591,14 +467,11 @@ bool SoakJob::lookUpUnknown() {
     for (auto& [name, item] : *items) {
       if (item.state != State::Unknown || item.late) continue;
       std::string id;
-      if (opOn(item, std::string("lookup ") + type, [&] { return lookUp(type, name, id); })) {
-        item.state = State::Exists;
-        item.id = id;
-        item.attachKnown = false;
-        ++ledger_.foundExisting;
-      } else if (session_.errorCode == kNotFound) {
-        item.state = State::Gone;
-        ++ledger_.foundAbsent;
+      const bool found =
+          opOn(item, std::string("lookup ") + type, [&] { return lookUp(type, name, id); });
+      if (found || session_.errorCode == kNotFound) {
+        item.resolve(found, id);
+        ++(found ? ledger_.foundExisting : ledger_.foundAbsent);
       }
       return true;
     }

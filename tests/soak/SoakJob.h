@@ -29,13 +29,16 @@ class SoakJob {
   // op() on one of the job's objects, written into the object's history.
   bool opOn(Item& item, const std::string& name, const std::function<bool()>& call);
   void counted(const std::string& key) { ++ledger_.changeCalls[key]; }
+  // op() of a creating or changing request, counted under its journal key.
+  bool change(const std::string& key, const std::string& name, const std::function<bool()>& call);
+  // Checks a read of one of the job's objects: it exists, with the id the ledger holds.
+  bool readBack(const std::string& name, const Item& item, bool ok, const std::string& id);
   // A name from the ledger in the given state, drawn at random; empty when there is none.
   std::string pick(const std::map<std::string, Item>& items,
                    const std::function<bool(const Item&)>& fits);
   std::string newName(const char* kind);
   // The ledger after a creation or deletion: `done` when it succeeded, else unknown until a lookup.
   void settle(Item& item, bool ok, State done);
-  size_t live(const std::map<std::string, Item>& items) const;
 
   // One step on the job's objects of one kind (exports, shares, hosts): creates one (always when
   // none exists), deletes one, or returns the name of an existing one for the caller to read;
@@ -45,8 +48,7 @@ class SoakJob {
                              const char* deleteOp,
                              const std::function<bool(Item&, const std::string&)>& create,
                              const std::function<bool(Item&)>& remove);
-  void createSnap();
-  void copySnap();
+  void createSnap(bool copy);
   void deleteSnap();
   void readSnap();
   void restoreSnap();
@@ -65,7 +67,6 @@ class SoakJob {
   bool lookUp(const std::string& type, const std::string& name, std::string& id);
 
   Ledger& ledger_;
-  const SoakOptions& options_;
   const double boundSec_;
   std::mt19937_64 random_;
   long counter_ = 0;

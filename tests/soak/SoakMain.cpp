@@ -1,20 +1,15 @@
 // The soak program: N jobs on N threads, one ManageEMCUnity each, against one simulator that
 // injects every fault it has at random. Prints what ran, what failed and the invariants, and
 // exits 0 only when every invariant held.
-//
-//   unity_soak [--jobs N] [--operations N] [--rounds N] [--fault-rate PERCENT] [--seed N]
 #include <malloc.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -49,29 +44,6 @@ namespace {
 constexpr double kMemoryGrowthShare = kAddressSanitizer ? 0.5 : 0.25;
 constexpr double kMemoryAllowanceMB = kAddressSanitizer ? 64 : 16;
 
-class Barrier {
- public:
-  explicit Barrier(int parties) : parties_(parties) {}
-  void wait() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    const long generation = generation_;
-    if (++waiting_ == parties_) {
-      waiting_ = 0;
-      ++generation_;
-      changed_.notify_all();
-      return;
-    }
-    changed_.wait(lock, [&] { return generation_ != generation; });
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  const int parties_;
-  int waiting_ = 0;
-  long generation_ = 0;
-};
-
 // Resident memory once the allocator has handed its free memory back: what the process holds.
 double ResidentMB() {
   malloc_trim(0);
@@ -82,36 +54,35 @@ double ResidentMB() {
 
 // The default seed plus, per job, a block storage resource with a replication session and a
 // snapshot of the file system FS_Home to export and share.
-std::string SeedFor(int jobs) {
+std::string SeedFor(const std::vector<Ledger>& ledgers) {
   using unitysim::Json;
   Json seed = Json::parse(unitysim::defaultSeedText());
   const Json replication = seed["replicationSession"][0];
   Json fileSnap;
   for (const Json& s : seed["snap"])
     if (s["storageResource"]["id"] == "res_1") fileSnap = s;
-  for (int j = 0; j < jobs; ++j) {
-    const std::string resource = "res_soak" + std::to_string(j);
-    seed["storageResource"].push_back({{"id", resource}, {"name", resource}, {"type", 8}});
+  for (const Ledger& l : ledgers) {
+    seed["storageResource"].push_back({{"id", l.resource}, {"name", l.resource}, {"type", 8}});
     Json session = replication;
-    session["id"] = "rep_" + resource;
-    session["name"] = "rep_" + resource;
-    session["srcResourceId"] = resource;
+    session["id"] = session["name"] = l.replication;
+    session["srcResourceId"] = l.resource;
     seed["replicationSession"].push_back(session);
     Json snap = fileSnap;
-    snap["id"] = std::to_string(90000000000ULL + static_cast<unsigned long long>(j));
-    snap["name"] = "file_soak" + std::to_string(j);
+    snap["id"] = l.fileSnap;
+    snap["name"] = "file_soak" + std::to_string(l.job);
     seed["snap"].push_back(snap);
   }
   return seed.dump();
 }
 
-// Between rounds the journal is read and emptied, background jobs leave the model (as the array
-// purges old jobs; no operation is waiting for one then: a job left running was given up by its
-// client), and so do the backups restores took (counted for their job first): only the client's
-// memory is then left to grow.
+// Between rounds the journal is read, reconciled with the ledgers and emptied, background jobs
+// leave the model (as the array purges old jobs; no operation is waiting for one then: a job left
+// running was given up by its client), and so do the backups restores took (counted for their job
+// first): only the client's memory is then left to grow.
 void DrainRound(unitysim::Simulator& sim, JournalTally& tally, std::vector<Ledger>& ledgers) {
   tally.add(sim.journal().entries());
   sim.journal().clear();
+  tally.reconcile(ledgers);
   std::map<std::string, Ledger*> byResource;
   for (Ledger& l : ledgers) byResource[l.resource] = &l;
   auto guard = sim.model().lock();
@@ -162,16 +133,24 @@ int Run(const SoakOptions& o) {
   diaglog::setQuiet(true);
   SetSleepHook([](unsigned long) {});  // background jobs are polled without waiting
   unitysim::SimOptions simOptions;
-  simOptions.seed = SeedFor(o.jobs);
+  std::vector<Ledger> ledgers(static_cast<size_t>(o.jobs));
+  for (int j = 0; j < o.jobs; ++j) {
+    Ledger& l = ledgers[static_cast<size_t>(j)];
+    l.job = j;
+    l.prefix = "soak" + std::to_string(j) + "_";
+    l.resource = "res_soak" + std::to_string(j);
+    l.replication = "rep_" + l.resource;
+    l.fileSnap = std::to_string(90000000000ULL + static_cast<unsigned long long>(j));
+  }
+  simOptions.seed = SeedFor(ledgers);
   unitysim::Simulator sim(simOptions);
   sim.start();
-  PlatformSettings::setOverride("~Tessaline", "UnityCAFile", sim.caFile());
-  PlatformSettings::setOverride("~Tessaline", "UnityConnectTimeoutSec",
-                                std::to_string(o.connectTimeoutSec));
-  PlatformSettings::setOverride("~Tessaline", "UnityStallTimeoutSec",
-                                std::to_string(o.stallTimeoutSec));
-  PlatformSettings::setOverride("~Tessaline", "UnityJobPollLimitSec",
-                                std::to_string(o.jobPollLimitSec));
+  for (const auto& [key, value] : std::map<std::string, std::string>{
+           {"UnityCAFile", sim.caFile()},
+           {"UnityConnectTimeoutSec", std::to_string(o.connectTimeoutSec)},
+           {"UnityStallTimeoutSec", std::to_string(o.stallTimeoutSec)},
+           {"UnityJobPollLimitSec", std::to_string(o.jobPollLimitSec)}})
+    PlatformSettings::setOverride("~Tessaline", key, value);
 
   unitysim::RandomFaultOptions faultOptions;
   faultOptions.seed = o.seed;
@@ -192,76 +171,55 @@ int Run(const SoakOptions& o) {
               o.connectTimeoutSec, o.stallTimeoutSec, o.jobPollLimitSec, OperationBoundSec(o));
   std::fflush(stdout);
 
-  std::vector<Ledger> ledgers(static_cast<size_t>(o.jobs));
-  for (int j = 0; j < o.jobs; ++j) {
-    Ledger& l = ledgers[static_cast<size_t>(j)];
-    l.job = j;
-    l.prefix = "soak" + std::to_string(j) + "_";
-    l.resource = "res_soak" + std::to_string(j);
-    l.replication = "rep_" + l.resource;
-    l.fileSnap = std::to_string(90000000000ULL + static_cast<unsigned long long>(j));
-  }
   const long perRound = o.operations / o.jobs / o.rounds;
-  Barrier barrier(o.jobs + 1);
-  std::vector<std::thread> threads;
-  for (Ledger& l : ledgers) {
-    threads.emplace_back([&o, &l, &sim, &barrier, perRound] {
-      SoakJob job(l, o, sim.host());
-      for (int r = 0; r < o.rounds; ++r) {
-        barrier.wait();
-        job.run(perRound);
-        barrier.wait();
-      }
-      barrier.wait();
-      job.finish();
-    });
-  }
+  std::vector<std::unique_ptr<SoakJob>> jobs;
+  for (Ledger& l : ledgers) jobs.push_back(std::make_unique<SoakJob>(l, o, sim.host()));
+  // Each job on a thread of its own; the threads are joined at the end of every round.
+  const auto inParallel = [&jobs](void (*work)(SoakJob&, long), long n) {
+    std::vector<std::thread> threads;
+    for (auto& job : jobs) threads.emplace_back([&job, work, n] { work(*job, n); });
+    for (std::thread& t : threads) t.join();
+  };
 
   JournalTally tally;
   std::vector<double> memory;
   const auto start = std::chrono::steady_clock::now();
+  const auto elapsed = [start] {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  };
   for (int r = 0; r < o.rounds; ++r) {
-    barrier.wait();
-    barrier.wait();
+    inParallel([](SoakJob& job, long n) { job.run(n); }, perRound);
     DrainRound(sim, tally, ledgers);
-    tally.reconcile(ledgers);
     memory.push_back(ResidentMB());
-    std::printf("round %d: %.1f s, resident %.1f MB\n", r + 1,
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
-                memory.back());
+    std::printf("round %d: %.1f s, resident %.1f MB\n", r + 1, elapsed(), memory.back());
     std::fflush(stdout);
   }
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double seconds = elapsed();
   const std::map<std::string, long> injected = faults->injected();
   faults->setEnabled(false);
-  barrier.wait();
-  for (std::thread& t : threads) t.join();
+  inParallel([](SoakJob& job, long) { job.finish(); }, 0);
+  jobs.clear();
   faults.reset();
   sim.stop();  // every request that reached the simulator has been carried out
   DrainRound(sim, tally, ledgers);
-  tally.reconcile(ledgers);
   SettleLateOutcomes(sim, ledgers);
 
   std::map<std::string, OpStats> ops;
   std::map<std::string, long> failures;
+  OpStats all;
   for (const Ledger& l : ledgers) {
-    for (const auto& [name, s] : l.ops) {
-      OpStats& all = ops[name];
-      all.calls += s.calls;
-      all.failed += s.failed;
-      all.slowestSec = std::max(all.slowestSec, s.slowestSec);
-    }
+    for (const auto& [name, s] : l.ops)
+      for (OpStats* sum : {&ops[name], &all}) {
+        sum->calls += s.calls;
+        sum->failed += s.failed;
+        sum->slowestSec = std::max(sum->slowestSec, s.slowestSec);
+      }
     for (const auto& [kind, n] : l.failures) failures[kind] += n;
   }
-  long calls = 0, failed = 0;
   std::printf("\n%-40s %8s %8s %10s\n", "operation", "calls", "failed", "slowest s");
-  for (const auto& [name, s] : ops) {
-    calls += s.calls;
-    failed += s.failed;
+  for (const auto& [name, s] : ops)
     std::printf("%-40s %8ld %8ld %10.2f\n", name.c_str(), s.calls, s.failed, s.slowestSec);
-  }
-  std::printf("%-40s %8ld %8ld\n", "all", calls, failed);
+  std::printf("%-40s %8ld %8ld\n", "all", all.calls, all.failed);
   PrintCounts("faults injected, by kind", injected);
   PrintCounts("failures, by error code and text (digits as #)", failures);
 
@@ -280,8 +238,8 @@ int Run(const SoakOptions& o) {
     std::printf("%-58s %-5s %s\n", row.invariant.c_str(), row.held ? "yes" : "NO",
                 row.detail.c_str());
   }
-  std::printf("\n%ld operations (%ld requests) in %.1f s: %.0f operations per second\n", calls,
-              tally.requests, seconds, static_cast<double>(calls) / seconds);
+  std::printf("\n%ld operations (%ld requests) in %.1f s: %.0f operations per second\n", all.calls,
+              tally.requests, seconds, static_cast<double>(all.calls) / seconds);
   std::printf("verdict: %s\n", held ? "every invariant held" : "INVARIANT BROKEN");
   PlatformSettings::clearOverrides();
   SetSleepHook(nullptr);
