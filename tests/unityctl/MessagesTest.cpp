@@ -1,12 +1,9 @@
 // unityctl as a person meets it: the built binary runs as a child process against the fixture's
 // simulator, and each row checks the first line it prints and its exit status.
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <optional>
@@ -15,8 +12,6 @@
 #include <vector>
 
 #include "tests/support/SimulatorFixture.h"
-
-extern char** environ;
 
 namespace {
 
@@ -51,47 +46,18 @@ class UnityctlTest : public unitytest::SimulatorTest {
     SimulatorTest::TearDown();
   }
 
-  // Runs unityctl with the simulator as its array (given as the URL unity-sim prints), the
-  // fixture's user and CA, and `env` ("NAME=value") added to a clean environment. Standard input
+  // Runs unityctl through the shell (`args` are split at spaces) with the simulator as its array
+  // (the URL unity-sim prints), the fixture's user and CA, in a clean environment. Standard input
   // is /dev/null: no terminal, so nothing is asked.
-  ToolRun unityctl(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
-                   bool withPassword = true) {
-    std::vector<std::string> argv = {UNITYCTL_BINARY, "--ca-file", sim().caFile()};
-    if (std::find(args.begin(), args.end(), "-a") == args.end()) {
-      argv.push_back("-a");
-      argv.push_back(sim().baseUrl());
-    }
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<std::string> envp = {"UNITY_USER=admin", "PATH=/usr/bin:/bin"};
-    if (withPassword) envp.push_back(std::string("UNITY_PASSWORD=") + kPassword);
-    envp.insert(envp.end(), env.begin(), env.end());
-
-    std::vector<char*> argvPtr;
-    for (std::string& a : argv) argvPtr.push_back(&a[0]);
-    argvPtr.push_back(nullptr);
-    std::vector<char*> envPtr;
-    for (std::string& e : envp) envPtr.push_back(&e[0]);
-    envPtr.push_back(nullptr);
-
-    posix_spawn_file_actions_t files;
-    posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&files, 1, (dir_ + "/out").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&files, 2, (dir_ + "/err").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t child = 0;
-    ToolRun run;
-    const int spawned =
-        posix_spawn(&child, argvPtr[0], &files, nullptr, argvPtr.data(), envPtr.data());
-    posix_spawn_file_actions_destroy(&files);
-    if (spawned != 0) return run;
-    int status = 0;
-    if (waitpid(child, &status, 0) == child && WIFEXITED(status))
-      run.exitStatus = WEXITSTATUS(status);
-    run.out = ReadAll(dir_ + "/out");
-    run.err = ReadAll(dir_ + "/err");
-    return run;
+  ToolRun unityctl(const std::string& args, bool withPassword = true) {
+    std::string command = "env -i UNITY_USER=admin PATH=/usr/bin:/bin ";
+    if (withPassword) command += std::string("UNITY_PASSWORD='") + kPassword + "' ";
+    command += std::string(UNITYCTL_BINARY) + " --ca-file " + sim().caFile() + " ";
+    if ((" " + args).find(" -a ") == std::string::npos) command += "-a " + sim().baseUrl() + " ";
+    command += args + " </dev/null >" + dir_ + "/out 2>" + dir_ + "/err";
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(dir_ + "/out"),
+            ReadAll(dir_ + "/err")};
   }
 
   // A file holding the password, with `mode`.
@@ -105,174 +71,81 @@ class UnityctlTest : public unitytest::SimulatorTest {
   std::string dir_;
 };
 
+// `fd` 1 checks the first line of standard output, 2 of stderr.
 struct MessageCase {
   const char* name;
-  std::vector<std::string> args;
-  std::optional<unitysim::Fault> fault;
-  bool onStdout;         // the line checked is the first of standard output, else of stderr
+  const char* args;
+  int fd;
   const char* expected;  // the beginning of that line
   int exitStatus;
+  std::optional<unitysim::Fault> fault = std::nullopt;
 };
 
 TEST_F(UnityctlTest, FirstLinesAndExitStatus) {
-  const std::string snap = "38654705846";  // Oracle_Data_daily_1 of sv_1
+  // Snapshot 38654705846 is Oracle_Data_daily_1 of sv_1.
   const std::vector<MessageCase> cases = {
-      {"name matching two file systems",
-       {"fs", "show", "-n", "Projects"},
-       std::nullopt,
-       false,
+      {"name matching two file systems", "fs show -n Projects", 2,
        "unityctl: fs show failed: error 3: 2 file systems are named Projects; name the NAS "
        "server too",
        1},
-      {"the NAS server chosen by name",
-       {"fs", "show", "-n", "Projects", "--nas", "NAS_Dev"},
-       std::nullopt,
-       true,
-       "id:         fs_10",
+      {"the NAS server chosen by name", "fs show -n Projects --nas NAS_Dev", 1, "id:         fs_10",
        0},
-      {"name matching a group's three snapshots",
-       {"snap", "show", "-n", "SQL_CG_app_consistent"},
-       std::nullopt,
-       false,
-       "unityctl: snap show failed: error 3: 3 snapshots are named SQL_CG_app_consistent",
-       1},
-      {"name matching no snapshot",
-       {"snap", "show", "-n", "Nightly"},
-       std::nullopt,
-       false,
-       "unityctl: snap show failed: error 131149829: The requested resources do not exist",
-       1},
-      {"resource name held by two file systems",
-       {"lun", "resource", "-n", "Projects", "-t", "1"},
-       std::nullopt,
-       false,
+      {"name matching a group's three snapshots", "snap show -n SQL_CG_app_consistent", 2,
+       "unityctl: snap show failed: error 3: 3 snapshots are named SQL_CG_app_consistent", 1},
+      {"name matching no snapshot", "snap show -n Nightly", 2,
+       "unityctl: snap show failed: error 131149829: The requested resources do not exist", 1},
+      {"resource name held by two file systems", "lun resource -n Projects -t 1", 2,
        "unityctl: looking up storage resource Projects failed: error 3: 2 storage resources are "
        "named Projects",
        1},
-      {"resource name that matches nothing",
-       {"snap", "create", "-r", "Oracle", "-n", "x"},
-       std::nullopt,
-       false,
-       "unityctl: no storage resource has the id or name 'Oracle'",
-       1},
-      {"answer without a body",
-       {"snap", "list", "-n", "Oracle_Data_daily_1"},
-       unitysim::Fault::httpStatus(414, false).on("GET", "/api/types/snap"),
-       false,
-       "unityctl: snap list failed: error 1: No response body (HTTP 414)",
-       1},
-      {"grant refused beside a mixed host",
-       {"lun", "grant", "-g", "-r", "SQL_CG", "--host", "nfs-client-01"},
+      {"resource name that matches nothing", "snap create -r Oracle -n x", 2,
+       "unityctl: no storage resource has the id or name 'Oracle'", 1},
+      {"answer without a body", "snap list -n Oracle_Data_daily_1", 2,
+       "unityctl: snap list failed: error 1: No response body (HTTP 414)", 1,
+       unitysim::Fault::httpStatus(414, false).on("GET", "/api/types/snap")},
+      {"grant refused beside a mixed host", "lun grant -g -r SQL_CG --host nfs-client-01", 2,
+       "unityctl: host Host_1 has mixed access (65535) on res_2, which the array may refuse", 1,
        unitysim::Fault::error(422, 0x06000BE8, "accessMask is not valid")
-           .on("POST", "/api/instances/storageResource/res_2/action/modifyConsistencyGroup"),
-       false,
-       "unityctl: host Host_1 has mixed access (65535) on res_2, which the array may refuse",
-       1},
-      {"negative snapshot id",
-       {"snap", "delete", "-i", "-5"},
-       std::nullopt,
-       false,
-       "unityctl: --id: '-5' is not a snapshot id",
+           .on("POST", "/api/instances/storageResource/res_2/action/modifyConsistencyGroup")},
+      {"negative snapshot id", "snap delete -i -5", 2, "unityctl: --id: '-5' is not a snapshot id",
        2},
-      {"snapshot id that is no number",
-       {"snap", "show", "-i", "first"},
-       std::nullopt,
-       false,
-       "unityctl: --id: 'first' is not a snapshot id",
-       2},
-      {"typed JSON",
-       {"--json", "snap", "show", "-i", snap},
-       std::nullopt,
-       true,
+      {"snapshot id that is no number", "snap show -i first", 2,
+       "unityctl: --id: 'first' is not a snapshot id", 2},
+      {"typed JSON", "--json snap show -i 38654705846", 1,
        "{\"id\": 38654705846, \"name\": \"Oracle_Data_daily_1\", \"resource\": \"sv_1\", "
        "\"modifiable\": false",
        0},
-      {"JSON error",
-       {"--json", "fs", "show", "-n", "Projects"},
-       std::nullopt,
-       false,
-       "{\"error\": \"fs show failed\", \"code\": 3, \"text\": \"2 file systems are named",
-       1},
-      {"action as an object",
-       {"--json", "snap", "delete", "-i", "38654705848"},
-       std::nullopt,
-       true,
-       "{\"action\": \"snap delete\", \"id\": 38654705848",
-       0},
-      {"NAS server by name in fs list",
-       {"fs", "list", "--nas", "NAS_Dev"},
-       std::nullopt,
-       true,
-       "id     name",
-       0},
-      {"NAS server by name in aliases",
-       {"aliases", "--nas", "NAS_Dev"},
-       std::nullopt,
-       true,
-       "alias",
-       0},
-      {"NAS server that does not exist",
-       {"fs", "list", "--nas", "NAS_Nope"},
-       std::nullopt,
-       false,
-       "unityctl: no NAS server has the id or name 'NAS_Nope'",
-       1},
-      {"host that does not exist",
-       {"nfs", "list", "--host", "web-01"},
-       std::nullopt,
-       false,
-       "unityctl: no host has the id or name 'web-01'",
-       1},
-      {"mistyped command",
-       {"snap", "lsit"},
-       std::nullopt,
-       false,
-       "unityctl: 'unityctl snap lsit' is not a command",
-       2},
-      {"missing command",
-       {"snap"},
-       std::nullopt,
-       false,
-       "unityctl: 'unityctl snap' needs a command: create, copy,",
-       2},
-      {"restore without confirmation",
-       {"snap", "restore", "-i", snap},
-       std::nullopt,
-       false,
-       "unityctl: snap restore not confirmed: nothing was changed",
-       2},
-      {"restore names its backup",
-       {"snap", "restore", "-i", snap, "--yes"},
-       std::nullopt,
-       true,
+      {"JSON error", "--json fs show -n Projects", 2,
+       "{\"error\": \"fs show failed\", \"code\": 3, \"text\": \"2 file systems are named", 1},
+      {"action as an object", "--json snap delete -i 38654705848", 1,
+       "{\"action\": \"snap delete\", \"id\": 38654705848", 0},
+      {"NAS server by name in fs list", "fs list --nas NAS_Dev", 1, "id     name", 0},
+      {"NAS server by name in aliases", "aliases --nas NAS_Dev", 1, "alias", 0},
+      {"NAS server that does not exist", "fs list --nas NAS_Nope", 2,
+       "unityctl: no NAS server has the id or name 'NAS_Nope'", 1},
+      {"host that does not exist", "nfs list --host web-01", 2,
+       "unityctl: no host has the id or name 'web-01'", 1},
+      {"mistyped command", "snap lsit", 2, "unityctl: 'unityctl snap lsit' is not a command", 2},
+      {"missing command", "snap", 2, "unityctl: 'unityctl snap' needs a command: create, copy,", 2},
+      {"restore without confirmation", "snap restore -i 38654705846", 2,
+       "unityctl: snap restore not confirmed: nothing was changed", 2},
+      {"restore names its backup", "snap restore -i 38654705846 --yes", 1,
        "restored storage resource sv_1 from snapshot 38654705846; its previous state is in backup "
        "snapshot 38654705853",
        0},
-      {"no always-empty column",
-       {"snap", "list", "-i", snap},
-       std::nullopt,
-       true,
-       "id           name                 resource  modifiable",
-       0},
-      {"insecure warns",
-       {"--insecure", "info"},
-       std::nullopt,
-       false,
-       "unityctl: warning: --insecure: the array's certificate is not checked",
-       0},
-      {"array that is not HTTPS",
-       {"-a", "http://127.0.0.1:1", "info"},
-       std::nullopt,
-       false,
-       "unityctl: 'http://127.0.0.1:1' is not an array address",
-       2},
+      {"no always-empty column", "snap list -i 38654705846", 1,
+       "id           name                 resource  modifiable", 0},
+      {"insecure warns", "--insecure info", 2,
+       "unityctl: warning: --insecure: the array's certificate is not checked", 0},
+      {"array that is not HTTPS", "-a http://127.0.0.1:1 info", 2,
+       "unityctl: 'http://127.0.0.1:1' is not an array address", 2},
   };
   for (const MessageCase& row : cases) {
     SCOPED_TRACE(row.name);
     sim().faults().clear();
     if (row.fault) sim().faults().add(*row.fault);
     const ToolRun run = unityctl(row.args);
-    EXPECT_EQ(FirstLine(row.onStdout ? run.out : run.err).rfind(row.expected, 0), 0u)
+    EXPECT_EQ(FirstLine(row.fd == 1 ? run.out : run.err).rfind(row.expected, 0), 0u)
         << "stdout: " << run.out << "stderr: " << run.err;
     EXPECT_EQ(run.exitStatus, row.exitStatus) << run.err;
   }
@@ -300,7 +173,7 @@ TEST_F(UnityctlTest, PasswordSourcesSayWhatIsWrong) {
   };
   for (const Case& row : cases) {
     SCOPED_TRACE(row.name);
-    const ToolRun run = unityctl({"--password-from", row.form, "info"}, {}, false);
+    const ToolRun run = unityctl("--password-from " + row.form + " info", false);
     EXPECT_EQ(FirstLine(run.err).rfind(row.expected, 0), 0u) << run.err;
     EXPECT_EQ(run.exitStatus, 2);
   }
