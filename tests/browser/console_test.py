@@ -1,14 +1,7 @@
 #!/usr/bin/python3
-"""The simulator's console page in a real headless chromium.
-
-Starts unity-sim, opens its console at /_sim/, logs in with the control token, and checks what a
-tester sees: the seeded objects, a request of unityctl appearing in the live journal, a fault
-added through the form failing the next snapshot creation, and reset. A snapshot named with
-markup must show as text and run nothing. Every wait is on a condition of the page's DOM.
-
-Usage: console_test.py --unity-sim PATH --unityctl PATH
-Needs Debian's chromium, chromium-driver and python3-selenium (scripts/install-deps).
-"""
+"""unity-sim's console in headless chromium: token login, seeded objects, a unityctl request in
+the live journal, a fault added by form failing the next creation, markup in a name shown as text,
+reset. Every wait is on a DOM condition. Needs chromium, chromium-driver, python3-selenium."""
 
 import argparse
 import os
@@ -30,11 +23,9 @@ PASSWORD = "Password123!"
 MARKUP_NAME = '<img src=x onerror="window.__xss=1"><script>window.__xss=2</script>'
 WAIT_SECONDS = 60  # generous for a loaded 2-core machine; a passing run waits about a second
 
-CHROMIUM_FLAGS = [
-    "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-    "--disable-background-networking", "--disable-component-update", "--disable-sync",
-    "--disable-dev-shm-usage",
-]
+CHROMIUM_FLAGS = ("--headless --no-sandbox --disable-gpu --disable-quic --no-first-run "
+                  "--disable-background-networking --disable-component-update --disable-sync "
+                  "--disable-dev-shm-usage").split()
 
 
 def start_simulator(path):
@@ -138,12 +129,11 @@ def scenario(args, console, info):
         "markup in a name became elements"
 
     Select(driver.find_element(By.ID, "fault-kind")).select_by_visible_text("error")
-    console.fill("fault-status", 409)
-    console.fill("fault-code", 100666337)
-    console.fill("fault-text", "The name is already in use by the browser test.")
     Select(driver.find_element(By.ID, "fault-method")).select_by_visible_text("POST")
-    console.fill("fault-path", "/api/types/snap/instances")
-    console.fill("fault-count", 1)
+    for field, value in (("status", 409), ("code", 100666337), ("count", 1),
+                         ("path", "/api/types/snap/instances"),
+                         ("text", "The name is already in use by the browser test.")):
+        console.fill("fault-" + field, value)
     driver.find_element(By.ID, "fault-add").click()
     console.wait("the pending fault", lambda: [r[0] for r in console.rows("faults-body")] == ["error"])
 

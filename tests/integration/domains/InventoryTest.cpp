@@ -1,5 +1,6 @@
 // Inventory listings against the simulator: the records of each kind, the requests on the wire,
 // listings spanning several pages, name filters, an empty array and refused names.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -250,45 +251,36 @@ TEST_P(InventoryRefusalTest, RefusedBeforeSending) {
 
 const char kQuoted[] = "a\"b";
 
+// A call of `list` with `args` into a fresh vector.
+template <typename Entry, typename... Params, typename... Args>
+std::function<bool(ManageEMCUnity&)> Lists(bool (ManageEMCUnity::*list)(std::vector<Entry>&,
+                                                                        Params...),
+                                           Args... args) {
+  return [=](ManageEMCUnity& s) {
+    std::vector<Entry> out;
+    return (s.*list)(out, args...);
+  };
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Inventory, InventoryRefusalTest,
     ::testing::Values(
-        RefusalCase{"ResourceName",
-                    [](ManageEMCUnity& s) {
-                      std::vector<_UnityStorageResource> list;
-                      return s.ListStorageResources(list, UNITY_STG_RES_TYPE_UNKNOWN, kQuoted);
-                    },
-                    "Resource name contains a double quote, which a filter cannot carry"},
-        RefusalCase{"ResourceType",
-                    [](ManageEMCUnity& s) {
-                      std::vector<_UnityStorageResource> list;
-                      return s.ListStorageResources(list, static_cast<_UNITY_STG_RES_TYPE>(-2), "");
-                    },
-                    "Storage resource type is invalid"},
-        RefusalCase{"LunName",
-                    [](ManageEMCUnity& s) {
-                      std::vector<_UnityLunListEntry> list;
-                      return s.ListLuns(list, kQuoted);
-                    },
+        RefusalCase{
+            "ResourceName",
+            Lists(&ManageEMCUnity::ListStorageResources, UNITY_STG_RES_TYPE_UNKNOWN, kQuoted),
+            "Resource name contains a double quote, which a filter cannot carry"},
+        RefusalCase{
+            "ResourceType",
+            Lists(&ManageEMCUnity::ListStorageResources, static_cast<_UNITY_STG_RES_TYPE>(-2), ""),
+            "Storage resource type is invalid"},
+        RefusalCase{"LunName", Lists(&ManageEMCUnity::ListLuns, kQuoted),
                     "LUN name contains a double quote, which a filter cannot carry"},
-        RefusalCase{"NasServerName",
-                    [](ManageEMCUnity& s) {
-                      std::vector<_UnityFSListEntry> list;
-                      return s.ListFileSystems(list, kQuoted, "");
-                    },
+        RefusalCase{"NasServerName", Lists(&ManageEMCUnity::ListFileSystems, kQuoted, ""),
                     "NAS server name contains a double quote, which a filter cannot carry"},
-        RefusalCase{"HostName",
-                    [](ManageEMCUnity& s) {
-                      std::vector<_UnityHostListEntry> list;
-                      return s.ListHosts(list, kQuoted);
-                    },
+        RefusalCase{"HostName", Lists(&ManageEMCUnity::ListHosts, kQuoted),
                     "Host name contains a double quote, which a filter cannot carry"},
-        RefusalCase{"NoArray",
-                    [](ManageEMCUnity& s) {
-                      std::vector<_UnityHostListEntry> list;
-                      return s.ListHosts(list, "");
-                    },
-                    "Fileserver name is empty", false}),
+        RefusalCase{"NoArray", Lists(&ManageEMCUnity::ListHosts, ""), "Fileserver name is empty",
+                    false}),
     RefusalName);
 
 }  // namespace
