@@ -47,8 +47,6 @@ TEST_F(SnapTest, CreateWithTheClientsBody) {
   EXPECT_EQ(s["storageResource"], Json({{"id", "sv_2"}}));
   EXPECT_EQ(s["isAutoDelete"], false);
   EXPECT_EQ(s["isModifiable"], false);
-  EXPECT_EQ(s["state"], 2);
-  EXPECT_FALSE(s.contains("lun"));
   EXPECT_EQ(sim_.model().find("storageResource", "sv_2")->at("snapCount"), 3);
 }
 
@@ -74,21 +72,13 @@ INSTANTIATE_TEST_SUITE_P(
         RejectCase{"UnknownArgument", R"({"storageResource": {"id": "sv_2"}, "label": "x"})", 422,
                    kInvalidArgument},
         RejectCase{"MissingResource", R"({"name": "x"})", 422, kInvalidArgument},
-        RejectCase{"ResourceNotAReference", R"({"storageResource": "sv_2"})", 422,
-                   kInvalidArgument},
-        RejectCase{"NameNotAString", R"({"storageResource": {"id": "sv_2"}, "name": 5})", 422,
-                   kInvalidArgument},
         RejectCase{"UnknownResource", R"({"storageResource": {"id": "sv_404"}})", 404, kNotFound},
-        RejectCase{"RetentionWithAutoDelete",
-                   R"({"storageResource": {"id": "sv_2"}, "retentionDuration": 3600})", 422,
-                   kInvalidArgument},
         RejectCase{"BadAccessType",
                    R"({"storageResource": {"id": "sv_2"}, "filesystemAccessType": 3})", 422,
                    kInvalidArgument},
         RejectCase{"DuplicateName",
                    R"({"storageResource": {"id": "sv_2"}, "name": "Oracle_Logs_daily_1"})", 409,
-                   kDuplicateName},
-        RejectCase{"NotAnObject", R"(["storageResource"])", 400, kBadRequest}),
+                   kDuplicateName}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(SnapTest, ConsistencyGroupSnapshotHasMembers) {
@@ -117,17 +107,6 @@ TEST_F(SnapTest, CopyNamesAndParent) {
   const std::string id = one.json()["content"]["copies"][0]["id"];
   EXPECT_EQ(snap(id)["name"], "Oracle copy");
   EXPECT_EQ(snap(id)["parentSnap"], Json({{"id", "38654705846"}}));
-
-  const Reply three = client_.post(std::string(kDetached) + "/action/copy",
-                                   R"({"copyName": "n", "numCopies": 3, "copyStartNum": 5})");
-  const Json copies = three.json()["content"]["copies"];
-  ASSERT_EQ(copies.size(), 3u);
-  EXPECT_EQ(snap(copies[2]["id"])["name"], "n_7");
-  // Copying an attached snapshot must keep it a child.
-  EXPECT_EQ(
-      client_.post(std::string(kAttached) + "/action/copy", R"({"copyName": "x", "child": false})")
-          .errorCode(),
-      kInvalidArgument);
 }
 
 TEST_F(SnapTest, RestoreTakesABackupFirst) {
@@ -162,20 +141,10 @@ TEST_F(SnapTest, AttachModifyDetach) {
   const Reply twice = client_.post(std::string(kDetached) + "/action/attach", "");
   EXPECT_EQ(twice.status, 409);
   EXPECT_EQ(twice.errorCode(), kAlreadyAttached);
-  EXPECT_NE(
-      twice.json()["error"]["messages"][0]["en-US"].get<std::string>().find("already promoted"),
-      std::string::npos);
 
-  EXPECT_EQ(status("modify", R"({"addHostAccess": [{"host": {"id": "Host_2"}, "allowedAccess": 0}],
-                                 "removeHostAccess": [{"id": "Host_1"}]})"),
-            204);
-  EXPECT_EQ(snap("38654705846")["hostAccess"],
-            Json::parse(R"([{"host": {"id": "Host_2"}, "allowedAccess": 0}])"));
   EXPECT_EQ(status("modify", R"({"hostAccess": [{"host": {"id": "Host_3"}, "allowedAccess": 1}]})"),
             204);
   EXPECT_EQ(snap("38654705846")["hostAccess"][0]["host"]["id"], "Host_3");
-  EXPECT_EQ(error("modify", R"({"hostAccess": [], "removeHostAccess": [{"id": "Host_3"}]})"),
-            kInvalidArgument);
   EXPECT_EQ(error("modify", R"({"hostAccess": [{"host": {"id": "Host_3"}, "allowedAccess": 2}]})"),
             kInvalidArgument);
 
@@ -205,10 +174,6 @@ TEST_F(SnapTest, ReplicationSync) {
       204);
   EXPECT_NE(sim_.model().find("replicationSession", id)->at("lastSyncTime"),
             "2024-05-02T11:30:00.000Z");
-  EXPECT_EQ(
-      client_.post("/api/instances/replicationSession/" + id + "/action/sync", R"({"force": true})")
-          .errorCode(),
-      kInvalidArgument);
 }
 
 }  // namespace
