@@ -434,6 +434,11 @@ const std::vector<ArrayRead> kArrayReads = {
     SOAK_READ(_UnityStorageResource, GetStorageResourceInfo, out, "res_2"),
     SOAK_READ(std::string, GetResIdForName, out, "SQL_CG", static_cast<_UNITY_STG_RES_TYPE>(2)),
     SOAK_READ(std::vector<_UnityHostLun>, GetSnapHostLun, out, {38654705847ULL}, {kAttachHost}),
+    SOAK_READ(std::vector<_UnityStorageResource>, ListStorageResources, out,
+              static_cast<_UNITY_STG_RES_TYPE>(-1), ""),
+    SOAK_READ(std::vector<_UnityLunListEntry>, ListLuns, out, ""),
+    SOAK_READ(std::vector<_UnityFSListEntry>, ListFileSystems, out, "", ""),
+    SOAK_READ(std::vector<_UnityHostListEntry>, ListHosts, out, ""),
 };
 #undef SOAK_READ
 
