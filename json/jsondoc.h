@@ -73,6 +73,7 @@ namespace detail {
 template <class Source>
 class Grammar;
 class Writer;
+struct ValueBytes;
 
 // The memory of one parsed document: values, strings, keys and lists of a document read by
 // Object::parse are placed here one after the other and released together when the document is
@@ -271,6 +272,7 @@ class Value {
   template <class Source>
   friend class detail::Grammar;
   friend class detail::Writer;
+  friend struct detail::ValueBytes;
   friend class Object;
   friend class Array;
 
@@ -505,6 +507,13 @@ class Elements {
   Value* data_ = nullptr;
   std::uint32_t size_ = 0;
   std::uint32_t capacity_ = 0;  // 0: the block is in an arena (or there is none)
+};
+// Reads a string's bytes or a number's value without giving the value the String or Number that
+// get<T>() would create: for the library's record reads, which copy each field once. Precondition:
+// the value holds that type.
+struct ValueBytes {
+  static std::string_view text(const Value& value) { return value.text(); }
+  static Number number(const Value& value) { return value.numberValue(); }
 };
 }  // namespace detail
 

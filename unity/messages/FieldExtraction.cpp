@@ -55,10 +55,12 @@ template <typename R>
 bool ParseInteger(void* raw, R& out, long double low, long double high, const std::string& tag) {
   jsondoc::Value* value = TypedValue<jsondoc::Number>(raw, tag);
   if (value == nullptr) return false;
-  const long double truncated = std::trunc(value->get<jsondoc::Number>());
+  // Read in place: get<Number>() would give every integer of the document a Number of its own.
+  const jsondoc::Number number = jsondoc::detail::ValueBytes::number(*value);
+  const long double truncated = std::trunc(number);
   if (!(truncated >= low && truncated < high)) {
     DiagLog log;
-    log.logLevelNoJob(tag, 3, "Number [%.21Lg] out of range", value->get<jsondoc::Number>());
+    log.logLevelNoJob(tag, 3, "Number [%.21Lg] out of range", number);
     return false;
   }
   out = static_cast<R>(truncated);
@@ -240,7 +242,13 @@ template <>
 bool ParseValue<jsondoc::String, std::string>(void* value, std::string& out) {
   static const std::string kTag =
       "bool ParseValue(void*, R&) [with T = std::string; R = std::string]";
-  return CopyValue<jsondoc::String>(value, out, kTag);
+  // The bytes are copied straight from the document: get<String>() would first give the value a
+  // String of its own, one more allocation and copy per field.
+  const jsondoc::Value* text = TypedValue<jsondoc::String>(value, kTag);
+  if (text == nullptr) return false;
+  const std::string_view bytes = jsondoc::detail::ValueBytes::text(*text);
+  out.assign(bytes.data(), bytes.size());
+  return true;
 }
 
 template <>
