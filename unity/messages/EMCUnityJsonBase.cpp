@@ -1,5 +1,6 @@
 #include "unity/messages/EMCUnityJsonBase.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <sstream>
@@ -308,12 +309,12 @@ bool EMCUnityJsonBase::ParseListElements(std::string& response,
     FieldMapReader*& active;
     ~Detach() { active = nullptr; }
   } detach{fieldReader_.reader};
-  static const std::string kContent = "content";
+  std::uint32_t contentHint = 0;  // the elements share their layout
   for (jsondoc::Object* object : elements) {
     jsondoc::Object* content = nullptr;
     if (object != nullptr) {
-      const jsondoc::Object::Map::const_iterator it = object->kv_map().find(kContent);
-      if (it != object->kv_map().end()) content = ObjectOf(it->second);
+      content =
+          ObjectOf(jsondoc::detail::DirectRead::find(object->kv_map(), "content", contentHint));
     }
     if (content == nullptr) {
       if (!visit(nullptr)) return false;

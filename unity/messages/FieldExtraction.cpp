@@ -1,8 +1,10 @@
 #include "unity/messages/FieldExtraction.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
+#include <string_view>
 #include <utility>
 
 #include "platform/DiagLog.h"
@@ -56,7 +58,7 @@ bool ParseInteger(void* raw, R& out, long double low, long double high, const st
   jsondoc::Value* value = TypedValue<jsondoc::Number>(raw, tag);
   if (value == nullptr) return false;
   // Read in place: get<Number>() would give every integer of the document a Number of its own.
-  const jsondoc::Number number = jsondoc::detail::ValueBytes::number(*value);
+  const jsondoc::Number number = jsondoc::detail::DirectRead::number(*value);
   const long double truncated = std::trunc(number);
   if (!(truncated >= low && truncated < high)) {
     DiagLog log;
@@ -90,18 +92,20 @@ const std::string& ParseJsonValueTag() {
 }
 
 // One step of a key path: `head` looked up in `current`, whose value becomes `found`; when more
-// steps follow (`needsObject`) that value must be an object and becomes `current`.
+// steps follow (`needsObject`) that value must be an object and becomes `current`. `hint` is the
+// entry index where the key was in the last object searched (see DirectRead::find).
 bool ResolveStep(jsondoc::Object*& current, jsondoc::Value*& found, const std::string& keyPath,
-                 const std::string& head, bool needsObject) {
-  const jsondoc::Object::Map::const_iterator it =
-      current != nullptr ? current->kv_map().find(head) : jsondoc::Object::Map::const_iterator();
-  if (current == nullptr || it == current->kv_map().end()) {
+                 const std::string& head, bool needsObject, std::uint32_t& hint) {
+  jsondoc::Value* value = current != nullptr
+                              ? jsondoc::detail::DirectRead::find(current->kv_map(), head, hint)
+                              : nullptr;
+  if (value == nullptr) {
     DiagLog log;
     log.logLevelNoJob(ParseJsonValueTag(), 5, "Failed to Get key [%s] at [%s].", keyPath.c_str(),
                       head.c_str());
     return false;
   }
-  found = it->second;
+  found = value;
   if (needsObject) {
     current = ObjectOf(found);
     if (current == nullptr) {
@@ -146,7 +150,8 @@ bool ParseJsonValue(jsondoc::Object* object, const std::string& keyPath, jsondoc
   jsondoc::Object* current = object;
   jsondoc::Value* found = nullptr;
   if (!ForEachPathStep(keyPath, [&](const std::string& head, bool needsObject) {
-        return ResolveStep(current, found, keyPath, head, needsObject);
+        std::uint32_t hint = 0;
+        return ResolveStep(current, found, keyPath, head, needsObject, hint);
       })) {
     return false;
   }
@@ -185,7 +190,7 @@ FieldMapReader::FieldMapReader(FieldMap& fieldMap) : fieldMap_(fieldMap) {
   for (FieldMap::value_type& entry : fieldMap) {
     Entry e{&entry, {}};
     ForEachPathStep(entry.first, [&e](const std::string& head, bool needsObject) {
-      e.steps.push_back(Step{head, needsObject});
+      e.steps.push_back(Step{head, needsObject, 0});
       return true;
     });
     entries_.push_back(std::move(e));
@@ -193,12 +198,12 @@ FieldMapReader::FieldMapReader(FieldMap& fieldMap) : fieldMap_(fieldMap) {
 }
 
 bool FieldMapReader::resolve(jsondoc::Object* object) {
-  for (const Entry& entry : entries_) {
+  for (Entry& entry : entries_) {
     jsondoc::Object* current = object;
     jsondoc::Value* found = nullptr;
     bool resolved = true;
-    for (const Step& step : entry.steps) {
-      if (!ResolveStep(current, found, entry.slot->first, step.head, step.needsObject)) {
+    for (Step& step : entry.steps) {
+      if (!ResolveStep(current, found, entry.slot->first, step.head, step.needsObject, step.hint)) {
         resolved = false;
         break;
       }
@@ -246,7 +251,7 @@ bool ParseValue<jsondoc::String, std::string>(void* value, std::string& out) {
   // String of its own, one more allocation and copy per field.
   const jsondoc::Value* text = TypedValue<jsondoc::String>(value, kTag);
   if (text == nullptr) return false;
-  const std::string_view bytes = jsondoc::detail::ValueBytes::text(*text);
+  const std::string_view bytes = jsondoc::detail::DirectRead::text(*text);
   out.assign(bytes.data(), bytes.size());
   return true;
 }
