@@ -284,7 +284,8 @@ bool EMCUnityJsonBase::ReadField(const char* key, unsigned long long& out) {
 
 bool EMCUnityJsonBase::ParseListElements(std::string& response,
                                          const std::function<bool(jsondoc::Object* content)>& visit,
-                                         const UnityListOptions& options) {
+                                         const UnityListOptions& options,
+                                         const std::function<void(std::size_t count)>& expect) {
   // The error check parses the answer; the records are read from the same document.
   if (!ParseError(response)) return false;
   if (!isSuccess()) return true;  // the array's error stays in the message for the session
@@ -301,6 +302,7 @@ bool EMCUnityJsonBase::ParseListElements(std::string& response,
     elements.push_back(&answer);  // the answer to an instance-form request
   }
   if (options.firstElementOnly && elements.empty()) return false;
+  if (expect) expect(options.firstElementOnly ? 1 : elements.size());
 
   // Records share one set of keys: the field map is prepared once for all of them. The reader
   // is only reachable through fieldReader_ while this loop runs.
