@@ -198,7 +198,6 @@ FieldMapReader::FieldMapReader(FieldMap& fieldMap) : fieldMap_(fieldMap) {
 }
 
 bool FieldMapReader::resolve(jsondoc::Object* object) {
-  reads_ = 0;
   for (Entry& entry : entries_) {
     jsondoc::Object* current = object;
     jsondoc::Value* found = nullptr;
@@ -218,22 +217,9 @@ bool FieldMapReader::resolve(jsondoc::Object* object) {
 
 FieldMapReader::FieldMap::value_type* FieldMapReader::find(const char* key) const {
   const std::size_t length = std::strlen(key);
-  const auto named = [&](std::size_t i) {
-    const std::string& name = entries_[i].slot->first;
-    return name.size() == length && std::memcmp(name.data(), key, length) == 0;
-  };
-  // A record's fields are read in the same order for every record: the entry the same read of the
-  // last record found is tried first.
-  const std::size_t read = reads_++;
-  if (read < readOrder_.size() && named(readOrder_[read])) return entries_[readOrder_[read]].slot;
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
-    if (!named(i)) continue;
-    if (read < readOrder_.size()) {
-      readOrder_[read] = i;
-    } else if (read == readOrder_.size()) {
-      readOrder_.push_back(i);
-    }
-    return entries_[i].slot;
+  for (const Entry& entry : entries_) {
+    const std::string& name = entry.slot->first;
+    if (name.size() == length && std::memcmp(name.data(), key, length) == 0) return entry.slot;
   }
   return nullptr;
 }

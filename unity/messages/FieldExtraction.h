@@ -64,9 +64,6 @@ class FieldMapReader {
   };
   FieldMap& fieldMap_;
   std::vector<Entry> entries_;
-  // Entry index found by each find() since the last resolve(), in call order.
-  mutable std::vector<std::size_t> readOrder_;
-  mutable std::size_t reads_ = 0;
   const void* markedKeys_ = nullptr;
   std::size_t markedCount_ = 0;
   std::vector<void**> markedSlots_;
