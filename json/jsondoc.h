@@ -73,6 +73,7 @@ namespace detail {
 template <class Source>
 class Grammar;
 class Writer;
+struct DirectRead;
 
 // The memory of one parsed document: values, strings, keys and lists of a document read by
 // Object::parse are placed here one after the other and released together when the document is
@@ -271,6 +272,7 @@ class Value {
   template <class Source>
   friend class detail::Grammar;
   friend class detail::Writer;
+  friend struct detail::DirectRead;
   friend class Object;
   friend class Array;
 
@@ -414,6 +416,7 @@ class Members {
   friend class jsondoc::Object;
   template <class Source>
   friend class Grammar;
+  friend struct DirectRead;
 
   Slot* lowerBound(std::string_view key) const;
   void swap(Members& other) {
@@ -505,6 +508,24 @@ class Elements {
   Value* data_ = nullptr;
   std::uint32_t size_ = 0;
   std::uint32_t capacity_ = 0;  // 0: the block is in an arena (or there is none)
+};
+// Reads for the library's record reads, which copy each field of many alike objects once.
+struct DirectRead {
+  // A string's bytes or a number's value, without the String or Number that get<T>() would give
+  // the value. Precondition: the value holds that type.
+  static std::string_view text(const Value& value) { return value.text(); }
+  static Number number(const Value& value) { return value.numberValue(); }
+  // Members::find that first tries the entry at index `hint` (where the key was in the last
+  // object searched) and leaves there the index where the key was found; null when absent.
+  static Value* find(const Members& members, std::string_view key, std::uint32_t& hint) {
+    Slot* at = hint < members.size_ ? members.data_ + hint : nullptr;
+    if (at == nullptr || !BytesEqual(at->key.view(), key)) {
+      at = members.lowerBound(key);
+      if (at == members.data_ + members.size_ || !BytesEqual(at->key.view(), key)) return nullptr;
+      hint = static_cast<std::uint32_t>(at - members.data_);
+    }
+    return &at->value;
+  }
 };
 }  // namespace detail
 

@@ -1,5 +1,6 @@
 #include "unity/messages/EMCUnityJsonBase.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <sstream>
@@ -283,7 +284,8 @@ bool EMCUnityJsonBase::ReadField(const char* key, unsigned long long& out) {
 
 bool EMCUnityJsonBase::ParseListElements(std::string& response,
                                          const std::function<bool(jsondoc::Object* content)>& visit,
-                                         const UnityListOptions& options) {
+                                         const UnityListOptions& options,
+                                         const std::function<void(std::size_t count)>& expect) {
   // The error check parses the answer; the records are read from the same document.
   if (!ParseError(response)) return false;
   if (!isSuccess()) return true;  // the array's error stays in the message for the session
@@ -300,6 +302,7 @@ bool EMCUnityJsonBase::ParseListElements(std::string& response,
     elements.push_back(&answer);  // the answer to an instance-form request
   }
   if (options.firstElementOnly && elements.empty()) return false;
+  if (expect) expect(options.firstElementOnly ? 1 : elements.size());
 
   // Records share one set of keys: the field map is prepared once for all of them. The reader
   // is only reachable through fieldReader_ while this loop runs.
@@ -308,12 +311,12 @@ bool EMCUnityJsonBase::ParseListElements(std::string& response,
     FieldMapReader*& active;
     ~Detach() { active = nullptr; }
   } detach{fieldReader_.reader};
-  static const std::string kContent = "content";
+  std::uint32_t contentHint = 0;  // the elements share their layout
   for (jsondoc::Object* object : elements) {
     jsondoc::Object* content = nullptr;
     if (object != nullptr) {
-      const jsondoc::Object::Map::const_iterator it = object->kv_map().find(kContent);
-      if (it != object->kv_map().end()) content = ObjectOf(it->second);
+      content =
+          ObjectOf(jsondoc::detail::DirectRead::find(object->kv_map(), "content", contentHint));
     }
     if (content == nullptr) {
       if (!visit(nullptr)) return false;

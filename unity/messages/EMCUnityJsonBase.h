@@ -158,9 +158,11 @@ class EMCUnityJsonBase {
 
   // The non-template core of ParseListResponse: `visit` gets each element's content (inside the
   // parsed answer) with the field map resolved, or null for an element without a "content" object.
+  // `expect`, when given, learns the number of elements before the first visit.
   bool ParseListElements(std::string& response,
                          const std::function<bool(jsondoc::Object* content)>& visit,
-                         const UnityListOptions& options);
+                         const UnityListOptions& options,
+                         const std::function<void(std::size_t count)>& expect = nullptr);
 
   std::string fileServer;
   std::string apiVersion = "4.0";

@@ -1,8 +1,10 @@
 #include "unity/messages/FieldExtraction.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
+#include <string_view>
 #include <utility>
 
 #include "platform/DiagLog.h"
@@ -55,10 +57,12 @@ template <typename R>
 bool ParseInteger(void* raw, R& out, long double low, long double high, const std::string& tag) {
   jsondoc::Value* value = TypedValue<jsondoc::Number>(raw, tag);
   if (value == nullptr) return false;
-  const long double truncated = std::trunc(value->get<jsondoc::Number>());
+  // Read in place: get<Number>() would give every integer of the document a Number of its own.
+  const jsondoc::Number number = jsondoc::detail::DirectRead::number(*value);
+  const long double truncated = std::trunc(number);
   if (!(truncated >= low && truncated < high)) {
     DiagLog log;
-    log.logLevelNoJob(tag, 3, "Number [%.21Lg] out of range", value->get<jsondoc::Number>());
+    log.logLevelNoJob(tag, 3, "Number [%.21Lg] out of range", number);
     return false;
   }
   out = static_cast<R>(truncated);
@@ -88,18 +92,20 @@ const std::string& ParseJsonValueTag() {
 }
 
 // One step of a key path: `head` looked up in `current`, whose value becomes `found`; when more
-// steps follow (`needsObject`) that value must be an object and becomes `current`.
+// steps follow (`needsObject`) that value must be an object and becomes `current`. `hint` is the
+// entry index where the key was in the last object searched (see DirectRead::find).
 bool ResolveStep(jsondoc::Object*& current, jsondoc::Value*& found, const std::string& keyPath,
-                 const std::string& head, bool needsObject) {
-  const jsondoc::Object::Map::const_iterator it =
-      current != nullptr ? current->kv_map().find(head) : jsondoc::Object::Map::const_iterator();
-  if (current == nullptr || it == current->kv_map().end()) {
+                 const std::string& head, bool needsObject, std::uint32_t& hint) {
+  jsondoc::Value* value = current != nullptr
+                              ? jsondoc::detail::DirectRead::find(current->kv_map(), head, hint)
+                              : nullptr;
+  if (value == nullptr) {
     DiagLog log;
     log.logLevelNoJob(ParseJsonValueTag(), 5, "Failed to Get key [%s] at [%s].", keyPath.c_str(),
                       head.c_str());
     return false;
   }
-  found = it->second;
+  found = value;
   if (needsObject) {
     current = ObjectOf(found);
     if (current == nullptr) {
@@ -144,7 +150,8 @@ bool ParseJsonValue(jsondoc::Object* object, const std::string& keyPath, jsondoc
   jsondoc::Object* current = object;
   jsondoc::Value* found = nullptr;
   if (!ForEachPathStep(keyPath, [&](const std::string& head, bool needsObject) {
-        return ResolveStep(current, found, keyPath, head, needsObject);
+        std::uint32_t hint = 0;
+        return ResolveStep(current, found, keyPath, head, needsObject, hint);
       })) {
     return false;
   }
@@ -183,7 +190,7 @@ FieldMapReader::FieldMapReader(FieldMap& fieldMap) : fieldMap_(fieldMap) {
   for (FieldMap::value_type& entry : fieldMap) {
     Entry e{&entry, {}};
     ForEachPathStep(entry.first, [&e](const std::string& head, bool needsObject) {
-      e.steps.push_back(Step{head, needsObject});
+      e.steps.push_back(Step{head, needsObject, 0});
       return true;
     });
     entries_.push_back(std::move(e));
@@ -191,12 +198,12 @@ FieldMapReader::FieldMapReader(FieldMap& fieldMap) : fieldMap_(fieldMap) {
 }
 
 bool FieldMapReader::resolve(jsondoc::Object* object) {
-  for (const Entry& entry : entries_) {
+  for (Entry& entry : entries_) {
     jsondoc::Object* current = object;
     jsondoc::Value* found = nullptr;
     bool resolved = true;
-    for (const Step& step : entry.steps) {
-      if (!ResolveStep(current, found, entry.slot->first, step.head, step.needsObject)) {
+    for (Step& step : entry.steps) {
+      if (!ResolveStep(current, found, entry.slot->first, step.head, step.needsObject, step.hint)) {
         resolved = false;
         break;
       }
@@ -240,7 +247,13 @@ template <>
 bool ParseValue<jsondoc::String, std::string>(void* value, std::string& out) {
   static const std::string kTag =
       "bool ParseValue(void*, R&) [with T = std::string; R = std::string]";
-  return CopyValue<jsondoc::String>(value, out, kTag);
+  // The bytes are copied straight from the document: get<String>() would first give the value a
+  // String of its own, one more allocation and copy per field.
+  const jsondoc::Value* text = TypedValue<jsondoc::String>(value, kTag);
+  if (text == nullptr) return false;
+  const std::string_view bytes = jsondoc::detail::DirectRead::text(*text);
+  out.assign(bytes.data(), bytes.size());
+  return true;
 }
 
 template <>

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -55,6 +56,7 @@ class FieldMapReader {
   struct Step {
     std::string head;
     bool needsObject;
+    std::uint32_t hint;  // where the key was in the last record: records share their layout
   };
   struct Entry {
     FieldMap::value_type* slot;

@@ -10,10 +10,25 @@
 //                          });
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <utility>
 
 #include "json/jsondoc.h"
 #include "unity/messages/EMCUnityJsonBase.h"
+
+namespace list_response_detail {
+// Room for a page's records at once in a container that can reserve; pages after the first still
+// grow it geometrically.
+template <typename Container>
+auto MakeRoom(Container& out, std::size_t count, int)
+    -> decltype(out.reserve(count), out.capacity(), void()) {
+  const std::size_t wanted = out.size() + count;
+  if (wanted > out.capacity()) out.reserve(std::max(wanted, 2 * out.capacity()));
+}
+template <typename Container>
+void MakeRoom(Container&, std::size_t, long) {}
+}  // namespace list_response_detail
 
 template <typename Container, typename ReadRecord>
 bool EMCUnityJsonBase::ParseListResponse(std::string& response, Container& out,
@@ -31,5 +46,5 @@ bool EMCUnityJsonBase::ParseListResponse(std::string& response, Container& out,
         out.push_back(std::move(record));
         return true;
       },
-      options);
+      options, [&out](std::size_t count) { list_response_detail::MakeRoom(out, count, 0); });
 }
