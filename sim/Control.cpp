@@ -113,9 +113,10 @@ Json jobSettings(Simulator& sim) {
   return Json{{"slow", slow}, {"failNext", failNext}};
 }
 
-Json advanceClock(Simulator& sim, const Json& spec) {
-  const auto ms = spec.find("ms");
-  if (spec.size() != 1 || ms == spec.end() || !ms->is_number_integer() || ms->get<long long>() < 0)
+Json advanceClock(Simulator& sim, const Json& request) {
+  const auto ms = request.find("ms");
+  if (request.size() != 1 || ms == request.end() || !ms->is_number_integer() ||
+      ms->get<long long>() < 0)
     throw ControlError{400, "the body is {\"ms\": <milliseconds, 0 or more>}"};
   sim.advanceClock(std::chrono::milliseconds(ms->get<long long>()));
   return Json{{"now", isoTime(sim.now())}};

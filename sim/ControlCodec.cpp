@@ -12,35 +12,35 @@ namespace {
   throw std::invalid_argument(text);
 }
 
-void onlyFields(const Json& spec, std::initializer_list<const char*> allowed) {
-  if (!spec.is_object()) refuse("expected a JSON object");
-  for (const auto& [key, value] : spec.items()) {
+void onlyFields(const Json& request, std::initializer_list<const char*> allowed) {
+  if (!request.is_object()) refuse("expected a JSON object");
+  for (const auto& [key, value] : request.items()) {
     bool known = false;
     for (const char* a : allowed) known = known || key == a;
     if (!known) refuse("unknown field '" + key + "'");
   }
 }
 
-long long intField(const Json& spec, const char* name, long long lo, long long hi,
+long long intField(const Json& request, const char* name, long long lo, long long hi,
                    long long fallback) {
-  auto it = spec.find(name);
-  if (it == spec.end()) return fallback;
+  auto it = request.find(name);
+  if (it == request.end()) return fallback;
   if (!it->is_number_integer() || it->get<long long>() < lo || it->get<long long>() > hi)
     refuse(std::string("'") + name + "' must be a whole number from " + std::to_string(lo) +
            " to " + std::to_string(hi));
   return it->get<long long>();
 }
 
-std::string stringField(const Json& spec, const char* name, const std::string& fallback = {}) {
-  auto it = spec.find(name);
-  if (it == spec.end()) return fallback;
+std::string stringField(const Json& request, const char* name, const std::string& fallback = {}) {
+  auto it = request.find(name);
+  if (it == request.end()) return fallback;
   if (!it->is_string()) refuse(std::string("'") + name + "' must be a string");
   return it->get<std::string>();
 }
 
-bool boolField(const Json& spec, const char* name, bool fallback) {
-  auto it = spec.find(name);
-  if (it == spec.end()) return fallback;
+bool boolField(const Json& request, const char* name, bool fallback) {
+  auto it = request.find(name);
+  if (it == request.end()) return fallback;
   if (!it->is_boolean()) refuse(std::string("'") + name + "' must be true or false");
   return it->get<bool>();
 }
@@ -50,33 +50,34 @@ constexpr long long kMaxDelayMs = 10000;
 
 }  // namespace
 
-Fault faultFromJson(const Json& spec) {
-  if (!spec.is_object()) refuse("a fault is a JSON object");
-  const std::string kind = stringField(spec, "kind");
+Fault faultFromJson(const Json& request) {
+  if (!request.is_object()) refuse("a fault is a JSON object");
+  const std::string kind = stringField(request, "kind");
   Fault f;
   if (kind == "status") {
-    onlyFields(spec, {"kind", "status", "withBody", "method", "path", "count"});
-    f = Fault::httpStatus(static_cast<int>(intField(spec, "status", 100, 599, 500)),
-                          boolField(spec, "withBody", true));
+    onlyFields(request, {"kind", "status", "withBody", "method", "path", "count"});
+    f = Fault::httpStatus(static_cast<int>(intField(request, "status", 100, 599, 500)),
+                          boolField(request, "withBody", true));
   } else if (kind == "error") {
-    onlyFields(spec, {"kind", "status", "errorCode", "text", "method", "path", "count"});
-    f = Fault::error(static_cast<int>(intField(spec, "status", 100, 599, 500)),
-                     static_cast<std::uint32_t>(intField(spec, "errorCode", 0, 0xFFFFFFFFLL, 0)),
-                     stringField(spec, "text"));
+    onlyFields(request, {"kind", "status", "errorCode", "text", "method", "path", "count"});
+    f = Fault::error(static_cast<int>(intField(request, "status", 100, 599, 500)),
+                     static_cast<std::uint32_t>(intField(request, "errorCode", 0, 0xFFFFFFFFLL, 0)),
+                     stringField(request, "text"));
   } else if (kind == "body") {
-    onlyFields(spec, {"kind", "status", "body", "method", "path", "count"});
-    f = Fault::body(static_cast<int>(intField(spec, "status", 100, 599, 200)),
-                    stringField(spec, "body"));
+    onlyFields(request, {"kind", "status", "body", "method", "path", "count"});
+    f = Fault::body(static_cast<int>(intField(request, "status", 100, 599, 200)),
+                    stringField(request, "body"));
     if (f.rawBody.empty()) refuse("'body' must be a non-empty string");
   } else if (kind == "delay" || kind == "stall") {
-    onlyFields(spec, {"kind", "delayMs", "method", "path", "count"});
+    onlyFields(request, {"kind", "delayMs", "method", "path", "count"});
     f = kind == "delay" ? Fault::delayed(std::chrono::milliseconds(
-                              intField(spec, "delayMs", 0, kMaxDelayMs, 1000)))
+                              intField(request, "delayMs", 0, kMaxDelayMs, 1000)))
                         : Fault::stall();
     if (kind == "stall")
-      f.delay = std::chrono::milliseconds(intField(spec, "delayMs", 0, kMaxDelayMs, kMaxDelayMs));
+      f.delay =
+          std::chrono::milliseconds(intField(request, "delayMs", 0, kMaxDelayMs, kMaxDelayMs));
   } else {
-    onlyFields(spec, {"kind", "method", "path", "count"});
+    onlyFields(request, {"kind", "method", "path", "count"});
     if (kind == "malformed") {
       f = Fault::malformed();
     } else if (kind == "truncated") {
@@ -93,11 +94,11 @@ Fault faultFromJson(const Json& spec) {
           "drop-after-work, delay, no-csrf, stall");
     }
   }
-  const std::string method = stringField(spec, "method");
+  const std::string method = stringField(request, "method");
   if (!method.empty() && method != "GET" && method != "POST" && method != "DELETE")
     refuse("'method' must be GET, POST or DELETE");
-  f.on(method, stringField(spec, "path"));
-  f.times(static_cast<int>(intField(spec, "count", 1, kMaxCount, 1)));
+  f.on(method, stringField(request, "path"));
+  f.times(static_cast<int>(intField(request, "count", 1, kMaxCount, 1)));
   return f;
 }
 
@@ -126,25 +127,25 @@ Json faultToJson(const Fault& f) {
   return j;
 }
 
-SlowAction slowFromJson(const Json& spec) {
-  onlyFields(spec, {"type", "action", "polls"});
-  SlowAction s{stringField(spec, "type"), stringField(spec, "action"),
-               static_cast<int>(intField(spec, "polls", 0, kMaxCount, 1))};
+SlowAction slowFromJson(const Json& request) {
+  onlyFields(request, {"type", "action", "polls"});
+  SlowAction s{stringField(request, "type"), stringField(request, "action"),
+               static_cast<int>(intField(request, "polls", 0, kMaxCount, 1))};
   if (s.type.empty() || s.action.empty()) refuse("'type' and 'action' are required");
   return s;
 }
 
-SlowAction slowFromText(const std::string& spec) {
-  const size_t first = spec.find(':');
-  const size_t last = spec.rfind(':');
+SlowAction slowFromText(const std::string& text) {
+  const size_t first = text.find(':');
+  const size_t last = text.rfind(':');
   if (first == std::string::npos || first == last)
-    refuse("'" + spec + "' is not of the form type:action:polls");
-  const std::string polls = spec.substr(last + 1);
+    refuse("'" + text + "' is not of the form type:action:polls");
+  const std::string polls = text.substr(last + 1);
   if (polls.empty() || polls.size() > 7 ||
       polls.find_first_not_of("0123456789") != std::string::npos)
     refuse("'" + polls + "' is not a number of polls");
-  return slowFromJson(Json{{"type", spec.substr(0, first)},
-                           {"action", spec.substr(first + 1, last - first - 1)},
+  return slowFromJson(Json{{"type", text.substr(0, first)},
+                           {"action", text.substr(first + 1, last - first - 1)},
                            {"polls", std::stoi(polls)}});
 }
 
@@ -159,12 +160,12 @@ void applySlow(Simulator& sim, const SlowAction& slow) {
   sim.setSlow(slow.type, slow.action, slow.polls);
 }
 
-JobFailure jobFailureFromJson(const Json& spec) {
-  onlyFields(spec, {"errorCode", "message", "httpStatus"});
-  if (!spec.contains("errorCode")) refuse("'errorCode' is required");
-  return JobFailure{static_cast<std::uint32_t>(intField(spec, "errorCode", 0, 0xFFFFFFFFLL, 0)),
-                    stringField(spec, "message"),
-                    static_cast<int>(intField(spec, "httpStatus", 100, 599, 422))};
+JobFailure jobFailureFromJson(const Json& request) {
+  onlyFields(request, {"errorCode", "message", "httpStatus"});
+  if (!request.contains("errorCode")) refuse("'errorCode' is required");
+  return JobFailure{static_cast<std::uint32_t>(intField(request, "errorCode", 0, 0xFFFFFFFFLL, 0)),
+                    stringField(request, "message"),
+                    static_cast<int>(intField(request, "httpStatus", 100, 599, 422))};
 }
 
 Json journalEntryToJson(const JournalEntry& e, size_t index) {

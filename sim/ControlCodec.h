@@ -17,7 +17,7 @@ class Simulator;
 // {"kind": "status" | "error" | "body" | "malformed" | "truncated" | "drop" | "drop-after-work" |
 //  "delay" | "no-csrf" | "stall", "status", "withBody", "errorCode", "text", "body", "delayMs",
 //  "method", "path", "count"}; fields the kind does not use are refused.
-Fault faultFromJson(const Json& spec);
+Fault faultFromJson(const Json& request);
 Json faultToJson(const Fault& fault);
 
 struct SlowAction {
@@ -26,9 +26,9 @@ struct SlowAction {
   int polls = 0;
 };
 // {"type", "action", "polls"}
-SlowAction slowFromJson(const Json& spec);
+SlowAction slowFromJson(const Json& request);
 // "type:action:N", as unity-sim's --slow takes it.
-SlowAction slowFromText(const std::string& spec);
+SlowAction slowFromText(const std::string& text);
 // Sets the action slow; refuses a type the simulator does not define.
 void applySlow(Simulator& sim, const SlowAction& slow);
 
@@ -38,7 +38,7 @@ struct JobFailure {
   int httpStatus = 422;
 };
 // {"errorCode", "message", "httpStatus"}; errorCode required.
-JobFailure jobFailureFromJson(const Json& spec);
+JobFailure jobFailureFromJson(const Json& request);
 
 // {"index", "time", "method", "target", "status", "fault", "headers": [[name, value]], "body"}
 // with the secret-bearing header values masked.

@@ -178,10 +178,10 @@ TEST_F(ControlTest, JournalSinceMasksSecretsAndKeepsNumberingOverClear) {
 }
 
 TEST_F(ControlTest, FaultsOfEveryKindRoundTripAndApply) {
-  // Each spec is listed back with its defaults filled in: no method or path, count 1.
+  // Each fault is listed back with its defaults filled in: no method or path, count 1.
   const struct {
     const char* name;
-    const char* spec;
+    const char* request;
     const char* journaled;  // the fault name in the journal
   } rows[] = {
       {"Status", R"({"kind": "status", "status": 503, "withBody": true})", "status"},
@@ -200,10 +200,10 @@ TEST_F(ControlTest, FaultsOfEveryKindRoundTripAndApply) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    const Json added = controlJson("POST", "faults", row.spec);
+    const Json added = controlJson("POST", "faults", row.request);
     ASSERT_EQ(added["faults"].size(), 1u);
     Json listed = Json::parse(R"({"method": "", "path": "", "count": 1})");
-    listed.update(Json::parse(row.spec));
+    listed.update(Json::parse(row.request));
     EXPECT_EQ(added["faults"][0], listed);
     client_.get("/api/types/lun/instances");
     EXPECT_EQ(sim_.journal().last().fault, row.journaled);
@@ -215,22 +215,22 @@ TEST_F(ControlTest, FaultsOfEveryKindRoundTripAndApply) {
 }
 
 TEST_F(ControlTest, FaultSpecsThatAreRefused) {
-  const char* specs[] = {R"({})",
-                         R"({"kind": "explode"})",
-                         R"({"kind": "status", "status": 99})",
-                         R"({"kind": "status", "text": "only for error"})",
-                         R"({"kind": "error", "errorCode": -1})",
-                         R"({"kind": "error", "errorCode": 4294967296})",
-                         R"({"kind": "body"})",
-                         R"({"kind": "delay", "delayMs": 10001})",
-                         R"({"kind": "drop", "count": 0})",
-                         R"({"kind": "drop", "method": "PATCH"})",
-                         R"({"kind": "drop", "path": 3})",
-                         R"([{"kind": "drop"}])",
-                         "not json"};
-  for (const char* spec : specs) {
-    SCOPED_TRACE(spec);
-    const Reply r = control("POST", "faults", spec);
+  const char* requests[] = {R"({})",
+                            R"({"kind": "explode"})",
+                            R"({"kind": "status", "status": 99})",
+                            R"({"kind": "status", "text": "only for error"})",
+                            R"({"kind": "error", "errorCode": -1})",
+                            R"({"kind": "error", "errorCode": 4294967296})",
+                            R"({"kind": "body"})",
+                            R"({"kind": "delay", "delayMs": 10001})",
+                            R"({"kind": "drop", "count": 0})",
+                            R"({"kind": "drop", "method": "PATCH"})",
+                            R"({"kind": "drop", "path": 3})",
+                            R"([{"kind": "drop"}])",
+                            "not json"};
+  for (const char* request : requests) {
+    SCOPED_TRACE(request);
+    const Reply r = control("POST", "faults", request);
     EXPECT_EQ(r.status, 400) << r.body;
     EXPECT_FALSE(r.json()["error"].get<std::string>().empty());
   }

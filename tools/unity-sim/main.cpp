@@ -98,9 +98,9 @@ int main(int argc, char** argv) {
     try {
       for (const std::string& s : slow) unitysim::applySlow(sim, unitysim::slowFromText(s));
       for (const std::string& f : faults) {
-        const unitysim::Json spec = unitysim::Json::parse(f, nullptr, false);
-        if (spec.is_discarded()) throw std::invalid_argument("'" + f + "' is not JSON");
-        sim.faults().add(unitysim::faultFromJson(spec));
+        const unitysim::Json request = unitysim::Json::parse(f, nullptr, false);
+        if (request.is_discarded()) throw std::invalid_argument("'" + f + "' is not JSON");
+        sim.faults().add(unitysim::faultFromJson(request));
       }
     } catch (const std::invalid_argument& e) {
       std::cerr << "unity-sim: " << e.what() << std::endl;
