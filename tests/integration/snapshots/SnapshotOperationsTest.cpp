@@ -1,8 +1,6 @@
 // Snapshot and replication operations against the simulator: results, error state and the
 // requests on the wire.
 #include <cstdio>
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,7 +9,6 @@
 
 #include "platform/DiagLog.h"
 #include "platform/PlatformSettings.h"
-#include "tests/support/RefusalTest.h"
 #include "tests/support/SimulatorFixture.h"
 
 namespace unitytest {
@@ -297,56 +294,6 @@ TEST_F(ReplicationOpsTest, UrlBytesInResourceIdAreEncoded) {
             "/api/types/replicationSession/instances?&fields=id,remoteSystem.id"
             "&filter=(srcResourceId+eq+\"sv+1%26x=%23%2B%25\")");
 }
-
-class SnapshotRefusalTest : public RefusalTest {};
-
-TEST_P(SnapshotRefusalTest, NothingIsSent) {
-  expectRefused();
-}
-
-SnapID g_id;
-_UnitySnapInfo g_info;
-std::vector<_UnitySnapInfo> g_list;
-ReplicationSessionInfo g_session;
-
-INSTANTIATE_TEST_SUITE_P(
-    Operations, SnapshotRefusalTest,
-    ::testing::Values(
-        RefusalCase{"CreateWithoutName",
-                    [](auto& s) { return s.CreateSnapShot(g_id, "sv_1", "", false); },
-                    "Fileserver name, resource id or snapname is empty"},
-        RefusalCase{"CopyOfNoSnapshot", [](auto& s) { return s.CopySnapshot(g_id, 0, "c"); },
-                    "Fileserver name, snap id or copy snap name is empty"},
-        RefusalCase{"DeleteWithoutArray", [](auto& s) { return s.DeleteSnapshot(5); },
-                    "Fileserver name is empty or invalid inputs", false},
-        RefusalCase{"ListWithoutArray",
-                    [](auto& s) { return s.GetSnapShotList(g_list, SnapID{5}, false); },
-                    "Fileserver name is empty", false},
-        RefusalCase{"InfoOfNoSnapshot", [](auto& s) { return s.GetSnapShotInfo(g_info, 0); },
-                    "Snapid is 0."},
-        RefusalCase{"LookupWithoutName", [](auto& s) { return s.GetSnapShotForName(g_info, ""); },
-                    "Snap name is empty."},
-        RefusalCase{"NameWithDoubleQuote",
-                    [](auto& s) { return s.GetSnapShotForName(g_info, "a\"b"); },
-                    "Snap name contains a double quote, which a filter cannot carry"},
-        RefusalCase{"GroupNameWithDoubleQuote",
-                    [](auto& s) {
-                      return s.GetSnapShotList(g_list, std::vector<std::string>{"ok", "\""}, true);
-                    },
-                    "Snap group name contains a double quote, which a filter cannot carry"},
-        RefusalCase{"MarkWithoutArrayIsCheckedFirst",
-                    [](auto& s) { return s.MarkSnapForReplication(0); }, "Fileserver name is empty",
-                    false},
-        RefusalCase{"MarkNoSnapshot", [](auto& s) { return s.MarkSnapForReplication(0); },
-                    "Snap id is empty"},
-        RefusalCase{"ReplicationOfNoResource",
-                    [](auto& s) { return s.GetReplicationInfoForResId(g_session, ""); },
-                    "Resource id is empty"},
-        RefusalCase{
-            "SyncForResourceWithDoubleQuote",
-            [](auto& s) { return s.SyncReplicationSessionForResource("sv_1\" OR (id ne \""); },
-            "Resource id contains a double quote, which a filter cannot carry"}),
-    RefusalName);
 
 }  // namespace
 }  // namespace unitytest
