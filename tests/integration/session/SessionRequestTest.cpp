@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/DiagLog.h"
-#include "platform/PlatformSettings.h"
 #include "tests/integration/session/TestMessages.h"
 #include "tests/support/SimulatorFixture.h"
 #include "unity/messages/SessionMessages.h"
@@ -270,18 +269,6 @@ TEST_F(SessionRequestTest, ErrorWithoutBodyOrCode) {
   EXPECT_TRUE(session().loggedIn);
 }
 
-TEST_F(SessionRequestTest, TimeoutSettingAppliesToMutatingRequestsOnly) {
-  ScopedSetting post(kUnitySettingsSection, "TestCreateSnap_unitytimeout", "600");
-  ScopedSetting get(kUnitySettingsSection, "GetBasicSystemInformation_unitytimeout", "600");
-  TestCreateSnap create("sv_1", "with-timeout");
-  ASSERT_TRUE(RunMessage(session(), create, "TestCreateSnap")) << session().errorText;
-  EXPECT_EQ(requests("POST").at(0).target, "/api/types/snap/instances?&timeout=600");
-  _UnityBasicSystemInfo info;
-  ASSERT_TRUE(session().GetBasicSystemInformation(info));
-  EXPECT_EQ(requests("GET", "/api/types/basicSystemInfo").at(0).target.find("timeout"),
-            std::string::npos);
-}
-
 const char kLogoutPath[] = "/api/types/loginSessionInfo/action/logout";
 
 using SessionLifecycleTest = SimulatorTest;
@@ -349,44 +336,6 @@ TEST_F(SessionLifecycleTest, HundredRequestsWithReloginUseOneHandshake) {
   EXPECT_EQ(loginRequests(), 1u);  // the re-login after the 401
   EXPECT_EQ(requests("GET", "/api/types/system").size(), 101u);
   EXPECT_EQ(sim().handshakeCount(), 1);
-}
-
-// Three basic-system-information entries served one per page.
-class PagedSessionTest : public SimulatorTest {
- protected:
-  unitysim::SimOptions simOptions() const override {
-    unitysim::SimOptions options;
-    options.pageSize = 1;
-    options.seed = R"({
-      "basicSystemInfo": [
-        {"id": "0", "model": "Unity 380", "name": "first", "softwareVersion": "5.1.0",
-         "apiVersion": "11.0", "earliestApiVersion": "4.0"},
-        {"id": "1", "model": "Unity 380", "name": "second", "softwareVersion": "5.1.0",
-         "apiVersion": "11.0", "earliestApiVersion": "4.0"},
-        {"id": "2", "model": "Unity 380", "name": "third", "softwareVersion": "5.1.0",
-         "apiVersion": "11.0", "earliestApiVersion": "4.0"}],
-      "system": [{"id": "0", "name": "first", "serialNumber": "APM00000001"}]})";
-    return options;
-  }
-};
-
-TEST_F(PagedSessionTest, ListOverThreePagesCollectsEveryRecord) {
-  EMCUnityJsonGetBasicSystemInfo message;
-  ASSERT_TRUE(RunMessage(session(), message, "GetBasicSystemInformation")) << session().errorText;
-  std::vector<_UnityBasicSystemInfo> list;
-  ASSERT_TRUE(message.GetBasicSystemInfo(list));
-  ASSERT_EQ(list.size(), 3u);
-  EXPECT_EQ(list[0].name, "first");
-  EXPECT_EQ(list[1].name, "second");
-  EXPECT_EQ(list[2].name, "third");
-  const auto pages = requests("GET", "/api/types/basicSystemInfo");
-  ASSERT_EQ(pages.size(), 3u);
-  EXPECT_NE(pages[1].target, pages[2].target);
-
-  _UnityBasicSystemInfo info;
-  ASSERT_TRUE(session().GetBasicSystemInformation(info));
-  EXPECT_EQ(info.name, "first");
-  EXPECT_EQ(info.serialNumber, "APM00000001");
 }
 
 }  // namespace
