@@ -21,8 +21,7 @@
 #include "sim/RandomFaults.h"
 #include "sim/Resources.h"
 #include "sim/Simulator.h"
-#include "tests/soak/SoakChecks.h"
-#include "tests/soak/SoakJob.h"
+#include "tests/soak/Soak.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // Under AddressSanitizer freed blocks stay in a quarantine (to catch a use after free) and the
