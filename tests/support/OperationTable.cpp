@@ -92,8 +92,6 @@ std::vector<OperationRow> Rows() {
        [](ManageEMCUnity& s) { return s.SyncReplicationSession(kReplication); }},
       {"SyncReplicationSessionForResource", "POST", syncPath,
        [](ManageEMCUnity& s) { return s.SyncReplicationSessionForResource("sv_1"); }},
-      {"DeleteSnapshot", "DELETE", "/api/instances/snap/38654705847",
-       [](ManageEMCUnity& s) { return s.DeleteSnapshot(kOtherSnap); }},
       // --- Block exposure ---
       {"GetLunInfoFromWWN", "GET", "/api/types/lun/instances",
        [](ManageEMCUnity& s) {
@@ -127,6 +125,9 @@ std::vector<OperationRow> Rows() {
        [](ManageEMCUnity& s) {
          return s.OpenConnection(true) && s.ExposeLunAccess(kAttachedSnap, "Host_1", false);
        }},
+      // After the rows that use the snapshot it deletes.
+      {"DeleteSnapshot", "DELETE", "/api/instances/snap/38654705847",
+       [](ManageEMCUnity& s) { return s.DeleteSnapshot(kOtherSnap); }},
       // --- File systems and NAS servers ---
       {"GetFSInfoFromName", "GET", "/api/types/filesystem/instances",
        [](ManageEMCUnity& s) {
