@@ -19,7 +19,6 @@ using ::testing::StartsWith;
 
 const unsigned long long kNotFound = 131149829;
 const unsigned long long kUnauthorized = 131149828;
-const unsigned long long kDuplicateName = 100666337;
 const char kUnpairedSnap[] = "38654705848";  // Oracle_Logs_daily_1, in no snapshot group
 
 class SessionRequestTest : public SimulatorTest {
@@ -205,35 +204,6 @@ TEST_F(SessionRequestTest, RefusedReloginEndsWithTheLoginsError) {
   EXPECT_EQ(session().errorText, "Unauthorised. Incorrect username/password");
   EXPECT_FALSE(session().loggedIn);
   EXPECT_EQ(trace(), (std::vector<std::string>{"POST 401", "GET 401"}));
-}
-
-TEST_F(SessionRequestTest, NotFoundAndConflictAnswersAreDecidedBySuccessCodes) {
-  const struct {
-    const char* name;
-    bool create;  // else delete a snapshot that does not exist
-    bool accept;
-    unsigned long long code;
-    const char* text;
-  } rows[] = {
-      {"missing", false, false, kNotFound, "The requested resource does not exist."},
-      {"missingAccepted", false, true, kNotFound, "The requested resource does not exist."},
-      {"duplicate", true, false, kDuplicateName, "A snapshot with the name"},
-      {"duplicateAccepted", true, true, kDuplicateName, "A snapshot with the name"},
-  };
-  ASSERT_TRUE(session().OpenConnection(false));
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    sim().journal().clear();
-    TestCreateSnap create("sv_1", "Oracle_Data_daily_1");
-    TestDeleteSnap remove("999");
-    EMCUnityJsonBase& message = row.create ? static_cast<EMCUnityJsonBase&>(create) : remove;
-    std::vector<unsigned long long> accepted;
-    if (row.accept) accepted.push_back(row.code);
-    EXPECT_EQ(RunMessage(session(), message, "TestOperation", accepted), row.accept);
-    EXPECT_EQ(session().errorCode, row.code);
-    EXPECT_THAT(session().errorText, StartsWith(row.text));
-    EXPECT_EQ(trace().size(), 1u);
-  }
 }
 
 TEST_F(SessionRequestTest, AcceptedErrorOnOnePageDoesNotExcuseALaterPage) {
