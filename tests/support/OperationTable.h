@@ -21,6 +21,17 @@ struct OperationRow {
   std::function<bool(ManageEMCUnity&)> run;
 };
 
+// A call of `op` with `args` whose result goes to a fresh `Out`, the operation's first parameter:
+// rows of this table and the refused-input table are written with it.
+template <typename Out, typename... Params, typename... Args>
+std::function<bool(ManageEMCUnity&)> Into(bool (ManageEMCUnity::*op)(Out&, Params...),
+                                          Args... args) {
+  return [=](ManageEMCUnity& s) {
+    Out out{};
+    return (s.*op)(out, args...);
+  };
+}
+
 const std::vector<OperationRow>& OperationTable();
 
 // Rows whose request is a POST: the transport never resends one. All but the CIFS access-entry
