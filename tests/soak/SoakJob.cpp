@@ -5,6 +5,7 @@
 
 #include "platform/HttpTransport.h"
 #include "tests/soak/Soak.h"
+#include "tests/support/OperationTable.h"
 
 namespace unitysoak {
 namespace {
@@ -15,7 +16,6 @@ constexpr int kMostSendsPerOperation = 3;          // stalls one operation may m
 // libcurl notices a stall up to two seconds after the stall time-out has run out.
 constexpr double kStallNoticeSec = 2, kMarginSec = 5;
 const char kAttachHost[] = "Host_1";
-const char kSv1Wwn[] = "60:06:01:60:4A:B0:3F:00:5B:6E:A8:61:2C:0D:41:12";
 
 // Digits become '#', so texts that name ids or times count as one kind of failure.
 std::string KindOf(unsigned long long code, const std::string& text) {
@@ -387,49 +387,13 @@ void SoakJob::host() {
   }
 }
 
-namespace {
-
-// Reads of the array that are not the job's own objects: each must succeed or fail with an error.
-using ArrayRead = std::pair<const char*, bool (*)(ManageEMCUnity&, const Ledger&)>;
-// clang-format off
-#define SOAK_READ(Out, Call, ...)                                   \
-  {#Call, [](ManageEMCUnity& s, [[maybe_unused]] const Ledger& l) { \
-     Out out;                                                       \
-     return s.Call(__VA_ARGS__);                                    \
-   }}
-// clang-format on
-const std::vector<ArrayRead> kArrayReads = {
-    SOAK_READ(_UnityBasicSystemInfo, GetBasicSystemInformation, out),
-    SOAK_READ(std::vector<_UnityNASServer>, GetNASServers, out, ""),
-    SOAK_READ(std::vector<std::string>, GetArrayAliases, out, "nas_1"),
-    SOAK_READ(_UnityFSInfo, GetFSInfoFromName, out, "projects", "NAS_Dev"),
-    SOAK_READ(_UnityFSInfo, GetFSInfoForId, out, "fs_1"),
-    SOAK_READ(std::vector<_UnityFSInfo>, GetFSListForNASServer, out, "NAS_Dev"),
-    SOAK_READ(ReplicationSessionInfo, GetReplicationInfoForResId, out, l.resource),
-    SOAK_READ(_UnityHostIPPort, GetHostIPPort, out, "10.20.30.41"),
-    SOAK_READ(std::vector<std::string>, GetLoggedInInitiators, out),
-    SOAK_READ(_UnityHostInitiatorInfo, GetHostInitiatorInfo, out, "21:00:00:25:B5:0A:00:01", true),
-    SOAK_READ(std::vector<_UnityNfsExportInfo>, GetNfsExportList, out),
-    SOAK_READ(std::vector<_UnityNfsExportInfo>, GetNfsExportsForHost, out, kAttachHost),
-    SOAK_READ(std::vector<_UnityCifsShareInfo>, GetCifsShareList, out),
-    SOAK_READ(_UnityLunInfo, GetLunInfoFromWWN, out, kSv1Wwn),
-    SOAK_READ(_UnityStorageResource, GetStorageResourceInfo, out, "res_2"),
-    SOAK_READ(std::string, GetResIdForName, out, "SQL_CG", static_cast<_UNITY_STG_RES_TYPE>(2)),
-    SOAK_READ(std::vector<_UnityHostLun>, GetSnapHostLun, out, {38654705847ULL}, {kAttachHost}),
-    SOAK_READ(std::vector<_UnityStorageResource>, ListStorageResources, out,
-              static_cast<_UNITY_STG_RES_TYPE>(-1), ""),
-    SOAK_READ(std::vector<_UnityLunListEntry>, ListLuns, out, ""),
-    SOAK_READ(std::vector<_UnityFSListEntry>, ListFileSystems, out, "", ""),
-    SOAK_READ(std::vector<_UnityHostListEntry>, ListHosts, out, ""),
-};
-#undef SOAK_READ
-
-}  // namespace
-
+// Reads of the array that are not the job's own objects (the operation table's queries of the
+// seeded objects): each must succeed or fail with an error.
 void SoakJob::readArray() {
-  const ArrayRead& read =
-      kArrayReads[std::uniform_int_distribution<size_t>(0, kArrayReads.size() - 1)(random_)];
-  op(read.first, [&] { return read.second(session_, ledger_); });
+  static const std::vector<unitytest::OperationRow> kReads = unitytest::ReadingOperations();
+  const unitytest::OperationRow& read =
+      kReads[std::uniform_int_distribution<size_t>(0, kReads.size() - 1)(random_)];
+  op(read.name, [&] { return read.run(session_); });
 }
 
 bool SoakJob::lookUpUnknown() {

@@ -138,13 +138,15 @@ std::vector<OperationRow> Rows() {
          _UnityNfsExportInfo info;
          return !NewExport(s, "table_nfs_name").empty() &&
                 s.GetNfsExportForName(info, "table_nfs_name", "NAS_Prod");
-       }},
+       },
+       true},
       {"GetNfsExportForPath", "GET", "/api/types/nfsShare/instances",
        [](ManageEMCUnity& s) {
          _UnityNfsExportInfo info;
          return !NewExport(s, "table_nfs_path", "/table").empty() &&
                 s.GetNfsExportForPath(info, kFileSnap, "/table");
-       }},
+       },
+       true},
       {"GetNfsExportsForHost", "GET", "/api/types/nfsShare/instances",
        Into(&ManageEMCUnity::GetNfsExportsForHost, "Host_1")},
       // --- CIFS shares ---
@@ -162,13 +164,15 @@ std::vector<OperationRow> Rows() {
          _UnityCifsShareInfo info;
          return !NewShare(s, "table_smb_name").empty() &&
                 s.GetCifsShareForName(info, "table_smb_name", "NAS_Prod");
-       }},
+       },
+       true},
       {"GetCifsShareForSnap", "GET", "/api/types/cifsShare/instances",
        [](ManageEMCUnity& s) {
          _UnityCifsShareInfo info;
          return !NewShare(s, "table_smb_snap").empty() &&
                 s.GetCifsShareForSnap(info, kFileSnap, "table_smb_snap");
-       }},
+       },
+       true},
       // A query, but a POST: the transport cannot tell it from a change and never resends it.
       {"GetCifsShareACE", "POST", "/api/instances/cifsShare/",
        [](ManageEMCUnity& s) {
@@ -223,6 +227,13 @@ std::vector<OperationRow> Rows() {
 const std::vector<OperationRow>& OperationTable() {
   static const std::vector<OperationRow> rows = Rows();
   return rows;
+}
+
+std::vector<OperationRow> ReadingOperations() {
+  std::vector<OperationRow> out;
+  for (const OperationRow& row : OperationTable())
+    if (row.method == "GET" && !row.makesItsObject) out.push_back(row);
+  return out;
 }
 
 std::vector<OperationRow> ChangingOperations() {
