@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <functional>
-
 #include "SimClient.h"
 #include "sim/Errors.h"
 
@@ -10,86 +7,13 @@ namespace {
 
 using simtest::Reply;
 using unitysim::Fault;
-using unitysim::Json;
 
 constexpr const char* kSystem = "/api/types/system/instances?fields=serialNumber";
 
-struct FaultCase {
-  const char* name;
-  std::function<Fault()> make;
-  std::function<void(const Reply&)> check;
-};
-
-class FaultTest : public simtest::LoggedInTest, public ::testing::WithParamInterface<FaultCase> {};
+// What each fault kind does to an answer is checked through the control API (ControlTest) and
+// through the library (the integration fault tests); these are the matching rules and the
+// connection-level hazards.
 using FaultRules = simtest::LoggedInTest;
-
-TEST_P(FaultTest, NextAnswerMisbehavesThenServiceResumes) {
-  sim_.faults().add(GetParam().make());
-  const Reply faulty = client_.get(kSystem);
-  GetParam().check(faulty);
-  EXPECT_EQ(sim_.faults().pending(), 0u);
-  EXPECT_EQ(sim_.journal().last().fault.empty(), false);
-
-  const Reply normal = client_.get(kSystem);
-  EXPECT_EQ(normal.code, CURLE_OK);
-  EXPECT_EQ(normal.status, 200);
-  EXPECT_EQ(normal.json()["entries"][0]["content"]["serialNumber"], "CKM00213300417");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, FaultTest,
-    ::testing::Values(
-        FaultCase{"ServiceUnavailable", [] { return Fault::httpStatus(503); },
-                  [](const Reply& r) {
-                    EXPECT_EQ(r.status, 503);
-                    EXPECT_EQ(r.json()["error"]["httpStatusCode"], 503);
-                  }},
-        FaultCase{"UnauthorizedWithoutBody", [] { return Fault::httpStatus(401, false); },
-                  [](const Reply& r) {
-                    EXPECT_EQ(r.status, 401);
-                    EXPECT_EQ(r.body, "");
-                  }},
-        FaultCase{
-            "ErrorWithCode",
-            [] { return Fault::error(500, 0x7d13005, "The requested resource does not exist."); },
-            [](const Reply& r) {
-              EXPECT_EQ(r.status, 500);
-              EXPECT_EQ(r.errorCode(), 0x7d13005u);
-              EXPECT_EQ(r.json()["error"]["messages"][0]["en-US"],
-                        "The requested resource does not exist. (Error Code:0x7d13005)");
-            }},
-        FaultCase{"RawBody", [] { return Fault::body(200, "<html>maintenance</html>"); },
-                  [](const Reply& r) {
-                    EXPECT_EQ(r.status, 200);
-                    EXPECT_EQ(r.body, "<html>maintenance</html>");
-                  }},
-        FaultCase{"MalformedJson", [] { return Fault::malformed(); },
-                  [](const Reply& r) {
-                    EXPECT_EQ(r.code, CURLE_OK);
-                    EXPECT_EQ(r.status, 200);
-                    EXPECT_FALSE(r.body.empty());
-                    EXPECT_TRUE(r.json().is_discarded()) << r.body;
-                  }},
-        FaultCase{"TruncatedTransfer", [] { return Fault::truncated(); },
-                  [](const Reply& r) {
-                    EXPECT_TRUE(r.code == CURLE_PARTIAL_FILE || r.code == CURLE_RECV_ERROR)
-                        << curl_easy_strerror(r.code);
-                  }},
-        // libcurl resends once when a reused connection closes before answering, so two drops.
-        FaultCase{"DroppedConnection", [] { return Fault::drop().times(2); },
-                  [](const Reply& r) {
-                    EXPECT_TRUE(r.code == CURLE_GOT_NOTHING || r.code == CURLE_RECV_ERROR ||
-                                r.code == CURLE_SEND_ERROR)
-                        << curl_easy_strerror(r.code);
-                  }},
-        FaultCase{"NoCsrfHeader", [] { return Fault::noCsrf(); },
-                  [](const Reply& r) {
-                    EXPECT_EQ(r.status, 200);
-                    EXPECT_EQ(r.header("EMC-CSRF-TOKEN"), "");
-                  }},
-        FaultCase{"Delay", [] { return Fault::delayed(std::chrono::milliseconds(30)); },
-                  [](const Reply& r) { EXPECT_EQ(r.status, 200); }}),
-    [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(FaultRules, MatchMethodAndPathAndCount) {
   sim_.faults().add(Fault::httpStatus(500).on("POST", "/api/instances/snap/").times(2));

@@ -88,8 +88,7 @@ Reply SimClient::send(const std::string& method, const std::string& target, cons
   curl_slist* headers = nullptr;
   headers = curl_slist_append(headers, "Accept: application/json; version=4.0");
   if (o.restClientHeader) headers = curl_slist_append(headers, "X-EMC-REST-CLIENT: true");
-  if (!o.contentType.empty())
-    headers = curl_slist_append(headers, ("Content-Type: " + o.contentType).c_str());
+  headers = curl_slist_append(headers, "Content-Type: application/json");
   if (o.csrf && !csrf_.empty())
     headers = curl_slist_append(headers, ("EMC-CSRF-TOKEN: " + csrf_).c_str());
   for (const auto& h : o.extraHeaders) headers = curl_slist_append(headers, h.c_str());

@@ -30,7 +30,6 @@ struct RequestOptions {
   bool restClientHeader = true;
   bool credentials = true;
   bool csrf = true;
-  std::string contentType = "application/json";
   std::vector<std::string> extraHeaders;
 };
 

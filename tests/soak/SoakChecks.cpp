@@ -1,5 +1,3 @@
-#include "tests/soak/SoakChecks.h"
-
 #include <algorithm>
 #include <optional>
 #include <set>
@@ -7,6 +5,7 @@
 
 #include "sim/Json.h"
 #include "sim/Sessions.h"
+#include "tests/soak/Soak.h"
 
 namespace unitysoak {
 namespace {
@@ -129,7 +128,7 @@ void JournalTally::reconcile(std::vector<Ledger>& ledgers) {
   }
 }
 
-std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, const std::vector<Ledger>& ledgers,
+std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, std::vector<Ledger>& ledgers,
                                       const JournalTally& tally, double boundSec) {
   // The model by type and name.
   std::map<std::string, std::map<std::string, std::vector<Json>>> byName;
@@ -140,7 +139,7 @@ std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, const std::vecto
   std::vector<std::string> seenFaults, onceFaults, silent, slow, wrong;
   long unknown = 0, existing = 0, absent = 0, settled = 0, timeouts = 0, objects = 0, failed = 0;
   double slowest = 0;
-  for (const Ledger& l : ledgers) {
+  for (Ledger& l : ledgers) {
     silent.insert(silent.end(), l.silentFailures.begin(), l.silentFailures.end());
     slow.insert(slow.end(), l.slowOps.begin(), l.slowOps.end());
     wrong.insert(wrong.end(), l.wrongReads.begin(), l.wrongReads.end());

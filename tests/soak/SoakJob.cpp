@@ -1,44 +1,41 @@
-#include "tests/soak/SoakJob.h"
-
-#include "platform/HttpTransport.h"
-
 #include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <list>
 
+#include "platform/HttpTransport.h"
+#include "tests/soak/Soak.h"
+#include "tests/support/OperationTable.h"
+
 namespace unitysoak {
 namespace {
 
 constexpr unsigned long long kNotFound = 131149829;
-constexpr size_t kMostSnaps = 8, kMostShares = 3, kMostHosts = 3;
-constexpr int kMostSendsPerOperation = 3;  // stalls one operation may meet before failing
+constexpr size_t kMostSnaps = 8, kMostOthers = 3;  // live objects of each kind per job
+constexpr int kMostSendsPerOperation = 3;          // stalls one operation may meet before failing
 // libcurl notices a stall up to two seconds after the stall time-out has run out.
-constexpr double kStallNoticeSec = 2;
-constexpr double kMarginSec = 5;
+constexpr double kStallNoticeSec = 2, kMarginSec = 5;
 const char kAttachHost[] = "Host_1";
-const char kSv1Wwn[] = "60:06:01:60:4A:B0:3F:00:5B:6E:A8:61:2C:0D:41:12";
 
 // Digits become '#', so texts that name ids or times count as one kind of failure.
 std::string KindOf(unsigned long long code, const std::string& text) {
   std::string out = std::to_string(code) + " ";
   for (char c : text.substr(0, 70)) {
-    if (std::isdigit(static_cast<unsigned char>(c))) {
-      if (out.back() != '#') out.push_back('#');
-    } else {
+    if (!std::isdigit(static_cast<unsigned char>(c)))
       out.push_back(c);
-    }
+    else if (out.back() != '#')
+      out.push_back('#');
   }
   return out;
 }
 
-bool kExists(const Item& i) {
+bool Exists(const Item& i) {
   return i.state == State::Exists;
 }
 
 size_t Live(const std::map<std::string, Item>& items) {
   return static_cast<size_t>(
-      std::count_if(items.begin(), items.end(), [](const auto& e) { return kExists(e.second); }));
+      std::count_if(items.begin(), items.end(), [](const auto& e) { return Exists(e.second); }));
 }
 
 }  // namespace
@@ -58,7 +55,9 @@ SoakJob::SoakJob(Ledger& ledger, const SoakOptions& options, const std::string& 
   session_.SetFileServer(arrayHost);
 }
 
-bool SoakJob::op(const std::string& name, const std::function<bool()>& call) {
+bool SoakJob::op(const std::string& name, Item* item, const std::string& changeKey,
+                 const Call& call) {
+  if (!changeKey.empty()) ++ledger_.changeCalls[changeKey];
   const auto start = std::chrono::steady_clock::now();
   const bool ok = call();
   const double sec =
@@ -69,31 +68,27 @@ bool SoakJob::op(const std::string& name, const std::function<bool()>& call) {
   s.slowestSec = std::max(s.slowestSec, sec);
   if (sec > boundSec_) ledger_.slowOps.push_back(name + " took " + std::to_string(sec) + " s");
   lastTimedOut_ = false;
+  const std::string reason = !ok && session_.errorCode == 1 && session_.transport
+                                 ? session_.transport->lastTransportError()
+                                 : "";
   if (!ok) {
     ++s.failed;
-    if (session_.errorCode == 1 && session_.transport) {
-      const std::string& reason = session_.transport->lastTransportError();
-      for (const char* mark : {"too slow", "timed out", "Timeout", "timeout"})
-        if (reason.find(mark) != std::string::npos) lastTimedOut_ = true;
-      if (lastTimedOut_) ++ledger_.clientTimeouts;
-    }
+    for (const char* mark : {"too slow", "timed out", "Timeout", "timeout"})
+      if (reason.find(mark) != std::string::npos) lastTimedOut_ = true;
+    if (lastTimedOut_) ++ledger_.clientTimeouts;
     ++ledger_.failures[KindOf(session_.errorCode, session_.errorText)];
     if (session_.errorCode == 0 || session_.errorText.empty())
       ledger_.silentFailures.push_back(name + ": code " + std::to_string(session_.errorCode) +
                                        ", text \"" + session_.errorText + "\"");
   }
-  return ok;
-}
-
-bool SoakJob::opOn(Item& item, const std::string& name, const std::function<bool()>& call) {
-  const bool ok = op(name, call);
-  item.history += (item.history.empty() ? "" : ", ") + name + (ok ? " ok" : " failed ") +
-                  (ok ? "" : std::to_string(session_.errorCode));
-  if (!ok && session_.errorCode == 1 && session_.transport)
-    item.history += " (" + session_.transport->lastTransportError().substr(0, 60) + ")";
-  if (lastTimedOut_) item.late = true;
-  if (item.history.size() > 300)
-    item.history = "..." + item.history.substr(item.history.size() - 200);
+  if (item != nullptr) {
+    std::string& h = item->history;
+    h += (h.empty() ? "" : ", ") + name +
+         (ok ? " ok" : " failed " + std::to_string(session_.errorCode)) +
+         (reason.empty() ? "" : " (" + reason.substr(0, 60) + ")");
+    if (h.size() > 300) h = "..." + h.substr(h.size() - 200);
+    if (lastTimedOut_) item->late = true;
+  }
   return ok;
 }
 
@@ -106,23 +101,9 @@ std::string SoakJob::pick(const std::map<std::string, Item>& items,
   return *names[std::uniform_int_distribution<size_t>(0, names.size() - 1)(random_)];
 }
 
-std::string SoakJob::newName(const char* kind) {
-  return ledger_.prefix + kind + std::to_string(++counter_);
-}
-
 void SoakJob::settle(Item& item, bool ok, State done) {
-  if (ok) {
-    item.state = done;
-    return;
-  }
-  item.state = State::Unknown;
-  ++ledger_.unknownOutcomes;
-}
-
-bool SoakJob::change(const std::string& key, const std::string& name,
-                     const std::function<bool()>& call) {
-  ++ledger_.changeCalls[key];
-  return op(name, call);
+  item.state = ok ? done : State::Unknown;
+  if (!ok) ++ledger_.unknownOutcomes;
 }
 
 bool SoakJob::readBack(const std::string& name, const Item& item, bool ok, const std::string& id) {
@@ -134,8 +115,11 @@ bool SoakJob::readBack(const std::string& name, const Item& item, bool ok, const
 void SoakJob::run(long n) {
   // Hosts are named in attach requests from API version 5.0 on: the array's version is read
   // whenever the session does not know it yet.
-  if (!session_.apiVersionKnown)
-    op("OpenConnection", [&] { return session_.OpenConnection(true); });
+  const auto knowVersion = [this] {
+    if (!session_.apiVersionKnown)
+      op("OpenConnection", [&] { return session_.OpenConnection(true); });
+  };
+  knowVersion();
   using Step = void (*)(SoakJob&);
   static const std::vector<std::pair<int, Step>> kMix = {
       {10, [](SoakJob& j) { j.createSnap(false); }},
@@ -149,13 +133,19 @@ void SoakJob::run(long n) {
       {6, [](SoakJob& j) { j.cifs(); }},
       {5, [](SoakJob& j) { j.host(); }},
       {8, [](SoakJob& j) { j.readArray(); }},
-      {1, [](SoakJob& j) { j.reconnect(); }}};
+      {1, [](SoakJob& j) {
+         j.op("CloseConnection", [&j] { return j.session_.CloseConnection(false); });
+         j.op("OpenConnection", [&j] { return j.session_.OpenConnection(true); });
+       }}};
   std::vector<int> weights;
   for (const auto& step : kMix) weights.push_back(step.first);
   std::discrete_distribution<size_t> choose(weights.begin(), weights.end());
   const long end = operations_ + n;
-  while (operations_ < end)
-    if (!lookUpUnknown()) kMix[choose(random_)].second(*this);
+  while (operations_ < end) {
+    if (lookUpUnknown()) continue;
+    knowVersion();
+    kMix[choose(random_)].second(*this);
+  }
   for (const auto& [type, items] : ledger_.byType()) {
     for (auto it = items->begin(); it != items->end();) {
       if (it->second.state != State::Gone) {
@@ -170,55 +160,52 @@ void SoakJob::run(long n) {
 
 void SoakJob::createSnap(bool copy) {
   if (Live(ledger_.snaps) >= kMostSnaps) return deleteSnap();
-  const std::string source = copy ? pick(ledger_.snaps, kExists) : "";
+  const std::string source = copy ? pick(ledger_.snaps, Exists) : "";
   if (copy && source.empty()) return createSnap(false);
   const std::string sourceId = copy ? ledger_.snaps[source].id : "";
-  const std::string name = newName(copy ? "c" : "s");
-  counted(copy ? "POST /api/instances/snap/" + sourceId + "/action/copy"
-               : "POST /api/types/snap/instances name=" + name);
+  const std::string name = ledger_.prefix + (copy ? "c" : "s") + std::to_string(++counter_);
+  const std::string key = copy ? "POST /api/instances/snap/" + sourceId + "/action/copy"
+                               : "POST /api/types/snap/instances name=" + name;
   SnapID id = 0;
   Item& item = ledger_.snaps[name];
-  const auto call = [&] {
+  const bool ok = op(copy ? "CopySnapshot" : "CreateSnapShot", &item, key, [&] {
     return copy ? session_.CopySnapshot(id, std::stoull(sourceId), name)
                 : session_.CreateSnapShot(id, ledger_.resource, name, false);
-  };
-  settle(item, opOn(item, copy ? "CopySnapshot" : "CreateSnapShot", call), State::Exists);
-  if (item.state == State::Exists) item.id = std::to_string(id);
+  });
+  settle(item, ok, State::Exists);
+  if (ok) item.id = std::to_string(id);
 }
 
 void SoakJob::deleteSnap() {
-  const std::string name = pick(ledger_.snaps, kExists);
+  const std::string name = pick(ledger_.snaps, Exists);
   if (name.empty()) return createSnap(false);
   Item& item = ledger_.snaps[name];
-  settle(
-      item,
-      opOn(item, "DeleteSnapshot", [&] { return session_.DeleteSnapshot(std::stoull(item.id)); }),
-      State::Gone);
+  settle(item,
+         op("DeleteSnapshot", &item, "",
+            [&] { return session_.DeleteSnapshot(std::stoull(item.id)); }),
+         State::Gone);
 }
 
 void SoakJob::readSnap() {
-  const std::string name = pick(ledger_.snaps, kExists);
+  const std::string name = pick(ledger_.snaps, Exists);
   if (name.empty()) return createSnap(false);
   const Item& item = ledger_.snaps[name];
   const SnapID id = std::stoull(item.id);
-  const auto wrong = [&](const std::string& what) {
-    ledger_.wrongReads.push_back(what + " of " + name + " (" + item.id + ")");
-  };
+  std::string wrong;  // what contradicts the ledger
   std::vector<_UnitySnapInfo> list;
   _UnitySnapInfo info;
   bool ok = false;
-  switch (std::uniform_int_distribution<int>(0, 3)(random_)) {
+  switch (draw(3)) {
     case 0:
       ok = op("GetSnapShotInfo", [&] { return session_.GetSnapShotInfo(info, id); });
       if (ok && (info.name != name || info.storageResourceId != ledger_.resource))
-        wrong("GetSnapShotInfo read " + info.name);
+        wrong = "GetSnapShotInfo read " + info.name;
       if (ok && item.attachKnown && item.attached == info.attachedWWN.empty())
-        wrong("GetSnapShotInfo: attachment differs");
+        wrong = "GetSnapShotInfo: attachment differs";
       break;
     case 1:
       ok = op("GetSnapShotForName", [&] { return session_.GetSnapShotForName(info, name); });
-      if (ok && info.snapId != id)
-        wrong("GetSnapShotForName read id " + std::to_string(info.snapId));
+      if (ok && info.snapId != id) wrong = "GetSnapShotForName read " + std::to_string(info.snapId);
       break;
     case 2:
       ok = op("GetSnapShotListByIds", [&] {
@@ -227,107 +214,103 @@ void SoakJob::readSnap() {
       if (ok && std::none_of(list.begin(), list.end(), [&](const _UnitySnapInfo& s) {
             return s.snapId == id && s.name == name;
           }))
-        wrong("GetSnapShotList by ids lacks it");
+        wrong = "GetSnapShotList by ids lacks it";
       break;
     default:
       ok = op("GetSnapShotListByNames", [&] {
         return session_.GetSnapShotList(list, std::vector<std::string>{name}, false);
       });
       if (ok && (list.size() != 1 || list[0].snapId != id))
-        wrong("GetSnapShotList by name read " + std::to_string(list.size()) + " records");
+        wrong = "GetSnapShotList by name read " + std::to_string(list.size()) + " records";
       break;
   }
-  if (!ok && session_.errorCode == kNotFound) wrong("told it does not exist");
+  if (!ok && session_.errorCode == kNotFound) wrong = "told it does not exist";
+  if (!wrong.empty()) ledger_.wrongReads.push_back(wrong + " of " + name + " (" + item.id + ")");
 }
 
 void SoakJob::restoreSnap() {
-  const std::string name = pick(ledger_.snaps, kExists);
+  const std::string name = pick(ledger_.snaps, Exists);
   if (name.empty()) return createSnap(false);
   const std::string& id = ledger_.snaps[name].id;
   ++ledger_.restoresTried;
-  if (change("POST /api/instances/snap/" + id + "/action/restore", "RestoreWithSnapshot",
-             [&] { return session_.RestoreWithSnapshot(std::stoull(id)); }))
+  if (op("RestoreWithSnapshot", nullptr, "POST /api/instances/snap/" + id + "/action/restore",
+         [&] { return session_.RestoreWithSnapshot(std::stoull(id)); }))
     ++ledger_.restoresOk;
 }
 
 void SoakJob::exposeSnap() {
   const std::string name =
-      pick(ledger_.snaps, [](const Item& i) { return i.state == State::Exists && i.attachKnown; });
+      pick(ledger_.snaps, [](const Item& i) { return Exists(i) && i.attachKnown; });
   if (name.empty()) return createSnap(false);
   Item& item = ledger_.snaps[name];
-  if (!session_.apiVersionKnown)
-    op("OpenConnection", [&] { return session_.OpenConnection(true); });
-  counted("POST /api/instances/snap/" + item.id + "/action/expose");
   const bool attach = !item.attached;
-  if (opOn(item, attach ? "ExposeLunAccess attach" : "ExposeLunAccess detach", [&] {
+  const std::string key = "POST /api/instances/snap/" + item.id + "/action/expose";
+  item.attachKnown =
+      op(attach ? "ExposeLunAccess attach" : "ExposeLunAccess detach", &item, key, [&] {
         return session_.ExposeLunAccess(std::stoull(item.id), std::string(kAttachHost), attach);
-      })) {
-    item.attached = attach;
-  } else {
-    item.attachKnown = false;
-  }
+      });
+  if (item.attachKnown) item.attached = attach;
 }
 
 void SoakJob::replicate() {
   // Now and then the job's LUN itself is granted to a host, or the grant withdrawn.
-  if (std::uniform_int_distribution<int>(0, 4)(random_) == 0) {
-    const bool remove = std::uniform_int_distribution<int>(0, 1)(random_) == 1;
-    change("POST /api/instances/storageResource/" + ledger_.resource + "/action/modifyLun",
-           remove ? "LunAccessToHost remove" : "LunAccessToHost add", [&] {
-             return session_.LunAccessToHost(ledger_.resource, kAttachHost, false, 1, remove);
-           });
+  if (draw(4) == 0) {
+    const bool remove = draw(1) == 1;
+    op(remove ? "LunAccessToHost remove" : "LunAccessToHost add", nullptr,
+       "POST /api/instances/storageResource/" + ledger_.resource + "/action/modifyLun",
+       [&] { return session_.LunAccessToHost(ledger_.resource, kAttachHost, false, 1, remove); });
     return;
   }
-  const std::string name = pick(ledger_.snaps, kExists);
-  if (name.empty() || std::uniform_int_distribution<int>(0, 1)(random_) == 0) {
-    change("POST /api/instances/replicationSession/" + ledger_.replication + "/action/sync",
-           "SyncReplicationSessionForResource",
-           [&] { return session_.SyncReplicationSessionForResource(ledger_.resource); });
+  const std::string name = pick(ledger_.snaps, Exists);
+  if (name.empty() || draw(1) == 0) {
+    op("SyncReplicationSessionForResource", nullptr,
+       "POST /api/instances/replicationSession/" + ledger_.replication + "/action/sync",
+       [&] { return session_.SyncReplicationSessionForResource(ledger_.resource); });
     return;
   }
   Item& item = ledger_.snaps[name];
-  counted("POST /api/instances/snap/" + item.id + "/action/replicate");
-  if (opOn(item, "MarkSnapForReplication",
-           [&] { return session_.MarkSnapForReplication(std::stoull(item.id)); }))
+  if (op("MarkSnapForReplication", &item,
+         "POST /api/instances/snap/" + item.id + "/action/replicate",
+         [&] { return session_.MarkSnapForReplication(std::stoull(item.id)); }))
     item.replicated = true;
 }
 
 std::string SoakJob::createOrDelete(std::map<std::string, Item>& items, const std::string& type,
-                                    const char* letter, size_t most, const char* createOp,
-                                    const char* deleteOp,
+                                    const char* letter, const char* createOp, const char* deleteOp,
                                     const std::function<bool(Item&, const std::string&)>& create,
                                     const std::function<bool(Item&)>& remove) {
-  const int what = std::uniform_int_distribution<int>(0, 2)(random_);
-  const std::string name = pick(items, kExists);
-  if (name.empty() || (what == 0 && Live(items) < most)) {
-    const std::string fresh = newName(letter);
-    counted("POST /api/types/" + type + "/instances name=" + fresh);
+  const int what = draw(2);
+  const std::string name = pick(items, Exists);
+  if (name.empty() || (what == 0 && Live(items) < kMostOthers)) {
+    const std::string fresh = ledger_.prefix + letter + std::to_string(++counter_);
     Item& item = items[fresh];
-    settle(item, opOn(item, createOp, [&] { return create(item, fresh); }), State::Exists);
+    const std::string key = "POST /api/types/" + type + "/instances name=" + fresh;
+    settle(item, op(createOp, &item, key, [&] { return create(item, fresh); }), State::Exists);
     return {};
   }
   if (what == 1) {
     Item& item = items[name];
-    settle(item, opOn(item, deleteOp, [&] { return remove(item); }), State::Gone);
+    settle(item, op(deleteOp, &item, "", [&] { return remove(item); }), State::Gone);
     return {};
   }
   return name;
 }
 
 void SoakJob::nfs() {
+  const SnapID snap = std::stoull(ledger_.fileSnap);
   const std::string name = createOrDelete(
-      ledger_.exports, "nfsShare", "n", kMostShares, "CreateNfsExport", "DeleteNfsExport",
+      ledger_.exports, "nfsShare", "n", "CreateNfsExport", "DeleteNfsExport",
       [&](Item& item, const std::string& fresh) {
-        return session_.CreateNfsExport(item.id, std::stoull(ledger_.fileSnap), fresh,
-                                        UNITY_NFS_DEF_ACCESS_READ_ONLY, "/" + fresh);
+        return session_.CreateNfsExport(item.id, snap, fresh, UNITY_NFS_DEF_ACCESS_READ_ONLY,
+                                        "/" + fresh);
       },
       [&](Item& item) { return session_.DeleteNfsExport(item.id); });
   if (name.empty()) return;
   Item& item = ledger_.exports[name];
   _UnityNfsExportInfo info;
-  const bool byPath = std::uniform_int_distribution<int>(0, 1)(random_) == 1;
+  const bool byPath = draw(1) == 1;
   const bool ok = op(byPath ? "GetNfsExportForPath" : "GetNfsExportForName", [&] {
-    return byPath ? session_.GetNfsExportForPath(info, std::stoull(ledger_.fileSnap), "/" + name)
+    return byPath ? session_.GetNfsExportForPath(info, snap, "/" + name)
                   : session_.GetNfsExportForName(info, name, "");
   });
   if (!readBack(name, item, ok, info.id)) return;
@@ -335,23 +318,24 @@ void SoakJob::nfs() {
   access.defaultAccess = UNITY_NFS_DEF_ACCESS_READ_ONLY;
   access.hosts = {{kAttachHost, UNITY_NFS_DEF_ACCESS_ROOT}};
   bool result = true;
-  change("POST /api/instances/nfsShare/" + item.id + "/action/modify", "SetNfsHostAccess",
-         [&] { return session_.SetNfsHostAccess(result, info, access); });
+  op("SetNfsHostAccess", nullptr, "POST /api/instances/nfsShare/" + item.id + "/action/modify",
+     [&] { return session_.SetNfsHostAccess(result, info, access); });
 }
 
 void SoakJob::cifs() {
+  const SnapID snap = std::stoull(ledger_.fileSnap);
   const std::string name = createOrDelete(
-      ledger_.shares, "cifsShare", "m", kMostShares, "CreateCifsShare", "DeleteCifsShare",
+      ledger_.shares, "cifsShare", "m", "CreateCifsShare", "DeleteCifsShare",
       [&](Item& item, const std::string& fresh) {
-        return session_.CreateCifsShare(item.id, std::stoull(ledger_.fileSnap), fresh, "/");
+        return session_.CreateCifsShare(item.id, snap, fresh, "/");
       },
       [&](Item& item) { return session_.DeleteCifsShare(item.id); });
   if (name.empty()) return;
   Item& item = ledger_.shares[name];
   _UnityCifsShareInfo info;
-  const bool bySnap = std::uniform_int_distribution<int>(0, 1)(random_) == 1;
+  const bool bySnap = draw(1) == 1;
   const bool ok = op(bySnap ? "GetCifsShareForSnap" : "GetCifsShareForName", [&] {
-    return bySnap ? session_.GetCifsShareForSnap(info, std::stoull(ledger_.fileSnap), name)
+    return bySnap ? session_.GetCifsShareForSnap(info, snap, name)
                   : session_.GetCifsShareForName(info, name, "");
   });
   if (!readBack(name, item, ok, info.id)) return;
@@ -360,21 +344,19 @@ void SoakJob::cifs() {
     op("GetCifsShareACE", [&] { return session_.GetCifsShareACE(aces, item.id); });
     return;
   }
-  change("POST /api/instances/cifsShare/" + item.id + "/action/setACEs", "SetCifsShareACE", [&] {
-    return session_.SetCifsShareACE(item.id, {{"S-1-5-21-1-2-3-1001", 1, 4}});
-  });
+  op("SetCifsShareACE", nullptr, "POST /api/instances/cifsShare/" + item.id + "/action/setACEs",
+     [&] {
+       return session_.SetCifsShareACE(item.id, {{"S-1-5-21-1-2-3-1001", 1, 4}});
+     });
 }
 
 void SoakJob::host() {
   const std::string name = createOrDelete(
-      ledger_.hosts, "host", "h", kMostHosts, "CreateHost", "DeleteHost",
+      ledger_.hosts, "host", "h", "CreateHost", "DeleteHost",
       [&](Item& item, const std::string& fresh) {
         return session_.CreateHost(item.id, fresh, UNITY_HOST_TYPE_MANUAL, false, "Linux");
       },
-      [&](Item& item) {
-        const bool safe = std::uniform_int_distribution<int>(0, 1)(random_) == 1;
-        return session_.DeleteHost(item.id, safe);
-      });
+      [&](Item& item) { return session_.DeleteHost(item.id, draw(1) == 1); });
   if (name.empty()) return;
   Item& item = ledger_.hosts[name];
   std::string id;
@@ -382,9 +364,9 @@ void SoakJob::host() {
   // Initiators and IP ports of the job's host, each with a value no other job uses.
   const std::string unique = std::to_string(ledger_.job) + "." + std::to_string(++counter_);
   std::string created;  // the new initiator's or IP port's id
-  switch (std::uniform_int_distribution<int>(0, 2)(random_)) {
+  switch (draw(2)) {
     case 0:
-      if (change("POST /api/types/hostInitiator/instances name=", "CreateHostInitiator", [&] {
+      if (op("CreateHostInitiator", nullptr, "POST /api/types/hostInitiator/instances name=", [&] {
             return session_.CreateHostInitiator(created, item.id, UNITY_HOSTINITIATOR_TYPE_ISCSI,
                                                 "iqn.2026-12.soak:" + unique);
           }))
@@ -392,12 +374,12 @@ void SoakJob::host() {
       break;
     case 1:
       if (!initiator_.empty())
-        change("POST /api/instances/hostInitiator/" + initiator_ + "/action/modify",
-               "ModifyHostInitiator",
-               [&] { return session_.ModifyHostInitiator(initiator_, item.id); });
+        op("ModifyHostInitiator", nullptr,
+           "POST /api/instances/hostInitiator/" + initiator_ + "/action/modify",
+           [&] { return session_.ModifyHostInitiator(initiator_, item.id); });
       break;
     default:
-      change("POST /api/types/hostIPPort/instances name=", "CreateHostIPPort", [&] {
+      op("CreateHostIPPort", nullptr, "POST /api/types/hostIPPort/instances name=", [&] {
         return session_.CreateHostIPPort(
             created, item.id,
             "10.99." + std::to_string(ledger_.job) + "." + std::to_string(counter_ % 250 + 1));
@@ -405,66 +387,13 @@ void SoakJob::host() {
   }
 }
 
-namespace {
-
-// Reads of the array that are not the job's own objects: each must succeed or fail with an error.
-using ArrayRead = std::pair<const char*, bool (*)(ManageEMCUnity&, const Ledger&)>;
-// clang-format off
-#define SOAK_READ(Out, Call, ...)                                   \
-  {#Call, [](ManageEMCUnity& s, [[maybe_unused]] const Ledger& l) { \
-     Out out;                                                       \
-     return s.Call(__VA_ARGS__);                                    \
-   }}
-// clang-format on
-const std::vector<ArrayRead> kArrayReads = {
-    SOAK_READ(_UnityBasicSystemInfo, GetBasicSystemInformation, out),
-    SOAK_READ(std::vector<_UnityNASServer>, GetNASServers, out, ""),
-    SOAK_READ(std::vector<std::string>, GetArrayAliases, out, "nas_1"),
-    SOAK_READ(_UnityFSInfo, GetFSInfoFromName, out, "projects", "NAS_Dev"),
-    SOAK_READ(_UnityFSInfo, GetFSInfoForId, out, "fs_1"),
-    SOAK_READ(std::vector<_UnityFSInfo>, GetFSListForNASServer, out, "NAS_Dev"),
-    SOAK_READ(ReplicationSessionInfo, GetReplicationInfoForResId, out, l.resource),
-    SOAK_READ(_UnityHostIPPort, GetHostIPPort, out, "10.20.30.41"),
-    SOAK_READ(std::vector<std::string>, GetLoggedInInitiators, out),
-    SOAK_READ(_UnityHostInitiatorInfo, GetHostInitiatorInfo, out, "21:00:00:25:B5:0A:00:01", true),
-    SOAK_READ(std::vector<_UnityNfsExportInfo>, GetNfsExportList, out),
-    SOAK_READ(std::vector<_UnityNfsExportInfo>, GetNfsExportsForHost, out, kAttachHost),
-    SOAK_READ(std::vector<_UnityCifsShareInfo>, GetCifsShareList, out),
-    SOAK_READ(_UnityLunInfo, GetLunInfoFromWWN, out, kSv1Wwn),
-    SOAK_READ(_UnityStorageResource, GetStorageResourceInfo, out, "res_2"),
-    SOAK_READ(std::string, GetResIdForName, out, "SQL_CG", static_cast<_UNITY_STG_RES_TYPE>(2)),
-    SOAK_READ(std::vector<_UnityHostLun>, GetSnapHostLun, out, {38654705847ULL}, {kAttachHost}),
-    SOAK_READ(std::vector<_UnityStorageResource>, ListStorageResources, out,
-              static_cast<_UNITY_STG_RES_TYPE>(-1), ""),
-    SOAK_READ(std::vector<_UnityLunListEntry>, ListLuns, out, ""),
-    SOAK_READ(std::vector<_UnityFSListEntry>, ListFileSystems, out, "", ""),
-    SOAK_READ(std::vector<_UnityHostListEntry>, ListHosts, out, ""),
-};
-#undef SOAK_READ
-
-}  // namespace
-
+// Reads of the array that are not the job's own objects (the operation table's queries of the
+// seeded objects): each must succeed or fail with an error.
 void SoakJob::readArray() {
-  const ArrayRead& read =
-      kArrayReads[std::uniform_int_distribution<size_t>(0, kArrayReads.size() - 1)(random_)];
-  op(read.first, [&] { return read.second(session_, ledger_); });
-}
-
-void SoakJob::reconnect() {
-  op("CloseConnection", [&] { return session_.CloseConnection(false); });
-  op("OpenConnection", [&] { return session_.OpenConnection(true); });
-}
-
-bool SoakJob::lookUp(const std::string& type, const std::string& name, std::string& id) {
-  if (type == "host") return session_.GetHostId(id, name);
-  _UnitySnapInfo snap;
-  _UnityNfsExportInfo nfs;
-  _UnityCifsShareInfo cifs;
-  const bool ok = type == "snap"       ? session_.GetSnapShotForName(snap, name)
-                  : type == "nfsShare" ? session_.GetNfsExportForName(nfs, name, "")
-                                       : session_.GetCifsShareForName(cifs, name, "");
-  id = type == "snap" ? std::to_string(snap.snapId) : type == "nfsShare" ? nfs.id : cifs.id;
-  return ok;
+  static const std::vector<unitytest::OperationRow> kReads = unitytest::ReadingOperations();
+  const unitytest::OperationRow& read =
+      kReads[std::uniform_int_distribution<size_t>(0, kReads.size() - 1)(random_)];
+  op(read.name, [&] { return read.run(session_); });
 }
 
 bool SoakJob::lookUpUnknown() {
@@ -472,8 +401,17 @@ bool SoakJob::lookUpUnknown() {
     for (auto& [name, item] : *items) {
       if (item.state != State::Unknown || item.late) continue;
       std::string id;
-      const bool found =
-          opOn(item, std::string("lookup ") + type, [&] { return lookUp(type, name, id); });
+      const bool found = op("lookup " + type, &item, "", [&, type = type, name = name] {
+        _UnitySnapInfo snap;
+        _UnityNfsExportInfo nfs;
+        _UnityCifsShareInfo cifs;
+        if (type == "host") return session_.GetHostId(id, name);
+        const bool ok = type == "snap"       ? session_.GetSnapShotForName(snap, name)
+                        : type == "nfsShare" ? session_.GetNfsExportForName(nfs, name, "")
+                                             : session_.GetCifsShareForName(cifs, name, "");
+        id = type == "snap" ? std::to_string(snap.snapId) : type == "nfsShare" ? nfs.id : cifs.id;
+        return ok;
+      });
       if (found || session_.errorCode == kNotFound) {
         item.resolve(found, id);
         ++(found ? ledger_.foundExisting : ledger_.foundAbsent);

@@ -19,10 +19,9 @@
 #include "platform/SleepMillis.h"
 #include "sim/Json.h"
 #include "sim/RandomFaults.h"
-#include "sim/Resources.h"
 #include "sim/Simulator.h"
-#include "tests/soak/SoakChecks.h"
-#include "tests/soak/SoakJob.h"
+#include "tests/soak/Soak.h"
+#include "tests/support/JobSeed.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // Under AddressSanitizer freed blocks stay in a quarantine (to catch a use after free) and the
@@ -52,21 +51,16 @@ double ResidentMB() {
   return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1048576.0;
 }
 
-// The default seed plus, per job, a block storage resource with a replication session and a
-// snapshot of the file system FS_Home to export and share.
+// The jobs' resources, and per job a snapshot of the file system FS_Home to export and share.
 std::string SeedFor(const std::vector<Ledger>& ledgers) {
   using unitysim::Json;
-  Json seed = Json::parse(unitysim::defaultSeedText());
-  const Json replication = seed["replicationSession"][0];
+  std::vector<std::string> resources;
+  for (const Ledger& l : ledgers) resources.push_back(l.resource);
+  Json seed = unitytest::SeedWithJobResources(resources);
   Json fileSnap;
   for (const Json& s : seed["snap"])
     if (s["storageResource"]["id"] == "res_1") fileSnap = s;
   for (const Ledger& l : ledgers) {
-    seed["storageResource"].push_back({{"id", l.resource}, {"name", l.resource}, {"type", 8}});
-    Json session = replication;
-    session["id"] = session["name"] = l.replication;
-    session["srcResourceId"] = l.resource;
-    seed["replicationSession"].push_back(session);
     Json snap = fileSnap;
     snap["id"] = l.fileSnap;
     snap["name"] = "file_soak" + std::to_string(l.job);

@@ -44,26 +44,13 @@ std::vector<OperationRow> Rows() {
       {"OpenConnection", "GET", "/api/types/loginSessionInfo",
        [](ManageEMCUnity& s) { return s.OpenConnection(true); }},
       {"GetBasicSystemInformation", "GET", "/api/types/system",
-       [](ManageEMCUnity& s) {
-         _UnityBasicSystemInfo info;
-         return s.GetBasicSystemInformation(info);
-       }},
+       Into(&ManageEMCUnity::GetBasicSystemInformation)},
       // --- Snapshot and replication ---
       {"CreateSnapShot", "POST", "/api/types/snap/instances",
-       [](ManageEMCUnity& s) {
-         SnapID id = 0;
-         return s.CreateSnapShot(id, "sv_1", "table_snap", false);
-       }},
+       Into(&ManageEMCUnity::CreateSnapShot, "sv_1", "table_snap", false)},
       {"CopySnapshot", "POST", snapPath + "/action/copy",
-       [](ManageEMCUnity& s) {
-         SnapID id = 0;
-         return s.CopySnapshot(id, kSnap, "table_copy");
-       }},
-      {"GetSnapShotInfo", "GET", snapPath,
-       [](ManageEMCUnity& s) {
-         _UnitySnapInfo info;
-         return s.GetSnapShotInfo(info, kSnap);
-       }},
+       Into(&ManageEMCUnity::CopySnapshot, kSnap, "table_copy")},
+      {"GetSnapShotInfo", "GET", snapPath, Into(&ManageEMCUnity::GetSnapShotInfo, kSnap)},
       {"GetSnapShotListByIds", "GET", "/api/types/snap/instances",
        [](ManageEMCUnity& s) {
          std::vector<_UnitySnapInfo> list;
@@ -75,46 +62,27 @@ std::vector<OperationRow> Rows() {
          return s.GetSnapShotList(list, std::vector<std::string>{kSnapName}, false);
        }},
       {"GetSnapShotForName", "GET", "/api/types/snap/instances",
-       [](ManageEMCUnity& s) {
-         _UnitySnapInfo info;
-         return s.GetSnapShotForName(info, kSnapName);
-       }},
+       Into(&ManageEMCUnity::GetSnapShotForName, kSnapName)},
       {"RestoreWithSnapshot", "POST", snapPath + "/action/restore",
        [](ManageEMCUnity& s) { return s.RestoreWithSnapshot(kSnap); }},
       {"MarkSnapForReplication", "POST", snapPath + "/action/replicate",
        [](ManageEMCUnity& s) { return s.MarkSnapForReplication(kSnap); }},
       {"GetReplicationInfoForResId", "GET", "/api/types/replicationSession/instances",
-       [](ManageEMCUnity& s) {
-         ReplicationSessionInfo info;
-         return s.GetReplicationInfoForResId(info, "sv_1");
-       }},
+       Into(&ManageEMCUnity::GetReplicationInfoForResId, "sv_1")},
       {"SyncReplicationSession", "POST", syncPath,
        [](ManageEMCUnity& s) { return s.SyncReplicationSession(kReplication); }},
       {"SyncReplicationSessionForResource", "POST", syncPath,
        [](ManageEMCUnity& s) { return s.SyncReplicationSessionForResource("sv_1"); }},
-      {"DeleteSnapshot", "DELETE", "/api/instances/snap/38654705847",
-       [](ManageEMCUnity& s) { return s.DeleteSnapshot(kOtherSnap); }},
       // --- Block exposure ---
       {"GetLunInfoFromWWN", "GET", "/api/types/lun/instances",
-       [](ManageEMCUnity& s) {
-         _UnityLunInfo info;
-         return s.GetLunInfoFromWWN(info, kSv1Wwn);
-       }},
+       Into(&ManageEMCUnity::GetLunInfoFromWWN, kSv1Wwn)},
       {"GetStorageResourceInfo", "GET", "/api/instances/storageResource/res_2",
-       [](ManageEMCUnity& s) {
-         _UnityStorageResource info;
-         return s.GetStorageResourceInfo(info, "res_2");
-       }},
+       Into(&ManageEMCUnity::GetStorageResourceInfo, "res_2")},
       {"GetResIdForName", "GET", "/api/types/storageResource/instances",
-       [](ManageEMCUnity& s) {
-         std::string id;
-         return s.GetResIdForName(id, "SQL_CG", static_cast<_UNITY_STG_RES_TYPE>(2));
-       }},
+       Into(&ManageEMCUnity::GetResIdForName, "SQL_CG", static_cast<_UNITY_STG_RES_TYPE>(2))},
       {"GetSnapHostLun", "GET", "/api/types/hostLUN/instances",
-       [](ManageEMCUnity& s) {
-         std::vector<_UnityHostLun> hostLuns;
-         return s.GetSnapHostLun(hostLuns, {kAttachedSnap}, {"Host_1"});
-       }},
+       Into(&ManageEMCUnity::GetSnapHostLun, std::vector<SnapID>{kAttachedSnap},
+            std::set<std::string>{"Host_1"})},
       {"LunAccessToHost", "POST", "/api/instances/storageResource/sv_2/action/modifyLun",
        [](ManageEMCUnity& s) { return s.LunAccessToHost("sv_2", "Host_2", false, 2, false); }},
       {"ExposeLunAccessToHosts", "POST", "/api/instances/snap/38654705848/action/attach",
@@ -127,37 +95,22 @@ std::vector<OperationRow> Rows() {
        [](ManageEMCUnity& s) {
          return s.OpenConnection(true) && s.ExposeLunAccess(kAttachedSnap, "Host_1", false);
        }},
+      // After the rows that use the snapshot it deletes.
+      {"DeleteSnapshot", "DELETE", "/api/instances/snap/38654705847",
+       [](ManageEMCUnity& s) { return s.DeleteSnapshot(kOtherSnap); }},
       // --- File systems and NAS servers ---
       {"GetFSInfoFromName", "GET", "/api/types/filesystem/instances",
-       [](ManageEMCUnity& s) {
-         _UnityFSInfo info;
-         return s.GetFSInfoFromName(info, "projects", "NAS_Dev");
-       }},
+       Into(&ManageEMCUnity::GetFSInfoFromName, "projects", "NAS_Dev")},
       {"GetFSInfoForId", "GET", "/api/instances/filesystem/fs_1",
-       [](ManageEMCUnity& s) {
-         _UnityFSInfo info;
-         return s.GetFSInfoForId(info, "fs_1");
-       }},
+       Into(&ManageEMCUnity::GetFSInfoForId, "fs_1")},
       {"GetArrayAliases", "GET", "/api/types/ipInterface/instances",
-       [](ManageEMCUnity& s) {
-         std::vector<std::string> aliases;
-         return s.GetArrayAliases(aliases, "");
-       }},
+       Into(&ManageEMCUnity::GetArrayAliases, "")},
       {"GetArrayAliasesOfNASServer", "GET", "/api/instances/nasServer/nas_2",
-       [](ManageEMCUnity& s) {
-         std::vector<std::string> aliases;
-         return s.GetArrayAliases(aliases, "nas_2");
-       }},
+       Into(&ManageEMCUnity::GetArrayAliases, "nas_2")},
       {"GetNASServers", "GET", "/api/types/nasServer/instances",
-       [](ManageEMCUnity& s) {
-         std::vector<_UnityNASServer> servers;
-         return s.GetNASServers(servers, "");
-       }},
+       Into(&ManageEMCUnity::GetNASServers, "")},
       {"GetFSListForNASServer", "GET", "/api/types/filesystem/instances",
-       [](ManageEMCUnity& s) {
-         std::vector<_UnityFSInfo> list;
-         return s.GetFSListForNASServer(list, "NAS_Dev");
-       }},
+       Into(&ManageEMCUnity::GetFSListForNASServer, "NAS_Dev")},
       // --- NFS exports ---
       {"CreateNfsExport", "POST", "/api/types/nfsShare/instances",
        [](ManageEMCUnity& s) { return !NewExport(s, "table_nfs").empty(); }},
@@ -179,27 +132,23 @@ std::vector<OperationRow> Rows() {
          return !id.empty() && s.DeleteNfsExport(id);
        }},
       {"GetNfsExportList", "GET", "/api/types/nfsShare/instances",
-       [](ManageEMCUnity& s) {
-         std::vector<_UnityNfsExportInfo> exports;
-         return s.GetNfsExportList(exports);
-       }},
+       Into(&ManageEMCUnity::GetNfsExportList)},
       {"GetNfsExportForName", "GET", "/api/types/nfsShare/instances",
        [](ManageEMCUnity& s) {
          _UnityNfsExportInfo info;
          return !NewExport(s, "table_nfs_name").empty() &&
                 s.GetNfsExportForName(info, "table_nfs_name", "NAS_Prod");
-       }},
+       },
+       true},
       {"GetNfsExportForPath", "GET", "/api/types/nfsShare/instances",
        [](ManageEMCUnity& s) {
          _UnityNfsExportInfo info;
          return !NewExport(s, "table_nfs_path", "/table").empty() &&
                 s.GetNfsExportForPath(info, kFileSnap, "/table");
-       }},
+       },
+       true},
       {"GetNfsExportsForHost", "GET", "/api/types/nfsShare/instances",
-       [](ManageEMCUnity& s) {
-         std::vector<_UnityNfsExportInfo> exports;
-         return s.GetNfsExportsForHost(exports, "Host_1");
-       }},
+       Into(&ManageEMCUnity::GetNfsExportsForHost, "Host_1")},
       // --- CIFS shares ---
       {"CreateCifsShare", "POST", "/api/types/cifsShare/instances",
        [](ManageEMCUnity& s) { return !NewShare(s, "table_smb").empty(); }},
@@ -209,22 +158,21 @@ std::vector<OperationRow> Rows() {
          return !id.empty() && s.DeleteCifsShare(id);
        }},
       {"GetCifsShareList", "GET", "/api/types/cifsShare/instances",
-       [](ManageEMCUnity& s) {
-         std::vector<_UnityCifsShareInfo> shares;
-         return s.GetCifsShareList(shares);
-       }},
+       Into(&ManageEMCUnity::GetCifsShareList)},
       {"GetCifsShareForName", "GET", "/api/types/cifsShare/instances",
        [](ManageEMCUnity& s) {
          _UnityCifsShareInfo info;
          return !NewShare(s, "table_smb_name").empty() &&
                 s.GetCifsShareForName(info, "table_smb_name", "NAS_Prod");
-       }},
+       },
+       true},
       {"GetCifsShareForSnap", "GET", "/api/types/cifsShare/instances",
        [](ManageEMCUnity& s) {
          _UnityCifsShareInfo info;
          return !NewShare(s, "table_smb_snap").empty() &&
                 s.GetCifsShareForSnap(info, kFileSnap, "table_smb_snap");
-       }},
+       },
+       true},
       // A query, but a POST: the transport cannot tell it from a change and never resends it.
       {"GetCifsShareACE", "POST", "/api/instances/cifsShare/",
        [](ManageEMCUnity& s) {
@@ -239,43 +187,22 @@ std::vector<OperationRow> Rows() {
        }},
       // --- Hosts ---
       {"GetHostInitiatorInfo", "GET", "/api/types/hostInitiator/instances",
-       [](ManageEMCUnity& s) {
-         _UnityHostInitiatorInfo info;
-         return s.GetHostInitiatorInfo(info, "21:00:00:25:B5:0A:00:01", true);
-       }},
+       Into(&ManageEMCUnity::GetHostInitiatorInfo, "21:00:00:25:B5:0A:00:01", true)},
       {"GetHostIPPort", "GET", "/api/types/hostIPPort/instances",
-       [](ManageEMCUnity& s) {
-         _UnityHostIPPort port;
-         return s.GetHostIPPort(port, "10.20.30.41");
-       }},
+       Into(&ManageEMCUnity::GetHostIPPort, "10.20.30.41")},
       {"GetLoggedInInitiators", "GET", "/api/types/hostInitiatorPath/instances",
-       [](ManageEMCUnity& s) {
-         std::vector<std::string> initiators;
-         return s.GetLoggedInInitiators(initiators);
-       }},
+       Into(&ManageEMCUnity::GetLoggedInInitiators)},
       {"GetHostId", "GET", "/api/types/host/instances",
-       [](ManageEMCUnity& s) {
-         std::string id;
-         return s.GetHostId(id, "sql-prod-01");
-       }},
+       Into(&ManageEMCUnity::GetHostId, "sql-prod-01")},
       {"CreateHost", "POST", "/api/types/host/instances",
-       [](ManageEMCUnity& s) {
-         std::string id;
-         return s.CreateHost(id, "table-host", UNITY_HOST_TYPE_MANUAL, false, "Linux");
-       }},
+       Into(&ManageEMCUnity::CreateHost, "table-host", UNITY_HOST_TYPE_MANUAL, false, "Linux")},
       {"CreateHostInitiator", "POST", "/api/types/hostInitiator/instances",
-       [](ManageEMCUnity& s) {
-         std::string id;
-         return s.CreateHostInitiator(id, "Host_3", UNITY_HOSTINITIATOR_TYPE_ISCSI,
-                                      "iqn.1994-05.com.redhat:table-client");
-       }},
+       Into(&ManageEMCUnity::CreateHostInitiator, "Host_3", UNITY_HOSTINITIATOR_TYPE_ISCSI,
+            "iqn.1994-05.com.redhat:table-client")},
       {"ModifyHostInitiator", "POST", "/api/instances/hostInitiator/HostInitiator_5/action/modify",
        [](ManageEMCUnity& s) { return s.ModifyHostInitiator("HostInitiator_5", "Host_3"); }},
       {"CreateHostIPPort", "POST", "/api/types/hostIPPort/instances",
-       [](ManageEMCUnity& s) {
-         std::string id;
-         return s.CreateHostIPPort(id, "Host_3", "10.20.30.77");
-       }},
+       Into(&ManageEMCUnity::CreateHostIPPort, "Host_3", "10.20.30.77")},
       {"DeleteHost", "DELETE", "/api/instances/host/",
        [](ManageEMCUnity& s) {
          std::string id;
@@ -284,25 +211,11 @@ std::vector<OperationRow> Rows() {
        }},
       // --- Inventory ---
       {"ListStorageResources", "GET", "/api/types/storageResource/instances",
-       [](ManageEMCUnity& s) {
-         std::vector<_UnityStorageResource> list;
-         return s.ListStorageResources(list, UNITY_STG_RES_TYPE_UNKNOWN, "");
-       }},
-      {"ListLuns", "GET", "/api/types/lun/instances",
-       [](ManageEMCUnity& s) {
-         std::vector<_UnityLunListEntry> list;
-         return s.ListLuns(list, "");
-       }},
+       Into(&ManageEMCUnity::ListStorageResources, UNITY_STG_RES_TYPE_UNKNOWN, "")},
+      {"ListLuns", "GET", "/api/types/lun/instances", Into(&ManageEMCUnity::ListLuns, "")},
       {"ListFileSystems", "GET", "/api/types/filesystem/instances",
-       [](ManageEMCUnity& s) {
-         std::vector<_UnityFSListEntry> list;
-         return s.ListFileSystems(list, "", "");
-       }},
-      {"ListHosts", "GET", "/api/types/hostIPPort/instances",
-       [](ManageEMCUnity& s) {
-         std::vector<_UnityHostListEntry> list;
-         return s.ListHosts(list, "");
-       }},
+       Into(&ManageEMCUnity::ListFileSystems, "", "")},
+      {"ListHosts", "GET", "/api/types/hostIPPort/instances", Into(&ManageEMCUnity::ListHosts, "")},
       // --- Session end ---
       {"CloseConnection", "POST", "/api/types/loginSessionInfo/action/logout",
        [](ManageEMCUnity& s) { return s.CloseConnection(false); }},
@@ -314,6 +227,13 @@ std::vector<OperationRow> Rows() {
 const std::vector<OperationRow>& OperationTable() {
   static const std::vector<OperationRow> rows = Rows();
   return rows;
+}
+
+std::vector<OperationRow> ReadingOperations() {
+  std::vector<OperationRow> out;
+  for (const OperationRow& row : OperationTable())
+    if (row.method == "GET" && !row.makesItsObject) out.push_back(row);
+  return out;
 }
 
 std::vector<OperationRow> ChangingOperations() {

@@ -19,8 +19,7 @@
 #include "platform/DiagLog.h"
 #include "platform/HttpTransport.h"
 #include "platform/PlatformSettings.h"
-#include "sim/Json.h"
-#include "sim/Resources.h"
+#include "tests/support/JobSeed.h"
 #include "tests/support/SimulatorFixture.h"
 
 namespace unitytest {
@@ -34,24 +33,6 @@ const size_t kSeededSnaps = 7;
 
 std::string ResourceOf(unsigned long long job) {
   return "res_job" + std::to_string(job);
-}
-
-// The default seed plus one storage resource with its own replication session per job, so that
-// each job restores and syncs its own resource (a restore names its backup snapshot after the
-// second it runs in, unique per resource).
-std::string SeedWithJobResources(int jobs) {
-  unitysim::Json seed = unitysim::Json::parse(unitysim::defaultSeedText());
-  const unitysim::Json replication = seed["replicationSession"][0];
-  for (int i = 0; i < jobs; ++i) {
-    const std::string resource = ResourceOf(kFirstJob + static_cast<unsigned long long>(i));
-    seed["storageResource"].push_back({{"id", resource}, {"name", resource}, {"type", 8}});
-    unitysim::Json session = replication;
-    session["id"] = "rep_" + resource;
-    session["name"] = "rep_" + resource;
-    session["srcResourceId"] = resource;
-    seed["replicationSession"].push_back(session);
-  }
-  return seed.dump();
 }
 
 // What one job saw; checked on the main thread after all have ended.
@@ -79,7 +60,10 @@ class ConcurrentSessionsTest : public ::testing::TestWithParam<Shape> {
     diaglog::setQuiet(true);
     std::string bundle;
     unitysim::SimOptions options;
-    options.seed = SeedWithJobResources(GetParam().sessions);
+    std::vector<std::string> resources;
+    for (int i = 0; i < GetParam().sessions; ++i)
+      resources.push_back(ResourceOf(kFirstJob + static_cast<unsigned long long>(i)));
+    options.seed = SeedWithJobResources(resources).dump();
     for (int i = 0; i < GetParam().simulators; ++i) {
       sims_.push_back(std::make_unique<unitysim::Simulator>(options));
       sims_.back()->start();

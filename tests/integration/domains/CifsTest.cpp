@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/DiagLog.h"
-#include "tests/support/RefusalTest.h"
 #include "tests/support/SimulatorFixture.h"
 
 namespace unitytest {
@@ -124,46 +123,6 @@ TEST_F(CifsOpsTest, LookupsNeedExactlyOneMatch) {
             "type&filter=%28name%20eq%20%22smb_a%22%29%20AND%20%28snap.id%20eq%20%22" +
                 std::to_string(devSnap) + "%22%29");
 }
-
-std::string g_id;
-_UnityCifsShareInfo g_share;
-std::vector<_UnityCifsShareInfo> g_shares;
-std::list<_UnityCifsShareACE> g_aces;
-
-class CifsRefusalTest : public RefusalTest {};
-
-TEST_P(CifsRefusalTest, NothingIsSent) {
-  expectRefused();
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Operations, CifsRefusalTest,
-    ::testing::Values(
-        RefusalCase{"CreateWithoutPath",
-                    [](auto& s) { return s.CreateCifsShare(g_id, 5, "n", ""); },
-                    "Fileserver name or other input is empty"},
-        RefusalCase{"DeleteWithoutId", [](auto& s) { return s.DeleteCifsShare(""); },
-                    "Fileserver name is empty or invalid inputs"},
-        RefusalCase{"ListWithoutArray", [](auto& s) { return s.GetCifsShareList(g_shares); },
-                    "Fileserver name is empty", false},
-        RefusalCase{"ForNameWithoutName",
-                    [](auto& s) { return s.GetCifsShareForName(g_share, "", "NAS_Prod"); },
-                    "Fileserver name or Share name is empty."},
-        RefusalCase{"ForSnapChecksTheSnapshotFirst",
-                    [](auto& s) { return s.GetCifsShareForSnap(g_share, 0, ""); },
-                    "Invalid snap id:0", false},
-        RefusalCase{"ForSnapWithoutName",
-                    [](auto& s) { return s.GetCifsShareForSnap(g_share, 5, ""); },
-                    "Fileserver name or Share name is empty."},
-        RefusalCase{"NasNameWithDoubleQuote",
-                    [](auto& s) { return s.GetCifsShareForName(g_share, "a", "N\""); },
-                    "NAS server name contains a double quote, which a filter cannot carry"},
-        RefusalCase{"ReadEntriesWithoutId", [](auto& s) { return s.GetCifsShareACE(g_aces, ""); },
-                    "Fileserver name or share id is empty"},
-        RefusalCase{"WriteEntriesWithoutArray",
-                    [](auto& s) { return s.SetCifsShareACE("SMBShare_1", g_aces); },
-                    "Fileserver name or share id is empty", false}),
-    RefusalName);
 
 }  // namespace
 }  // namespace unitytest

@@ -1,15 +1,12 @@
 // File system and NAS discovery operations against the simulator's default array: two NAS servers
 // (NAS_Prod domain-joined with an NFS server, NAS_Dev standalone), twelve file systems, "Projects"
 // on both NAS servers.
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "platform/DiagLog.h"
-#include "tests/support/RefusalTest.h"
 #include "tests/support/SimulatorFixture.h"
 
 namespace unitytest {
@@ -87,40 +84,6 @@ TEST_F(FileOpsTest, NasServerAliasesOnly) {
   EXPECT_EQ(session().errorCode, kNotFound);
   EXPECT_TRUE(capture.contains("Failed to Get NAS server info", "ManageEMCUnity::GetArrayAliases"));
 }
-
-class FileRefusalTest : public RefusalTest {};
-
-TEST_P(FileRefusalTest, NothingIsSent) {
-  expectRefused();
-}
-
-_UnityFSInfo g_fs;
-std::vector<_UnityFSInfo> g_fsList;
-std::vector<_UnityNASServer> g_nasList;
-const char kQuote[] = " contains a double quote, which a filter cannot carry";
-
-INSTANTIATE_TEST_SUITE_P(
-    Operations, FileRefusalTest,
-    ::testing::Values(
-        RefusalCase{"FSByEmptyName", [](auto& s) { return s.GetFSInfoFromName(g_fs, "", "n"); },
-                    "Fileserver name or Filesystem name is empty"},
-        RefusalCase{"FSByEmptyId", [](auto& s) { return s.GetFSInfoForId(g_fs, ""); },
-                    "Fileserver name or Filesystem id is empty"},
-        RefusalCase{"NasWithoutArray", [](auto& s) { return s.GetNASServers(g_nasList, ""); },
-                    "Fileserver name is empty", false},
-        RefusalCase{"FSListWithoutNasName",
-                    [](auto& s) { return s.GetFSListForNASServer(g_fsList, ""); },
-                    "Fileserver name or NAS server name is empty"},
-        RefusalCase{"FSNameWithQuote",
-                    [](auto& s) { return s.GetFSInfoFromName(g_fs, "a\" OR (name ne \"", ""); },
-                    std::string("Filesystem name") + kQuote},
-        RefusalCase{"FSNasNameWithQuote",
-                    [](auto& s) { return s.GetFSInfoFromName(g_fs, "fs", "\""); },
-                    std::string("NAS server name") + kQuote},
-        RefusalCase{"FSListNasNameWithQuote",
-                    [](auto& s) { return s.GetFSListForNASServer(g_fsList, "x\"y"); },
-                    std::string("NAS server name") + kQuote}),
-    RefusalName);
 
 }  // namespace
 }  // namespace unitytest

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/DiagLog.h"
-#include "tests/support/RefusalTest.h"
 #include "tests/support/SimulatorFixture.h"
 
 namespace unitytest {
@@ -205,55 +204,6 @@ TEST_F(HostOpsTest, SafeDeleteLooksAtNfsRootAccess) {
   EXPECT_FALSE(s.DeleteHost("Host_3", false));
   EXPECT_EQ(s.errorCode, kNotFound);
 }
-
-std::string g_id;
-std::vector<std::string> g_list;
-_UnityHostInitiatorInfo g_initiator;
-_UnityHostIPPort g_port;
-const char kIdsEmpty[] = "Fileserver name, host id or host initiator id is empty";
-
-class HostRefusalTest : public RefusalTest {};
-
-TEST_P(HostRefusalTest, NothingIsSent) {
-  expectRefused();
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Operations, HostRefusalTest,
-    ::testing::Values(
-        RefusalCase{"InitiatorEmpty",
-                    [](auto& s) { return s.GetHostInitiatorInfo(g_initiator, "", true); },
-                    "Fileserver name or Initiator id is empty"},
-        RefusalCase{"InitiatorQuote",
-                    [](auto& s) { return s.GetHostInitiatorInfo(g_initiator, "iqn\"", false); },
-                    "Initiator id contains a double quote, which a filter cannot carry"},
-        RefusalCase{"IPPortEmpty", [](auto& s) { return s.GetHostIPPort(g_port, ""); },
-                    "Fileserver name or ip address is empty"},
-        RefusalCase{"HostIdEmpty", [](auto& s) { return s.GetHostId(g_id, ""); },
-                    "Fileserver name or host name is empty"},
-        RefusalCase{"HostIdQuote", [](auto& s) { return s.GetHostId(g_id, "a\"b"); },
-                    "Host name contains a double quote, which a filter cannot carry"},
-        RefusalCase{"CreateInitiatorTypeZero",
-                    [](auto& s) {
-                      return s.CreateHostInitiator(g_id, "Host_1", UNITY_HOSTINITIATOR_TYPE_NONE,
-                                                   "iqn.x");
-                    },
-                    "Fileserver name, host id, wwn/iqn or initiator type is empty/invalid"},
-        RefusalCase{"ModifyNoInitiator",
-                    [](auto& s) { return s.ModifyHostInitiator("", "Host_1"); }, kIdsEmpty},
-        RefusalCase{"IPPortNoAddress",
-                    [](auto& s) { return s.CreateHostIPPort(g_id, "Host_1", ""); }, kIdsEmpty},
-        RefusalCase{"DeleteNoHost", [](auto& s) { return s.DeleteHost("", true); },
-                    "Fileserver name or host id is empty "},
-        RefusalCase{"LoggedInWithoutArray", [](auto& s) { return s.GetLoggedInInitiators(g_list); },
-                    "Fileserver name is empty", false},
-        // A reused host is looked up first, and the lookup's refusal stays.
-        RefusalCase{"ReusedHostWithoutArray",
-                    [](auto& s) {
-                      return s.CreateHost(g_id, "media-02", UNITY_HOST_TYPE_MANUAL, true, "");
-                    },
-                    "Fileserver name or host name is empty", false}),
-    RefusalName);
 
 }  // namespace
 }  // namespace unitytest

@@ -1,6 +1,5 @@
 // Inventory listings against the simulator: the records of each kind, the requests on the wire,
 // listings spanning several pages, name filters, an empty array and refused names.
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -8,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include "sim/ScaleSeed.h"
-#include "tests/support/RefusalTest.h"
 #include "tests/support/SimulatorFixture.h"
 
 namespace unitytest {
@@ -242,46 +240,6 @@ TEST_F(InventoryEmptyArrayTest, EveryListingIsEmpty) {
   EXPECT_EQ(s.errorCode, 0u);
   EXPECT_TRUE(requests("GET", kInitiators).empty());  // no host, so no initiator is asked for
 }
-
-class InventoryRefusalTest : public RefusalTest {};
-
-TEST_P(InventoryRefusalTest, RefusedBeforeSending) {
-  expectRefused();
-}
-
-const char kQuoted[] = "a\"b";
-
-// A call of `list` with `args` into a fresh vector.
-template <typename Entry, typename... Params, typename... Args>
-std::function<bool(ManageEMCUnity&)> Lists(bool (ManageEMCUnity::*list)(std::vector<Entry>&,
-                                                                        Params...),
-                                           Args... args) {
-  return [=](ManageEMCUnity& s) {
-    std::vector<Entry> out;
-    return (s.*list)(out, args...);
-  };
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Inventory, InventoryRefusalTest,
-    ::testing::Values(
-        RefusalCase{
-            "ResourceName",
-            Lists(&ManageEMCUnity::ListStorageResources, UNITY_STG_RES_TYPE_UNKNOWN, kQuoted),
-            "Resource name contains a double quote, which a filter cannot carry"},
-        RefusalCase{
-            "ResourceType",
-            Lists(&ManageEMCUnity::ListStorageResources, static_cast<_UNITY_STG_RES_TYPE>(-2), ""),
-            "Storage resource type is invalid"},
-        RefusalCase{"LunName", Lists(&ManageEMCUnity::ListLuns, kQuoted),
-                    "LUN name contains a double quote, which a filter cannot carry"},
-        RefusalCase{"NasServerName", Lists(&ManageEMCUnity::ListFileSystems, kQuoted, ""),
-                    "NAS server name contains a double quote, which a filter cannot carry"},
-        RefusalCase{"HostName", Lists(&ManageEMCUnity::ListHosts, kQuoted),
-                    "Host name contains a double quote, which a filter cannot carry"},
-        RefusalCase{"NoArray", Lists(&ManageEMCUnity::ListHosts, ""), "Fileserver name is empty",
-                    false}),
-    RefusalName);
 
 }  // namespace
 }  // namespace unitytest

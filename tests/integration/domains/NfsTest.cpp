@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/DiagLog.h"
-#include "tests/support/RefusalTest.h"
 #include "tests/support/SimulatorFixture.h"
 
 namespace unitytest {
@@ -200,40 +199,6 @@ TEST_F(NfsOpsTest, LookupsNeedExactlyOneMatch) {
   EXPECT_NE(lists.at(4).target.find("&filter=%28snap.id%20eq%20%2238654705849%22%20%29"),
             std::string::npos);
 }
-
-std::string g_id;
-bool g_flag;
-_UnityNfsExportInfo g_export;
-std::vector<_UnityNfsExportInfo> g_exports;
-const char kOtherEmpty[] = "Fileserver name or other input is empty";
-
-class NfsRefusalTest : public RefusalTest {};
-
-TEST_P(NfsRefusalTest, NothingIsSent) {
-  expectRefused();
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Operations, NfsRefusalTest,
-    ::testing::Values(
-        RefusalCase{"CreateWithoutPath",
-                    [](auto& s) { return s.CreateNfsExport(g_id, 5, "n", {}, ""); }, kOtherEmpty},
-        RefusalCase{"CreateOfNoSnapshot",
-                    [](auto& s) { return s.CreateNfsExport(g_id, 0, "n", {}, "/"); }, kOtherEmpty},
-        RefusalCase{"SetAccessWithoutExportId",
-                    [](auto& s) { return s.SetNfsHostAccess(g_flag, g_export, {}); },
-                    "Fileserver name is empty or invalid inputs"},
-        RefusalCase{"DeleteWithoutArray", [](auto& s) { return s.DeleteNfsExport("NFSShare_1"); },
-                    "Fileserver name is empty or invalid inputs", false},
-        RefusalCase{"ListWithoutArray", [](auto& s) { return s.GetNfsExportList(g_exports); },
-                    "Fileserver name is empty", false},
-        RefusalCase{"ForHostWithoutHost",
-                    [](auto& s) { return s.GetNfsExportsForHost(g_exports, ""); },
-                    "Fileserver name or host id is empty."},
-        RefusalCase{"HostIdWithDoubleQuote",
-                    [](auto& s) { return s.GetNfsExportsForHost(g_exports, "H\" OR (id ne \""); },
-                    "Host id contains a double quote, which a filter cannot carry"}),
-    RefusalName);
 
 }  // namespace
 }  // namespace unitytest

@@ -10,7 +10,7 @@
 namespace unitytest {
 namespace {
 
-enum class Op { List, Create, Delete };
+enum class Op { List, Delete };
 
 struct FaultCase {
   const char* name;
@@ -23,7 +23,7 @@ struct FaultCase {
 };
 
 const char* MethodOf(Op op) {
-  return op == Op::List ? "GET" : op == Op::Create ? "POST" : "DELETE";
+  return op == Op::List ? "GET" : "DELETE";
 }
 const char* PathOf(Op op) {
   return op == Op::Delete ? "/api/instances/snap/38654705846" : "/api/types/snap/instances";
@@ -37,10 +37,6 @@ class FaultMatrixTest : public SimulatorTest, public testing::WithParamInterface
         std::vector<_UnitySnapInfo> snaps;
         return session().GetSnapShotList(snaps, std::vector<SnapID>{38654705846, 38654705847},
                                          false);
-      }
-      case Op::Create: {
-        SnapID id = 0;
-        return session().CreateSnapShot(id, "sv_1", "fault_snap", false);
       }
       case Op::Delete:
         return session().DeleteSnapshot(38654705846ULL);
@@ -69,8 +65,6 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         FaultCase{"ArrayErrorOnList", Op::List, Fault::error(500, 1234, "boom"), false, 1234,
                   "boom (Error Code:0x4d2)", 1},
-        FaultCase{"ServiceUnavailableWithoutBody", Op::List, Fault::httpStatus(503, false), false,
-                  1, "No response body", 1},
         // A complete answer that is not JSON: the parse fails and nothing is taken from it.
         FaultCase{"MalformedAnswer", Op::List, Fault::malformed(), false, 1,
                   "The array's answer could not be read", 1},
@@ -78,13 +72,6 @@ INSTANTIATE_TEST_SUITE_P(
         // libcurl resends once on a dropped kept-alive connection; the second drop is seen.
         FaultCase{"DroppedTwice", Op::List, Fault::drop().times(2), false, 1, "No response body",
                   2},
-        FaultCase{"UnauthorisedThreeTimes", Op::Create, Fault::httpStatus(401, false).times(3),
-                  false, 5, "Unauthorised. Session logged out. Retry", 3},
-        FaultCase{"UnauthorisedOnceThenCreated", Op::Create, Fault::httpStatus(401, false), true, 0,
-                  nullptr, 2},
-        FaultCase{"MissingOnDeleteIsDone", Op::Delete,
-                  Fault::error(404, 131149829, "The requested resources do not exist"), true,
-                  131149829, nullptr, 1},
         FaultCase{"ConflictOnDelete", Op::Delete, Fault::error(409, 0x6000BDC, "in use"), false,
                   0x6000BDC, "in use (Error Code:0x6000bdc)", 1}),
     [](const testing::TestParamInfo<FaultCase>& row) { return row.param.name; });

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/DiagLog.h"
-#include "platform/PlatformSettings.h"
 #include "tests/integration/session/TestMessages.h"
 #include "tests/support/SimulatorFixture.h"
 #include "unity/messages/SessionMessages.h"
@@ -20,7 +19,6 @@ using ::testing::StartsWith;
 
 const unsigned long long kNotFound = 131149829;
 const unsigned long long kUnauthorized = 131149828;
-const unsigned long long kDuplicateName = 100666337;
 const char kUnpairedSnap[] = "38654705848";  // Oracle_Logs_daily_1, in no snapshot group
 
 class SessionRequestTest : public SimulatorTest {
@@ -208,35 +206,6 @@ TEST_F(SessionRequestTest, RefusedReloginEndsWithTheLoginsError) {
   EXPECT_EQ(trace(), (std::vector<std::string>{"POST 401", "GET 401"}));
 }
 
-TEST_F(SessionRequestTest, NotFoundAndConflictAnswersAreDecidedBySuccessCodes) {
-  const struct {
-    const char* name;
-    bool create;  // else delete a snapshot that does not exist
-    bool accept;
-    unsigned long long code;
-    const char* text;
-  } rows[] = {
-      {"missing", false, false, kNotFound, "The requested resource does not exist."},
-      {"missingAccepted", false, true, kNotFound, "The requested resource does not exist."},
-      {"duplicate", true, false, kDuplicateName, "A snapshot with the name"},
-      {"duplicateAccepted", true, true, kDuplicateName, "A snapshot with the name"},
-  };
-  ASSERT_TRUE(session().OpenConnection(false));
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    sim().journal().clear();
-    TestCreateSnap create("sv_1", "Oracle_Data_daily_1");
-    TestDeleteSnap remove("999");
-    EMCUnityJsonBase& message = row.create ? static_cast<EMCUnityJsonBase&>(create) : remove;
-    std::vector<unsigned long long> accepted;
-    if (row.accept) accepted.push_back(row.code);
-    EXPECT_EQ(RunMessage(session(), message, "TestOperation", accepted), row.accept);
-    EXPECT_EQ(session().errorCode, row.code);
-    EXPECT_THAT(session().errorText, StartsWith(row.text));
-    EXPECT_EQ(trace().size(), 1u);
-  }
-}
-
 TEST_F(SessionRequestTest, AcceptedErrorOnOnePageDoesNotExcuseALaterPage) {
   // Page 1 is the accepted not-found of a deletion; page 2, the same deletion, cannot be read.
   struct TwoPages : TestDeleteSnap {
@@ -268,18 +237,6 @@ TEST_F(SessionRequestTest, ErrorWithoutBodyOrCode) {
   EXPECT_EQ(session().errorText, "No response body");
   EXPECT_EQ(session().httpStatus, 500);
   EXPECT_TRUE(session().loggedIn);
-}
-
-TEST_F(SessionRequestTest, TimeoutSettingAppliesToMutatingRequestsOnly) {
-  ScopedSetting post(kUnitySettingsSection, "TestCreateSnap_unitytimeout", "600");
-  ScopedSetting get(kUnitySettingsSection, "GetBasicSystemInformation_unitytimeout", "600");
-  TestCreateSnap create("sv_1", "with-timeout");
-  ASSERT_TRUE(RunMessage(session(), create, "TestCreateSnap")) << session().errorText;
-  EXPECT_EQ(requests("POST").at(0).target, "/api/types/snap/instances?&timeout=600");
-  _UnityBasicSystemInfo info;
-  ASSERT_TRUE(session().GetBasicSystemInformation(info));
-  EXPECT_EQ(requests("GET", "/api/types/basicSystemInfo").at(0).target.find("timeout"),
-            std::string::npos);
 }
 
 const char kLogoutPath[] = "/api/types/loginSessionInfo/action/logout";
@@ -349,44 +306,6 @@ TEST_F(SessionLifecycleTest, HundredRequestsWithReloginUseOneHandshake) {
   EXPECT_EQ(loginRequests(), 1u);  // the re-login after the 401
   EXPECT_EQ(requests("GET", "/api/types/system").size(), 101u);
   EXPECT_EQ(sim().handshakeCount(), 1);
-}
-
-// Three basic-system-information entries served one per page.
-class PagedSessionTest : public SimulatorTest {
- protected:
-  unitysim::SimOptions simOptions() const override {
-    unitysim::SimOptions options;
-    options.pageSize = 1;
-    options.seed = R"({
-      "basicSystemInfo": [
-        {"id": "0", "model": "Unity 380", "name": "first", "softwareVersion": "5.1.0",
-         "apiVersion": "11.0", "earliestApiVersion": "4.0"},
-        {"id": "1", "model": "Unity 380", "name": "second", "softwareVersion": "5.1.0",
-         "apiVersion": "11.0", "earliestApiVersion": "4.0"},
-        {"id": "2", "model": "Unity 380", "name": "third", "softwareVersion": "5.1.0",
-         "apiVersion": "11.0", "earliestApiVersion": "4.0"}],
-      "system": [{"id": "0", "name": "first", "serialNumber": "APM00000001"}]})";
-    return options;
-  }
-};
-
-TEST_F(PagedSessionTest, ListOverThreePagesCollectsEveryRecord) {
-  EMCUnityJsonGetBasicSystemInfo message;
-  ASSERT_TRUE(RunMessage(session(), message, "GetBasicSystemInformation")) << session().errorText;
-  std::vector<_UnityBasicSystemInfo> list;
-  ASSERT_TRUE(message.GetBasicSystemInfo(list));
-  ASSERT_EQ(list.size(), 3u);
-  EXPECT_EQ(list[0].name, "first");
-  EXPECT_EQ(list[1].name, "second");
-  EXPECT_EQ(list[2].name, "third");
-  const auto pages = requests("GET", "/api/types/basicSystemInfo");
-  ASSERT_EQ(pages.size(), 3u);
-  EXPECT_NE(pages[1].target, pages[2].target);
-
-  _UnityBasicSystemInfo info;
-  ASSERT_TRUE(session().GetBasicSystemInformation(info));
-  EXPECT_EQ(info.name, "first");
-  EXPECT_EQ(info.serialNumber, "APM00000001");
 }
 
 }  // namespace

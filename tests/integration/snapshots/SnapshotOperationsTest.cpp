@@ -1,8 +1,6 @@
 // Snapshot and replication operations against the simulator: results, error state and the
 // requests on the wire.
 #include <cstdio>
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,7 +9,6 @@
 
 #include "platform/DiagLog.h"
 #include "platform/PlatformSettings.h"
-#include "tests/support/RefusalTest.h"
 #include "tests/support/SimulatorFixture.h"
 
 namespace unitytest {
@@ -24,13 +21,11 @@ const unsigned long long kNotFound = 131149829;
 const unsigned long long kFirstId = 38654705664ULL;
 const int kSeeded = 130;
 
-// Occurrences of one encoded id term in a list request.
-size_t IdTerms(const std::string& target) {
+// Occurrences of one encoded filter term in a list request.
+size_t Terms(const std::string& target, const std::string& term) {
   size_t count = 0;
-  for (size_t at = target.find("%28id%20eq%20"); at != std::string::npos;
-       at = target.find("%28id%20eq%20", at + 1)) {
+  for (size_t at = target.find(term); at != std::string::npos; at = target.find(term, at + 1))
     ++count;
-  }
   return count;
 }
 
@@ -97,69 +92,47 @@ TEST_F(SnapshotOpsTest, CreateCopyLookUpRestoreDelete) {
   EXPECT_EQ(session().errorCode, kNotFound);
 }
 
-TEST_F(SnapshotOpsTest, IdsTravelInBatchesOfFiftyAppendedToTheCallersList) {
-  std::vector<_UnitySnapInfo> list(1);
-  list[0].name = "kept";
-  ASSERT_TRUE(session().GetSnapShotList(list, Ids(120), false)) << session().errorText;
-  const std::vector<unitysim::JournalEntry> sent = listRequests();
-  ASSERT_EQ(sent.size(), 3u);
-  EXPECT_EQ(IdTerms(sent[0].target), 50u);
-  EXPECT_EQ(IdTerms(sent[1].target), 50u);
-  EXPECT_EQ(IdTerms(sent[2].target), 20u);
-  ASSERT_EQ(list.size(), 121u);
-  EXPECT_EQ(list[0].name, "kept");
-  EXPECT_EQ(list[1].snapId, kFirstId);
-  EXPECT_EQ(list[120].snapId, kFirstId + 119);
-  EXPECT_EQ(list[120].name, "snap_119");
-
-  // Names replace what the caller held.
-  ASSERT_TRUE(
-      session().GetSnapShotList(list, std::vector<std::string>{"snap_007", "snap_008"}, false));
-  ASSERT_EQ(list.size(), 2u);
-  EXPECT_EQ(list[0].name, "snap_007");
-}
-
-// Names travel like ids, so that a long list never makes a URL the array refuses (HTTP 414).
-TEST_F(SnapshotOpsTest, NamesTravelInBatchesOfFiftyAndReplaceTheCallersList) {
+// Ids and names travel fifty to a request, so that a long list never makes a URL the array refuses
+// (HTTP 414); a lone id left for the last request is a single-instance query. Ids add to the
+// caller's list, names replace it.
+TEST_F(SnapshotOpsTest, IdsAndNamesTravelInBatchesOfFifty) {
   const struct {
-    int names;
-    std::vector<size_t> batches;
-  } rows[] = {{50, {50}}, {120, {50, 50, 20}}};
+    const char* name;
+    int count;
+    bool byName;
+    std::vector<size_t> terms;  // filter terms of each request; 0 for a single-instance query
+  } rows[] = {{"120Ids", 120, false, {50, 50, 20}},
+              {"51Ids", 51, false, {50, 0}},
+              {"50Names", 50, true, {50}},
+              {"120Names", 120, true, {50, 50, 20}}};
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.names);
+    SCOPED_TRACE(row.name);
     sim().journal().clear();
+    std::vector<_UnitySnapInfo> list(1);
+    list[0].name = "kept";
     std::vector<std::string> names;
     char name[16];
-    for (int i = 0; i < row.names; ++i) {
+    for (int i = 0; i < row.count; ++i) {
       std::snprintf(name, sizeof name, "snap_%03d", i);
       names.push_back(name);
     }
-    std::vector<_UnitySnapInfo> list(1);
-    ASSERT_TRUE(session().GetSnapShotList(list, names, false)) << session().errorText;
+    ASSERT_TRUE(row.byName ? session().GetSnapShotList(list, names, false)
+                           : session().GetSnapShotList(list, Ids(row.count), false))
+        << session().errorText;
     std::vector<size_t> sent;
-    for (const unitysim::JournalEntry& e : listRequests()) {
-      size_t terms = 0;
-      for (size_t at = e.target.find("%28name%20eq%20"); at != std::string::npos;
-           at = e.target.find("%28name%20eq%20", at + 1))
-        ++terms;
-      sent.push_back(terms);
-    }
-    EXPECT_EQ(sent, row.batches);
-    ASSERT_EQ(list.size(), static_cast<size_t>(row.names));
+    for (const unitysim::JournalEntry& e : listRequests())
+      sent.push_back(Terms(e.target, row.byName ? "%28name%20eq%20" : "%28id%20eq%20"));
+    EXPECT_EQ(sent, row.terms);
+    ASSERT_EQ(list.size(), static_cast<size_t>(row.count) + (row.byName ? 0 : 1));
+    EXPECT_EQ(list.front().name, row.byName ? "snap_000" : "kept");
     EXPECT_EQ(list.back().name, names.back());
+    EXPECT_EQ(list.back().snapId, kFirstId + static_cast<unsigned long long>(row.count) - 1);
+    if (row.terms.back() == 0) {
+      EXPECT_EQ(listRequests().back().target,
+                "/api/instances/snap/" + std::to_string(list.back().snapId) +
+                    "?&fields=attachedWWN,id,isModifiable,lun.id,name,storageResource.id");
+    }
   }
-}
-
-TEST_F(SnapshotOpsTest, LoneIdOfTheLastBatchIsASingleInstanceQuery) {
-  std::vector<_UnitySnapInfo> list;
-  ASSERT_TRUE(session().GetSnapShotList(list, Ids(51), false)) << session().errorText;
-  const std::vector<unitysim::JournalEntry> sent = listRequests();
-  ASSERT_EQ(sent.size(), 2u);
-  EXPECT_EQ(IdTerms(sent[0].target), 50u);
-  EXPECT_EQ(sent[1].target,
-            "/api/instances/snap/" + std::to_string(kFirstId + 50) +
-                "?&fields=attachedWWN,id,isModifiable,lun.id,name,storageResource.id");
-  EXPECT_EQ(list.size(), 51u);
 }
 
 TEST_F(SnapshotOpsTest, UnknownIdFailsAloneAndIsAbsentInAFilter) {
@@ -212,15 +185,21 @@ TEST_F(SnapshotOpsTest, NameSharedByTwoSnapshotsIsNoAnswer) {
   EXPECT_EQ(info.snapId, kFirstId + 3);
 }
 
-TEST_F(SnapshotOpsTest, TimeoutSettingReachesDeletionButNotCreation) {
+// The time-out setting reaches requests that change the array, except a snapshot creation.
+TEST_F(SnapshotOpsTest, TimeoutSettingReachesDeletionButNotCreationOrQuery) {
   ScopedSetting deletion(kUnitySettingsSection, "DeleteSnapshot_unitytimeout", "600");
   ScopedSetting creation(kUnitySettingsSection, "CreateSnapshot_unitytimeout", "600");
+  ScopedSetting query(kUnitySettingsSection, "GetSnapShotInfo_unitytimeout", "600");
   DiagLogCapture capture(0);
   SnapID id = 0;
   ASSERT_TRUE(session().CreateSnapShot(id, "sv_1", "timed", true));
   EXPECT_EQ(requests("POST", "/api/types/snap/instances").at(0).target,
             "/api/types/snap/instances?");
   EXPECT_TRUE(capture.contains("Cannot change timeout for CreateSnapshot. Defaulting to [-1]"));
+  _UnitySnapInfo info;
+  ASSERT_TRUE(session().GetSnapShotInfo(info, id));
+  EXPECT_EQ(requests("GET", "/api/instances/snap/").at(0).target.find("timeout"),
+            std::string::npos);
   ASSERT_TRUE(session().DeleteSnapshot(id));
   EXPECT_THAT(requests("DELETE").at(0).target, EndsWith("?&timeout=600"));
 }
@@ -297,56 +276,6 @@ TEST_F(ReplicationOpsTest, UrlBytesInResourceIdAreEncoded) {
             "/api/types/replicationSession/instances?&fields=id,remoteSystem.id"
             "&filter=(srcResourceId+eq+\"sv+1%26x=%23%2B%25\")");
 }
-
-class SnapshotRefusalTest : public RefusalTest {};
-
-TEST_P(SnapshotRefusalTest, NothingIsSent) {
-  expectRefused();
-}
-
-SnapID g_id;
-_UnitySnapInfo g_info;
-std::vector<_UnitySnapInfo> g_list;
-ReplicationSessionInfo g_session;
-
-INSTANTIATE_TEST_SUITE_P(
-    Operations, SnapshotRefusalTest,
-    ::testing::Values(
-        RefusalCase{"CreateWithoutName",
-                    [](auto& s) { return s.CreateSnapShot(g_id, "sv_1", "", false); },
-                    "Fileserver name, resource id or snapname is empty"},
-        RefusalCase{"CopyOfNoSnapshot", [](auto& s) { return s.CopySnapshot(g_id, 0, "c"); },
-                    "Fileserver name, snap id or copy snap name is empty"},
-        RefusalCase{"DeleteWithoutArray", [](auto& s) { return s.DeleteSnapshot(5); },
-                    "Fileserver name is empty or invalid inputs", false},
-        RefusalCase{"ListWithoutArray",
-                    [](auto& s) { return s.GetSnapShotList(g_list, SnapID{5}, false); },
-                    "Fileserver name is empty", false},
-        RefusalCase{"InfoOfNoSnapshot", [](auto& s) { return s.GetSnapShotInfo(g_info, 0); },
-                    "Snapid is 0."},
-        RefusalCase{"LookupWithoutName", [](auto& s) { return s.GetSnapShotForName(g_info, ""); },
-                    "Snap name is empty."},
-        RefusalCase{"NameWithDoubleQuote",
-                    [](auto& s) { return s.GetSnapShotForName(g_info, "a\"b"); },
-                    "Snap name contains a double quote, which a filter cannot carry"},
-        RefusalCase{"GroupNameWithDoubleQuote",
-                    [](auto& s) {
-                      return s.GetSnapShotList(g_list, std::vector<std::string>{"ok", "\""}, true);
-                    },
-                    "Snap group name contains a double quote, which a filter cannot carry"},
-        RefusalCase{"MarkWithoutArrayIsCheckedFirst",
-                    [](auto& s) { return s.MarkSnapForReplication(0); }, "Fileserver name is empty",
-                    false},
-        RefusalCase{"MarkNoSnapshot", [](auto& s) { return s.MarkSnapForReplication(0); },
-                    "Snap id is empty"},
-        RefusalCase{"ReplicationOfNoResource",
-                    [](auto& s) { return s.GetReplicationInfoForResId(g_session, ""); },
-                    "Resource id is empty"},
-        RefusalCase{
-            "SyncForResourceWithDoubleQuote",
-            [](auto& s) { return s.SyncReplicationSessionForResource("sv_1\" OR (id ne \""); },
-            "Resource id contains a double quote, which a filter cannot carry"}),
-    RefusalName);
 
 }  // namespace
 }  // namespace unitytest
