@@ -143,11 +143,26 @@ inline bool BytesEqual(std::string_view a, std::string_view b) {
   const char* q = b.data();
   if (p == q) return true;
   std::size_t n = a.size();
-  for (; n >= 8; n -= 8, p += 8, q += 8) {
+  // Words of 8 bytes, the last one overlapping the one before it where the length is not a
+  // multiple of 8; shorter texts in two overlapping halves.
+  if (n >= 8) {
     std::uint64_t x, y;
-    std::memcpy(&x, p, 8);
-    std::memcpy(&y, q, 8);
-    if (x != y) return false;
+    for (; n > 8; n -= 8, p += 8, q += 8) {
+      std::memcpy(&x, p, 8);
+      std::memcpy(&y, q, 8);
+      if (x != y) return false;
+    }
+    std::memcpy(&x, p + n - 8, 8);
+    std::memcpy(&y, q + n - 8, 8);
+    return x == y;
+  }
+  if (n >= 4) {
+    std::uint32_t x1, y1, x2, y2;
+    std::memcpy(&x1, p, 4);
+    std::memcpy(&y1, q, 4);
+    std::memcpy(&x2, p + n - 4, 4);
+    std::memcpy(&y2, q + n - 4, 4);
+    return x1 == y1 && x2 == y2;
   }
   for (; n > 0; --n, ++p, ++q) {
     if (*p != *q) return false;
@@ -515,6 +530,14 @@ struct DirectRead {
   // the value. Precondition: the value holds that type.
   static std::string_view text(const Value& value) { return value.text(); }
   static Number number(const Value& value) { return value.numberValue(); }
+  // A number read as an integer of at most 64 bits of magnitude: true, with its magnitude and
+  // sign, when the value holds one (every integer of a parsed document does); false otherwise.
+  static bool integer(const Value& value, std::uint64_t& magnitude, bool& negative) {
+    if ((value.placement & Value::kIntegerInline) == 0) return false;
+    magnitude = value.integer;
+    negative = (value.placement & Value::kNegative) != 0;
+    return true;
+  }
   // Members::find that first tries the entry at index `hint` (where the key was in the last
   // object searched) and leaves there the index where the key was found; null when absent.
   static Value* find(const Members& members, std::string_view key, std::uint32_t& hint) {

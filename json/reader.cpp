@@ -894,10 +894,37 @@ class Grammar {
     std::size_t lastLength = 0;
   };
 
+  // Every byte counts, eight at a time (keys are at most kMaxSharedKey bytes); the last word
+  // overlaps the one before it, and shorter keys are read in two overlapping halves.
   static std::uint32_t Hash(std::string_view k) {
-    std::uint32_t h = 2166136261u;
-    for (char c : k) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
-    return h;
+    const char* p = k.data();
+    const std::size_t n = k.size();
+    std::uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
+    const auto mix = [&h](std::uint64_t word) {
+      h = (h ^ word) * 0xFF51AFD7ED558CCDull;
+      h ^= h >> 29;
+    };
+    if (n >= 8) {
+      std::uint64_t word;
+      for (std::size_t at = 0; at + 8 < n; at += 8) {
+        std::memcpy(&word, p + at, 8);
+        mix(word);
+      }
+      std::memcpy(&word, p + n - 8, 8);
+      mix(word);
+    } else if (n >= 4) {
+      std::uint32_t low, high;
+      std::memcpy(&low, p, 4);
+      std::memcpy(&high, p + n - 4, 4);
+      mix(static_cast<std::uint64_t>(high) << 32 | low);
+    } else {
+      std::uint64_t word = 0;
+      for (std::size_t i = 0; i < n; ++i) {
+        word |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+      }
+      mix(word);
+    }
+    return static_cast<std::uint32_t>(h >> 32);
   }
 
   // The key of an entry of a document. Keys repeat from entry to entry of a list: each distinct
@@ -945,12 +972,20 @@ class Grammar {
     if (entries_.size() == base) return;
     RawSlot* first = entries_.data() + base;
     RawSlot* last = entries_.data() + entries_.size();
+    KnownOrder* known = knownOrderOf(first, last);
+    if (known != nullptr && known->matches(first, last)) {
+      o.adoptSlots(first, static_cast<std::size_t>(last - first), arena_);
+      entries_.resize(base);
+      return;
+    }
     const auto less = [](const RawSlot& a, const RawSlot& b) {
       return KeyOf(a).tagged_ != KeyOf(b).tagged_ && BytesLess(KeyOf(a).view(), KeyOf(b).view());
     };
+    bool moved = false;
     if (last - first <= 16) {
       for (RawSlot* i = first + 1; i < last; ++i) {
         if (!less(*i, i[-1])) continue;
+        moved = true;
         RawSlot moving = *i;
         RawSlot* j = i;
         do {
@@ -960,6 +995,7 @@ class Grammar {
         *j = moving;
       }
     } else if (!std::is_sorted(first, last, less)) {
+      moved = true;
       std::stable_sort(first, last, less);
     }
     RawSlot* kept = first;
@@ -974,8 +1010,39 @@ class Grammar {
       ++kept;
     }
     const std::size_t n = static_cast<std::size_t>(kept - first);
+    if (known != nullptr && !moved && kept == last) known->remember(first, last);
     if (n != 0) o.adoptSlots(first, n, arena_);
     entries_.resize(base);
+  }
+
+  // Objects of one shape, such as the entries of a list, repeat their keys in one order. In a
+  // document every key is shared (see sharedKey), so equal key blocks mean equal keys, and a
+  // sequence of blocks once found strictly ascending needs no sorting and no check for repeats
+  // when it comes again.
+  static constexpr std::size_t kKnownOrderKeys = 16;
+  struct KnownOrder {
+    std::size_t count = 0;
+    std::uintptr_t keys[kKnownOrderKeys];
+
+    bool matches(const RawSlot* first, const RawSlot* last) const {
+      if (count != static_cast<std::size_t>(last - first)) return false;
+      for (std::size_t i = 0; i < count; ++i) {
+        if (KeyOf(first[i]).tagged_ != keys[i]) return false;
+      }
+      return true;
+    }
+    void remember(const RawSlot* first, const RawSlot* last) {
+      count = static_cast<std::size_t>(last - first);
+      for (std::size_t i = 0; i < count; ++i) keys[i] = KeyOf(first[i]).tagged_;
+    }
+  };
+  // The remembered order for objects of this many entries starting with this key; null where
+  // nothing is remembered (no document, too few or too many entries to gain from it).
+  KnownOrder* knownOrderOf(const RawSlot* first, const RawSlot* last) {
+    const std::size_t n = static_cast<std::size_t>(last - first);
+    if (arena_ == nullptr || n < 3 || n > kKnownOrderKeys) return nullptr;
+    const std::uintptr_t key = KeyOf(*first).tagged_;
+    return &knownOrders_[((key >> 3) ^ (key >> 9) ^ n) % kKnownOrders];
   }
 
   // The entries after "{": false only where the object cannot end well (a key that is not a
@@ -996,7 +1063,7 @@ class Grammar {
       const char* last = nullptr;
       const bool inText = !broken_ && in_.quoted_span(first, last);
       if (!inText && !string(key)) return !broken_ && in_.peek() == '}';
-      if (!match(":")) return false;
+      if ((broken_ || !in_.take(':')) && !match(":")) return false;
       const std::string_view name =
           inText ? std::string_view(first, static_cast<std::size_t>(last - first)) : key;
       Key k;
@@ -1122,6 +1189,8 @@ class Grammar {
   std::vector<RawSlot> entries_;
   std::vector<SharedKey> keyTable_;
   std::size_t sharedKeys_ = 0;
+  static constexpr std::size_t kKnownOrders = 8;
+  KnownOrder knownOrders_[kKnownOrders];
   int depth_ = 0;
   // Set by an escape that cannot be read: every step fails from then on.
   bool broken_ = false;

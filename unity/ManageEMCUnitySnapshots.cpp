@@ -1,6 +1,5 @@
 // Snapshot operations: create, copy, delete, list, look up and restore.
 #include <algorithm>
-#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,11 +29,16 @@ bool ListInBatches(Operation& op, const std::vector<Key>& keys, bool isSnapGroup
     EMCUnityJsonGetSnapshotList message;
     op.Init(message);
     message.Initialize(session.fileServer, batch, isSnapGroup);
-    if (!session.ProcessWithServer("GetSnapshotList", &message, {})) return false;
-    std::vector<_UnitySnapInfo> records;
-    message.TakeSnapList(records);
-    out.insert(out.end(), std::make_move_iterator(records.begin()),
-               std::make_move_iterator(records.end()));
+    // The message reads its records straight into `out`, after what it holds; a failed request
+    // takes its own records back out.
+    const std::size_t kept = out.size();
+    message.AppendTo(std::move(out));
+    const bool sent = session.ProcessWithServer("GetSnapshotList", &message, {});
+    message.TakeSnapList(out);
+    if (!sent) {
+      out.erase(out.begin() + static_cast<std::ptrdiff_t>(kept), out.end());
+      return false;
+    }
     offset = end;
   } while (offset < keys.size());
   return true;
@@ -117,7 +121,9 @@ bool ManageEMCUnity::GetSnapShotList(std::vector<_UnitySnapInfo>& snapList,
     op.Log(0, "Snap id is empty. Getting complete snapshot list");
   }
 
-  // Records are appended: what the caller already holds stays in front.
+  // Records are appended: what the caller already holds stays in front. An id names at most one
+  // snapshot, so room for them all is made at once.
+  if (!isSnapGroup) snapList.reserve(snapList.size() + snapIds.size());
   if (!ListInBatches(op, snapIds, isSnapGroup, snapList)) return false;
   return op.Succeeded("Successfully Got snapshot list size [%zu]", snapList.size());
 }

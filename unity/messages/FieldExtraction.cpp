@@ -57,6 +57,25 @@ template <typename R>
 bool ParseInteger(void* raw, R& out, long double low, long double high, const std::string& tag) {
   jsondoc::Value* value = TypedValue<jsondoc::Number>(raw, tag);
   if (value == nullptr) return false;
+  // The integers of a parsed document (ids, sizes) are read without floating point where they
+  // fit; the rest, and every failure, takes the general way below.
+  std::uint64_t magnitude = 0;
+  bool negative = false;
+  if (jsondoc::detail::DirectRead::integer(*value, magnitude, negative)) {
+    const std::uint64_t most = static_cast<std::uint64_t>(std::numeric_limits<R>::max());
+    if (!negative && magnitude <= most) {
+      out = static_cast<R>(magnitude);
+      return true;
+    }
+    if (negative && magnitude == 0) {
+      out = 0;
+      return true;
+    }
+    if (std::numeric_limits<R>::is_signed && negative && magnitude <= most) {
+      out = static_cast<R>(-static_cast<R>(magnitude));
+      return true;
+    }
+  }
   // Read in place: get<Number>() would give every integer of the document a Number of its own.
   const jsondoc::Number number = jsondoc::detail::DirectRead::number(*value);
   const long double truncated = std::trunc(number);
@@ -195,6 +214,7 @@ FieldMapReader::FieldMapReader(FieldMap& fieldMap) : fieldMap_(fieldMap) {
     });
     entries_.push_back(std::move(e));
   }
+  follower_.assign(entries_.size(), 0);
 }
 
 bool FieldMapReader::resolve(jsondoc::Object* object) {
@@ -216,12 +236,23 @@ bool FieldMapReader::resolve(jsondoc::Object* object) {
 }
 
 FieldMapReader::FieldMap::value_type* FieldMapReader::find(const char* key) const {
-  const std::size_t length = std::strlen(key);
-  for (const Entry& entry : entries_) {
-    const std::string& name = entry.slot->first;
-    if (name.size() == length && std::memcmp(name.data(), key, length) == 0) return entry.slot;
+  // Records read their fields in one order: the entry that followed the last one found, the
+  // previous time, is tried first.
+  const auto matches = [&](std::size_t at) {
+    const std::string& name = entries_[at].slot->first;
+    return std::strncmp(name.c_str(), key, name.size() + 1) == 0;
+  };
+  if (entries_.empty()) return nullptr;
+  std::size_t& predicted = follower_[last_];
+  std::size_t at = predicted;
+  if (!matches(at)) {
+    for (at = 0; at < entries_.size() && !matches(at); ++at) {
+    }
+    if (at == entries_.size()) return nullptr;
+    predicted = at;
   }
-  return nullptr;
+  last_ = at;
+  return entries_[at].slot;
 }
 
 bool FieldMapReader::remark(const void* keys, std::size_t count) const {

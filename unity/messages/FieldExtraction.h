@@ -67,6 +67,9 @@ class FieldMapReader {
   const void* markedKeys_ = nullptr;
   std::size_t markedCount_ = 0;
   std::vector<void**> markedSlots_;
+  // For each entry, the one found after it the last time: where find looks first.
+  mutable std::vector<std::size_t> follower_;
+  mutable std::size_t last_ = 0;
 };
 
 // Converts the jsondoc::Value at `value` (may be null), read as JSON type T, into `out`. Numbers

@@ -1,5 +1,7 @@
 #include "unity/messages/FilterText.h"
 
+#include <cstring>
+
 bool FilterValueIsQuotable(const std::string& value) {
   return value.find('"') == std::string::npos;
 }
@@ -28,8 +30,21 @@ std::string FilterEqTerm(const std::string& key, const std::string& value) {
 }
 
 void AppendFilterOrTerm(std::string& filter, const char* key, const std::string& value) {
-  if (!filter.empty()) filter += " OR ";
-  filter.append("(").append(key).append(" eq \"").append(value).append("\")");
+  // Sized once and written in place: a listing by id appends thousands of terms.
+  static const char kOr[] = " OR ";
+  static const char kEq[] = " eq \"";
+  const std::size_t keyLength = std::strlen(key);
+  const std::size_t at = filter.size();
+  const std::size_t separator = at == 0 ? 0 : sizeof kOr - 1;
+  filter.resize(at + separator + 1 + keyLength + (sizeof kEq - 1) + value.size() + 2);
+  char* to = &filter[at];
+  to = static_cast<char*>(std::memcpy(to, kOr, separator)) + separator;
+  *to++ = '(';
+  to = static_cast<char*>(std::memcpy(to, key, keyLength)) + keyLength;
+  to = static_cast<char*>(std::memcpy(to, kEq, sizeof kEq - 1)) + (sizeof kEq - 1);
+  to = static_cast<char*>(std::memcpy(to, value.data(), value.size())) + value.size();
+  to[0] = '"';
+  to[1] = ')';
 }
 
 std::string percent_encode_only(const std::string& text, const char* reserved) {

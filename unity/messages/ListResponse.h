@@ -37,14 +37,15 @@ bool EMCUnityJsonBase::ParseListResponse(std::string& response, Container& out,
   return ParseListElements(
       response,
       [&](jsondoc::Object* content) {
-        Record record{};
         if (content == nullptr) {
-          if (!options.skipElementsWithoutContent) out.push_back(record);
+          if (!options.skipElementsWithoutContent) out.emplace_back();
           return true;
         }
-        if (!readRecord(*content, record)) return false;
-        out.push_back(std::move(record));
-        return true;
+        // Read in place; a record that cannot be read is taken back out.
+        Record& record = out.emplace_back();
+        if (readRecord(*content, record)) return true;
+        out.pop_back();
+        return false;
       },
       options, [&out](std::size_t count) { list_response_detail::MakeRoom(out, count, 0); });
 }

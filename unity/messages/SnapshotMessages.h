@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "unity/SnapshotRecords.h"
@@ -79,6 +80,8 @@ class EMCUnityJsonGetSnapshotList : public EMCUnityJsonBase {
   bool GetSnapList(std::vector<_UnitySnapInfo>& out);
   // GetSnapList that moves the records out instead of copying them.
   bool TakeSnapList(std::vector<_UnitySnapInfo>& out);
+  // Makes `records` (after Initialize) the list the answer's records are appended to.
+  void AppendTo(std::vector<_UnitySnapInfo>&& records) { snapList = std::move(records); }
 
  private:
   bool RequestsHostAccess() const;

@@ -1,6 +1,7 @@
 // Snapshot and replication operations against the simulator: results, error state and the
 // requests on the wire.
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -133,6 +134,28 @@ TEST_F(SnapshotOpsTest, IdsAndNamesTravelInBatchesOfFifty) {
                     "?&fields=attachedWWN,id,isModifiable,lun.id,name,storageResource.id");
     }
   }
+}
+
+// A batch failing on its second page (pages of 20) leaves the caller's records and the batches
+// before it, and none of its own.
+TEST_F(SnapshotOpsTest, FailedBatchKeepsTheBatchesBeforeIt) {
+  sim().setPageSize(20);
+  int lists = 0;
+  sim().faults().setChooser([&lists](const std::string& method,
+                                     const std::string& path) -> std::optional<unitysim::Fault> {
+    if (method != "GET" || path.rfind("/api/types/snap/instances", 0) != 0 || ++lists != 5) {
+      return std::nullopt;
+    }
+    return unitysim::Fault::error(422, 100666000, "page failed");
+  });
+  std::vector<_UnitySnapInfo> list(1);
+  list[0].name = "kept";
+  EXPECT_FALSE(session().GetSnapShotList(list, Ids(120), false));
+  sim().faults().setChooser({});
+  EXPECT_EQ(lists, 5);
+  ASSERT_EQ(list.size(), 51u);
+  EXPECT_EQ(list[0].name, "kept");
+  EXPECT_EQ(list[50].snapId, kFirstId + 49);
 }
 
 TEST_F(SnapshotOpsTest, UnknownIdFailsAloneAndIsAbsentInAFilter) {

@@ -60,6 +60,14 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"MissingLastValue", "{\"a\":}", true, "{}"},
         ReadCase{"DuplicateKeyKeepsLater", "{\"a\":1,\"b\":0,\"a\":[2]}", true,
                  "{\"a\": [2], \"b\": 0}"},
+        // Entries of one shape: a key sequence seen in order before may come again in another
+        // order or with a repeat.
+        ReadCase{"RepeatedShapes",
+                 "{\"l\":[{\"a\":1,\"b\":2,\"c\":3},{\"c\":4,\"a\":5,\"b\":6},"
+                 "{\"a\":7,\"b\":8,\"a\":9},{\"a\":10,\"b\":11,\"c\":12}]}",
+                 true,
+                 "{\"l\": [{\"a\": 1, \"b\": 2, \"c\": 3}, {\"a\": 5, \"b\": 6, \"c\": 4}, "
+                 "{\"a\": 9, \"b\": 8}, {\"a\": 10, \"b\": 11, \"c\": 12}]}"},
         ReadCase{"TextAfterValue", "{\"a\":1} trailing {garbage", true, "{\"a\": 1}"},
         ReadCase{"Keywords", "[true,false,null]", true, "[true, false, null]"}),
     jsondoc_test::RowName<ReadCase>);
