@@ -892,7 +892,9 @@ class Grammar {
     Key key;
     const char* lastText = nullptr;
     std::size_t lastLength = 0;
+    std::size_t follower = kNoKey;  // the key read right after this one the last time
   };
+  static constexpr std::size_t kNoKey = ~std::size_t(0);
 
   // Every byte counts, eight at a time (keys are at most kMaxSharedKey bytes); the last word
   // overlaps the one before it, and shorter keys are read in two overlapping halves.
@@ -931,7 +933,20 @@ class Grammar {
   // key is stored once and shared. `hint` receives the key's record (valid until the next key).
   Key sharedKey(std::string_view k, SharedKey*& hint) {
     hint = nullptr;
-    if (k.size() > kMaxSharedKey) return Key::Make(k, arena_);
+    if (k.size() > kMaxSharedKey) {
+      lastKey_ = kNoKey;
+      return Key::Make(k, arena_);
+    }
+    // The entries of a list repeat their keys in one order: the key that followed the last one
+    // read is tried before the table is searched.
+    if (lastKey_ != kNoKey) {
+      const std::size_t predicted = keyTable_[lastKey_].follower;
+      if (predicted != kNoKey && BytesEqual(keyTable_[predicted].key.view(), k)) {
+        lastKey_ = predicted;
+        hint = &keyTable_[predicted];
+        return hint->key;
+      }
+    }
     if (keyTable_.empty()) keyTable_.resize(64);
     const std::uint32_t h = Hash(k);
     std::size_t mask = keyTable_.size() - 1;
@@ -940,6 +955,7 @@ class Grammar {
       if (at.key.tagged_ == 0) {
         at.key = Key::Make(k, arena_);
         if (++sharedKeys_ * 2 <= keyTable_.size()) {
+          follow(i);
           hint = &at;
           return at.key;
         }
@@ -948,12 +964,20 @@ class Grammar {
         return made;
       }
       if (BytesEqual(at.key.view(), k)) {
+        follow(i);
         hint = &at;
         return at.key;
       }
     }
   }
 
+  // Records that the key at `index` of the table was read after the last key.
+  void follow(std::size_t index) {
+    if (lastKey_ != kNoKey) keyTable_[lastKey_].follower = index;
+    lastKey_ = index;
+  }
+
+  // Doubles the table; the keys move, so what followed what is forgotten.
   void growKeyTable() {
     std::vector<SharedKey> old(keyTable_.size() * 2);
     old.swap(keyTable_);
@@ -963,7 +987,9 @@ class Grammar {
       std::size_t i = Hash(k.key.view()) & mask;
       while (keyTable_[i].key.tagged_ != 0) i = (i + 1) & mask;
       keyTable_[i] = k;
+      keyTable_[i].follower = kNoKey;
     }
+    lastKey_ = kNoKey;
   }
 
   // Sorts the entries read for one object (from `base` on) by key, keeping their order among
@@ -1189,6 +1215,7 @@ class Grammar {
   std::vector<RawSlot> entries_;
   std::vector<SharedKey> keyTable_;
   std::size_t sharedKeys_ = 0;
+  std::size_t lastKey_ = kNoKey;  // where in keyTable_ the last key read is
   static constexpr std::size_t kKnownOrders = 8;
   KnownOrder knownOrders_[kKnownOrders];
   int depth_ = 0;
