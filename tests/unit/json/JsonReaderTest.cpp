@@ -221,4 +221,42 @@ TEST(JsonRead, StringEndAndEscapeAtEveryOffset) {
   }
 }
 
+// Keys repeat from element to element and are stored once: many distinct keys grow that store,
+// and every element keeps its own values under them, written in key order.
+TEST(JsonRead, ManyDistinctKeysSharedByElements) {
+  std::string first, second;
+  for (int i = 99; i >= 0; --i) {
+    first +=
+        (i == 99 ? "" : ", ") + std::string("\"k") + std::to_string(i) + "\": " + std::to_string(i);
+  }
+  Value doc;
+  ASSERT_TRUE(ReadBoth<Value>("[{" + first + "}, {\"k99\": \"x\", \"k0\": \"y\"}]", &doc).ok);
+  const Array& list = doc.get<Array>();
+  ASSERT_EQ(list.size(), 2u);
+  EXPECT_EQ(list.get<Object>(0).size(), 100u);
+  EXPECT_EQ(list.get<Object>(0).get<Number>("k57"), 57.0L);
+  EXPECT_EQ(jsondoc_test::Write(list.get<Object>(1)), "{\"k0\": \"y\", \"k99\": \"x\"}");
+}
+
+TEST(JsonRead, GrammarFunctionsOnAStream) {
+  std::istringstream in("  // note\n  : 'quoted' 42 x");
+  EXPECT_FALSE(jsondoc::match("::", in));
+  EXPECT_TRUE(jsondoc::match(":", in));
+  String s;
+  EXPECT_TRUE(jsondoc::parse_string(in, s));
+  EXPECT_EQ(s, "quoted");
+  jsondoc::Boolean b = false;
+  EXPECT_FALSE(jsondoc::parse_bool(in, b));
+  Number n = 0;
+  EXPECT_TRUE(jsondoc::parse_number(in, n));
+  EXPECT_EQ(n, 42.0L);
+  EXPECT_FALSE(jsondoc::parse_null(in));
+  EXPECT_FALSE(jsondoc::parse_comment(in));
+  EXPECT_EQ(in.get(), 'x');  // failed alternatives gave the text back
+  Value v;
+  std::istringstream value("[1, {\"a\": 'b'}]");
+  EXPECT_TRUE(jsondoc::parse_value(value, v));
+  EXPECT_TRUE(v.is<Array>());
+}
+
 }  // namespace

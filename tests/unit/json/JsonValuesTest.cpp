@@ -1,4 +1,6 @@
 // The document model: types, ownership, deep copies, merging and the builder.
+#include <iterator>
+
 #include <gtest/gtest.h>
 
 #include "json/jsondoc.h"
@@ -26,7 +28,10 @@ TEST(JsonValue, ChangesTypeAndCopiesDeeply) {
   EXPECT_TRUE(v.is<Number>());
   // A literal must become a string, not the Boolean true; only a value without payload is empty.
   EXPECT_TRUE(Value("x").is<String>());
-  EXPECT_FALSE(Value(String("")).empty());
+  EXPECT_FALSE(Value(String("")).empty() || Value(Array()).empty() || Value(Object()).empty());
+  const Value& constant = copy;
+  const Value seven(7), yes(true);
+  EXPECT_TRUE(constant.get<Object>().size() == 1 && seven.get<Number>() == 7 && yes.get<Boolean>());
   Value null;
   null.import(Null());
   EXPECT_TRUE(null.is<Null>() && !null.empty());
@@ -62,6 +67,8 @@ TEST(JsonObject, ImportMergesAndReplaces) {
   target.import(other);
   EXPECT_EQ(target.size(), 3u);
   EXPECT_EQ(Write(target), "{\"added\": true, \"keep\": 1, \"shared\": \"new\"}");
+  const Object::Map& map = target.kv_map();
+  EXPECT_EQ(std::distance(map.begin(), map.end()), 3);
 
   target.import("keep", Value(Array()));
   EXPECT_EQ(target.size(), 3u);
@@ -153,6 +160,7 @@ TEST(JsonArray, ImportAppendsAndSelfImportDoubles) {
   a << Value("two") << Array(Value(3));
   EXPECT_EQ(Write(a), "[1, \"two\", 3]");
   a.import(a);
+  EXPECT_EQ(a.values().end() - a.values().begin(), 6);
   EXPECT_EQ(Write(a), "[1, \"two\", 3, 1, \"two\", 3]");
   Array& alias = a;
   a = alias;

@@ -363,7 +363,10 @@ INSTANTIATE_TEST_SUITE_P(
         AnswerCase{"SnapHostAccessNotObject", Snaps,
                    Entries(Content(kSnap + R"(, "hostAccess": [7])")), false, ""},
         AnswerCase{"SnapIdAsNumberKeepsEarlierRecords", Snaps,
-                   Entries(Content(kSnap) + R"(, {"content": {"id": 5}})"), false, "7|n|r|||;"},
+                   Entries(Content(kSnap) + "," +
+                           Content(R"("id": 5, "name": "n", "storageResource": {"id": "r"},)"
+                                   R"( "isModifiable": true)")),
+                   false, "7|n|r|||;"},
         AnswerCase{"SnapEntryWithoutContentIsDefault", Snaps, Entries(R"({"x": 1})"), true,
                    "0|||||;"},
         AnswerCase{"CreatedIdAsNumber", CreatedSnap, R"({"content": {"id": 38654705680}})", false,
@@ -414,8 +417,10 @@ INSTANTIATE_TEST_SUITE_P(
                     Content(kHostLun + R"(, "snap": null)") + "," +
                     Content(kHostLun + R"(, "snap": {"id": "11", "snapGroup": {"id": 10}})")),
             true, "11|H;0|H;11|H;"},
-        AnswerCase{"HostLunWithoutLun", HostLuns,
-                   Entries(Content(R"("id": "HL", "type": 2, "host": {"id": "H"})")), false, ""},
+        AnswerCase{
+            "HostLunTypeAsText", HostLuns,
+            Entries(Content(R"("id": "HL", "type": "2", "host": {"id": "H"}, "lun": {"id": "L"})")),
+            false, ""},
         AnswerCase{"LunInfoTwoLuns", LunInfo,
                    Entries(Content(kLun + R"(, "snapWwn": "S")") + "," +
                            Content(kLun + R"(, "snapWwn": "S")")),
@@ -429,11 +434,16 @@ INSTANTIATE_TEST_SUITE_P(
         // File systems, NAS servers and interfaces.
         AnswerCase{"FSTypeAsTextKeepsEarlierRecords", FileSystems,
                    Entries(Content(kFS + "1") + "," + Content(kFS + "\"1\"")), false, "fs_1|1;"},
-        AnswerCase{"NasPartsNullOrOfAnotherKind", NasServers,
-                   Entries(Content(kNas + R"(, "fileInterface": null, "cifsServer": null)") + "," +
-                           Content(kNas + R"(, "fileInterface": {"ipAddress": "1.1.1.1"},)"
-                                          R"( "cifsServer": "c", "nfsServer": {"hostName": 7})")),
-                   true, "nas_1:;nas_1:;"},
+        AnswerCase{
+            "NasPartsNullOrOfAnotherKind", NasServers,
+            Entries(
+                Content(
+                    kNas +
+                    R"(, "fileInterface": null, "cifsServer": null, "nfsServer": {"hostName": "nfs"})") +
+                "," +
+                Content(kNas + R"(, "fileInterface": {"ipAddress": "1.1.1.1"},)"
+                               R"( "cifsServer": "c", "nfsServer": {"hostName": 7})")),
+            true, "nas_1:nfs,;nas_1:;"},
         AnswerCase{
             "NasInterfacesThenCifsNamesThenNfsOnce", NasServers,
             Content(kNas + R"(, "fileInterface": [{"ipAddress": "10.0.1.1"}, {"id": "if_2"}],)"
@@ -474,6 +484,8 @@ INSTANTIATE_TEST_SUITE_P(
         AnswerCase{"IscsiNodeWithoutId", IscsiNodes, Entries(Content(R"("name": "iqn")")), false,
                    ""},
         AnswerCase{"HostElementNotObject", Host, Entries("[]"), false, "found:"},
+        AnswerCase{"HostAnswerWithoutEntries", Host, R"({"content": {"id": "Host_1"}})", true,
+                   "found:Host_1"},
         AnswerCase{"CreatedHostIdAsNumber", CreatedHostObjects, R"({"content": {"id": 7}})", false,
                    "||"},
         AnswerCase{"CreatedHostContentNotObject", CreatedHostObjects, R"({"content": ["N_7"]})",
