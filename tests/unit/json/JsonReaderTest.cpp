@@ -145,7 +145,7 @@ TEST_P(JsonReadNumber, ReadsLikeStreamExtraction) {
 INSTANTIATE_TEST_SUITE_P(
     Numbers, JsonReadNumber,
     ::testing::Values(
-        NumberCase{"Negative", " -5", true, -5.0L},
+        NumberCase{"Negative", " -5", true, -5.0L}, NumberCase{"Exponent", "1E+3", true, 1000.0L},
         NumberCase{"MaxUnsigned64", "18446744073709551615", true, 18446744073709551615.0L},
         NumberCase{"PlusSign", "+1", true, 1.0L}, NumberCase{"LeadingDot", ".5", true, 0.5L},
         NumberCase{"TrailingDot", "1.", true, 1.0L}, NumberCase{"LeadingZeros", "007", true, 7.0L},
@@ -224,14 +224,15 @@ TEST(JsonRead, StringEndAndEscapeAtEveryOffset) {
 // Keys repeat from element to element and are stored once: many distinct keys grow that store,
 // and every element keeps its own values under them, written in key order.
 TEST(JsonRead, ManyDistinctKeysSharedByElements) {
-  std::string first, second;
+  std::string first;
   for (int i = 99; i >= 0; --i) {
     first +=
         (i == 99 ? "" : ", ") + std::string("\"k") + std::to_string(i) + "\": " + std::to_string(i);
   }
-  Value doc;
-  ASSERT_TRUE(ReadBoth<Value>("[{" + first + "}, {\"k99\": \"x\", \"k0\": \"y\"}]", &doc).ok);
-  const Array& list = doc.get<Array>();
+  Object doc;
+  ASSERT_TRUE(
+      ReadBoth<Object>("{\"l\": [{" + first + "}, {\"k99\": \"x\", \"k0\": \"y\"}]}", &doc).ok);
+  const Array& list = doc.get<Array>("l");
   ASSERT_EQ(list.size(), 2u);
   EXPECT_EQ(list.get<Object>(0).size(), 100u);
   EXPECT_EQ(list.get<Object>(0).get<Number>("k57"), 57.0L);
@@ -253,6 +254,10 @@ TEST(JsonRead, GrammarFunctionsOnAStream) {
   EXPECT_FALSE(jsondoc::parse_null(in));
   EXPECT_FALSE(jsondoc::parse_comment(in));
   EXPECT_EQ(in.get(), 'x');  // failed alternatives gave the text back
+  std::istringstream notes("// a\n// b\n/rest");
+  EXPECT_TRUE(jsondoc::parse_comment(notes) && jsondoc::parse_comment(notes));
+  EXPECT_FALSE(jsondoc::parse_comment(notes));
+  EXPECT_EQ(notes.get(), '/');
   Value v;
   std::istringstream value("[1, {\"a\": 'b'}]");
   EXPECT_TRUE(jsondoc::parse_value(value, v));

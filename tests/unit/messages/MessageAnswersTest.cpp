@@ -367,12 +367,16 @@ INSTANTIATE_TEST_SUITE_P(
                            Content(R"("id": 5, "name": "n", "storageResource": {"id": "r"},)"
                                    R"( "isModifiable": true)")),
                    false, "7|n|r|||;"},
-        AnswerCase{"SnapEntryWithoutContentIsDefault", Snaps, Entries(R"({"x": 1})"), true,
-                   "0|||||;"},
+        AnswerCase{"SnapEntryWithoutContentIsDefault", Snaps, Entries(R"({"x": 1}, 3)"), true,
+                   "0|||||;0|||||;"},
         AnswerCase{"CreatedIdAsNumber", CreatedSnap, R"({"content": {"id": 38654705680}})", false,
                    "0"},
         AnswerCase{"CopyNone", CopiedSnap, R"({"content": {"copies": []}})", false, "0"},
         AnswerCase{"CopiesMissing", CopiedSnap, R"({"content": {}})", false, "0"},
+        AnswerCase{"CopiesNotList", CopiedSnap, R"({"content": {"copies": {"id": "1"}}})", false,
+                   "0"},
+        AnswerCase{"CopyIdAsNumber", CopiedSnap, R"({"content": {"copies": [{"id": 1}]}})", false,
+                   "0"},
         AnswerCase{"CopyNotObject", CopiedSnap, R"({"content": {"copies": ["1"]}})", false, "0"},
         AnswerCase{"ReplicationWithoutRemoteSystem", Replication,
                    R"({"entries": [{"content": {"id": "rs_1"}}]})", false, ""},
@@ -386,6 +390,7 @@ INSTANTIATE_TEST_SUITE_P(
         AnswerCase{"SerialOfFirstElementOnly", Serial,
                    R"({"entries": [{"content": {"serialNumber": "APM1"}}, {"content": {}}]})", true,
                    "APM1"},
+        AnswerCase{"SerialWithoutContent", Serial, R"({"entries": [{"id": "0"}]})", true, ""},
         AnswerCase{"SerialNoEntries", Serial, R"({"entries": []})", false, ""},
         AnswerCase{"SerialNotString", Serial, Entries(Content(R"("serialNumber": 5)")), false, ""},
         // The 202 answer of the request that started a job is a bare, running job object.
@@ -395,6 +400,8 @@ INSTANTIATE_TEST_SUITE_P(
                    true, "N-67|2||0|0|"},
         AnswerCase{"JobStateOutOfRange", Job, R"({"content": {"id": "N-5", "state": 4294967300}})",
                    false, "N-5|4||0|0|"},
+        AnswerCase{"JobIdNotString", Job, R"({"content": {"id": 5, "state": 4}})", false,
+                   "|4||0|0|"},
         AnswerCase{"JobOutputsOfOtherTypes", Job,
                    R"({"content": {"id": "N-5", "state": 4, "parametersOut": "x", "messageOut":)"
                    R"( {"errorCode": "1", "httpStatusCode": null, "messages": [{"message": 3}]}}})",
@@ -431,6 +438,7 @@ INSTANTIATE_TEST_SUITE_P(
                    Entries(Content(R"("id": "sv_1", "name": "L", "storageResource": {"id": "s"},)"
                                    R"( "sizeTotal": -1)")),
                    false, ""},
+        AnswerCase{"LunNotObject", Luns, Entries(R"("sv_1")"), false, ""},
         // File systems, NAS servers and interfaces.
         AnswerCase{"FSTypeAsTextKeepsEarlierRecords", FileSystems,
                    Entries(Content(kFS + "1") + "," + Content(kFS + "\"1\"")), false, "fs_1|1;"},
@@ -488,8 +496,6 @@ INSTANTIATE_TEST_SUITE_P(
                    "found:Host_1"},
         AnswerCase{"CreatedHostIdAsNumber", CreatedHostObjects, R"({"content": {"id": 7}})", false,
                    "||"},
-        AnswerCase{"CreatedHostContentNotObject", CreatedHostObjects, R"({"content": ["N_7"]})",
-                   false, "||"},
         AnswerCase{"CreatedHostArrayError", CreatedHostObjects, kNotFound, true, "||"},
         // NFS exports and CIFS shares.
         AnswerCase{"NfsHostListsByAccessLaterListWins", NfsExports,
@@ -512,7 +518,6 @@ INSTANTIATE_TEST_SUITE_P(
                                    R"( "filesystem": {"id": "f"}, "defaultAccess": 1,)"
                                    R"( "exportPaths": [5, "x:/y"])")),
                    true, "N|1|x:/y,|;"},
-        AnswerCase{"ShareCreatedIdAsNumber", CreatedShare, R"({"content": {"id": 9}})", false, ""},
         AnswerCase{"ShareCreatedArrayError", CreatedShare, kNotFound, true, ""},
         // Only a text id is a snapshot: anything else is a share of a file system.
         AnswerCase{
@@ -523,6 +528,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Content(R"("id": "S2", "type": 1, "name": "s", "path": "/", "filesystem":)"
                             R"( {"id": "f"}, "exportPaths": [], "snap": {"id": "12"})")),
             true, "S1|0;S2|12;"},
+        AnswerCase{"AcesMissing", CifsAces, R"({"content": {}})", true, ""},
         AnswerCase{"AcesNotAList", CifsAces, R"({"content": {"cifsShareACEs": {"sid": "S"}}})",
                    true, ""},
         AnswerCase{"AceLevelMissingKeepsEarlierEntries", CifsAces,

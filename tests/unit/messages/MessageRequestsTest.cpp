@@ -104,6 +104,14 @@ TEST(MessageRequests, GoldenRequests) {
        "types/hostLUN/instances?&fields=host.id,id,lun.id,snap.id,snap.snapGroup.id,type&filter="
        "%28%28host.id%20eq%20%22Host_1%22%29%20OR%20%28host.id%20eq%20%22Host_2%22%29%29",
        ""},
+      {"HostLunNothingSet",
+       Make<EMCUnityJsonGetHostLun>(std::vector<unsigned long long>{}, std::set<std::string>{},
+                                    static_cast<_UNITY_HOST_LUN_TYPE>(0)),
+       "types/hostLUN/instances?&fields=host.id,id,lun.id,snap.id,snap.snapGroup.id,type", ""},
+      {"LunsWithoutWwnUnfiltered", Make<EMCUnityJsonGetLunList>(std::string()),
+       "types/lun/instances?&fields=id,name,snapWwn,storageResource.id,storageResource.name,"
+       "storageResource.type,wwn",
+       ""},
       {"ResourceByEmptyIdHasDefinedType", Make<EMCUnityJsonGetStorageResource>(std::string()),
        "types/storageResource/instances?&fields=blockHostAccess,id,luns,name,type"
        "&filter=name%20eq%20%22%22%20AND%20%28type%20eq%20-1%29",
@@ -124,6 +132,10 @@ TEST(MessageRequests, GoldenRequests) {
        ""},
       {"IpIscsi", Make<EMCUnityJsonGetIpInterface>(UNITY_IP_INTERFACE_TYPE_ISCSI),
        "types/ipInterface/instances?&fields=ipAddress&filter=%28type%20eq%202%29", ""},
+      {"IpAnyType", Make<EMCUnityJsonGetIpInterface>(UNITY_IP_INTERFACE_TYPE_ANY),
+       "types/ipInterface/instances?&fields=ipAddress", ""},
+      {"AllInitiators", Make<EMCUnityJsonGetHostInitiatorInfo>(std::string(), true), initiators,
+       ""},
       {"InitiatorUrlBytesEncoded",
        Make<EMCUnityJsonGetHostInitiatorInfo>(std::string("a b&c#d+e%\x01"), false),
        initiators + "&filter=(initiatorId+eq+\"a+b%26c%23d%2Be%25%01\")", ""},
@@ -167,6 +179,7 @@ TEST(MessageRequests, DoubleQuoteInFilterValueIsNotBuilt) {
                                            static_cast<_UNITY_STG_RES_TYPE>(8)),
       Make<EMCUnityJsonGetLunList>(std::string("60\"01")),
       Make<EMCUnityJsonGetFSList>(std::string("a"), std::string("n\"")),
+      Make<EMCUnityJsonGetFSList>(std::string("a\""), std::string()),
       Make<EMCUnityJsonGetHostInitiatorInfo>(std::string("iqn\""), false),
       Make<EMCUnityJsonGetHostIPPort>(std::string("10.0.0.1\"")),
       Make<EMCUnityJsonGetHost>(std::string("a\"b")),

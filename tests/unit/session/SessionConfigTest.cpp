@@ -122,6 +122,8 @@ TEST_F(SessionConfigTest, InputChecksRefuseBeforeSending) {
     bool (*call)(ManageEMCUnity&);
     const char* text;
   } rows[] = {
+      {"openWithoutServer", "", "admin", [](ManageEMCUnity& s) { return s.OpenConnection(false); },
+       "Filerserver name or Username is empty"},
       {"openWithoutUser", "array", "", [](ManageEMCUnity& s) { return s.OpenConnection(true); },
        "Filerserver name or Username is empty"},
       {"closeWithoutServer", "", "admin",

@@ -55,6 +55,7 @@ TEST(ApiVersionCompare, ComparesComponentsNumerically) {
       {"4.10", "4.9", 1},
       {"", "1", -1},
       {"5.0.1", "5.0", 1},
+      {" 5.2", "5.2", 0},
       {"5a.1", "5.1", 0},
       {"-1", "0", -1},
       {"99999999999", "2147483647", 0},  // out of int range: saturates instead of undefined atoi
