@@ -23,6 +23,14 @@ bool Run(Message& m, std::string& answer, const char* api = "13.0") {
   return m.BuildRequest(body) && m.ParseResponse(answer);
 }
 
+// Each record as `describe` has it, followed by ";".
+template <typename List, typename Describe>
+std::string Join(const List& list, Describe describe) {
+  std::string out;
+  for (const auto& item : list) out += describe(item) + ";";
+  return out;
+}
+
 // Each reader parses `answer` with one message and describes what its getter then hands out.
 using Reader = std::string (*)(std::string& answer, bool& ok);
 
@@ -109,12 +117,9 @@ std::string Resources(std::string& answer, bool& ok) {
   ok = Run(m, answer);
   std::vector<_UnityStorageResource> list;
   m.GetStorageResourceList(list);
-  std::string out;
-  for (const _UnityStorageResource& r : list) {
-    out += r.id + "|" + std::to_string(r.hostAccess.size()) + "|" +
-           std::to_string(r.lunIds.size()) + ";";
-  }
-  return out;
+  return Join(list, [](const _UnityStorageResource& r) {
+    return r.id + "|" + std::to_string(r.hostAccess.size()) + "|" + std::to_string(r.lunIds.size());
+  });
 }
 
 std::string HostLuns(std::string& answer, bool& ok) {
@@ -123,9 +128,8 @@ std::string HostLuns(std::string& answer, bool& ok) {
   ok = Run(m, answer);
   std::vector<_UnityHostLun> list;
   m.GetHostLuns(list);
-  std::string out;
-  for (const _UnityHostLun& h : list) out += std::to_string(h.snapId) + "|" + h.hostId + ";";
-  return out;
+  return Join(list,
+              [](const _UnityHostLun& h) { return std::to_string(h.snapId) + "|" + h.hostId; });
 }
 
 // Two LUNs are no answer and leave the message's error as it was; none is "does not exist".
@@ -147,9 +151,8 @@ std::string Luns(std::string& answer, bool& ok) {
   ok = Run(m, answer);
   std::vector<_UnityLunListEntry> luns;
   m.TakeList(luns);
-  std::string out;
-  for (const _UnityLunListEntry& l : luns) out += l.id + "|" + std::to_string(l.sizeTotal) + ";";
-  return out;
+  return Join(luns,
+              [](const _UnityLunListEntry& l) { return l.id + "|" + std::to_string(l.sizeTotal); });
 }
 
 std::string FileSystems(std::string& answer, bool& ok) {
@@ -158,9 +161,7 @@ std::string FileSystems(std::string& answer, bool& ok) {
   ok = Run(m, answer);
   std::vector<_UnityFSInfo> list(2);  // replaced by the getter
   m.GetFSList(list);
-  std::string out;
-  for (const _UnityFSInfo& f : list) out += f.id + "|" + std::to_string(f.type) + ";";
-  return out;
+  return Join(list, [](const _UnityFSInfo& f) { return f.id + "|" + std::to_string(f.type); });
 }
 
 // id:alias,alias,...
@@ -185,9 +186,7 @@ std::string Addresses(std::string& answer, bool& ok) {
   ok = Run(m, answer);
   std::vector<std::string> list;
   m.GetAddressList(list);
-  std::string out;
-  for (const std::string& address : list) out += address + ";";
-  return out;
+  return Join(list, [](const std::string& address) { return address; });
 }
 
 std::string Initiator(std::string& answer, bool& ok) {
@@ -285,9 +284,8 @@ std::string CifsShareSnaps(std::string& answer, bool& ok) {
   ok = Run(m, answer);
   std::vector<_UnityCifsShareInfo> list;
   m.GetCifsList(list);
-  std::string out;
-  for (const _UnityCifsShareInfo& s : list) out += s.id + "|" + std::to_string(s.snapId) + ";";
-  return out;
+  return Join(list,
+              [](const _UnityCifsShareInfo& s) { return s.id + "|" + std::to_string(s.snapId); });
 }
 
 // sid:type:level,
@@ -297,11 +295,9 @@ std::string CifsAces(std::string& answer, bool& ok) {
   ok = Run(m, answer);
   std::list<_UnityCifsShareACE> aces(2);  // replaced by the getter
   m.GetCifsShareACE(aces);
-  std::string out;
-  for (const _UnityCifsShareACE& a : aces) {
-    out += a.sid + ":" + std::to_string(a.accessType) + ":" + std::to_string(a.accessLevel) + ",";
-  }
-  return out;
+  return Join(aces, [](const _UnityCifsShareACE& a) {
+    return a.sid + ":" + std::to_string(a.accessType) + ":" + std::to_string(a.accessLevel);
+  });
 }
 
 std::string Entries(const std::string& entries) {
@@ -534,7 +530,7 @@ INSTANTIATE_TEST_SUITE_P(
         AnswerCase{"AceLevelMissingKeepsEarlierEntries", CifsAces,
                    R"({"content": {"cifsShareACEs": [{"sid": "S-1", "accessType": 1,)"
                    R"( "accessLevel": 1}, {"sid": "S-2", "accessType": 1}]}})",
-                   false, "S-1:1:1,"},
+                   false, "S-1:1:1;"},
         AnswerCase{"AceNotObject", CifsAces, R"({"content": {"cifsShareACEs": ["S-1-1-0"]}})",
                    false, ""}),
     [](const testing::TestParamInfo<AnswerCase>& row) { return std::string(row.param.name); });
