@@ -31,6 +31,17 @@ std::string Join(const List& list, Describe describe) {
   return out;
 }
 
+// Parses the answer, hands the getter a list (holding `stale` records the getter must replace)
+// and describes the records.
+template <typename List, typename Message, typename Getter, typename Describe>
+std::string Records(Message& m, std::string& answer, bool& ok, Getter getter, Describe describe,
+                    std::size_t stale = 0) {
+  ok = Run(m, answer);
+  List list(stale);
+  (m.*getter)(list);
+  return Join(list, describe);
+}
+
 // Each reader parses `answer` with one message and describes what its getter then hands out.
 using Reader = std::string (*)(std::string& answer, bool& ok);
 
@@ -114,22 +125,20 @@ std::string Job(std::string& answer, bool& ok) {
 std::string Resources(std::string& answer, bool& ok) {
   EMCUnityJsonGetStorageResource m;
   m.Initialize(kArray, "res_2");
-  ok = Run(m, answer);
-  std::vector<_UnityStorageResource> list;
-  m.GetStorageResourceList(list);
-  return Join(list, [](const _UnityStorageResource& r) {
-    return r.id + "|" + std::to_string(r.hostAccess.size()) + "|" + std::to_string(r.lunIds.size());
-  });
+  return Records<std::vector<_UnityStorageResource>>(
+      m, answer, ok, &EMCUnityJsonGetStorageResource::GetStorageResourceList,
+      [](const _UnityStorageResource& r) {
+        return r.id + "|" + std::to_string(r.hostAccess.size()) + "|" +
+               std::to_string(r.lunIds.size());
+      });
 }
 
 std::string HostLuns(std::string& answer, bool& ok) {
   EMCUnityJsonGetHostLun m;
   m.Initialize(kArray, {}, {}, UNITY_HOST_LUN_TYPE_SNAP);
-  ok = Run(m, answer);
-  std::vector<_UnityHostLun> list;
-  m.GetHostLuns(list);
-  return Join(list,
-              [](const _UnityHostLun& h) { return std::to_string(h.snapId) + "|" + h.hostId; });
+  return Records<std::vector<_UnityHostLun>>(
+      m, answer, ok, &EMCUnityJsonGetHostLun::GetHostLuns,
+      [](const _UnityHostLun& h) { return std::to_string(h.snapId) + "|" + h.hostId; });
 }
 
 // Two LUNs are no answer and leave the message's error as it was; none is "does not exist".
@@ -148,20 +157,17 @@ std::string LunInfo(std::string& answer, bool& ok) {
 std::string Luns(std::string& answer, bool& ok) {
   EMCUnityJsonListLuns m;
   m.Initialize(kArray, "");
-  ok = Run(m, answer);
-  std::vector<_UnityLunListEntry> luns;
-  m.TakeList(luns);
-  return Join(luns,
-              [](const _UnityLunListEntry& l) { return l.id + "|" + std::to_string(l.sizeTotal); });
+  return Records<std::vector<_UnityLunListEntry>>(
+      m, answer, ok, &EMCUnityJsonListLuns::TakeList,
+      [](const _UnityLunListEntry& l) { return l.id + "|" + std::to_string(l.sizeTotal); });
 }
 
 std::string FileSystems(std::string& answer, bool& ok) {
   EMCUnityJsonGetFSList m;
   m.Initialize(kArray, "", "");
-  ok = Run(m, answer);
-  std::vector<_UnityFSInfo> list(2);  // replaced by the getter
-  m.GetFSList(list);
-  return Join(list, [](const _UnityFSInfo& f) { return f.id + "|" + std::to_string(f.type); });
+  return Records<std::vector<_UnityFSInfo>>(
+      m, answer, ok, &EMCUnityJsonGetFSList::GetFSList,
+      [](const _UnityFSInfo& f) { return f.id + "|" + std::to_string(f.type); }, 2);
 }
 
 // id:alias,alias,...
@@ -183,10 +189,9 @@ std::string NasServers(std::string& answer, bool& ok) {
 std::string Addresses(std::string& answer, bool& ok) {
   EMCUnityJsonGetIpInterface m;
   m.Initialize(kArray, UNITY_IP_INTERFACE_TYPE_ISCSI);
-  ok = Run(m, answer);
-  std::vector<std::string> list;
-  m.GetAddressList(list);
-  return Join(list, [](const std::string& address) { return address; });
+  return Records<std::vector<std::string>>(m, answer, ok,
+                                           &EMCUnityJsonGetIpInterface::GetAddressList,
+                                           [](const std::string& address) { return address; });
 }
 
 std::string Initiator(std::string& answer, bool& ok) {
@@ -281,23 +286,21 @@ std::string CreatedShare(std::string& answer, bool& ok) {
 std::string CifsShareSnaps(std::string& answer, bool& ok) {
   EMCUnityJsonGetCifsShareList m;
   m.InitializeWithSnap(kArray, 5, "s");
-  ok = Run(m, answer);
-  std::vector<_UnityCifsShareInfo> list;
-  m.GetCifsList(list);
-  return Join(list,
-              [](const _UnityCifsShareInfo& s) { return s.id + "|" + std::to_string(s.snapId); });
+  return Records<std::vector<_UnityCifsShareInfo>>(
+      m, answer, ok, &EMCUnityJsonGetCifsShareList::GetCifsList,
+      [](const _UnityCifsShareInfo& s) { return s.id + "|" + std::to_string(s.snapId); });
 }
 
 // sid:type:level,
 std::string CifsAces(std::string& answer, bool& ok) {
   EMCUnityJsonGetCifsACE m;
   m.Initialize(kArray, "SMBShare_1");
-  ok = Run(m, answer);
-  std::list<_UnityCifsShareACE> aces(2);  // replaced by the getter
-  m.GetCifsShareACE(aces);
-  return Join(aces, [](const _UnityCifsShareACE& a) {
-    return a.sid + ":" + std::to_string(a.accessType) + ":" + std::to_string(a.accessLevel);
-  });
+  return Records<std::list<_UnityCifsShareACE>>(
+      m, answer, ok, &EMCUnityJsonGetCifsACE::GetCifsShareACE,
+      [](const _UnityCifsShareACE& a) {
+        return a.sid + ":" + std::to_string(a.accessType) + ":" + std::to_string(a.accessLevel);
+      },
+      2);
 }
 
 std::string Entries(const std::string& entries) {
