@@ -122,16 +122,16 @@ TEST_F(DiagLogTest, LongAndMultiLineTextsStayWhole) {
   const std::string big(100000, 'z');
   DiagLog log;
   log.logLevel("t", 5, 1, "[%s]", big.c_str());
-  log.logLevel("t", 5, 1, "first\nsecond\r\n%c", '\x01');
+  log.logLevel("t", 5, 1, "first\nsecond\r\n%c\x7f", '\x01');
   log.logLevel("t", 5, 1, "%lc", static_cast<wint_t>(0x100));  // no such character here
   const std::vector<std::string> got = lines();
   ASSERT_EQ(got.size(), 3u);
   EXPECT_NE(got[0].find("[" + big + "]"), std::string::npos);
-  EXPECT_NE(got[1].find("first\\nsecond\\r\\n\\x01"), std::string::npos);
+  EXPECT_NE(got[1].find("first\\nsecond\\r\\n\\x01\\x7f"), std::string::npos);
   const std::vector<DiagLogRecord> r = capture.records();
   ASSERT_EQ(r.size(), 3u);
   EXPECT_EQ(r[0].text.size(), big.size() + 2);
-  EXPECT_EQ(r[1].text, "first\nsecond\r\n\x01") << "captures keep the text as formatted";
+  EXPECT_EQ(r[1].text, "first\nsecond\r\n\x01\x7f") << "captures keep the text as formatted";
   EXPECT_EQ(r[2].text, "(unformattable log text)");
 }
 
