@@ -27,21 +27,32 @@ namespace {
 
 const char kServer[] = "unity.example.com";
 const unsigned long long kJobId = 42;
+const unsigned long long kSnap = 171798691865ULL;
 
-void Fail(const char* message, const char* what, const std::string& text) {
-  std::fprintf(stderr, "fuzz_message_answers: %s: %s (%zu bytes)\n", message, what, text.size());
-  std::abort();
-}
+struct Input {
+  std::string text;
+  bool unreadable;
+};
 
-// Builds the request, parses `input` as its answer and reads the paging links and the error.
-// The answer goes in as a copy: the session hands each message its own buffer.
-void Answer(EMCUnityJsonBase& message, const char* name, const std::string& input,
-            bool unreadable) {
+// Initialises a message of type M with `init`, builds its request, parses the input as its answer
+// (a copy: the session hands each message its own buffer), reads the paging links and the error,
+// then hands the message to `read` for its getters. With `twoPages` the same text comes again as
+// a second page: records accumulate, the parse is reused, the nullable markers are renewed.
+template <typename M, typename Init, typename Read>
+void Answer(const char* name, const Input& in, const char* version, Init init, Read read,
+            bool twoPages = false) {
+  M message;
+  message.Init(kJobId, version);
+  init(message);
   std::string body;
   message.BuildRequest(body);
-  std::string response = input;
-  if (message.ParseResponse(response) && unreadable) {
-    Fail(name, "an unreadable answer parsed as success", input);
+  std::string response = in.text;
+  if (message.ParseResponse(response) && in.unreadable) {
+    std::fprintf(stderr,
+                 "fuzz_message_answers: %s: an unreadable answer parsed as success (%zu "
+                 "bytes)\n",
+                 name, in.text.size());
+    std::abort();
   }
   message.ParseNextURI(response);
   (void)message.GetNextURI();
@@ -49,215 +60,174 @@ void Answer(EMCUnityJsonBase& message, const char* name, const std::string& inpu
   std::string text;
   message.getError(code, text);
   (void)message.isSuccess();
-}
-
-void SnapshotLists(const std::string& version, const std::string& input, bool unreadable) {
-  std::vector<_UnitySnapInfo> snaps;
-  const auto finish = [&](EMCUnityJsonGetSnapshotList& message) {
-    message.Init(kJobId, version);
-    Answer(message, "EMCUnityJsonGetSnapshotList", input, unreadable);
-    // A second page with the same text: records accumulate, the parse is reused.
-    std::string again = input;
+  if (twoPages) {
+    std::string again = in.text;
     message.ParseResponse(again);
-    message.GetSnapList(snaps);
-  };
-  {
-    EMCUnityJsonGetSnapshotList message;  // one id: the instance form
-    message.Initialize(kServer, std::vector<unsigned long long>{171798691865ULL}, false);
-    finish(message);
   }
-  {
-    EMCUnityJsonGetSnapshotList message;
-    message.Initialize(kServer, std::vector<unsigned long long>{1, 171798691866ULL}, true);
-    finish(message);
-  }
-  {
-    EMCUnityJsonGetSnapshotList message;
-    message.Initialize(kServer, std::vector<std::string>{"nightly 1", "weekly/2"}, false);
-    finish(message);
-  }
+  read(message);
 }
 
-void BlockQueries(const std::string& input, bool unreadable) {
-  {
-    EMCUnityJsonGetLunList message;
-    message.Init(kJobId, "5.0");
-    message.Initialize(kServer, "60:06:01:60:4A:B0:3F:00:5B:6E:A8:61:2C:0D:41:12");
-    Answer(message, "EMCUnityJsonGetLunList", input, unreadable);
-    _UnityLunInfo lun;
-    message.GetLunInfo(lun);
+// Calls a getter into a record of its own.
+template <typename R, typename C, typename Record>
+auto Read(R (C::*getter)(Record&)) {
+  return [getter](C& message) {
+    Record record{};
+    (message.*getter)(record);
+  };
+}
+
+template <typename M, typename Init>
+void Answer(const char* name, const Input& in, const char* version, Init init) {
+  Answer<M>(name, in, version, init, [](M&) {});
+}
+
+void Snapshots(const Input& in) {
+  for (const char* version : {"4.0", "5.0"}) {
+    const auto list = Read(&EMCUnityJsonGetSnapshotList::GetSnapList);
+    using List = EMCUnityJsonGetSnapshotList;
+    Answer<List>(
+        "GetSnapshotList", in, version,  // one id: the instance form
+        [](List& m) { m.Initialize(kServer, std::vector<unsigned long long>{kSnap}, false); }, list,
+        true);
+    Answer<List>(
+        "GetSnapshotList", in, version,
+        [](List& m) {
+          m.Initialize(kServer, std::vector<unsigned long long>{1, kSnap}, true);
+        },
+        list, true);
+    Answer<List>(
+        "GetSnapshotList", in, version,
+        [](List& m) {
+          m.Initialize(kServer, std::vector<std::string>{"nightly 1", "weekly/2"}, false);
+        },
+        list, true);
   }
-  {
-    EMCUnityJsonGetStorageResource message;
-    message.Init(kJobId, "5.0");
-    message.Initialize(kServer, "SQL_CG", static_cast<_UNITY_STG_RES_TYPE>(2));
-    Answer(message, "EMCUnityJsonGetStorageResource", input, unreadable);
-    _UnityStorageResource resource;
-    message.GetStorageResourceInfo(resource);
-  }
-  {
-    EMCUnityJsonGetHostLun message;
-    message.Init(kJobId, "5.0");
-    message.Initialize(kServer, {171798691865ULL, 2}, {"Host_1"}, UNITY_HOST_LUN_TYPE_SNAP);
-    Answer(message, "EMCUnityJsonGetHostLun", input, unreadable);
-    std::vector<_UnityHostLun> hostLuns;
-    message.GetHostLuns(hostLuns);
-  }
+  Answer<EMCUnityJsonCreateSnap>(
+      "CreateSnap", in, "4.0", [](auto& m) { m.Initialize(kServer, "sv_1", "nightly 1", true); },
+      Read(&EMCUnityJsonCreateSnap::GetSnapId));
+  Answer<EMCUnityJsonCopySnap>(
+      "CopySnap", in, "4.0", [](auto& m) { m.Initialize(kServer, kSnap, "copy of nightly 1"); },
+      Read(&EMCUnityJsonCopySnap::GetCopySnapId));
+  Answer<EMCUnityJsonDeleteSnap>("DeleteSnap", in, "4.0",
+                                 [](auto& m) { m.Initialize(kServer, kSnap); });
+  Answer<EMCUnityJsonRestoreSnap>("RestoreSnap", in, "4.0",
+                                  [](auto& m) { m.Initialize(kServer, kSnap); });
+  Answer<EMCUnityJsonMarkSnapReplication>("MarkSnapReplication", in, "4.0",
+                                          [](auto& m) { m.Initialize(kServer, kSnap); });
+  Answer<EMCUnityJsonGetReplicationInfo>(
+      "GetReplicationInfo", in, "4.0", [](auto& m) { m.Initialize(kServer, "res_7"); },
+      Read(&EMCUnityJsonGetReplicationInfo::GetReplicationSessionInfo));
+  Answer<EMCUnityJsonSyncReplication>("SyncReplication", in, "4.0", [](auto& m) {
+    m.Initialize(kServer, "81604378625_FNM00150600267_0000_81604378627_FNM00150600267_0000");
+  });
+}
+
+void Session(const Input& in) {
+  Answer<EMCUnityJsonLogin>("Login", in, "4.0", [](auto& m) { m.Initialize(kServer); });
+  Answer<EMCUnityJsonLogOut>("LogOut", in, "4.0", [](auto& m) { m.Initialize(kServer, true); });
+  Answer<EMCUnityJsonGetBasicSystemInfo>(
+      "GetBasicSystemInfo", in, "4.0", [](auto& m) { m.Initialize(kServer); },
+      Read(&EMCUnityJsonGetBasicSystemInfo::GetBasicSystemInfo));
+  Answer<EMCUnityJsonGetSystemInfo>(
+      "GetSystemInfo", in, "4.0", [](auto& m) { m.Initialize(kServer); },
+      Read(&EMCUnityJsonGetSystemInfo::GetSystemInfo));
+  Answer<EMCUnityJsonGetJobDetails>(
+      "GetJobDetails", in, "4.0", [](auto& m) { m.Initialize(kServer); },
+      [](auto& m) {
+        _UnityJobDetail job;
+        m.GetJobDetail(job);
+        // The job id read from the answer becomes the instance of the next query.
+        std::string body;
+        m.BuildRequest(body);
+      });
+}
+
+void Block(const Input& in) {
+  Answer<EMCUnityJsonGetLunList>(
+      "GetLunList", in, "5.0",
+      [](auto& m) { m.Initialize(kServer, "60:06:01:60:4A:B0:3F:00:5B:6E:A8:61:2C:0D:41:12"); },
+      Read(&EMCUnityJsonGetLunList::GetLunInfo));
+  Answer<EMCUnityJsonGetStorageResource>(
+      "GetStorageResource", in, "5.0",
+      [](auto& m) { m.Initialize(kServer, "SQL_CG", static_cast<_UNITY_STG_RES_TYPE>(2)); },
+      Read(&EMCUnityJsonGetStorageResource::GetStorageResourceInfo));
+  Answer<EMCUnityJsonGetHostLun>(
+      "GetHostLun", in, "5.0",
+      [](auto& m) {
+        m.Initialize(kServer, {kSnap, 2}, {"Host_1"}, UNITY_HOST_LUN_TYPE_SNAP);
+      },
+      Read(&EMCUnityJsonGetHostLun::GetHostLuns));
 }
 
 // The host messages, each after its request was built as the host operations build it.
-void HostAnswers(const std::string& input, bool unreadable) {
-  {
-    EMCUnityJsonGetHostInitiatorInfo message;
-    message.Init(kJobId, "13.0");
-    message.Initialize(kServer, "21:00:00:25:B5:0A:00:01", true);
-    Answer(message, "EMCUnityJsonGetHostInitiatorInfo", input, unreadable);
-    _UnityHostInitiatorInfo info;
-    message.GetHostInitiatorInfo(info);
-  }
-  {
-    EMCUnityJsonGetHostIPPort message;
-    message.Init(kJobId, "13.0");
-    message.Initialize(kServer, "10.20.30.41");
-    Answer(message, "EMCUnityJsonGetHostIPPort", input, unreadable);
-    _UnityHostIPPort port;
-    message.GetHostIPPort(port);
-  }
-  {
-    EMCUnityJsonGetLoggedInInitiator message;
-    message.Init(kJobId, "13.0");
-    message.Initialize(kServer);
-    Answer(message, "EMCUnityJsonGetLoggedInInitiator", input, unreadable);
-    std::vector<std::string> initiators;
-    message.GetInitiators(initiators);
-  }
-  {
-    EMCUnityJsonGetIscsiNode message;
-    message.Init(kJobId, "13.0");
-    message.Initialize(kServer);
-    Answer(message, "EMCUnityJsonGetIscsiNode", input, unreadable);
-    std::vector<_UnityIscsiNode> nodes;
-    message.GetIscsNodes(nodes);
-  }
-  std::string id;
-  {
-    EMCUnityJsonGetHost message;
-    message.Init(kJobId, "13.0");
-    message.Initialize(kServer, "backup-srv-01");
-    Answer(message, "EMCUnityJsonGetHost", input, unreadable);
-    message.GetHostId(id);
-  }
-  {
-    EMCUnityJsonCreateHost message;
-    message.Init(kJobId, "13.0");
-    message.Initialize(kServer, "backup-srv-01", "Linux", UNITY_HOST_TYPE_MANUAL);
-    Answer(message, "EMCUnityJsonCreateHost", input, unreadable);
-    message.GetHostId(id);
-  }
-  {
-    EMCUnityJsonHostInitiator message;
-    message.Init(kJobId, "13.0");
-    message.Initialize(kServer, "Host_1", UNITY_HOSTINITIATOR_TYPE_ISCSI, "iqn.1994-05.a:b");
-    Answer(message, "EMCUnityJsonHostInitiator", input, unreadable);
-    message.GetHostInitiatorId(id);
-  }
-  {
-    EMCUnityJsonHostInitiator message;  // the modify form
-    message.Init(kJobId, "13.0");
-    message.Initialize(kServer, "HostInitiator_1", "Host_2");
-    Answer(message, "EMCUnityJsonHostInitiator", input, unreadable);
-  }
-  {
-    EMCUnityJsonCreateHostIPPort message;
-    message.Init(kJobId, "13.0");
-    message.Initialize(kServer, "Host_1", "10.20.30.41");
-    Answer(message, "EMCUnityJsonCreateHostIPPort", input, unreadable);
-    message.GetHostIPPortId(id);
-  }
-  {
-    EMCUnityJsonDeleteHost message;
-    message.Init(kJobId, "13.0");
-    message.Initialize(kServer, "Host_1");
-    Answer(message, "EMCUnityJsonDeleteHost", input, unreadable);
-  }
+void Hosts(const Input& in) {
+  Answer<EMCUnityJsonGetHostInitiatorInfo>(
+      "GetHostInitiatorInfo", in, "13.0",
+      [](auto& m) { m.Initialize(kServer, "21:00:00:25:B5:0A:00:01", true); },
+      Read(&EMCUnityJsonGetHostInitiatorInfo::GetHostInitiatorInfo));
+  Answer<EMCUnityJsonGetHostIPPort>(
+      "GetHostIPPort", in, "13.0", [](auto& m) { m.Initialize(kServer, "10.20.30.41"); },
+      Read(&EMCUnityJsonGetHostIPPort::GetHostIPPort));
+  Answer<EMCUnityJsonGetLoggedInInitiator>(
+      "GetLoggedInInitiator", in, "13.0", [](auto& m) { m.Initialize(kServer); },
+      Read(&EMCUnityJsonGetLoggedInInitiator::GetInitiators));
+  Answer<EMCUnityJsonGetIscsiNode>(
+      "GetIscsiNode", in, "13.0", [](auto& m) { m.Initialize(kServer); },
+      Read(&EMCUnityJsonGetIscsiNode::GetIscsNodes));
+  Answer<EMCUnityJsonGetHost>(
+      "GetHost", in, "13.0", [](auto& m) { m.Initialize(kServer, "backup-srv-01"); },
+      Read(&EMCUnityJsonGetHost::GetHostId));
+  Answer<EMCUnityJsonCreateHost>(
+      "CreateHost", in, "13.0",
+      [](auto& m) { m.Initialize(kServer, "backup-srv-01", "Linux", UNITY_HOST_TYPE_MANUAL); },
+      Read(&EMCUnityJsonCreateHost::GetHostId));
+  Answer<EMCUnityJsonHostInitiator>(
+      "HostInitiator", in, "13.0",
+      [](auto& m) {
+        m.Initialize(kServer, "Host_1", UNITY_HOSTINITIATOR_TYPE_ISCSI, "iqn.1994-05.a:b");
+      },
+      Read(&EMCUnityJsonHostInitiator::GetHostInitiatorId));
+  Answer<EMCUnityJsonHostInitiator>("HostInitiator (modify)", in, "13.0", [](auto& m) {
+    m.Initialize(kServer, "HostInitiator_1", "Host_2");
+  });
+  Answer<EMCUnityJsonCreateHostIPPort>(
+      "CreateHostIPPort", in, "13.0",
+      [](auto& m) { m.Initialize(kServer, "Host_1", "10.20.30.41"); },
+      Read(&EMCUnityJsonCreateHostIPPort::GetHostIPPortId));
+  Answer<EMCUnityJsonDeleteHost>("DeleteHost", in, "13.0",
+                                 [](auto& m) { m.Initialize(kServer, "Host_1"); });
 }
 
-// The file side: file systems by filter and by id, NAS servers, IP interfaces.
-void FileAnswers(const std::string& input, bool unreadable) {
-  {
-    EMCUnityJsonGetFSList message;
-    message.Init(kJobId, "4.0");
-    message.Initialize(kServer, "Projects", "NAS_Dev");
-    Answer(message, "EMCUnityJsonGetFSList", input, unreadable);
-    _UnityFSInfo fs;
-    message.GetFSInfo(fs);
-  }
-  {
-    EMCUnityJsonGetFSList message;
-    message.Init(kJobId, "4.0");
-    message.Initialize(kServer, "fs_1");
-    Answer(message, "EMCUnityJsonGetFSList", input, unreadable);
-    std::vector<_UnityFSInfo> list;
-    message.GetFSList(list);
-  }
-  {
-    EMCUnityJsonGetNASServer message;
-    message.Init(kJobId, "4.0");
-    message.Initialize(kServer, "");
-    Answer(message, "EMCUnityJsonGetNASServer", input, unreadable);
-    std::string again = input;  // a second page: InitNullableKeys must restore the markers
-    message.ParseResponse(again);
-    std::vector<_UnityNASServer> list;
-    message.GetNASServerList(list);
-  }
-  {
-    EMCUnityJsonGetIpInterface message;
-    message.Init(kJobId, "4.0");
-    message.Initialize(kServer, UNITY_IP_INTERFACE_TYPE_ISCSI);
-    Answer(message, "EMCUnityJsonGetIpInterface", input, unreadable);
-    std::vector<std::string> addresses;
-    message.GetAddressList(addresses);
-  }
-}
-
-// NFS exports and CIFS shares: creation ids, lists (two pages) and access control entries.
-void ShareAnswers(const std::string& input, bool unreadable) {
-  {
-    EMCUnityJsonCreateNFSExport message;
-    message.Init(kJobId, "4.0");
-    message.Initialize(kServer, 171798691865ULL, "nfs_1", UNITY_NFS_DEF_ACCESS_READ_ONLY, "/");
-    Answer(message, "EMCUnityJsonCreateNFSExport", input, unreadable);
-    std::string id;
-    message.GetShareId(id);
-  }
-  {
-    EMCUnityJsonGetNFSExportList message;
-    message.Init(kJobId, "4.0");
-    message.InitializeWithPath(kServer, 171798691865ULL, "/");
-    Answer(message, "EMCUnityJsonGetNFSExportList", input, unreadable);
-    std::string again = input;
-    message.ParseResponse(again);
-    std::vector<_UnityNfsExportInfo> list;
-    message.GetNfsList(list);
-  }
-  {
-    EMCUnityJsonGetCifsShareList message;
-    message.Init(kJobId, "4.0");
-    message.InitializeWithName(kServer, "smb_1", "NAS_Prod");
-    Answer(message, "EMCUnityJsonGetCifsShareList", input, unreadable);
-    std::string again = input;
-    message.ParseResponse(again);
-    std::vector<_UnityCifsShareInfo> list;
-    message.GetCifsList(list);
-  }
-  {
-    EMCUnityJsonGetCifsACE message;
-    message.Init(kJobId, "4.0");
-    message.Initialize(kServer, "SMBShare_1");
-    Answer(message, "EMCUnityJsonGetCifsACE", input, unreadable);
-    std::list<_UnityCifsShareACE> aces;
-    message.GetCifsShareACE(aces);
-  }
+// The file side: file systems by filter and by id, NAS servers, IP interfaces; NFS exports and
+// CIFS shares: creation ids, lists and access control entries.
+void Files(const Input& in) {
+  Answer<EMCUnityJsonGetFSList>(
+      "GetFSList", in, "4.0", [](auto& m) { m.Initialize(kServer, "Projects", "NAS_Dev"); },
+      Read(&EMCUnityJsonGetFSList::GetFSInfo));
+  Answer<EMCUnityJsonGetFSList>(
+      "GetFSList", in, "4.0", [](auto& m) { m.Initialize(kServer, "fs_1"); },
+      Read(&EMCUnityJsonGetFSList::GetFSList));
+  Answer<EMCUnityJsonGetNASServer>(
+      "GetNASServer", in, "4.0", [](auto& m) { m.Initialize(kServer, ""); },
+      Read(&EMCUnityJsonGetNASServer::GetNASServerList), true);
+  Answer<EMCUnityJsonGetIpInterface>(
+      "GetIpInterface", in, "4.0",
+      [](auto& m) { m.Initialize(kServer, UNITY_IP_INTERFACE_TYPE_ISCSI); },
+      Read(&EMCUnityJsonGetIpInterface::GetAddressList));
+  Answer<EMCUnityJsonCreateNFSExport>(
+      "CreateNFSExport", in, "4.0",
+      [](auto& m) { m.Initialize(kServer, kSnap, "nfs_1", UNITY_NFS_DEF_ACCESS_READ_ONLY, "/"); },
+      Read(&EMCUnityJsonCreateNFSExport::GetShareId));
+  Answer<EMCUnityJsonGetNFSExportList>(
+      "GetNFSExportList", in, "4.0", [](auto& m) { m.InitializeWithPath(kServer, kSnap, "/"); },
+      Read(&EMCUnityJsonGetNFSExportList::GetNfsList), true);
+  Answer<EMCUnityJsonGetCifsShareList>(
+      "GetCifsShareList", in, "4.0",
+      [](auto& m) { m.InitializeWithName(kServer, "smb_1", "NAS_Prod"); },
+      Read(&EMCUnityJsonGetCifsShareList::GetCifsList), true);
+  Answer<EMCUnityJsonGetCifsACE>(
+      "GetCifsACE", in, "4.0", [](auto& m) { m.Initialize(kServer, "SMBShare_1"); },
+      Read(&EMCUnityJsonGetCifsACE::GetCifsShareACE));
 }
 
 }  // namespace
@@ -269,104 +239,14 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string input(reinterpret_cast<const char*>(data), size);
   DiagLogCapture capture(7);
-
+  Input in{std::string(reinterpret_cast<const char*>(data), size), false};
   jsondoc::Object reference;
-  const bool unreadable = !input.empty() && (!reference.parse(input) || reference.empty());
-
-  {
-    EMCUnityJsonLogin message;
-    message.Init(kJobId, "4.0");
-    message.Initialize(kServer);
-    Answer(message, "EMCUnityJsonLogin", input, unreadable);
-  }
-  {
-    EMCUnityJsonLogOut message;
-    message.Init(kJobId, "4.0");
-    message.Initialize(kServer, true);
-    Answer(message, "EMCUnityJsonLogOut", input, unreadable);
-  }
-  {
-    EMCUnityJsonGetBasicSystemInfo message;
-    message.Init(0, "4.0");
-    message.Initialize(kServer);
-    Answer(message, "EMCUnityJsonGetBasicSystemInfo", input, unreadable);
-    std::vector<_UnityBasicSystemInfo> info;
-    message.GetBasicSystemInfo(info);
-  }
-  {
-    EMCUnityJsonGetSystemInfo message;
-    message.Init(0, "4.0");
-    message.Initialize(kServer);
-    Answer(message, "EMCUnityJsonGetSystemInfo", input, unreadable);
-    _UnitySystemInfo info;
-    message.GetSystemInfo(info);
-  }
-  {
-    EMCUnityJsonGetJobDetails message;
-    message.Init(kJobId, "4.0");
-    message.Initialize(kServer);
-    Answer(message, "EMCUnityJsonGetJobDetails", input, unreadable);
-    _UnityJobDetail job;
-    message.GetJobDetail(job);
-    // The job id read from the answer becomes the instance of the next query.
-    std::string body;
-    message.BuildRequest(body);
-  }
-  {
-    EMCUnityJsonCreateSnap message;
-    message.Init(kJobId, "4.0");
-    message.Initialize(kServer, "sv_1", "nightly 1", true);
-    Answer(message, "EMCUnityJsonCreateSnap", input, unreadable);
-    unsigned long long id = 0;
-    message.GetSnapId(id);
-  }
-  {
-    EMCUnityJsonCopySnap message;
-    message.Init(kJobId, "4.0");
-    message.Initialize(kServer, 171798691865ULL, "copy of nightly 1");
-    Answer(message, "EMCUnityJsonCopySnap", input, unreadable);
-    unsigned long long id = 0;
-    message.GetCopySnapId(id);
-  }
-  {
-    EMCUnityJsonDeleteSnap message;
-    message.Init(kJobId, "4.0");
-    message.Initialize(kServer, 171798691865ULL);
-    Answer(message, "EMCUnityJsonDeleteSnap", input, unreadable);
-  }
-  {
-    EMCUnityJsonRestoreSnap message;
-    message.Init(kJobId, "4.0");
-    message.Initialize(kServer, 171798691865ULL);
-    Answer(message, "EMCUnityJsonRestoreSnap", input, unreadable);
-  }
-  SnapshotLists("4.0", input, unreadable);
-  SnapshotLists("5.0", input, unreadable);
-  FileAnswers(input, unreadable);
-  ShareAnswers(input, unreadable);
-  {
-    EMCUnityJsonMarkSnapReplication message;
-    message.Init(kJobId, "4.0");
-    message.Initialize(kServer, 171798691865ULL);
-    Answer(message, "EMCUnityJsonMarkSnapReplication", input, unreadable);
-  }
-  {
-    EMCUnityJsonGetReplicationInfo message;
-    message.Init(kJobId, "4.0");
-    message.Initialize(kServer, "res_7");
-    Answer(message, "EMCUnityJsonGetReplicationInfo", input, unreadable);
-    _ReplicationSessionInfo info;
-    message.GetReplicationSessionInfo(info);
-  }
-  {
-    EMCUnityJsonSyncReplication message;
-    message.Init(kJobId, "4.0");
-    message.Initialize(kServer, "81604378625_FNM00150600267_0000_81604378627_FNM00150600267_0000");
-    Answer(message, "EMCUnityJsonSyncReplication", input, unreadable);
-  }
-  BlockQueries(input, unreadable);
-  HostAnswers(input, unreadable);
+  in.unreadable = !in.text.empty() && (!reference.parse(in.text) || reference.empty());
+  Session(in);
+  Snapshots(in);
+  Files(in);
+  Block(in);
+  Hosts(in);
   return 0;
 }

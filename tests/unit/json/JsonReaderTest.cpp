@@ -46,15 +46,12 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"CommentAfterBrace", "{ // the answer\n  \"a\": 1}", true, "{\"a\": 1}"},
         ReadCase{"CommentsBetweenAllTokens", "// head\n[ // x\n 1 // y\n , // z\n 2 ] ", true,
                  "[1, 2]"},
-        ReadCase{"CommentBeforeKeyword", "[//c\ntrue]", true, "[true]"},
         ReadCase{"CommentRunsToEnd", "[1 // never closed", false, ""},
         ReadCase{"LoneSlash", "[1 / 2]", false, ""},
         ReadCase{"SingleQuotes", "{'a': 'x'}", true, "{\"a\": \"x\"}"},
         ReadCase{"OtherQuoteInside", "{\"it's\": 'say \"hi\"'}", true,
                  "{\"it's\": \"say \\\"hi\\\"\"}"},
         ReadCase{"TrailingCommaArray", "[1,2,]", true, "[1, 2]"},
-        ReadCase{"TrailingCommaObject", "{\"a\":1,}", true, "{\"a\": 1}"},
-        ReadCase{"LeadingEmptyElement", "[,1]", true, "[null, 1]"},
         ReadCase{"EmptyMiddleElement", "[1,,2]", true, "[1, null, 2]"},
         ReadCase{"EmptyMemberValue", "{\"a\":,\"b\":2}", true, "{\"a\": null, \"b\": 2}"},
         ReadCase{"MissingLastValue", "{\"a\":}", true, "{}"},
@@ -68,8 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
                  true,
                  "{\"l\": [{\"a\": 1, \"b\": 2, \"c\": 3}, {\"a\": 5, \"b\": 6, \"c\": 4}, "
                  "{\"a\": 9, \"b\": 8}, {\"a\": 10, \"b\": 11, \"c\": 12}]}"},
-        ReadCase{"TextAfterValue", "{\"a\":1} trailing {garbage", true, "{\"a\": 1}"},
-        ReadCase{"Keywords", "[true,false,null]", true, "[true, false, null]"}),
+        ReadCase{"TextAfterValue", "{\"a\":1} trailing {garbage", true, "{\"a\": 1}"}),
     jsondoc_test::RowName<ReadCase>);
 
 TEST(JsonRead, ObjectEntryPointNeedsAnObject) {
@@ -117,25 +113,21 @@ INSTANTIATE_TEST_SUITE_P(
         StringCase{"Standard", "\"\\\"\\\\\\/\\b\\f\\n\\r\\t\"", true, "\"\\/\b\f\n\r\t"},
         StringCase{"UnknownEscapeKept", "\"\\q\\x\"", true, "\\q\\x"},
         StringCase{"LatinSmallEAcuteAsUtf8", "\"\\u00e9\"", true, "\xC3\xA9"},
-        StringCase{"UpperHex", "\"\\u004A\\u004a\"", true, "JJ"},
         StringCase{"EnDashAndCjk", "\"\\u2013\\u65E5\"", true, "\xE2\x80\x93\xE6\x97\xA5"},
         StringCase{"SurrogatePair", "\"\\uD83D\\uDE00\"", true, "\xF0\x9F\x98\x80"},
         StringCase{"LoneHighSurrogate", "\"\\uD800x\"", true, "\xEF\xBF\xBDx"},
-        StringCase{"LoneLowSurrogate", "\"\\uDC00\"", true, "\xEF\xBF\xBD"},
         StringCase{"HighThenNonSurrogate", "\"\\uD800\\u0041\"", true,
                    "\xEF\xBF\xBD"
                    "A"},
         StringCase{"HighThenOtherEscape", "\"\\uD800\\n\"", true, "\xEF\xBF\xBD\n"},
         StringCase{"NulByte", "\"a\\u0000b\"", true, std::string("a\0b", 3)},
         StringCase{"NotHexFails", "[\"\\uzzzz\", 1]", false, ""},
-        StringCase{"ShortHexFails", "[\"\\u12\", 1]", false, ""},
         StringCase{"ShortLowHalfFails", "[\"\\uD800\\u12\", 1]", false, ""},
         StringCase{"HighThenUnknownEscapeFails", "[\"\\uD800\\x\", 1]", false, ""},
         StringCase{"SingleQuotedEscapedQuote", "'it\\'s'", true, "it's"},
         StringCase{"OtherDelimiterEscapeKept", "\"\\'\"", true, "\\'"},
         StringCase{"RawBytesPassThrough", "\"\x01\t\xC3\xA9\xFF\"", true, "\x01\t\xC3\xA9\xFF"},
-        StringCase{"Unterminated", "\"abc", false, ""},
-        StringCase{"BackslashAtEnd", "\"abc\\", false, ""}),
+        StringCase{"Unterminated", "\"abc", false, ""}),
     jsondoc_test::RowName<StringCase>);
 
 struct NumberCase {
@@ -161,10 +153,8 @@ TEST_P(JsonReadNumber, ReadsLikeStreamExtraction) {
 INSTANTIATE_TEST_SUITE_P(
     Numbers, JsonReadNumber,
     ::testing::Values(
-        NumberCase{"Integer", "1234567", true, 1234567.0L},
-        NumberCase{"Negative", " -5", true, -5.0L},
+        NumberCase{"Negative", " -5", true, -5.0L}, NumberCase{"Exponent", "1E+3", true, 1000.0L},
         NumberCase{"MaxUnsigned64", "18446744073709551615", true, 18446744073709551615.0L},
-        NumberCase{"Fraction", "2.5", true, 2.5L}, NumberCase{"Exponent", "1E+3", true, 1000.0L},
         NumberCase{"PlusSign", "+1", true, 1.0L}, NumberCase{"LeadingDot", ".5", true, 0.5L},
         NumberCase{"TrailingDot", "1.", true, 1.0L}, NumberCase{"LeadingZeros", "007", true, 7.0L},
         NumberCase{"HexStopsAfterZero", "0x1p3", true, 0.0L},
@@ -172,7 +162,6 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{"FiveHundredDigits", std::string(500, '9'), true,
                    std::strtold("1e500", nullptr)},
         NumberCase{"Overflow", "1e999999", false, 0},
-        NumberCase{"NegativeOverflow", "-1e999999", false, 0},
         NumberCase{"OverflowDigits", std::string(5000, '9'), false, 0},
         NumberCase{"DoubleSign", "--1", false, 0}, NumberCase{"DotOnly", ".", false, 0}),
     jsondoc_test::RowName<NumberCase>);
@@ -219,19 +208,6 @@ TEST(JsonRead, EveryPrefixOfAnAnswer) {
   }
 }
 
-TEST(JsonRead, EveryByteInEveryPosition) {
-  const std::string doc =
-      "{\"a\": [1, -2.5e3, \"x\\u00e9\\/\", true, null, {}], 'b': {\"c\": false},}";
-  ASSERT_TRUE(ReadBoth<Object>(doc).ok);
-  for (std::size_t pos = 0; pos < doc.size(); ++pos) {
-    for (int byte = 0; byte < 256; ++byte) {
-      std::string text = doc;
-      text[pos] = static_cast<char>(byte);
-      ReadBoth<Object>(text);
-    }
-  }
-}
-
 // Strings and keys are scanned eight bytes at a time: the closing quote and an escape are found
 // at every offset, between bytes next to them in value and bytes above 0x7F.
 TEST(JsonRead, StringEndAndEscapeAtEveryOffset) {
@@ -253,15 +229,22 @@ TEST(JsonRead, StringEndAndEscapeAtEveryOffset) {
   }
 }
 
-TEST(JsonRead, TenMegabyteString) {
-  std::string big(10 * 1024 * 1024, 'x');
-  for (std::size_t i = 0; i < big.size(); i += 4096) big[i] = '\t';
-  big[1000] = '\\';
-  big[1001] = 'n';
-  Object o;
-  ASSERT_TRUE(o.parse("{\"s\": \"" + big + "\"}"));
-  ASSERT_TRUE(o.has<String>("s"));
-  EXPECT_EQ(o.get<String>("s").size(), big.size() - 1);
+// Keys repeat from element to element and are stored once: many distinct keys grow that store,
+// and every element keeps its own values under them, written in key order.
+TEST(JsonRead, ManyDistinctKeysSharedByElements) {
+  std::string first;
+  for (int i = 99; i >= 0; --i) {
+    first +=
+        (i == 99 ? "" : ", ") + std::string("\"k") + std::to_string(i) + "\": " + std::to_string(i);
+  }
+  Object doc;
+  ASSERT_TRUE(
+      ReadBoth<Object>("{\"l\": [{" + first + "}, {\"k99\": \"x\", \"k0\": \"y\"}]}", &doc).ok);
+  const Array& list = doc.get<Array>("l");
+  ASSERT_EQ(list.size(), 2u);
+  EXPECT_EQ(list.get<Object>(0).size(), 100u);
+  EXPECT_EQ(list.get<Object>(0).get<Number>("k57"), 57.0L);
+  EXPECT_EQ(jsondoc_test::Write(list.get<Object>(1)), "{\"k0\": \"y\", \"k99\": \"x\"}");
 }
 
 TEST(JsonRead, GrammarFunctionsOnAStream) {
@@ -276,18 +259,13 @@ TEST(JsonRead, GrammarFunctionsOnAStream) {
   Number n = 0;
   EXPECT_TRUE(jsondoc::parse_number(in, n));
   EXPECT_EQ(n, 42.0L);
-  EXPECT_FALSE(jsondoc::parse_number(in, n));
   EXPECT_FALSE(jsondoc::parse_null(in));
+  EXPECT_FALSE(jsondoc::parse_comment(in));
   EXPECT_EQ(in.get(), 'x');  // failed alternatives gave the text back
-
-  std::istringstream comma(" ,");
-  EXPECT_TRUE(jsondoc::parse_null(comma));
-  EXPECT_EQ(comma.get(), ',');
-  std::istringstream notes("// a\n// b\nrest");
-  EXPECT_TRUE(jsondoc::parse_comment(notes));
-  EXPECT_TRUE(jsondoc::parse_comment(notes));
+  std::istringstream notes("// a\n// b\n/rest");
+  EXPECT_TRUE(jsondoc::parse_comment(notes) && jsondoc::parse_comment(notes));
   EXPECT_FALSE(jsondoc::parse_comment(notes));
-  EXPECT_EQ(notes.get(), 'r');
+  EXPECT_EQ(notes.get(), '/');
   Value v;
   std::istringstream value("[1, {\"a\": 'b'}]");
   EXPECT_TRUE(jsondoc::parse_value(value, v));

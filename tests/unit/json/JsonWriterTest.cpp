@@ -1,11 +1,8 @@
-// The compact writer: exact text, string escapes, numbers, and writing then reading back.
-#include <algorithm>
-#include <cmath>
-#include <cstdint>
-#include <cstring>
+// The compact writer: exact text, string escapes and numbers. (Written documents reading back
+// equal is the JSON fuzzer's check.)
+#include <cstdio>
 #include <iomanip>
 #include <limits>
-#include <random>
 #include <sstream>
 #include <string>
 
@@ -17,13 +14,11 @@
 namespace {
 
 using jsondoc::Array;
-using jsondoc::Boolean;
 using jsondoc::Null;
 using jsondoc::Number;
 using jsondoc::Object;
 using jsondoc::String;
 using jsondoc::Value;
-using jsondoc_test::ReadBoth;
 using jsondoc_test::Write;
 
 TEST(JsonWrite, CompactObjectsAndArrays) {
@@ -98,9 +93,8 @@ const Number kInf = std::numeric_limits<Number>::infinity();
 
 INSTANTIATE_TEST_SUITE_P(
     Numbers, JsonWriteNumber,
-    ::testing::Values(NumberCase{"One", 1, "1"}, NumberCase{"Zero", 0, "0"},
-                      NumberCase{"NegativeZero", -0.0L, "-0"}, NumberCase{"Minus5", -5, "-5"},
-                      NumberCase{"Half", 2.5L, "2.5"}, NumberCase{"Million", 1234567, "1234567"},
+    ::testing::Values(NumberCase{"Zero", 0, "0"}, NumberCase{"NegativeZero", -0.0L, "-0"},
+                      NumberCase{"Half", 2.5L, "2.5"},
                       NumberCase{"MaxUnsigned64", 18446744073709551615.0L, "18446744073709551615"},
                       NumberCase{"NegMaxUnsigned64", -18446744073709551615.0L,
                                  "-18446744073709551615"},
@@ -111,111 +105,5 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberCase{"MinusInfinity", -kInf, "null"},
                       NumberCase{"NaN", std::numeric_limits<Number>::quiet_NaN(), "null"}),
     jsondoc_test::RowName<NumberCase>);
-
-// Structural equality with exact numbers and bytes.
-bool Same(const Value& a, const Value& b) {
-  if (a.type_tag() != b.type_tag()) return false;
-  if (a.is<Number>()) {
-    return std::memcmp(&a.get<Number>(), &b.get<Number>(), 10) == 0;  // the 80 significant bits
-  }
-  if (a.is<String>()) return a.get<String>() == b.get<String>();
-  if (a.is<Boolean>()) return a.get<Boolean>() == b.get<Boolean>();
-  if (a.is<Array>()) {
-    const Array::List& x = a.get<Array>().values();
-    const Array::List& y = b.get<Array>().values();
-    return std::equal(x.begin(), x.end(), y.begin(), y.end(),
-                      [](const auto& i, const auto& j) { return Same(*i, *j); });
-  }
-  if (a.is<Object>()) {
-    const Object::Map& x = a.get<Object>().kv_map();
-    const Object::Map& y = b.get<Object>().kv_map();
-    return std::equal(x.begin(), x.end(), y.begin(), y.end(), [](const auto& i, const auto& j) {
-      return i.first == j.first && Same(*i.second, *j.second);
-    });
-  }
-  return true;
-}
-
-class Generator {
- public:
-  explicit Generator(std::uint32_t seed) : rng_(seed) {}
-
-  Object Document() {
-    Object o;
-    for (int n = Pick(6); n > 0; --n) o.import(Text(), Any(1));
-    return o;
-  }
-
- private:
-  int Pick(int n) { return static_cast<int>(rng_() % static_cast<std::uint32_t>(n)); }
-
-  // Printable ASCII half of the time, any byte otherwise.
-  String Text() {
-    String s;
-    for (int n = Pick(12); n > 0; --n) {
-      static const char* const kWide[] = {"\xC3\xA9", "\xE2\x80\x93", "\xE6\x97\xA5",
-                                          "\xF0\x9F\x98\x80"};
-      const int kind = Pick(4);
-      if (kind == 0) {
-        s += static_cast<char>(Pick(0x20));
-      } else if (kind == 1) {
-        s += kWide[Pick(4)];
-      } else {
-        s += static_cast<char>(0x20 + Pick(0x5F));
-      }
-    }
-    return s;
-  }
-
-  Number AnyNumber() {
-    const int kind = Pick(6);
-    if (kind == 0) return Pick(2001) - 1000;
-    if (kind == 1) return 18446744073709551615.0L;
-    if (kind == 2) return -static_cast<Number>(rng64_() >> Pick(64));
-    if (kind == 4) return std::ldexp(static_cast<Number>(rng64_() | (1ULL << 63)), Pick(400) - 263);
-    if (kind == 5) return Pick(1000) / 8.0L;
-    double d;  // any finite double
-    do {
-      std::uint64_t bits = rng64_();
-      std::memcpy(&d, &bits, sizeof d);
-    } while (!std::isfinite(d));
-    return d;
-  }
-
-  Value Any(int depth) {
-    const int kind = Pick(depth > 4 ? 4 : 6);
-    if (kind == 0) return Value(Text());
-    if (kind == 1) return Value(AnyNumber());
-    if (kind == 2) return Value(Pick(2) == 0);
-    Value v;
-    if (kind == 3) {
-      v.import(Null());
-    } else if (kind == 4) {
-      Array a;
-      for (int n = Pick(5); n > 0; --n) a << Any(depth + 1);
-      v = Value(a);
-    } else {
-      Object o;
-      for (int n = Pick(5); n > 0; --n) o.import(Text(), Any(depth + 1));
-      v = Value(o);
-    }
-    return v;
-  }
-
-  std::mt19937 rng_;
-  std::mt19937_64 rng64_{7};
-};
-
-TEST(JsonWrite, WrittenDocumentsReadBackEqual) {
-  Generator gen(20240501);
-  for (int i = 0; i < 2000; ++i) {
-    const Object doc = gen.Document();
-    const std::string text = Write(doc);
-    Object back;
-    ASSERT_TRUE(ReadBoth<Object>(text, &back).ok) << text;
-    EXPECT_EQ(Write(back), text);
-    ASSERT_TRUE(Same(Value(doc), Value(back))) << text;
-  }
-}
 
 }  // namespace

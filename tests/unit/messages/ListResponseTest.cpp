@@ -27,8 +27,7 @@ const UnityFieldKey kItemKeys[] = {
 // A query message written the way every list message is.
 class ItemListMessage : public EMCUnityJsonBase {
  public:
-  explicit ItemListMessage(const UnityListOptions& options = UnityListOptions())
-      : options_(options) {
+  ItemListMessage() {
     resourceType = "item";
     Initialize("a");
   }
@@ -48,12 +47,9 @@ class ItemListMessage : public EMCUnityJsonBase {
           ReadField("size", item.size);
           return true;
         },
-        options_);
+        UnityListOptions());
   }
   std::list<Item> items;
-
- private:
-  UnityListOptions options_;
 };
 
 std::vector<Item> Parse(ItemListMessage& message, const std::string& text, bool expected) {
@@ -82,39 +78,6 @@ TEST(ListResponse, NullableMarkersAreRenewedForEveryElement) {
   EXPECT_EQ(items[1].size, -1);
   EXPECT_EQ(items[2].lunId, "none");  // null parent and wrong type keep the defaults
   EXPECT_EQ(items[2].size, -1);
-}
-
-TEST(ListResponse, ElementsWithoutContent) {
-  const char kAnswer[] = R"({"entries": [{"content": {"id": "1"}}, {"id": "x"}, 5, null,
-      {"content": "text"}, {"content": {"id": "2"}}]})";
-  ItemListMessage appending;
-  const auto all = Parse(appending, kAnswer, true);
-  ASSERT_EQ(all.size(), 6u);
-  EXPECT_EQ(all[1].id, "");
-  EXPECT_EQ(all[5].id, "2");
-
-  UnityListOptions skip;
-  skip.skipElementsWithoutContent = true;
-  ItemListMessage skipping(skip);
-  const auto some = Parse(skipping, kAnswer, true);
-  ASSERT_EQ(some.size(), 2u);
-  EXPECT_EQ(some[1].id, "2");
-}
-
-TEST(ListResponse, RequiredKeyFailureEndsParsing) {
-  UnityListOptions logged;
-  logged.extractionFailureTag = "virtual bool ItemListMessage::ParseResponse(std::string&)";
-  ItemListMessage message(logged);
-  DiagLogCapture capture;
-  const auto items = Parse(message, R"({"entries": [{"content": {"id": "1"}},
-      {"content": {"lun": {"id": "sv_1"}}}, {"content": {"id": "3"}}]})",
-                           false);
-  ASSERT_EQ(items.size(), 1u);  // records of earlier elements stay
-  EXPECT_TRUE(capture.contains("Failed to parse values from json",
-                               "virtual bool ItemListMessage::ParseResponse(std::string&)"));
-
-  ItemListMessage other;
-  EXPECT_TRUE(Parse(other, R"({"entries": [{"content": {"id": 1}}]})", false).empty());
 }
 
 // Records are read through a field map prepared once per answer; its key-path lines must stay

@@ -1,0 +1,203 @@
+// Requests of forms the integration tests do not send (or send without checking their exact text),
+// the filter text rules, and the refusal of a double quote, which no filter can carry. The
+// operations refuse it before a message is built; the messages refuse it too.
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "unity/EMCUnityJSON.h"
+#include "unity/messages/FilterText.h"
+
+namespace {
+
+const char kArray[] = "10.0.0.5";
+const std::string kApi = "https://10.0.0.5/api/";
+
+struct Built {
+  bool built;
+  std::string uri;
+  std::string body;
+};
+
+// Init with the job and API version, the time-out setting applied as the session applies it
+// (-2: none), then BuildRequest into a body that held something before.
+Built Build(EMCUnityJsonBase& m, long timeoutSetting = -2, const std::string& api = "5.0") {
+  m.Init(7, api);
+  if (timeoutSetting != -2) m.setTimeout(timeoutSetting);
+  std::string body = "stale";
+  const bool built = m.BuildRequest(body);
+  return Built{built, m.GetNextURI(), body};
+}
+
+template <typename Message, typename... Args>
+Built Make(const Args&... args) {
+  Message m;
+  m.Initialize(kArray, args...);
+  return Build(m);
+}
+
+Built SnapList(const std::vector<SnapID>& ids, bool group, const std::string& api = "5.0") {
+  EMCUnityJsonGetSnapshotList m;
+  m.Initialize(kArray, ids, group);
+  return Build(m, -2, api);
+}
+
+Built SnapListByName(const std::vector<std::string>& names, bool group) {
+  EMCUnityJsonGetSnapshotList m;
+  m.Initialize(kArray, names, group);
+  return Build(m);
+}
+
+template <typename List>
+Built SharesByName(const std::string& name, const std::string& nas) {
+  List m;
+  m.InitializeWithName(kArray, name, nas);
+  return Build(m);
+}
+
+TEST(MessageRequests, GoldenRequests) {
+  EMCUnityJsonCreateSnap create;
+  create.Initialize(kArray, "res_1", "a/\"b\"", true);
+  EMCUnityJsonGetFSList fsById;
+  fsById.Initialize(kArray, "fs_1");
+  EMCUnityJsonModifyNfsAccess modify;
+  modify.Initialize(kArray, "NFSShare_7",
+                    {UNITY_NFS_DEF_ACCESS_NO_ACCESS,
+                     {{"Host_B", UNITY_NFS_DEF_ACCESS_READ_ONLY},
+                      {"Host_A", UNITY_NFS_DEF_ACCESS_ROOT},
+                      {"Host_C", UNITY_NFS_DEF_ACCESS_ROOT},
+                      {"Host_D", static_cast<_UNITY_NFS_DEF_ACCESS>(-1)},
+                      {"Host_E", static_cast<_UNITY_NFS_DEF_ACCESS>(4)}}});
+  const std::string snaps =
+      "types/snap/instances?&fields=attachedWWN,hostAccess,id,isModifiable,"
+      "lun.id,name,storageResource.id&filter=";
+  const std::string fs =
+      "?&fields=id,name,storageResource.id,storageResource.name,"
+      "storageResource.type,supportedProtocols,type";
+  const std::string initiators =
+      "types/hostInitiator/instances?&fields=id,initiatorId,parentHost.id,type";
+  const struct {
+    const char* name;
+    Built got;
+    std::string uri;  // after the common prefix
+    std::string body;
+  } rows[] = {
+      // A snapshot with protocol access; its creation keeps the array's time-out.
+      {"CreateSnapRefusesTimeout", Build(create, 600), "types/snap/instances?",
+       R"({"filesystemAccessType": 2, "isAutoDelete": false, "name": "a\/\"b\"", )"
+       R"("storageResource": {"id": "res_1"}})"},
+      {"SnapApi51InstanceHasHostAccess", SnapList({18446744073709551615ULL}, false, "5.1"),
+       "instances/snap/18446744073709551615?&fields=attachedWWN,hostAccess,id,isModifiable,lun.id,"
+       "name,storageResource.id",
+       ""},
+      {"SnapGroupId", SnapList({12}, true), snaps + "%28snapGroup.id%20eq%20%2212%22%29", ""},
+      {"SnapNamesEncoded", SnapListByName({"cg", "x&y+%"}, true),
+       snaps + "%28snapGroup.name%20eq%20%22cg%22%29%20OR%20%28snapGroup.name%20eq%20%22x%26y%2B%25"
+               "%22%29",
+       ""},
+      {"HostLunTwoHostsSortedAndWrapped",
+       Make<EMCUnityJsonGetHostLun>(std::vector<unsigned long long>{},
+                                    std::set<std::string>{"Host_2", "Host_1"},
+                                    static_cast<_UNITY_HOST_LUN_TYPE>(0)),
+       "types/hostLUN/instances?&fields=host.id,id,lun.id,snap.id,snap.snapGroup.id,type&filter="
+       "%28%28host.id%20eq%20%22Host_1%22%29%20OR%20%28host.id%20eq%20%22Host_2%22%29%29",
+       ""},
+      {"HostLunNothingSet",
+       Make<EMCUnityJsonGetHostLun>(std::vector<unsigned long long>{}, std::set<std::string>{},
+                                    static_cast<_UNITY_HOST_LUN_TYPE>(0)),
+       "types/hostLUN/instances?&fields=host.id,id,lun.id,snap.id,snap.snapGroup.id,type", ""},
+      {"LunsWithoutWwnUnfiltered", Make<EMCUnityJsonGetLunList>(std::string()),
+       "types/lun/instances?&fields=id,name,snapWwn,storageResource.id,storageResource.name,"
+       "storageResource.type,wwn",
+       ""},
+      {"ResourceByEmptyIdHasDefinedType", Make<EMCUnityJsonGetStorageResource>(std::string()),
+       "types/storageResource/instances?&fields=blockHostAccess,id,luns,name,type"
+       "&filter=name%20eq%20%22%22%20AND%20%28type%20eq%20-1%29",
+       ""},
+      {"LunAccessEmptyGroup",
+       Make<EMCUnityJsonLunAccess>(std::string("res_9"), std::vector<_UnityHostAccess>{}, true),
+       "instances/storageResource/res_9/action/modifyConsistencyGroup?",
+       R"({"blockHostAccess": []})"},
+      {"FSNameAndNas", Make<EMCUnityJsonGetFSList>(std::string("a b&c"), std::string("nas")),
+       "types/filesystem/instances" + fs +
+           "&filter=%28name%20eq%20%22a%20b%26c%22%29%20AND%20%28nasServer.name%20eq%20%22nas%22%"
+           "29",
+       ""},
+      {"FSById", Build(fsById), "instances/filesystem/fs_1" + fs, ""},
+      {"NasOne", Make<EMCUnityJsonGetNASServer>(std::string("nas_1")),
+       "instances/nasServer/nas_1?&fields=cifsServer.domain,cifsServer.isStandalone,"
+       "cifsServer.name,cifsServer.netbiosName,fileInterface.ipAddress,id,name,nfsServer.hostName",
+       ""},
+      {"IpIscsi", Make<EMCUnityJsonGetIpInterface>(UNITY_IP_INTERFACE_TYPE_ISCSI),
+       "types/ipInterface/instances?&fields=ipAddress&filter=%28type%20eq%202%29", ""},
+      {"IpAnyType", Make<EMCUnityJsonGetIpInterface>(UNITY_IP_INTERFACE_TYPE_ANY),
+       "types/ipInterface/instances?&fields=ipAddress", ""},
+      {"AllInitiators", Make<EMCUnityJsonGetHostInitiatorInfo>(std::string(), true), initiators,
+       ""},
+      {"InitiatorUrlBytesEncoded",
+       Make<EMCUnityJsonGetHostInitiatorInfo>(std::string("a b&c#d+e%\x01"), false),
+       initiators + "&filter=(initiatorId+eq+\"a+b%26c%23d%2Be%25%01\")", ""},
+      {"CreateInitiator",
+       Make<EMCUnityJsonHostInitiator>(std::string("Host_1"), UNITY_HOSTINITIATOR_TYPE_ISCSI,
+                                       std::string("iqn.1994-05.a:b")),
+       "types/hostInitiator/instances?",
+       R"({"host": {"id": "Host_1"}, "initiatorType": 2, "initiatorWWNorIqn": "iqn.1994-05.a:b"})"},
+      // Access codes outside the four count as no access; hosts go in id order.
+      {"NfsModifyHostsByAccess", Build(modify, 5),
+       "instances/nfsShare/NFSShare_7/action/modify?&timeout=5",
+       R"({"defaultAccess": 0, "noAccessHosts": [{"id": "Host_D"}, {"id": "Host_E"}], )"
+       R"("readOnlyHosts": [{"id": "Host_B"}], "readWriteHosts": [], )"
+       R"("rootAccessHosts": [{"id": "Host_A"}, {"id": "Host_C"}]})"},
+      {"NfsNasWithoutNameIsNoFilter", SharesByName<EMCUnityJsonGetNFSExportList>("", "NAS_1"),
+       "types/nfsShare/instances?&fields=defaultAccess,exportPaths,filesystem.id,id,name,"
+       "noAccessHosts,path,readOnlyHosts,readWriteHosts,rootAccessHosts,type",
+       ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_TRUE(row.got.built);
+    EXPECT_EQ(row.got.uri, kApi + row.uri);
+    EXPECT_EQ(row.got.body, row.body);
+  }
+}
+
+TEST(MessageRequests, DoubleQuoteInFilterValueIsNotBuilt) {
+  EMCUnityJsonGetNFSExportList byPath, byHost;
+  byPath.InitializeWithPath(kArray, 5, "/\"");
+  byHost.InitializeWithHost(kArray, "H\"");
+  EMCUnityJsonGetReplicationInfo replication;
+  replication.Initialize(kArray, "res\"1");
+  const Built rows[] = {
+      SnapListByName({"ok", "say \"hi\""}, false),
+      Build(replication),
+      Make<EMCUnityJsonGetHostLun>(std::vector<unsigned long long>{7},
+                                   std::set<std::string>{"Host_1", "a\"b"},
+                                   static_cast<_UNITY_HOST_LUN_TYPE>(2)),
+      Make<EMCUnityJsonGetStorageResource>(std::string("a\"b"),
+                                           static_cast<_UNITY_STG_RES_TYPE>(8)),
+      Make<EMCUnityJsonGetLunList>(std::string("60\"01")),
+      Make<EMCUnityJsonGetFSList>(std::string("a"), std::string("n\"")),
+      Make<EMCUnityJsonGetFSList>(std::string("a\""), std::string()),
+      Make<EMCUnityJsonGetHostInitiatorInfo>(std::string("iqn\""), false),
+      Make<EMCUnityJsonGetHostIPPort>(std::string("10.0.0.1\"")),
+      Make<EMCUnityJsonGetHost>(std::string("a\"b")),
+      Build(byPath),
+      Build(byHost),
+      SharesByName<EMCUnityJsonGetCifsShareList>("a\"", ""),
+  };
+  int row = 0;
+  for (const Built& got : rows) EXPECT_FALSE(got.built) << "row " << row++;
+}
+
+TEST(FilterText, UrlSafeEncodesOnlyMeaningfulBytes) {
+  std::string every;
+  for (int b = 0x20; b < 0x7F; ++b) {
+    if (b != '%' && b != '&' && b != '#' && b != '+') every += static_cast<char>(b);
+  }
+  EXPECT_EQ(filter_url_safe(every), every);
+  EXPECT_EQ(filter_url_safe(std::string("\0\n%&#+\xff", 7)), "%00%0A%25%26%23%2B%FF");
+}
+
+}  // namespace
