@@ -172,17 +172,9 @@ TEST_F(InventoryTest, FailedLaterRequestFailsTheListing) {
             "100666000 port query failed (Error Code:0x6000a90)");
 }
 
-class InventoryPagingTest : public SimulatorTest {
- protected:
-  unitysim::SimOptions simOptions() const override {
-    unitysim::SimOptions options;
-    options.pageSize = 4;
-    return options;
-  }
-};
-
 // Ten more of each kind on pages of four: every listing reads every page, in order.
-TEST_F(InventoryPagingTest, ListingsFollowEveryPage) {
+TEST_F(InventoryTest, ListingsFollowEveryPage) {
+  sim().setPageSize(4);
   unitysim::addScaleObjects(sim().model(), 10);
   ManageEMCUnity& s = session();
   std::vector<_UnityLunListEntry> luns;
@@ -208,16 +200,8 @@ TEST_F(InventoryPagingTest, ListingsFollowEveryPage) {
   EXPECT_EQ(requests("GET", kInitiators).size(), 4u);  // 15 initiators
 }
 
-class InventoryEmptyArrayTest : public SimulatorTest {
- protected:
-  unitysim::SimOptions simOptions() const override {
-    unitysim::SimOptions options;
-    options.seed = "{}";
-    return options;
-  }
-};
-
-TEST_F(InventoryEmptyArrayTest, EveryListingIsEmpty) {
+TEST_F(InventoryTest, EmptyArrayListsNothing) {
+  sim().model().clear();
   ManageEMCUnity& s = session();
   std::vector<_UnityStorageResource> resources(1);
   std::vector<_UnityLunListEntry> luns(1);

@@ -31,21 +31,18 @@ size_t Terms(const std::string& target, const std::string& term) {
 
 class SnapshotOpsTest : public SimulatorTest {
  protected:
-  // 130 snapshots of sv_1 with consecutive ids, besides the usual resources.
-  unitysim::SimOptions simOptions() const override {
-    std::string seed = R"({"storageResource": [{"id": "sv_1", "name": "LUN_1", "type": 8},)"
-                       R"( {"id": "sv_2", "name": "LUN_2", "type": 8}], "snap": [)";
-    char entry[256];
+  // 130 snapshots of sv_1 with consecutive ids, snap_000 to snap_129, besides the default seed.
+  void SetUp() override {
+    SimulatorTest::SetUp();
+    char name[16];
     for (int i = 0; i < kSeeded; ++i) {
-      std::snprintf(entry, sizeof entry,
-                    R"(%s{"id": "%llu", "name": "snap_%03d", "storageResource": {"id": "sv_1"},)"
-                    R"( "isModifiable": false, "state": 2})",
-                    i == 0 ? "" : ", ", kFirstId + static_cast<unsigned long long>(i), i);
-      seed += entry;
+      std::snprintf(name, sizeof name, "snap_%03d", i);
+      sim().model().add("snap", {{"id", std::to_string(kFirstId + static_cast<unsigned>(i))},
+                                 {"name", name},
+                                 {"storageResource", {{"id", "sv_1"}}},
+                                 {"isModifiable", false},
+                                 {"state", 2}});
     }
-    unitysim::SimOptions options;
-    options.seed = seed + "]}";
-    return options;
   }
   static std::vector<SnapID> Ids(int count) {
     std::vector<SnapID> ids;
