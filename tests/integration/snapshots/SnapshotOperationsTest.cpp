@@ -70,6 +70,10 @@ TEST_F(SnapshotOpsTest, CreateCopyLookUpRestoreDelete) {
 
   SnapID copy = 0;
   ASSERT_TRUE(session().CopySnapshot(copy, id, "it_copy")) << session().errorText;
+  const unitysim::JournalEntry copyRequest = requests("POST", "/api/instances/snap/").at(0);
+  EXPECT_EQ(copyRequest.target + " " + copyRequest.body,
+            "/api/instances/snap/" + std::to_string(id) +
+                "/action/copy?&timeout=20 {\"copyName\": \"it_copy\"}");
   _UnitySnapInfo info;
   ASSERT_TRUE(session().GetSnapShotInfo(info, copy)) << session().errorText;
   EXPECT_EQ(info.name + " " + info.storageResourceId, "it_copy sv_2");
