@@ -1,10 +1,7 @@
 #include "platform/HttpTransport.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <mutex>
@@ -13,6 +10,7 @@
 #include "platform/DiagLog.h"
 #include "platform/PlatformSettings.h"
 #include "sim/TlsServer.h"
+#include "tests/support/LoopbackListener.h"
 
 namespace {
 
@@ -227,23 +225,14 @@ TEST(HttpTransportLifecycle, RefusedConnectionAndCallsOutsideInit) {
   EXPECT_FALSE(transport.setFollowRedirects(true));
   EXPECT_FALSE(transport.init("X: 1\r\nY: 2", true, true, nullptr));
 
-  // A bound socket that does not listen refuses connections; no fixed port needed.
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  ASSERT_GE(fd, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-  socklen_t size = sizeof addr;
-  ASSERT_EQ(getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &size), 0);
-  const std::string target = "https://127.0.0.1:" + std::to_string(ntohs(addr.sin_port)) + "/";
+  const unitytest::Listener refusing(-1);
+  const std::string target = "https://" + refusing.host() + "/";
 
   ASSERT_TRUE(transport.init("Content-Type: application/json", true, true, nullptr));
   EXPECT_FALSE(transport.sendRequest(HTTP_METHOD_GET, target, nullptr, 0, false, nullptr));
   size_t length = 0;
   EXPECT_EQ(transport.getResponseBody(length, false), nullptr);
   EXPECT_FALSE(transport.lastTransportError().empty());
-  close(fd);
   transport.deinit();
   diaglog::setQuiet(false);
 }
