@@ -46,6 +46,8 @@ TEST_F(BlockTest, LunByWwnAndResourceByIdOrName) {
             "/api/types/lun/instances?&fields=id,name,snapWwn,storageResource.id,"
             "storageResource.name,storageResource.type,wwn&filter=(wwn+eq+\"" +
                 std::string(kSv1Wwn) + "\")");
+  EXPECT_FALSE(session().GetLunInfoFromWWN(lun, "60:00"));
+  EXPECT_EQ(session().errorCode, kNotFound);
 
   _UnityStorageResource group;
   ASSERT_TRUE(session().GetStorageResourceInfo(group, "res_2")) << session().errorText;

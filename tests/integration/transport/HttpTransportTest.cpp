@@ -122,6 +122,7 @@ TEST_F(HttpTransportTest, HeadersOfTheFinalAnswerAsWholeLines) {
   ASSERT_TRUE(transport_.sendRequest(HTTP_METHOD_GET, url("/echo"), nullptr, 0, false, nullptr));
   ASSERT_NE(transport_.getResponseHeader("emc-csrf-token"), nullptr);
   EXPECT_STREQ(transport_.getResponseHeader("emc-csrf-token"), "EMC-CSRF-TOKEN: token-GET\r\n");
+  EXPECT_EQ(transport_.getResponseHeader("EMC-CSRF"), nullptr) << "prefix of a name";
   EXPECT_EQ(transport_.getResponseHeader("X-Stage"), nullptr);
 
   // Redirects, with POST kept a POST, and only the final answer's headers kept.
