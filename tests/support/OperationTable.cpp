@@ -6,23 +6,20 @@
 namespace unitytest {
 namespace {
 
-// Default seed: snapshots 38654705846 (Oracle_Data_daily_1, of sv_1) and 38654705847, one
-// replication session for sv_1.
+// Default seed: snapshots 38654705846 (Oracle_Data_daily_1, of sv_1) and 38654705847 (attached
+// to Host_1), 38654705848 (of sv_2, attached to no host; sv_2 grants no host access), 38654705849
+// (of fs_1, no NFS export or CIFS share). Host_3 has no iSCSI initiator; HostInitiator_5 no host.
 const SnapID kSnap = 38654705846ULL;
 const SnapID kOtherSnap = 38654705847ULL;
 const char kSnapName[] = "Oracle_Data_daily_1";
 const char kReplication[] = "81604378625_CKM00213300417_0000_81604378632_CKM00213300955_0000";
 const char kSnapPath[] = "/api/instances/snap/38654705846";
-// Block: snapshot 38654705847 is attached to Host_1, 38654705848 (of sv_2) to no host; sv_2 grants
-// no host access. File: snapshot 38654705849 is of file system fs_1; no NFS export or CIFS share.
-// Hosts: Host_3 has no iSCSI initiator; HostInitiator_5 belongs to no host.
 const SnapID kAttachedSnap = 38654705847ULL;
 const SnapID kFreeSnap = 38654705848ULL;
 const SnapID kFileSnap = 38654705849ULL;
 const char kSv1Wwn[] = "60:06:01:60:4A:B0:3F:00:5B:6E:A8:61:2C:0D:41:12";
 
-// Rows that need a share or host of their own make it under a name no other row uses, so that
-// the rows stay independent when they run in sequence on one array.
+// Rows that need a share make their own under a name no other row uses, so rows stay independent.
 std::string NewExport(ManageEMCUnity& s, const std::string& name, const std::string& path = "/") {
   std::string id;
   s.CreateNfsExport(id, kFileSnap, name, UNITY_NFS_DEF_ACCESS_READ_ONLY, path);
@@ -40,12 +37,10 @@ std::vector<OperationRow> Rows() {
   const std::string syncPath =
       std::string("/api/instances/replicationSession/") + kReplication + "/action/sync";
   return {
-      // --- Session and system ---
       {"OpenConnection", "GET", "/api/types/loginSessionInfo",
        [](ManageEMCUnity& s) { return s.OpenConnection(true); }},
       {"GetBasicSystemInformation", "GET", "/api/types/system",
        Into(&ManageEMCUnity::GetBasicSystemInformation)},
-      // --- Snapshot and replication ---
       {"CreateSnapShot", "POST", "/api/types/snap/instances",
        Into(&ManageEMCUnity::CreateSnapShot, "sv_1", "table_snap", false)},
       {"CopySnapshot", "POST", snapPath + "/action/copy",
@@ -73,7 +68,6 @@ std::vector<OperationRow> Rows() {
        [](ManageEMCUnity& s) { return s.SyncReplicationSession(kReplication); }},
       {"SyncReplicationSessionForResource", "POST", syncPath,
        [](ManageEMCUnity& s) { return s.SyncReplicationSessionForResource("sv_1"); }},
-      // --- Block exposure ---
       {"GetLunInfoFromWWN", "GET", "/api/types/lun/instances",
        Into(&ManageEMCUnity::GetLunInfoFromWWN, kSv1Wwn)},
       {"GetStorageResourceInfo", "GET", "/api/instances/storageResource/res_2",
@@ -98,7 +92,6 @@ std::vector<OperationRow> Rows() {
       // After the rows that use the snapshot it deletes.
       {"DeleteSnapshot", "DELETE", "/api/instances/snap/38654705847",
        [](ManageEMCUnity& s) { return s.DeleteSnapshot(kOtherSnap); }},
-      // --- File systems and NAS servers ---
       {"GetFSInfoFromName", "GET", "/api/types/filesystem/instances",
        Into(&ManageEMCUnity::GetFSInfoFromName, "projects", "NAS_Dev")},
       {"GetFSInfoForId", "GET", "/api/instances/filesystem/fs_1",
@@ -111,7 +104,6 @@ std::vector<OperationRow> Rows() {
        Into(&ManageEMCUnity::GetNASServers, "")},
       {"GetFSListForNASServer", "GET", "/api/types/filesystem/instances",
        Into(&ManageEMCUnity::GetFSListForNASServer, "NAS_Dev")},
-      // --- NFS exports ---
       {"CreateNfsExport", "POST", "/api/types/nfsShare/instances",
        [](ManageEMCUnity& s) { return !NewExport(s, "table_nfs").empty(); }},
       {"SetNfsHostAccess", "POST", "/api/instances/nfsShare/",
@@ -149,7 +141,6 @@ std::vector<OperationRow> Rows() {
        true},
       {"GetNfsExportsForHost", "GET", "/api/types/nfsShare/instances",
        Into(&ManageEMCUnity::GetNfsExportsForHost, "Host_1")},
-      // --- CIFS shares ---
       {"CreateCifsShare", "POST", "/api/types/cifsShare/instances",
        [](ManageEMCUnity& s) { return !NewShare(s, "table_smb").empty(); }},
       {"DeleteCifsShare", "DELETE", "/api/instances/cifsShare/",
@@ -185,7 +176,6 @@ std::vector<OperationRow> Rows() {
          const std::string id = NewShare(s, "table_smb_set");
          return !id.empty() && s.SetCifsShareACE(id, {{"S-1-5-21-1-2-3-1001", 1, 4}});
        }},
-      // --- Hosts ---
       {"GetHostInitiatorInfo", "GET", "/api/types/hostInitiator/instances",
        Into(&ManageEMCUnity::GetHostInitiatorInfo, "21:00:00:25:B5:0A:00:01", true)},
       {"GetHostIPPort", "GET", "/api/types/hostIPPort/instances",
@@ -209,14 +199,12 @@ std::vector<OperationRow> Rows() {
          return s.CreateHost(id, "table-host-delete", UNITY_HOST_TYPE_MANUAL, false, "") &&
                 s.DeleteHost(id, true);
        }},
-      // --- Inventory ---
       {"ListStorageResources", "GET", "/api/types/storageResource/instances",
        Into(&ManageEMCUnity::ListStorageResources, UNITY_STG_RES_TYPE_UNKNOWN, "")},
       {"ListLuns", "GET", "/api/types/lun/instances", Into(&ManageEMCUnity::ListLuns, "")},
       {"ListFileSystems", "GET", "/api/types/filesystem/instances",
        Into(&ManageEMCUnity::ListFileSystems, "", "")},
       {"ListHosts", "GET", "/api/types/hostIPPort/instances", Into(&ManageEMCUnity::ListHosts, "")},
-      // --- Session end ---
       {"CloseConnection", "POST", "/api/types/loginSessionInfo/action/logout",
        [](ManageEMCUnity& s) { return s.CloseConnection(false); }},
   };

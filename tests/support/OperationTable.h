@@ -1,7 +1,5 @@
-// Every public operation that reaches the array, one row each, for the checks that all of them
-// must pass (no secret in any log line, no creation sent twice) and for the soak's reads. The
-// rows run against the simulator's default seed, each on a session of its own or in sequence on
-// one session. A new domain joins by adding its rows to OperationTable.cpp.
+// Every public operation that reaches the array, one row each, run against the default seed: for
+// the checks all of them must pass (no secret logged, no change sent twice) and the soak's reads.
 #pragma once
 
 #include <functional>
@@ -14,16 +12,14 @@ namespace unitytest {
 
 struct OperationRow {
   std::string name;
-  // The request of the operation that changes the array (its last step), or of its query when it
-  // changes nothing: the method and a prefix of its path.
+  // Method and path prefix of the operation's change (its last step), or of its query.
   std::string method;
   std::string path;
   std::function<bool(ManageEMCUnity&)> run;
   bool makesItsObject = false;  // a query that first creates the share or export it looks up
 };
 
-// A call of `op` with `args` whose result goes to a fresh `Out`, the operation's first parameter:
-// rows of this table and the refused-input table are written with it.
+// A call of `op` with `args`, its result going to a fresh `Out` (the operation's first parameter).
 template <typename Out, typename... Params, typename... Args>
 std::function<bool(ManageEMCUnity&)> Into(bool (ManageEMCUnity::*op)(Out&, Params...),
                                           Args... args) {
@@ -38,8 +34,7 @@ const std::vector<OperationRow>& OperationTable();
 // Queries that change nothing on the array, not even on the way.
 std::vector<OperationRow> ReadingOperations();
 
-// Rows whose request is a POST: the transport never resends one. All but the CIFS access-entry
-// query create or change something on the array.
+// Rows whose request is a POST, which the transport never resends.
 std::vector<OperationRow> ChangingOperations();
 
 }  // namespace unitytest

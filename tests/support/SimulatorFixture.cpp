@@ -21,11 +21,6 @@ SleepCounter::~SleepCounter() {
   SetSleepHook(SleepHook());
 }
 
-void SleepCounter::reset() {
-  state_->waits.store(0);
-  state_->millis.store(0);
-}
-
 ScopedSetting::ScopedSetting(std::string section, std::string key, const std::string& value)
     : section_(std::move(section)), key_(std::move(key)) {
   PlatformSettings::setOverride(section_, key_, value);

@@ -1,5 +1,4 @@
-// Shared fixtures for tests that run the library against the array simulator over HTTPS with
-// certificate verification on.
+// Fixtures for tests that run the library against the simulator over verified HTTPS.
 #pragma once
 
 #include <atomic>
@@ -24,7 +23,6 @@ class SleepCounter {
 
   int waits() const { return state_->waits.load(); }
   unsigned long long totalMillis() const { return state_->millis.load(); }
-  void reset();
 
  private:
   struct State {
@@ -47,16 +45,13 @@ class ScopedSetting {
   std::string key_;
 };
 
-// Starts a simulator on an ephemeral port for each test, makes the library trust its certificate
-// (UnityCAFile) and replaces the sleep with a counter. Logging is quiet; use DiagLogCapture to
-// assert on lines. Sessions made by makeSession must be destroyed before the test ends (their
-// destructor logs out at the simulator).
+// A simulator per test whose certificate the library trusts, the sleep replaced by a counter,
+// logging quiet. Sessions from makeSession must end before the test (they log out on the way).
 class SimulatorTest : public ::testing::Test {
  protected:
   static constexpr const char* kUser = "admin";
   static constexpr const char* kPassword = "Password123!";
 
-  // Simulator options of the fixture; derived fixtures override to seed or page differently.
   virtual unitysim::SimOptions simOptions() const { return unitysim::SimOptions(); }
 
   void SetUp() override;

@@ -1,7 +1,5 @@
-// Many sessions at once, as a backup server runs its jobs: each job has its own ManageEMCUnity on
-// its own thread, against one array or several. Each session must end with its own results and
-// error state; cookies and tokens must stay with their session; every log line must be whole and
-// carry its own job id.
+// Many jobs at once, each with its own session on its own thread, against one array or several:
+// results, error state, cookies, tokens and log lines stay with their job.
 #include <cstdio>
 #include <fstream>
 #include <future>
@@ -35,15 +33,14 @@ std::string ResourceOf(unsigned long long job) {
   return "res_job" + std::to_string(job);
 }
 
-// What one job saw; checked on the main thread after all have ended.
 struct JobRecord {
   unsigned long long job = 0;
   size_t array = 0;  // index of its simulator
   std::string name;  // the job's snapshot name; its copy is name + "_copy"
   SnapID snap = 0;
   SnapID copy = 0;
-  std::string copyName;                               // read back from the array
-  unsigned long long injectedCode = 0, codeSeen = 0;  // an array error, and what the session saw
+  std::string copyName;
+  unsigned long long injectedCode = 0, codeSeen = 0;
   unsigned long long finalCode = 99;
   std::vector<std::string> failedSteps;
 };
@@ -72,8 +69,7 @@ class ConcurrentSessionsTest : public ::testing::TestWithParam<Shape> {
       std::ifstream ca(sims_.back()->caFile());
       bundle.append(std::istreambuf_iterator<char>(ca), std::istreambuf_iterator<char>());
     }
-    // UnityCAFile is process-wide: one bundle trusts every simulator.
-    // Named per process: other test processes (another build's run of this test) share the folder.
+    // One CA bundle trusts every simulator; named per process, as other runs share the folder.
     const std::string unique = std::string(GetParam().name) + "_" + std::to_string(::getpid());
     bundlePath_ = ::testing::TempDir() + "concurrency_ca_" + unique + ".pem";
     std::ofstream(bundlePath_) << bundle;
@@ -96,8 +92,7 @@ class ConcurrentSessionsTest : public ::testing::TestWithParam<Shape> {
     diaglog::setQuiet(false);
   }
 
-  // The whole protection workflow of one job, with a forced re-login, an injected array error
-  // and a dropped connection on the job's own requests.
+  // One job's workflow, with a forced re-login, an array error and a dropped connection.
   void RunJob(unitysim::Simulator& sim, JobRecord& r) {
     auto step = [&r](const char* what, bool ok) {
       if (!ok) r.failedSteps.push_back(what);
@@ -128,7 +123,6 @@ class ConcurrentSessionsTest : public ::testing::TestWithParam<Shape> {
         Fault::error(503, static_cast<std::uint32_t>(r.injectedCode), "busy").on("GET", copyPath));
     step("injected failure", !s.GetSnapShotInfo(copyInfo, r.copy));
     r.codeSeen = s.errorCode;
-    // A dropped kept-alive connection under a query: sent again, answered.
     sim.faults().add(Fault::drop().on("GET", copyPath));
     if (!step("info", s.GetSnapShotInfo(copyInfo, r.copy))) return;
     r.copyName = copyInfo.name;
@@ -146,8 +140,7 @@ class ConcurrentSessionsTest : public ::testing::TestWithParam<Shape> {
   std::string logPath_;
 };
 
-// The job of this array whose name or snapshot ids appear in a request; 0 for requests of no one
-// job (login, identity, sync, logout).
+// The job whose name or snapshot ids appear in a request; 0 for login, identity, sync, logout.
 unsigned long long OwnerOf(const unitysim::JournalEntry& e, const std::vector<JobRecord>& jobs,
                            size_t array) {
   for (const JobRecord& r : jobs) {
@@ -171,8 +164,7 @@ TEST_P(ConcurrentSessionsTest, EachJobKeepsItsOwnStateCookiesAndLogLines) {
     jobs[i].name = "job" + std::to_string(jobs[i].job) + "_snap";
     jobs[i].injectedCode = 0x7000000 + i;
   }
-  // All threads start at once: the first requests of all sessions (and with them the one-time
-  // initialisation of libcurl and OpenSSL) run together.
+  // All threads start at once, so libcurl's and OpenSSL's first use runs in all of them together.
   std::promise<void> go;
   const std::shared_future<void> started = go.get_future().share();
   std::vector<std::thread> threads;
@@ -200,7 +192,6 @@ TEST_P(ConcurrentSessionsTest, EachJobKeepsItsOwnStateCookiesAndLogLines) {
   }
   EXPECT_EQ(ids.size(), 2 * jobs.size()) << "every job created its own snapshots";
 
-  // Cookies and CSRF tokens: each one travels with the requests of a single job.
   std::map<std::string, std::set<unsigned long long>> cookieJobs, tokenJobs;
   const size_t jobsPerArray = jobs.size() / sims_.size();
   for (size_t array = 0; array < sims_.size(); ++array) {
@@ -219,7 +210,7 @@ TEST_P(ConcurrentSessionsTest, EachJobKeepsItsOwnStateCookiesAndLogLines) {
   for (const auto& [cookie, owners] : cookieJobs) EXPECT_EQ(owners.size(), 1u);
   for (const auto& [token, owners] : tokenJobs) EXPECT_EQ(owners.size(), 1u);
 
-  // Log lines: whole, one per line, and a line that names a job's snapshot carries that job's id.
+  // Log lines are whole, and one naming a job's snapshot carries that job's id.
   const std::regex shapeOfLine(
       R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z \d+ (job=(\d+) )?L-?\d+ .*)");
   std::ifstream log(logPath_);

@@ -41,13 +41,13 @@ std::vector<_UnitySnapInfo> g_snaps;
 
 const char kOtherEmpty[] = "Fileserver name or other input is empty";
 const char kIdsEmpty[] = "Fileserver name, host id or host initiator id is empty";
-const char kQuote[] = " contains a double quote, which a filter cannot carry";
 const char kQuoted[] = "a\"b";
 
 INSTANTIATE_TEST_SUITE_P(
     Operations, RefusalTest,
     ::testing::Values(
-        // --- Snapshot ---
+        RefusalCase{"LunWwnWithDoubleQuote", Into(&ManageEMCUnity::GetLunInfoFromWWN, "60\"01"),
+                    "WWN contains a double quote, which a filter cannot carry"},
         RefusalCase{"SnapshotCreateWithoutName",
                     Into(&ManageEMCUnity::CreateSnapShot, "sv_1", "", false),
                     "Fileserver name, resource id or snapname is empty"},
@@ -55,9 +55,6 @@ INSTANTIATE_TEST_SUITE_P(
                     "Fileserver name, snap id or copy snap name is empty"},
         RefusalCase{"SnapshotDeleteWithoutArray", [](auto& s) { return s.DeleteSnapshot(5); },
                     "Fileserver name is empty or invalid inputs", false},
-        RefusalCase{"SnapshotListWithoutArray",
-                    [](auto& s) { return s.GetSnapShotList(g_snaps, SnapID{5}, false); },
-                    "Fileserver name is empty", false},
         RefusalCase{"SnapshotInfoOfNoSnapshot", Into(&ManageEMCUnity::GetSnapShotInfo, 0),
                     "Snapid is 0."},
         RefusalCase{"SnapshotLookupWithoutName", Into(&ManageEMCUnity::GetSnapShotForName, ""),
@@ -77,14 +74,6 @@ INSTANTIATE_TEST_SUITE_P(
                     "Snap id is empty"},
         RefusalCase{"SnapshotReplicationOfNoResource",
                     Into(&ManageEMCUnity::GetReplicationInfoForResId, ""), "Resource id is empty"},
-        RefusalCase{
-            "SnapshotSyncForResourceWithDoubleQuote",
-            [](auto& s) { return s.SyncReplicationSessionForResource("sv_1\" OR (id ne \""); },
-            "Resource id contains a double quote, which a filter cannot carry"},
-        // --- Nfs ---
-        RefusalCase{"NfsCreateWithoutPath",
-                    Into(&ManageEMCUnity::CreateNfsExport, 5, "n", _UNITY_NFS_DEF_ACCESS{}, ""),
-                    kOtherEmpty},
         RefusalCase{"NfsCreateOfNoSnapshot",
                     Into(&ManageEMCUnity::CreateNfsExport, 0, "n", _UNITY_NFS_DEF_ACCESS{}, "/"),
                     kOtherEmpty},
@@ -95,20 +84,12 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"NfsDeleteWithoutArray",
                     [](auto& s) { return s.DeleteNfsExport("NFSShare_1"); },
                     "Fileserver name is empty or invalid inputs", false},
-        RefusalCase{"NfsListWithoutArray", Into(&ManageEMCUnity::GetNfsExportList),
-                    "Fileserver name is empty", false},
         RefusalCase{"NfsForHostWithoutHost", Into(&ManageEMCUnity::GetNfsExportsForHost, ""),
                     "Fileserver name or host id is empty."},
-        RefusalCase{"NfsHostIdWithDoubleQuote",
-                    Into(&ManageEMCUnity::GetNfsExportsForHost, "H\" OR (id ne \""),
-                    "Host id contains a double quote, which a filter cannot carry"},
-        // --- Cifs ---
         RefusalCase{"CifsCreateWithoutPath", Into(&ManageEMCUnity::CreateCifsShare, 5, "n", ""),
                     "Fileserver name or other input is empty"},
         RefusalCase{"CifsDeleteWithoutId", [](auto& s) { return s.DeleteCifsShare(""); },
                     "Fileserver name is empty or invalid inputs"},
-        RefusalCase{"CifsListWithoutArray", Into(&ManageEMCUnity::GetCifsShareList),
-                    "Fileserver name is empty", false},
         RefusalCase{"CifsForNameWithoutName",
                     Into(&ManageEMCUnity::GetCifsShareForName, "", "NAS_Prod"),
                     "Fileserver name or Share name is empty."},
@@ -116,32 +97,20 @@ INSTANTIATE_TEST_SUITE_P(
                     Into(&ManageEMCUnity::GetCifsShareForSnap, 0, ""), "Invalid snap id:0", false},
         RefusalCase{"CifsForSnapWithoutName", Into(&ManageEMCUnity::GetCifsShareForSnap, 5, ""),
                     "Fileserver name or Share name is empty."},
-        RefusalCase{"CifsNasNameWithDoubleQuote",
-                    Into(&ManageEMCUnity::GetCifsShareForName, "a", "N\""),
-                    "NAS server name contains a double quote, which a filter cannot carry"},
         RefusalCase{"CifsReadEntriesWithoutId", Into(&ManageEMCUnity::GetCifsShareACE, ""),
                     "Fileserver name or share id is empty"},
         RefusalCase{"CifsWriteEntriesWithoutArray",
                     [](auto& s) { return s.SetCifsShareACE("SMBShare_1", {}); },
                     "Fileserver name or share id is empty", false},
-        // --- File ---
         RefusalCase{"FileFSByEmptyName", Into(&ManageEMCUnity::GetFSInfoFromName, "", "n"),
                     "Fileserver name or Filesystem name is empty"},
         RefusalCase{"FileFSByEmptyId", Into(&ManageEMCUnity::GetFSInfoForId, ""),
                     "Fileserver name or Filesystem id is empty"},
-        RefusalCase{"FileNasWithoutArray", Into(&ManageEMCUnity::GetNASServers, ""),
-                    "Fileserver name is empty", false},
         RefusalCase{"FileFSListWithoutNasName", Into(&ManageEMCUnity::GetFSListForNASServer, ""),
                     "Fileserver name or NAS server name is empty"},
         RefusalCase{"FileFSNameWithQuote",
                     Into(&ManageEMCUnity::GetFSInfoFromName, "a\" OR (name ne \"", ""),
-                    std::string("Filesystem name") + kQuote},
-        RefusalCase{"FileFSNasNameWithQuote", Into(&ManageEMCUnity::GetFSInfoFromName, "fs", "\""),
-                    std::string("NAS server name") + kQuote},
-        RefusalCase{"FileFSListNasNameWithQuote",
-                    Into(&ManageEMCUnity::GetFSListForNASServer, "x\"y"),
-                    std::string("NAS server name") + kQuote},
-        // --- Host ---
+                    "Filesystem name contains a double quote, which a filter cannot carry"},
         RefusalCase{"HostInitiatorEmpty", Into(&ManageEMCUnity::GetHostInitiatorInfo, "", true),
                     "Fileserver name or Initiator id is empty"},
         RefusalCase{"HostInitiatorQuote",
@@ -151,8 +120,6 @@ INSTANTIATE_TEST_SUITE_P(
                     "Fileserver name or ip address is empty"},
         RefusalCase{"HostHostIdEmpty", Into(&ManageEMCUnity::GetHostId, ""),
                     "Fileserver name or host name is empty"},
-        RefusalCase{"HostHostIdQuote", Into(&ManageEMCUnity::GetHostId, "a\"b"),
-                    "Host name contains a double quote, which a filter cannot carry"},
         RefusalCase{"HostCreateInitiatorTypeZero",
                     Into(&ManageEMCUnity::CreateHostInitiator, "Host_1",
                          UNITY_HOSTINITIATOR_TYPE_NONE, "iqn.x"),
@@ -163,13 +130,10 @@ INSTANTIATE_TEST_SUITE_P(
                     kIdsEmpty},
         RefusalCase{"HostDeleteNoHost", [](auto& s) { return s.DeleteHost("", true); },
                     "Fileserver name or host id is empty "},
-        RefusalCase{"HostLoggedInWithoutArray", Into(&ManageEMCUnity::GetLoggedInInitiators),
-                    "Fileserver name is empty", false},
         // A reused host is looked up first, and the lookup's refusal stays.
         RefusalCase{"HostReusedHostWithoutArray",
                     Into(&ManageEMCUnity::CreateHost, "media-02", UNITY_HOST_TYPE_MANUAL, true, ""),
                     "Fileserver name or host name is empty", false},
-        // --- Inventory ---
         RefusalCase{
             "InventoryResourceName",
             Into(&ManageEMCUnity::ListStorageResources, UNITY_STG_RES_TYPE_UNKNOWN, kQuoted),
@@ -178,12 +142,6 @@ INSTANTIATE_TEST_SUITE_P(
             "InventoryResourceType",
             Into(&ManageEMCUnity::ListStorageResources, static_cast<_UNITY_STG_RES_TYPE>(-2), ""),
             "Storage resource type is invalid"},
-        RefusalCase{"InventoryLunName", Into(&ManageEMCUnity::ListLuns, kQuoted),
-                    "LUN name contains a double quote, which a filter cannot carry"},
-        RefusalCase{"InventoryNasServerName", Into(&ManageEMCUnity::ListFileSystems, kQuoted, ""),
-                    "NAS server name contains a double quote, which a filter cannot carry"},
-        RefusalCase{"InventoryHostName", Into(&ManageEMCUnity::ListHosts, kQuoted),
-                    "Host name contains a double quote, which a filter cannot carry"},
         RefusalCase{"InventoryNoArray", Into(&ManageEMCUnity::ListHosts, ""),
                     "Fileserver name is empty", false}),
     [](const ::testing::TestParamInfo<RefusalCase>& row) { return std::string(row.param.name); });

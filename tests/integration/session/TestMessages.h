@@ -1,5 +1,5 @@
-// Messages that only tests send: a snapshot creation and deletion, enough to drive POST and
-// DELETE through the session before the library's own snapshot messages are involved.
+// A snapshot creation and deletion that only tests send, to drive POST and DELETE through the
+// session on their own.
 #pragma once
 
 #include <string>
@@ -37,8 +37,6 @@ class TestCreateSnap : public EMCUnityJsonBase {
     }
     return true;
   }
-  std::string uri() { return nextURI; }
-
   std::string createdId;
 
  private:
@@ -55,7 +53,7 @@ class TestDeleteSnap : public EMCUnityJsonBase {
   }
 };
 
-// The operation skeleton's steps 3 to 5 for one message.
+// Sends one message through the session as an operation does.
 inline bool RunMessage(ManageEMCUnity& session, EMCUnityJsonBase& message,
                        const std::string& operationName,
                        const std::vector<unsigned long long>& successCodes = {}) {

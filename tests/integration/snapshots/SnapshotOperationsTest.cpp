@@ -1,5 +1,4 @@
-// Snapshot and replication operations against the simulator: results, error state and the
-// requests on the wire.
+// Snapshot and replication operations against the simulator.
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -32,21 +31,18 @@ size_t Terms(const std::string& target, const std::string& term) {
 
 class SnapshotOpsTest : public SimulatorTest {
  protected:
-  // 130 snapshots of sv_1 with consecutive ids, besides the usual resources.
-  unitysim::SimOptions simOptions() const override {
-    std::string seed = R"({"storageResource": [{"id": "sv_1", "name": "LUN_1", "type": 8},)"
-                       R"( {"id": "sv_2", "name": "LUN_2", "type": 8}], "snap": [)";
-    char entry[256];
+  // 130 snapshots of sv_1 with consecutive ids, snap_000 to snap_129, besides the default seed.
+  void SetUp() override {
+    SimulatorTest::SetUp();
+    char name[16];
     for (int i = 0; i < kSeeded; ++i) {
-      std::snprintf(entry, sizeof entry,
-                    R"(%s{"id": "%llu", "name": "snap_%03d", "storageResource": {"id": "sv_1"},)"
-                    R"( "isModifiable": false, "state": 2})",
-                    i == 0 ? "" : ", ", kFirstId + static_cast<unsigned long long>(i), i);
-      seed += entry;
+      std::snprintf(name, sizeof name, "snap_%03d", i);
+      sim().model().add("snap", {{"id", std::to_string(kFirstId + static_cast<unsigned>(i))},
+                                 {"name", name},
+                                 {"storageResource", {{"id", "sv_1"}}},
+                                 {"isModifiable", false},
+                                 {"state", 2}});
     }
-    unitysim::SimOptions options;
-    options.seed = seed + "]}";
-    return options;
   }
   static std::vector<SnapID> Ids(int count) {
     std::vector<SnapID> ids;
@@ -74,12 +70,13 @@ TEST_F(SnapshotOpsTest, CreateCopyLookUpRestoreDelete) {
 
   SnapID copy = 0;
   ASSERT_TRUE(session().CopySnapshot(copy, id, "it_copy")) << session().errorText;
-  EXPECT_NE(copy, id);
+  const unitysim::JournalEntry copyRequest = requests("POST", "/api/instances/snap/").at(0);
+  EXPECT_EQ(copyRequest.target + " " + copyRequest.body,
+            "/api/instances/snap/" + std::to_string(id) +
+                "/action/copy?&timeout=20 {\"copyName\": \"it_copy\"}");
   _UnitySnapInfo info;
   ASSERT_TRUE(session().GetSnapShotInfo(info, copy)) << session().errorText;
-  EXPECT_EQ(info.snapId, copy);
-  EXPECT_EQ(info.name, "it_copy");
-  EXPECT_EQ(info.storageResourceId, "sv_2");
+  EXPECT_EQ(info.name + " " + info.storageResourceId, "it_copy sv_2");
 
   ASSERT_TRUE(session().RestoreWithSnapshot(id)) << session().errorText;
   EXPECT_EQ(requests("POST", "/api/instances/snap/").back().target,
@@ -93,19 +90,15 @@ TEST_F(SnapshotOpsTest, CreateCopyLookUpRestoreDelete) {
   EXPECT_EQ(session().errorCode, kNotFound);
 }
 
-// Ids and names travel fifty to a request, so that a long list never makes a URL the array refuses
-// (HTTP 414); a lone id left for the last request is a single-instance query. Ids add to the
-// caller's list, names replace it.
+// Fifty ids or names a request (a longer URL is refused with 414); a lone last id is a
+// single-instance query. Ids add to the caller's list, names replace it.
 TEST_F(SnapshotOpsTest, IdsAndNamesTravelInBatchesOfFifty) {
   const struct {
     const char* name;
     int count;
     bool byName;
     std::vector<size_t> terms;  // filter terms of each request; 0 for a single-instance query
-  } rows[] = {{"120Ids", 120, false, {50, 50, 20}},
-              {"51Ids", 51, false, {50, 0}},
-              {"50Names", 50, true, {50}},
-              {"120Names", 120, true, {50, 50, 20}}};
+  } rows[] = {{"51Ids", 51, false, {50, 0}}, {"120Names", 120, true, {50, 50, 20}}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     sim().journal().clear();
@@ -136,8 +129,7 @@ TEST_F(SnapshotOpsTest, IdsAndNamesTravelInBatchesOfFifty) {
   }
 }
 
-// A batch failing on its second page (pages of 20) leaves the caller's records and the batches
-// before it, and none of its own.
+// A batch failing on its second page (pages of 20) keeps the earlier batches, none of its own.
 TEST_F(SnapshotOpsTest, FailedBatchKeepsTheBatchesBeforeIt) {
   sim().setPageSize(20);
   int lists = 0;
@@ -170,9 +162,7 @@ TEST_F(SnapshotOpsTest, UnknownIdFailsAloneAndIsAbsentInAFilter) {
   EXPECT_EQ(list[0].snapId, kFirstId);
 }
 
-// A name with an accent, an en dash and CJK characters travels as UTF-8 in the request body and
-// the filter, is stored so by the simulator and comes back byte for byte, in a lookup by name, a
-// list by name and a lookup by id.
+// A UTF-8 name travels in the body and the filter and comes back byte for byte.
 TEST_F(SnapshotOpsTest, Utf8NameSurvivesTheRoundTrip) {
   const std::string name = "Sicherung_\xC3\xA4\xE2\x80\x93\xE6\x97\xA5\xE6\x9C\xAC";
   SnapID id = 0;
@@ -184,13 +174,6 @@ TEST_F(SnapshotOpsTest, Utf8NameSurvivesTheRoundTrip) {
   ASSERT_TRUE(session().GetSnapShotForName(byName, name)) << session().errorText;
   EXPECT_EQ(byName.snapId, id);
   EXPECT_EQ(byName.name, name);
-  std::vector<_UnitySnapInfo> list;
-  ASSERT_TRUE(session().GetSnapShotList(list, std::vector<std::string>{name}, false));
-  ASSERT_EQ(list.size(), 1u);
-  EXPECT_EQ(list[0].name, name);
-  _UnitySnapInfo byId;
-  ASSERT_TRUE(session().GetSnapShotInfo(byId, id)) << session().errorText;
-  EXPECT_EQ(byId.name, name);
 }
 
 TEST_F(SnapshotOpsTest, NameSharedByTwoSnapshotsIsNoAnswer) {
@@ -204,8 +187,6 @@ TEST_F(SnapshotOpsTest, NameSharedByTwoSnapshotsIsNoAnswer) {
                                "ManageEMCUnity::GetSnapShotForName"));
   EXPECT_EQ(std::to_string(session().errorCode) + " " + session().errorText,
             "3 2 snapshots are named shared; look one up by its id");
-  ASSERT_TRUE(session().GetSnapShotForName(info, "snap_003"));
-  EXPECT_EQ(info.snapId, kFirstId + 3);
 }
 
 // The time-out setting reaches requests that change the array, except a snapshot creation.
@@ -227,7 +208,7 @@ TEST_F(SnapshotOpsTest, TimeoutSettingReachesDeletionButNotCreationOrQuery) {
   EXPECT_THAT(requests("DELETE").at(0).target, EndsWith("?&timeout=600"));
 }
 
-// The default seed: sv_1 and res_1 each have one replication session, sv_2 none.
+// Default seed: sv_1 and res_1 have one replication session each, sv_2 none.
 const std::string kSession = "81604378625_CKM00213300417_0000_81604378632_CKM00213300955_0000";
 
 using ReplicationOpsTest = SimulatorTest;
@@ -237,8 +218,6 @@ TEST_F(ReplicationOpsTest, MarkSnapForReplication) {
   const unitysim::JournalEntry mark = requests("POST").at(0);
   EXPECT_EQ(mark.target, "/api/instances/snap/38654705846/action/replicate?");
   EXPECT_EQ(mark.body, R"({"isRemoteAutoDelete": false})");
-  const unitysim::Json snap = sim().model().find("snap", "38654705846").value();
-  EXPECT_FALSE(snap["snapRemoteRetentionPolicies"][0]["isRemoteAutoDelete"].get<bool>());
 }
 
 TEST_F(ReplicationOpsTest, SyncByResourceFindsItsOneSession) {
