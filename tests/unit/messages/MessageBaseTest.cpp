@@ -109,15 +109,10 @@ INSTANTIATE_TEST_SUITE_P(
             "FirstMemberInKeyOrder",
             R"({"error": {"errorCode": 1, "messages": [{"fr": "b", "de": "a"}, {"x": "c"}]}})",
             true, false, 1, "a"},
-        ErrorCase{"WithoutCodeOrMessages", R"({"error": {"messages": []}})", true, false, ~0ULL,
-                  "undefined"},
         ErrorCase{"WrongTypes", R"({"error": {"errorCode": "5", "messages": [{"en-US": 3}]}})",
                   true, false, ~0ULL, "undefined"},
-        ErrorCase{"NegativeCode", R"({"error": {"errorCode": -3}})", true, false, ~0ULL,
-                  "undefined"},
         ErrorCase{"EmptyAnswer", "", true, true, ~0ULL, "undefined"},
         ErrorCase{"EmptyObject", "{}", false, false, 0, ""},
-        ErrorCase{"Unparsable", "<html>502</html>", false, false, 0, ""},
         ErrorCase{"Truncated", R"({"@base": "x", "entries": [{"content": {"id": "1"}}, {"con)",
                   false, false, 0, ""}),
     [](const testing::TestParamInfo<ErrorCase>& row) { return row.param.name; });
@@ -177,14 +172,9 @@ INSTANTIATE_TEST_SUITE_P(
                  R"("@base": "api/y", "links": [{"rel": "next", "href": "?p=2"}]})",
                  "https://array.example/api/y?p=2"},
         PageCase{"LastPage", GET, R"("links": [{"rel": "self", "href": "&p=3"}]})", ""},
-        PageCase{"NextWithoutHref", GET,
-                 R"("links": [{"rel": "next"}, {"rel": "next", "href": "&p=2"}]})", ""},
-        PageCase{"RelNotAString", GET, R"("links": [{"rel": 1}, {"rel": "next", "href": "&p=2"}]})",
-                 ""},
         PageCase{"MissingBase", GET,
                  R"("@base": null, "links": [{"rel": "next", "href": "&p=2"}]})", ""},
-        PageCase{"NotAGet", POST, R"("links": [{"rel": "next", "href": "&p=2"}]})", ""},
-        PageCase{"Unparsable", GET, R"("links": [)", ""}),
+        PageCase{"NotAGet", POST, R"("links": [{"rel": "next", "href": "&p=2"}]})", ""}),
     [](const testing::TestParamInfo<PageCase>& row) { return row.param.name; });
 
 // Equal length, equal position in memory and any hash are no proof: only equal bytes are.
