@@ -42,15 +42,11 @@ INSTANTIATE_TEST_SUITE_P(
     Grammar, JsonReadValue,
     ::testing::Values(
         ReadCase{"EmptyObject", "{}", true, "{}"},
-        ReadCase{"BlanksInsideEmpty", " [ \r\n\t{ } ] ", true, "[{}]"},
         ReadCase{"CommentAfterBrace", "{ // the answer\n  \"a\": 1}", true, "{\"a\": 1}"},
         ReadCase{"CommentsBetweenAllTokens", "// head\n[ // x\n 1 // y\n , // z\n 2 ] ", true,
                  "[1, 2]"},
         ReadCase{"CommentRunsToEnd", "[1 // never closed", false, ""},
-        ReadCase{"LoneSlash", "[1 / 2]", false, ""},
         ReadCase{"SingleQuotes", "{'a': 'x'}", true, "{\"a\": \"x\"}"},
-        ReadCase{"OtherQuoteInside", "{\"it's\": 'say \"hi\"'}", true,
-                 "{\"it's\": \"say \\\"hi\\\"\"}"},
         ReadCase{"TrailingCommaArray", "[1,2,]", true, "[1, 2]"},
         ReadCase{"EmptyMiddleElement", "[1,,2]", true, "[1, null, 2]"},
         ReadCase{"EmptyMemberValue", "{\"a\":,\"b\":2}", true, "{\"a\": null, \"b\": 2}"},
@@ -68,23 +64,18 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"TextAfterValue", "{\"a\":1} trailing {garbage", true, "{\"a\": 1}"}),
     jsondoc_test::RowName<ReadCase>);
 
-TEST(JsonRead, ObjectEntryPointNeedsAnObject) {
-  Object o;
+// Each entry point reads only its own type; a failed read leaves nothing behind.
+TEST(JsonRead, EntryPointsAndFailedReads) {
   EXPECT_FALSE(ReadBoth<Object>("[1]").ok);
-  EXPECT_FALSE(ReadBoth<Object>("\"text\"").ok);
-  EXPECT_TRUE(ReadBoth<Array>("[1]").ok);
   EXPECT_FALSE(ReadBoth<Array>("{}").ok);
-  // Reading into a used object starts from empty.
+  EXPECT_FALSE(ReadBoth<Object>("{\"size\": 1e99999}").ok);
+  Object o;
   ASSERT_TRUE(o.parse(String("{\"old\": 1}")));
   ASSERT_TRUE(o.parse(String("{\"new\": 2}")));
   EXPECT_EQ(jsondoc_test::Write(o), "{\"new\": 2}");
-}
-
-TEST(JsonRead, FailedValueIsLeftInvalid) {
   Value v(String("previous"));
   EXPECT_FALSE(v.parse(String("[1 2]")));
   EXPECT_TRUE(v.empty());
-  EXPECT_FALSE(v.is<String>());
 }
 
 struct StringCase {
@@ -112,21 +103,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         StringCase{"Standard", "\"\\\"\\\\\\/\\b\\f\\n\\r\\t\"", true, "\"\\/\b\f\n\r\t"},
         StringCase{"UnknownEscapeKept", "\"\\q\\x\"", true, "\\q\\x"},
-        StringCase{"LatinSmallEAcuteAsUtf8", "\"\\u00e9\"", true, "\xC3\xA9"},
         StringCase{"EnDashAndCjk", "\"\\u2013\\u65E5\"", true, "\xE2\x80\x93\xE6\x97\xA5"},
         StringCase{"SurrogatePair", "\"\\uD83D\\uDE00\"", true, "\xF0\x9F\x98\x80"},
         StringCase{"LoneHighSurrogate", "\"\\uD800x\"", true, "\xEF\xBF\xBDx"},
-        StringCase{"HighThenNonSurrogate", "\"\\uD800\\u0041\"", true,
-                   "\xEF\xBF\xBD"
-                   "A"},
-        StringCase{"HighThenOtherEscape", "\"\\uD800\\n\"", true, "\xEF\xBF\xBD\n"},
         StringCase{"NulByte", "\"a\\u0000b\"", true, std::string("a\0b", 3)},
         StringCase{"NotHexFails", "[\"\\uzzzz\", 1]", false, ""},
-        StringCase{"ShortLowHalfFails", "[\"\\uD800\\u12\", 1]", false, ""},
         StringCase{"HighThenUnknownEscapeFails", "[\"\\uD800\\x\", 1]", false, ""},
-        StringCase{"SingleQuotedEscapedQuote", "'it\\'s'", true, "it's"},
-        StringCase{"OtherDelimiterEscapeKept", "\"\\'\"", true, "\\'"},
-        StringCase{"RawBytesPassThrough", "\"\x01\t\xC3\xA9\xFF\"", true, "\x01\t\xC3\xA9\xFF"},
         StringCase{"Unterminated", "\"abc", false, ""}),
     jsondoc_test::RowName<StringCase>);
 
@@ -150,27 +132,19 @@ TEST_P(JsonReadNumber, ReadsLikeStreamExtraction) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Numbers, JsonReadNumber,
-    ::testing::Values(
-        NumberCase{"Negative", " -5", true, -5.0L}, NumberCase{"Exponent", "1E+3", true, 1000.0L},
-        NumberCase{"MaxUnsigned64", "18446744073709551615", true, 18446744073709551615.0L},
-        NumberCase{"PlusSign", "+1", true, 1.0L}, NumberCase{"LeadingDot", ".5", true, 0.5L},
-        NumberCase{"TrailingDot", "1.", true, 1.0L}, NumberCase{"LeadingZeros", "007", true, 7.0L},
-        NumberCase{"HexStopsAfterZero", "0x1p3", true, 0.0L},
-        NumberCase{"Underflow", "1e-99999", true, 0.0L},
-        NumberCase{"FiveHundredDigits", std::string(500, '9'), true,
-                   std::strtold("1e500", nullptr)},
-        NumberCase{"Overflow", "1e999999", false, 0},
-        NumberCase{"OverflowDigits", std::string(5000, '9'), false, 0},
-        NumberCase{"DoubleSign", "--1", false, 0}, NumberCase{"DotOnly", ".", false, 0}),
-    jsondoc_test::RowName<NumberCase>);
-
-TEST(JsonRead, OverflowingMemberFailsTheDocument) {
-  EXPECT_FALSE(ReadBoth<Object>("{\"size\": 1e99999}").ok);
-  Outcome tiny = ReadBoth<Object>("{\"size\": 1e-99999}");
-  EXPECT_EQ(tiny, (Outcome{true, "{\"size\": 0}"}));
-}
+INSTANTIATE_TEST_SUITE_P(Numbers, JsonReadNumber,
+                         ::testing::Values(NumberCase{"Exponent", "1E+3", true, 1000.0L},
+                                           NumberCase{"MaxUnsigned64", "18446744073709551615", true,
+                                                      18446744073709551615.0L},
+                                           NumberCase{"HexStopsAfterZero", "0x1p3", true, 0.0L},
+                                           NumberCase{"Underflow", "1e-99999", true, 0.0L},
+                                           NumberCase{"FiveHundredDigits", std::string(500, '9'),
+                                                      true, std::strtold("1e500", nullptr)},
+                                           NumberCase{"Overflow", "1e999999", false, 0},
+                                           NumberCase{"OverflowDigits", std::string(5000, '9'),
+                                                      false, 0},
+                                           NumberCase{"DoubleSign", "--1", false, 0}),
+                         jsondoc_test::RowName<NumberCase>);
 
 std::string Nested(int depth, const std::string& open, const std::string& close) {
   std::string text;

@@ -94,15 +94,11 @@ const Number kInf = std::numeric_limits<Number>::infinity();
 INSTANTIATE_TEST_SUITE_P(
     Numbers, JsonWriteNumber,
     ::testing::Values(NumberCase{"Zero", 0, "0"}, NumberCase{"NegativeZero", -0.0L, "-0"},
-                      NumberCase{"Half", 2.5L, "2.5"},
                       NumberCase{"MaxUnsigned64", 18446744073709551615.0L, "18446744073709551615"},
-                      NumberCase{"NegMaxUnsigned64", -18446744073709551615.0L,
-                                 "-18446744073709551615"},
                       NumberCase{"TwoTo64", 18446744073709551616.0L, "18446744073709551616"},
-                      NumberCase{"Large", 1e30L, "1e+30"}, NumberCase{"Tenth", 0.1L, "0.1"},
+                      NumberCase{"Large", 1e30L, "1e+30"},
                       NumberCase{"DoubleTenth", static_cast<Number>(0.1), "0.10000000000000000555"},
                       NumberCase{"Small", 1.5e-7L, "1.5e-07"}, NumberCase{"Infinity", kInf, "null"},
-                      NumberCase{"MinusInfinity", -kInf, "null"},
                       NumberCase{"NaN", std::numeric_limits<Number>::quiet_NaN(), "null"}),
     jsondoc_test::RowName<NumberCase>);
 
