@@ -120,17 +120,6 @@ std::string NasServers(std::string& answer, bool& ok) {
   return out;
 }
 
-std::string LoggedIn(std::string& answer, bool& ok) {
-  EMCUnityJsonGetLoggedInInitiator m;
-  m.Initialize(kArray);
-  ok = Run(m, answer);
-  std::vector<std::string> names;
-  m.GetInitiators(names);
-  std::string out;
-  for (const std::string& n : names) out += "[" + n + "]";
-  return out;
-}
-
 std::string IscsiNodes(std::string& answer, bool& ok) {
   EMCUnityJsonGetIscsiNode m;
   m.Initialize(kArray);
@@ -278,12 +267,6 @@ INSTANTIATE_TEST_SUITE_P(
                            R"( "nfsServer": {"hostName": "10.0.1.1"})"),
             true, "nas_1:10.0.1.1,NB,NB2,srv.corp,;"},
         // Hosts.
-        AnswerCase{
-            "LoggedInPrefersPortWWN", LoggedIn,
-            Entries(Content(R"("initiator": {"initiatorId": "20:01", "portWWN": "21:01"})") + "," +
-                    Content(R"("initiator": {"initiatorId": "iqn.a", "portWWN": ""})") + "," +
-                    Content(R"("initiator": {"initiatorId": null})") + ",{}"),
-            true, "[21:01][iqn.a][][]"},
         AnswerCase{"IscsiNodesSkipEntriesWithoutContent", IscsiNodes,
                    Entries(Content(R"("id": "node_1", "name": "iqn.a")") + ",{}"), true,
                    "[node_1|iqn.a]"},

@@ -26,7 +26,9 @@ TEST(UrlEncode, KeepsUnreservedAndEncodesEverythingElse) {
 TEST(ReplaceAll, ReplacesEveryHitOnce) {
   const char* cases[][4] = {
       // text, from, to, result
-      {"aa", "a", "aa", "aaaa"}, {"a b", "", "+", "a b"}, {"ababa", "aba", "X", "Xba"},
+      {"aa", "a", "aa", "aaaa"},
+      {"a b", "", "+", "a b"},
+      {"ababa", "aba", "X", "Xba"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c[0]) + " / " + c[1]);
@@ -42,7 +44,10 @@ TEST(ApiVersionCompare, ComparesComponentsNumerically) {
     const char* right;
     int result;
   } cases[] = {
-      {"5", "5.0", 0},        {"4.10", "4.9", 1}, {"", "1", -1}, {"5.0.1", "5.0", 1},
+      {"5", "5.0", 0},
+      {"4.10", "4.9", 1},
+      {"", "1", -1},
+      {"5.0.1", "5.0", 1},
       {"5a.1", "5.1", 0},
       {"99999999999", "2147483647", 0},  // out of int range: saturates instead of undefined atoi
   };
