@@ -1,10 +1,8 @@
 // libFuzzer harness for the answer parsing of every message: each input is given, as the array's
-// answer body, to each message that reads answers, after the request was built the way the session
-// builds it. Besides the sanitizers, one contract is checked: a non-empty answer that does not read
-// as a JSON object with members must never parse as success. A failed check aborts.
-//
-// The log is silenced, but a capture lives during each input so that the log lines, which quote
-// answer texts, are still formatted.
+// answer body, to each message that reads answers, after its request was built as the session
+// builds it. Beyond the sanitizers: a non-empty answer that does not read as a JSON object with
+// members must never parse as success (a failed check aborts). The log is silenced, but a capture
+// lives during each input so that the log lines, which quote answer texts, are still formatted.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -48,22 +46,17 @@ void Answer(const char* name, const Input& in, const char* version, Init init, R
   message.BuildRequest(body);
   std::string response = in.text;
   if (message.ParseResponse(response) && in.unreadable) {
-    std::fprintf(stderr,
-                 "fuzz_message_answers: %s: an unreadable answer parsed as success (%zu "
-                 "bytes)\n",
+    std::fprintf(stderr, "fuzz_message_answers: %s: unreadable answer parsed as success (%zu B)\n",
                  name, in.text.size());
     std::abort();
   }
   message.ParseNextURI(response);
-  (void)message.GetNextURI();
   unsigned long long code = 0;
-  std::string text;
+  std::string text = message.GetNextURI();
   message.getError(code, text);
   (void)message.isSuccess();
-  if (twoPages) {
-    std::string again = in.text;
-    message.ParseResponse(again);
-  }
+  std::string again = in.text;
+  if (twoPages) message.ParseResponse(again);
   read(message);
 }
 
@@ -82,17 +75,16 @@ void Answer(const char* name, const Input& in, const char* version, Init init) {
 }
 
 void Snapshots(const Input& in) {
-  for (const char* version : {"4.0", "5.0"}) {
-    const auto list = Read(&EMCUnityJsonGetSnapshotList::GetSnapList);
-    using List = EMCUnityJsonGetSnapshotList;
+  using List = EMCUnityJsonGetSnapshotList;
+  const auto list = Read(&List::GetSnapList);
+  for (const char* version : {"4.0", "5.0"}) {  // one id: the instance form
     Answer<List>(
-        "GetSnapshotList", in, version,  // one id: the instance form
-        [](List& m) { m.Initialize(kServer, std::vector<unsigned long long>{kSnap}, false); }, list,
-        true);
+        "GetSnapshotList", in, version,
+        [](List& m) { m.Initialize(kServer, std::vector<SnapID>{kSnap}, false); }, list, true);
     Answer<List>(
         "GetSnapshotList", in, version,
         [](List& m) {
-          m.Initialize(kServer, std::vector<unsigned long long>{1, kSnap}, true);
+          m.Initialize(kServer, std::vector<SnapID>{1, kSnap}, true);
         },
         list, true);
     Answer<List>(
