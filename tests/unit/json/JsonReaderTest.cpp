@@ -27,42 +27,36 @@ struct ReadCase {
   std::string written;  // how the document reads back when ok
 };
 
-class JsonReadValue : public ::testing::TestWithParam<ReadCase> {};
-
-TEST_P(JsonReadValue, ReadsAsExpected) {
-  const ReadCase& c = GetParam();
-  Outcome got = ReadBoth<Value>(c.text);
-  EXPECT_EQ(got.ok, c.ok);
-  if (c.ok) {
-    EXPECT_EQ(got.text, c.written);
+TEST(JsonReadValue, ReadsAsExpected) {
+  const ReadCase rows[] = {
+      {"EmptyObject", "{}", true, "{}"},
+      {"CommentAfterBrace", "{ // the answer\n  \"a\": 1}", true, "{\"a\": 1}"},
+      {"CommentsBetweenAllTokens", "// head\n[ // x\n 1 // y\n , // z\n 2 ] ", true, "[1, 2]"},
+      {"CommentRunsToEnd", "[1 // never closed", false, ""},
+      {"SingleQuotes", "{'a': 'x'}", true, "{\"a\": \"x\"}"},
+      {"TrailingCommaArray", "[1,2,]", true, "[1, 2]"},
+      {"EmptyMiddleElement", "[1,,2]", true, "[1, null, 2]"},
+      {"EmptyMemberValue", "{\"a\":,\"b\":2}", true, "{\"a\": null, \"b\": 2}"},
+      {"MissingLastValue", "{\"a\":}", true, "{}"},
+      {"DuplicateKeyKeepsLater", "{\"a\":1,\"b\":0,\"a\":[2]}", true, "{\"a\": [2], \"b\": 0}"},
+      // Entries of one shape: a key sequence seen in order before may come again in another
+      // order or with a repeat.
+      {"RepeatedShapes",
+       "{\"l\":[{\"a\":1,\"b\":2,\"c\":3},{\"c\":4,\"a\":5,\"b\":6},"
+       "{\"a\":7,\"b\":8,\"a\":9},{\"a\":10,\"b\":11,\"c\":12}]}",
+       true,
+       "{\"l\": [{\"a\": 1, \"b\": 2, \"c\": 3}, {\"a\": 5, \"b\": 6, \"c\": 4}, "
+       "{\"a\": 9, \"b\": 8}, {\"a\": 10, \"b\": 11, \"c\": 12}]}"},
+      {"TextAfterValue", "{\"a\":1} trailing {garbage", true, "{\"a\": 1}"}};
+  for (const ReadCase& c : rows) {
+    SCOPED_TRACE(c.name);
+    Outcome got = ReadBoth<Value>(c.text);
+    EXPECT_EQ(got.ok, c.ok);
+    if (c.ok) {
+      EXPECT_EQ(got.text, c.written);
+    }
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Grammar, JsonReadValue,
-    ::testing::Values(
-        ReadCase{"EmptyObject", "{}", true, "{}"},
-        ReadCase{"CommentAfterBrace", "{ // the answer\n  \"a\": 1}", true, "{\"a\": 1}"},
-        ReadCase{"CommentsBetweenAllTokens", "// head\n[ // x\n 1 // y\n , // z\n 2 ] ", true,
-                 "[1, 2]"},
-        ReadCase{"CommentRunsToEnd", "[1 // never closed", false, ""},
-        ReadCase{"SingleQuotes", "{'a': 'x'}", true, "{\"a\": \"x\"}"},
-        ReadCase{"TrailingCommaArray", "[1,2,]", true, "[1, 2]"},
-        ReadCase{"EmptyMiddleElement", "[1,,2]", true, "[1, null, 2]"},
-        ReadCase{"EmptyMemberValue", "{\"a\":,\"b\":2}", true, "{\"a\": null, \"b\": 2}"},
-        ReadCase{"MissingLastValue", "{\"a\":}", true, "{}"},
-        ReadCase{"DuplicateKeyKeepsLater", "{\"a\":1,\"b\":0,\"a\":[2]}", true,
-                 "{\"a\": [2], \"b\": 0}"},
-        // Entries of one shape: a key sequence seen in order before may come again in another
-        // order or with a repeat.
-        ReadCase{"RepeatedShapes",
-                 "{\"l\":[{\"a\":1,\"b\":2,\"c\":3},{\"c\":4,\"a\":5,\"b\":6},"
-                 "{\"a\":7,\"b\":8,\"a\":9},{\"a\":10,\"b\":11,\"c\":12}]}",
-                 true,
-                 "{\"l\": [{\"a\": 1, \"b\": 2, \"c\": 3}, {\"a\": 5, \"b\": 6, \"c\": 4}, "
-                 "{\"a\": 9, \"b\": 8}, {\"a\": 10, \"b\": 11, \"c\": 12}]}"},
-        ReadCase{"TextAfterValue", "{\"a\":1} trailing {garbage", true, "{\"a\": 1}"}),
-    jsondoc_test::RowName<ReadCase>);
 
 // Each entry point reads only its own type; a failed read leaves nothing behind.
 TEST(JsonRead, EntryPointsAndFailedReads) {
@@ -85,32 +79,28 @@ struct StringCase {
   std::string bytes;
 };
 
-class JsonReadString : public ::testing::TestWithParam<StringCase> {};
-
-TEST_P(JsonReadString, Unescapes) {
-  const StringCase& c = GetParam();
-  Value v;
-  Outcome got = ReadBoth<Value>(c.text, &v);
-  ASSERT_EQ(got.ok, c.ok);
-  if (c.ok) {
-    ASSERT_TRUE(v.is<String>());
-    EXPECT_EQ(v.get<String>(), c.bytes);
+TEST(JsonReadString, Unescapes) {
+  const StringCase rows[] = {
+      {"Standard", "\"\\\"\\\\\\/\\b\\f\\n\\r\\t\"", true, "\"\\/\b\f\n\r\t"},
+      {"UnknownEscapeKept", "\"\\q\\x\"", true, "\\q\\x"},
+      {"EnDashAndCjk", "\"\\u2013\\u65E5\"", true, "\xE2\x80\x93\xE6\x97\xA5"},
+      {"SurrogatePair", "\"\\uD83D\\uDE00\"", true, "\xF0\x9F\x98\x80"},
+      {"LoneHighSurrogate", "\"\\uD800x\"", true, "\xEF\xBF\xBDx"},
+      {"NulByte", "\"a\\u0000b\"", true, std::string("a\0b", 3)},
+      {"NotHexFails", "[\"\\uzzzz\", 1]", false, ""},
+      {"HighThenUnknownEscapeFails", "[\"\\uD800\\x\", 1]", false, ""},
+      {"Unterminated", "\"abc", false, ""}};
+  for (const StringCase& c : rows) {
+    SCOPED_TRACE(c.name);
+    Value v;
+    Outcome got = ReadBoth<Value>(c.text, &v);
+    ASSERT_EQ(got.ok, c.ok);
+    if (c.ok) {
+      ASSERT_TRUE(v.is<String>());
+      EXPECT_EQ(v.get<String>(), c.bytes);
+    }
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Escapes, JsonReadString,
-    ::testing::Values(
-        StringCase{"Standard", "\"\\\"\\\\\\/\\b\\f\\n\\r\\t\"", true, "\"\\/\b\f\n\r\t"},
-        StringCase{"UnknownEscapeKept", "\"\\q\\x\"", true, "\\q\\x"},
-        StringCase{"EnDashAndCjk", "\"\\u2013\\u65E5\"", true, "\xE2\x80\x93\xE6\x97\xA5"},
-        StringCase{"SurrogatePair", "\"\\uD83D\\uDE00\"", true, "\xF0\x9F\x98\x80"},
-        StringCase{"LoneHighSurrogate", "\"\\uD800x\"", true, "\xEF\xBF\xBDx"},
-        StringCase{"NulByte", "\"a\\u0000b\"", true, std::string("a\0b", 3)},
-        StringCase{"NotHexFails", "[\"\\uzzzz\", 1]", false, ""},
-        StringCase{"HighThenUnknownEscapeFails", "[\"\\uD800\\x\", 1]", false, ""},
-        StringCase{"Unterminated", "\"abc", false, ""}),
-    jsondoc_test::RowName<StringCase>);
 
 struct NumberCase {
   const char* name;
@@ -119,32 +109,27 @@ struct NumberCase {
   Number value;
 };
 
-class JsonReadNumber : public ::testing::TestWithParam<NumberCase> {};
-
-TEST_P(JsonReadNumber, ReadsLikeStreamExtraction) {
-  const NumberCase& c = GetParam();
-  Value v;
-  Outcome got = ReadBoth<Value>(c.text, &v);
-  ASSERT_EQ(got.ok, c.ok) << got;
-  if (c.ok) {
-    ASSERT_TRUE(v.is<Number>());
-    EXPECT_EQ(v.get<Number>(), c.value);
+TEST(JsonReadNumber, ReadsLikeStreamExtraction) {
+  const NumberCase rows[] = {
+      {"Exponent", "1E+3", true, 1000.0L},
+      {"MaxUnsigned64", "18446744073709551615", true, 18446744073709551615.0L},
+      {"HexStopsAfterZero", "0x1p3", true, 0.0L},
+      {"Underflow", "1e-99999", true, 0.0L},
+      {"FiveHundredDigits", std::string(500, '9'), true, std::strtold("1e500", nullptr)},
+      {"Overflow", "1e999999", false, 0},
+      {"OverflowDigits", std::string(5000, '9'), false, 0},
+      {"DoubleSign", "--1", false, 0}};
+  for (const NumberCase& c : rows) {
+    SCOPED_TRACE(c.name);
+    Value v;
+    Outcome got = ReadBoth<Value>(c.text, &v);
+    ASSERT_EQ(got.ok, c.ok) << got;
+    if (c.ok) {
+      ASSERT_TRUE(v.is<Number>());
+      EXPECT_EQ(v.get<Number>(), c.value);
+    }
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(Numbers, JsonReadNumber,
-                         ::testing::Values(NumberCase{"Exponent", "1E+3", true, 1000.0L},
-                                           NumberCase{"MaxUnsigned64", "18446744073709551615", true,
-                                                      18446744073709551615.0L},
-                                           NumberCase{"HexStopsAfterZero", "0x1p3", true, 0.0L},
-                                           NumberCase{"Underflow", "1e-99999", true, 0.0L},
-                                           NumberCase{"FiveHundredDigits", std::string(500, '9'),
-                                                      true, std::strtold("1e500", nullptr)},
-                                           NumberCase{"Overflow", "1e999999", false, 0},
-                                           NumberCase{"OverflowDigits", std::string(5000, '9'),
-                                                      false, 0},
-                                           NumberCase{"DoubleSign", "--1", false, 0}),
-                         jsondoc_test::RowName<NumberCase>);
 
 std::string Nested(int depth, const std::string& open, const std::string& close) {
   std::string text;

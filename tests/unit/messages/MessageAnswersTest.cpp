@@ -186,83 +186,73 @@ struct AnswerCase {
   std::string out;
 };
 
-class MessageAnswerTest : public testing::TestWithParam<AnswerCase> {};
-
-TEST_P(MessageAnswerTest, Reads) {
-  const AnswerCase& c = GetParam();
-  std::string answer = c.answer;
-  bool ok = !c.ok;
-  EXPECT_EQ(c.read(answer, ok), c.out);
-  EXPECT_EQ(ok, c.ok);
+TEST(MessageAnswerTest, Reads) {
+  const AnswerCase rows[] = {
+      // Snapshots and jobs.
+      {"SnapOptionalPartsNullOrOfAnotherType", Snaps,
+       Entries(Content(kSnap + R"(, "lun": {"id": "sv_7"}, "attachedWWN": "60:06",)"
+                               R"( "hostAccess": [{"host": {"id": "H1"},)"
+                               R"( "allowedAccess": 1}])") +
+               "," + Content(kSnap + R"(, "lun": "sv_7", "attachedWWN": 5, "hostAccess": 3)")),
+       true, "7|n|r|sv_7|60:06|1H1;7|n|r|||;"},
+      {"SnapHostAccessNotObject", Snaps, Entries(Content(kSnap + R"(, "hostAccess": [7])")), false,
+       ""},
+      {"SnapIdAsNumberKeepsEarlierRecords", Snaps,
+       Entries(Content(kSnap) + "," +
+               Content(R"("id": 5, "name": "n", "storageResource": {"id": "r"},)"
+                       R"( "isModifiable": true)")),
+       false, "7|n|r|||;"},
+      {"CopyNone", CopiedSnap, R"({"content": {"copies": []}})", false, "0"},
+      {"CopyIdAsNumber", CopiedSnap, R"({"content": {"copies": [{"id": 1}]}})", false, "0"},
+      {"JobStateOutOfRange", Job, R"({"content": {"id": "N-5", "state": 4294967300}})", false,
+       "N-5|4||0|0|"},
+      // LUNs.
+      {"LunInfoTwoLuns", LunInfo,
+       Entries(Content(kLun + R"(, "snapWwn": "S")") + "," + Content(kLun + R"(, "snapWwn": "S")")),
+       true, "18446744073709551615"},
+      {"LunInfoNullSnapWwn", LunInfo, Entries(Content(kLun + R"(, "snapWwn": null)")), false,
+       "131149829"},
+      // NAS server aliases: interfaces, then CIFS names (standalone or with domain), NFS once.
+      {"NasInterfacesThenCifsNamesThenNfsOnce", NasServers,
+       Content(kNas + R"(, "fileInterface": [{"ipAddress": "10.0.1.1"}, {"id": "if_2"}],)"
+                      R"( "cifsServer": [{"netbiosName": "NB", "isStandalone": true,)"
+                      R"( "name": "n", "domain": "d"}, {"netbiosName": "NB2",)"
+                      R"( "isStandalone": false, "name": "srv", "domain": "corp"},)"
+                      R"( {"netbiosName": 5, "isStandalone": "false"}],)"
+                      R"( "nfsServer": {"hostName": "10.0.1.1"})"),
+       true, "nas_1:10.0.1.1,NB,NB2,srv.corp,;"},
+      // iSCSI nodes.
+      {"IscsiNodesSkipEntriesWithoutContent", IscsiNodes,
+       Entries(Content(R"("id": "node_1", "name": "iqn.a")") + ",{}"), true, "[node_1|iqn.a]"},
+      // NFS exports and CIFS shares.
+      {"NfsHostListsByAccessLaterListWins", NfsExports,
+       Entries(Content(kExport + R"(1, "noAccessHosts": [{"id": "H0"}],)"
+                                 R"( "readOnlyHosts": [{"id": "H"}],)"
+                                 R"( "rootAccessHosts": [{"id": "H"}],)"
+                                 R"( "readWriteHosts": null)")),
+       true, "NFSShare_1|1|h:/e,|H:3,H0:0,;"},
+      {"NfsDefaultOutsideTheCodesIsKept", NfsExports, Entries(Content(kExport + "7")), true,
+       "NFSShare_1|7|h:/e,|;"},
+      // Only a text id is a snapshot: anything else is a share of a file system.
+      {"CifsSnapIdOfEveryKind", CifsShareSnaps,
+       Entries(Content(R"("id": "S1", "type": 1, "name": "s", "path": "/", "filesystem":)"
+                       R"( {"id": "f"}, "exportPaths": [], "snap": {"id": 38654705849})") +
+               "," +
+               Content(R"("id": "S2", "type": 1, "name": "s", "path": "/", "filesystem":)"
+                       R"( {"id": "f"}, "exportPaths": [], "snap": {"id": "12"})")),
+       true, "S1|0;S2|12;"},
+      {"AceLevelMissingKeepsEarlierEntries", CifsAces,
+       R"({"content": {"cifsShareACEs": [{"sid": "S-1", "accessType": 1,)"
+       R"( "accessLevel": 1}, {"sid": "S-2", "accessType": 1}]}})",
+       false, "S-1:1:1;"}};
+  for (const AnswerCase& c : rows) {
+    SCOPED_TRACE(c.name);
+    std::string answer = c.answer;
+    bool ok = !c.ok;
+    EXPECT_EQ(c.read(answer, ok), c.out);
+    EXPECT_EQ(ok, c.ok);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Messages, MessageAnswerTest,
-    testing::Values(
-        // Snapshots and jobs.
-        AnswerCase{
-            "SnapOptionalPartsNullOrOfAnotherType", Snaps,
-            Entries(Content(kSnap + R"(, "lun": {"id": "sv_7"}, "attachedWWN": "60:06",)"
-                                    R"( "hostAccess": [{"host": {"id": "H1"},)"
-                                    R"( "allowedAccess": 1}])") +
-                    "," + Content(kSnap + R"(, "lun": "sv_7", "attachedWWN": 5, "hostAccess": 3)")),
-            true, "7|n|r|sv_7|60:06|1H1;7|n|r|||;"},
-        AnswerCase{"SnapHostAccessNotObject", Snaps,
-                   Entries(Content(kSnap + R"(, "hostAccess": [7])")), false, ""},
-        AnswerCase{"SnapIdAsNumberKeepsEarlierRecords", Snaps,
-                   Entries(Content(kSnap) + "," +
-                           Content(R"("id": 5, "name": "n", "storageResource": {"id": "r"},)"
-                                   R"( "isModifiable": true)")),
-                   false, "7|n|r|||;"},
-        AnswerCase{"CopyNone", CopiedSnap, R"({"content": {"copies": []}})", false, "0"},
-        AnswerCase{"CopyIdAsNumber", CopiedSnap, R"({"content": {"copies": [{"id": 1}]}})", false,
-                   "0"},
-        AnswerCase{"JobStateOutOfRange", Job, R"({"content": {"id": "N-5", "state": 4294967300}})",
-                   false, "N-5|4||0|0|"},
-        // LUNs.
-        AnswerCase{"LunInfoTwoLuns", LunInfo,
-                   Entries(Content(kLun + R"(, "snapWwn": "S")") + "," +
-                           Content(kLun + R"(, "snapWwn": "S")")),
-                   true, "18446744073709551615"},
-        AnswerCase{"LunInfoNullSnapWwn", LunInfo, Entries(Content(kLun + R"(, "snapWwn": null)")),
-                   false, "131149829"},
-        // NAS server aliases: interfaces, then CIFS names (standalone or with domain), NFS once.
-        AnswerCase{
-            "NasInterfacesThenCifsNamesThenNfsOnce", NasServers,
-            Content(kNas + R"(, "fileInterface": [{"ipAddress": "10.0.1.1"}, {"id": "if_2"}],)"
-                           R"( "cifsServer": [{"netbiosName": "NB", "isStandalone": true,)"
-                           R"( "name": "n", "domain": "d"}, {"netbiosName": "NB2",)"
-                           R"( "isStandalone": false, "name": "srv", "domain": "corp"},)"
-                           R"( {"netbiosName": 5, "isStandalone": "false"}],)"
-                           R"( "nfsServer": {"hostName": "10.0.1.1"})"),
-            true, "nas_1:10.0.1.1,NB,NB2,srv.corp,;"},
-        // iSCSI nodes.
-        AnswerCase{"IscsiNodesSkipEntriesWithoutContent", IscsiNodes,
-                   Entries(Content(R"("id": "node_1", "name": "iqn.a")") + ",{}"), true,
-                   "[node_1|iqn.a]"},
-        // NFS exports and CIFS shares.
-        AnswerCase{"NfsHostListsByAccessLaterListWins", NfsExports,
-                   Entries(Content(kExport + R"(1, "noAccessHosts": [{"id": "H0"}],)"
-                                             R"( "readOnlyHosts": [{"id": "H"}],)"
-                                             R"( "rootAccessHosts": [{"id": "H"}],)"
-                                             R"( "readWriteHosts": null)")),
-                   true, "NFSShare_1|1|h:/e,|H:3,H0:0,;"},
-        AnswerCase{"NfsDefaultOutsideTheCodesIsKept", NfsExports, Entries(Content(kExport + "7")),
-                   true, "NFSShare_1|7|h:/e,|;"},
-        // Only a text id is a snapshot: anything else is a share of a file system.
-        AnswerCase{
-            "CifsSnapIdOfEveryKind", CifsShareSnaps,
-            Entries(Content(R"("id": "S1", "type": 1, "name": "s", "path": "/", "filesystem":)"
-                            R"( {"id": "f"}, "exportPaths": [], "snap": {"id": 38654705849})") +
-                    "," +
-                    Content(R"("id": "S2", "type": 1, "name": "s", "path": "/", "filesystem":)"
-                            R"( {"id": "f"}, "exportPaths": [], "snap": {"id": "12"})")),
-            true, "S1|0;S2|12;"},
-        AnswerCase{"AceLevelMissingKeepsEarlierEntries", CifsAces,
-                   R"({"content": {"cifsShareACEs": [{"sid": "S-1", "accessType": 1,)"
-                   R"( "accessLevel": 1}, {"sid": "S-2", "accessType": 1}]}})",
-                   false, "S-1:1:1;"}),
-    [](const testing::TestParamInfo<AnswerCase>& row) { return std::string(row.param.name); });
 
 TEST(MessageAnswers, FailuresAreLogged) {
   DiagLogCapture capture;
