@@ -8,7 +8,6 @@
 #include <fstream>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -169,10 +168,9 @@ TEST_F(DiagLogTest, SettingsFromTheEnvironment) {
   diaglog::reloadFromEnvironment();
   EXPECT_EQ(diaglog::level(), 3);
   DiagLog().logLevelNoJob("t", 3, "to the env file");
-  std::ifstream in(envFile);
-  std::stringstream content;
-  content << in.rdbuf();
-  EXPECT_NE(content.str().find("to the env file"), std::string::npos);
+  file_ = envFile;
+  ASSERT_EQ(lines().size(), 1u);
+  EXPECT_NE(lines()[0].find("to the env file"), std::string::npos);
 
   setenv("UNITY_LOG_LEVEL", "3x", 1);
   diaglog::reloadFromEnvironment();
