@@ -44,22 +44,11 @@ Built SnapList(const std::vector<SnapID>& ids, bool group, const std::string& ap
   return Build(m, -2, api);
 }
 
-Built SnapListByName(const std::vector<std::string>& names, bool group) {
-  EMCUnityJsonGetSnapshotList m;
-  m.Initialize(kArray, names, group);
-  return Build(m);
-}
-
-template <typename List>
-Built SharesByName(const std::string& name, const std::string& nas) {
-  List m;
-  m.InitializeWithName(kArray, name, nas);
-  return Build(m);
-}
-
 TEST(MessageRequests, GoldenRequests) {
   EMCUnityJsonCreateSnap create;
   create.Initialize(kArray, "res_1", "a/\"b\"", true);
+  EMCUnityJsonGetNFSExportList nfsByNas;
+  nfsByNas.InitializeWithName(kArray, "", "NAS_1");
   EMCUnityJsonModifyNfsAccess modify;
   modify.Initialize(kArray, "NFSShare_7",
                     {UNITY_NFS_DEF_ACCESS_NO_ACCESS,
@@ -90,8 +79,10 @@ TEST(MessageRequests, GoldenRequests) {
        "instances/snap/18446744073709551615?&fields=attachedWWN,hostAccess,id,isModifiable,lun.id,"
        "name,storageResource.id",
        ""},
-      {"SnapGroupId", SnapList({12}, true), snaps + "%28snapGroup.id%20eq%20%2212%22%29", ""},
-      {"SnapNamesEncoded", SnapListByName({"cg", "x&y+%"}, true),
+      {"SnapGroupId", Make<EMCUnityJsonGetSnapshotList>(std::vector<SnapID>{12}, true),
+       snaps + "%28snapGroup.id%20eq%20%2212%22%29", ""},
+      {"SnapNamesEncoded",
+       Make<EMCUnityJsonGetSnapshotList>(std::vector<std::string>{"cg", "x&y+%"}, true),
        snaps + "%28snapGroup.name%20eq%20%22cg%22%29%20OR%20%28snapGroup.name%20eq%20%22x%26y%2B%25"
                "%22%29",
        ""},
@@ -131,7 +122,7 @@ TEST(MessageRequests, GoldenRequests) {
        R"({"defaultAccess": 0, "noAccessHosts": [{"id": "Host_D"}, {"id": "Host_E"}], )"
        R"("readOnlyHosts": [{"id": "Host_B"}], "readWriteHosts": [], )"
        R"("rootAccessHosts": [{"id": "Host_A"}, {"id": "Host_C"}]})"},
-      {"NfsNasWithoutNameIsNoFilter", SharesByName<EMCUnityJsonGetNFSExportList>("", "NAS_1"),
+      {"NfsNasWithoutNameIsNoFilter", Build(nfsByNas),
        "types/nfsShare/instances?&fields=defaultAccess,exportPaths,filesystem.id,id,name,"
        "noAccessHosts,path,readOnlyHosts,readWriteHosts,rootAccessHosts,type",
        ""},
@@ -150,7 +141,7 @@ TEST(MessageRequests, DoubleQuoteInFilterValueIsNotBuilt) {
   EMCUnityJsonGetReplicationInfo replication;
   replication.Initialize(kArray, "res\"1");
   const Built rows[] = {
-      SnapListByName({"ok", "say \"hi\""}, false),
+      Make<EMCUnityJsonGetSnapshotList>(std::vector<std::string>{"ok", "say \"hi\""}, false),
       Build(replication),
       Make<EMCUnityJsonGetHostLun>(std::vector<unsigned long long>{7},
                                    std::set<std::string>{"Host_1", "a\"b"},
