@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <list>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -84,21 +85,12 @@ void Snapshots(const Input& in) {
   using List = EMCUnityJsonGetSnapshotList;
   const auto list = Read(&List::GetSnapList);
   for (const char* version : {"4.0", "5.0"}) {  // one id: the instance form
-    Answer<List>(
-        "GetSnapshotList", in, version,
-        [](List& m) { m.Initialize(kServer, std::vector<SnapID>{kSnap}, false); }, list, true);
-    Answer<List>(
-        "GetSnapshotList", in, version,
-        [](List& m) {
-          m.Initialize(kServer, std::vector<SnapID>{1, kSnap}, true);
-        },
-        list, true);
-    Answer<List>(
-        "GetSnapshotList", in, version,
-        [](List& m) {
-          m.Initialize(kServer, std::vector<std::string>{"nightly 1", "weekly/2"}, false);
-        },
-        list, true);
+    Answer<List>("GetSnapshotList", in, version, With(std::vector<SnapID>{kSnap}, false), list,
+                 true);
+    Answer<List>("GetSnapshotList", in, version, With(std::vector<SnapID>{1, kSnap}, true), list,
+                 true);
+    Answer<List>("GetSnapshotList", in, version,
+                 With(std::vector<std::string>{"nightly 1", "weekly/2"}, false), list, true);
   }
   Answer<EMCUnityJsonCreateSnap>("CreateSnap", in, "4.0", With("sv_1", "nightly 1", true),
                                  Read(&EMCUnityJsonCreateSnap::GetSnapId));
@@ -138,12 +130,10 @@ void Block(const Input& in) {
   Answer<EMCUnityJsonGetStorageResource>(
       "GetStorageResource", in, "5.0", With("SQL_CG", static_cast<_UNITY_STG_RES_TYPE>(2)),
       Read(&EMCUnityJsonGetStorageResource::GetStorageResourceInfo));
-  Answer<EMCUnityJsonGetHostLun>(
-      "GetHostLun", in, "5.0",
-      [](auto& m) {
-        m.Initialize(kServer, {kSnap, 2}, {"Host_1"}, UNITY_HOST_LUN_TYPE_SNAP);
-      },
-      Read(&EMCUnityJsonGetHostLun::GetHostLuns));
+  Answer<EMCUnityJsonGetHostLun>("GetHostLun", in, "5.0",
+                                 With(std::vector<SnapID>{kSnap, 2},
+                                      std::set<std::string>{"Host_1"}, UNITY_HOST_LUN_TYPE_SNAP),
+                                 Read(&EMCUnityJsonGetHostLun::GetHostLuns));
 }
 
 // The host messages, each after its request was built as the host operations build it.
