@@ -202,6 +202,8 @@ TEST(MessageAnswerTest, Reads) {
                Content(R"("id": 5, "name": "n", "storageResource": {"id": "r"},)"
                        R"( "isModifiable": true)")),
        false, "7|n|r|||;"},
+      {"SnapEntryWithoutContentIsDefault", Snaps, Entries(R"({"x": 1}, 3)"), true,
+       "0|||||;0|||||;"},
       {"CopyNone", CopiedSnap, R"({"content": {"copies": []}})", false, "0"},
       {"CopyIdAsNumber", CopiedSnap, R"({"content": {"copies": [{"id": 1}]}})", false, "0"},
       {"JobStateOutOfRange", Job, R"({"content": {"id": "N-5", "state": 4294967300}})", false,

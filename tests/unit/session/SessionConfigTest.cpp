@@ -106,6 +106,12 @@ TEST_F(SessionConfigTest, InputChecksRefuseBeforeSending) {
        "Filerserver name or Username is empty"},
       {"closeWithoutServer", "", "admin",
        [](ManageEMCUnity& s) { return s.CloseConnection(false); }, "Fileserver name is empty"},
+      {"systemInfoWithoutServer", "", "admin",
+       [](ManageEMCUnity& s) {
+         _UnityBasicSystemInfo info;
+         return s.GetBasicSystemInformation(info);
+       },
+       "Fileserver name is empty"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);

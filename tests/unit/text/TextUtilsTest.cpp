@@ -49,6 +49,7 @@ TEST(ApiVersionCompare, ComparesComponentsNumerically) {
       {"", "1", -1},
       {"5.0.1", "5.0", 1},
       {"5a.1", "5.1", 0},
+      {"-1", "0", -1},
       {"99999999999", "2147483647", 0},  // out of int range: saturates instead of undefined atoi
   };
   for (const auto& c : cases) {
