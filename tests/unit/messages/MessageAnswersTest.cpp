@@ -162,6 +162,52 @@ std::string CifsAces(std::string& answer, bool& ok) {
       2);
 }
 
+std::string Replication(std::string& answer, bool& ok) {
+  EMCUnityJsonGetReplicationInfo m;
+  m.Initialize(kArray, "res_1");
+  ok = Run(m, answer);
+  _ReplicationSessionInfo info;
+  info.sessionId = "stale";
+  m.GetReplicationSessionInfo(info);
+  return info.sessionId;
+}
+
+std::string Resources(std::string& answer, bool& ok) {
+  EMCUnityJsonGetStorageResource m;
+  m.Initialize(kArray, "res_2");
+  return Records<std::vector<_UnityStorageResource>>(
+      m, answer, ok, &EMCUnityJsonGetStorageResource::GetStorageResourceList,
+      [](const _UnityStorageResource& r) {
+        return r.id + "|" + std::to_string(r.hostAccess.size()) + "|" +
+               std::to_string(r.lunIds.size());
+      });
+}
+
+std::string Luns(std::string& answer, bool& ok) {
+  EMCUnityJsonListLuns m;
+  m.Initialize(kArray, "");
+  return Records<std::vector<_UnityLunListEntry>>(
+      m, answer, ok, &EMCUnityJsonListLuns::TakeList,
+      [](const _UnityLunListEntry& l) { return l.id + "|" + std::to_string(l.sizeTotal); });
+}
+
+std::string Initiator(std::string& answer, bool& ok) {
+  EMCUnityJsonGetHostInitiatorInfo m;
+  m.Initialize(kArray, std::string("x"), false);
+  ok = Run(m, answer);
+  _UnityHostInitiatorInfo i;
+  const bool one = m.GetHostInitiatorInfo(i);
+  return (one ? "one:" : "") + i.id + "|" + std::to_string(i.type) + "|" + i.parentHostId;
+}
+
+std::string Host(std::string& answer, bool& ok) {
+  EMCUnityJsonGetHost m;
+  m.Initialize(kArray, std::string("x"));
+  ok = Run(m, answer);
+  std::string id;
+  return (m.GetHostId(id) ? "found:" : "") + id;
+}
+
 std::string Entries(const std::string& entries) {
   return R"({"@base": "https://a/api/types/x/instances", "entries": [)" + entries + "]}";
 }
@@ -171,6 +217,7 @@ std::string Content(const std::string& fields) {
 
 const std::string kSnap = R"("id": "7", "name": "n", "storageResource": {"id": "r"}, )"
                           R"("isModifiable": true)";
+const std::string kResource = R"("id": "res_2", "name": "CG", "type": 2)";
 const std::string kLun = R"("id": "sv_1", "name": "L", "wwn": "W", )"
                          R"("storageResource": {"id": "sv_1", "name": "L", "type": 8})";
 const std::string kNas = R"("id": "nas_1", "name": "NAS")";
@@ -197,6 +244,8 @@ TEST(MessageAnswerTest, Reads) {
        true, "7|n|r|sv_7|60:06|1H1;7|n|r|||;"},
       {"SnapHostAccessNotObject", Snaps, Entries(Content(kSnap + R"(, "hostAccess": [7])")), false,
        ""},
+      {"SnapHostAccessWithoutHostId", Snaps,
+       Entries(Content(kSnap + R"(, "hostAccess": [{"allowedAccess": 1}])")), false, ""},
       {"SnapIdAsNumberKeepsEarlierRecords", Snaps,
        Entries(Content(kSnap) + "," +
                Content(R"("id": 5, "name": "n", "storageResource": {"id": "r"},)"
@@ -206,14 +255,25 @@ TEST(MessageAnswerTest, Reads) {
        "0|||||;0|||||;"},
       {"CopyNone", CopiedSnap, R"({"content": {"copies": []}})", false, "0"},
       {"CopyIdAsNumber", CopiedSnap, R"({"content": {"copies": [{"id": 1}]}})", false, "0"},
+      {"CopiesNotList", CopiedSnap, R"({"content": {"copies": {"id": "1"}}})", false, "0"},
       {"JobStateOutOfRange", Job, R"({"content": {"id": "N-5", "state": 4294967300}})", false,
        "N-5|4||0|0|"},
+      {"ReplicationWithoutRemoteSystem", Replication,
+       R"({"entries": [{"content": {"id": "rs_1"}}]})", false, ""},
       // LUNs.
       {"LunInfoTwoLuns", LunInfo,
        Entries(Content(kLun + R"(, "snapWwn": "S")") + "," + Content(kLun + R"(, "snapWwn": "S")")),
        true, "18446744073709551615"},
       {"LunInfoNullSnapWwn", LunInfo, Entries(Content(kLun + R"(, "snapWwn": null)")), false,
        "131149829"},
+      {"ResourceAccessWithoutHostId", Resources,
+       Entries(Content(kResource + R"(, "blockHostAccess": [{"accessMask": 1}])")), false, ""},
+      {"ResourceTypeAsText", Resources, Entries(Content(R"("id": "r", "name": "n", "type": "2")")),
+       false, ""},
+      {"LunSizeNegative", Luns,
+       Entries(Content(R"("id": "sv_1", "name": "L", "storageResource": {"id": "s"},)"
+                       R"( "sizeTotal": -1)")),
+       false, ""},
       // NAS server aliases: interfaces, then CIFS names (standalone or with domain), NFS once.
       {"NasInterfacesThenCifsNamesThenNfsOnce", NasServers,
        Content(kNas + R"(, "fileInterface": [{"ipAddress": "10.0.1.1"}, {"id": "if_2"}],)"
@@ -223,9 +283,24 @@ TEST(MessageAnswerTest, Reads) {
                       R"( {"netbiosName": 5, "isStandalone": "false"}],)"
                       R"( "nfsServer": {"hostName": "10.0.1.1"})"),
        true, "nas_1:10.0.1.1,NB,NB2,srv.corp,;"},
+      {"NasPartsNullOrOfAnotherKind", NasServers,
+       Entries(
+           Content(
+               kNas +
+               R"(, "fileInterface": null, "cifsServer": null, "nfsServer": {"hostName": "nfs"})") +
+           "," +
+           Content(kNas + R"(, "fileInterface": {"ipAddress": "1.1.1.1"},)"
+                          R"( "cifsServer": "c", "nfsServer": {"hostName": 7})")),
+       true, "nas_1:nfs,;nas_1:;"},
       // iSCSI nodes.
       {"IscsiNodesSkipEntriesWithoutContent", IscsiNodes,
        Entries(Content(R"("id": "node_1", "name": "iqn.a")") + ",{}"), true, "[node_1|iqn.a]"},
+      {"InitiatorNullParent", Initiator,
+       Entries(Content(R"("id": "I_2", "type": 2, "initiatorId": "q", "parentHost": null)")), true,
+       "one:I_2|2|"},
+      {"InitiatorTypeBeyond32Bits", Initiator,
+       Entries(Content(R"("id": "I", "type": 4294967298, "initiatorId": "q")")), false, "|0|"},
+      {"HostAnswerWithoutEntries", Host, R"({"content": {"id": "Host_1"}})", true, "found:Host_1"},
       // NFS exports and CIFS shares.
       {"NfsHostListsByAccessLaterListWins", NfsExports,
        Entries(Content(kExport + R"(1, "noAccessHosts": [{"id": "H0"}],)"
@@ -235,6 +310,8 @@ TEST(MessageAnswerTest, Reads) {
        true, "NFSShare_1|1|h:/e,|H:3,H0:0,;"},
       {"NfsDefaultOutsideTheCodesIsKept", NfsExports, Entries(Content(kExport + "7")), true,
        "NFSShare_1|7|h:/e,|;"},
+      {"NfsHostWithoutId", NfsExports,
+       Entries(Content(kExport + R"(1, "rootAccessHosts": [{"name": "h"}])")), false, ""},
       // Only a text id is a snapshot: anything else is a share of a file system.
       {"CifsSnapIdOfEveryKind", CifsShareSnaps,
        Entries(Content(R"("id": "S1", "type": 1, "name": "s", "path": "/", "filesystem":)"
