@@ -208,6 +208,14 @@ std::string Host(std::string& answer, bool& ok) {
   return (m.GetHostId(id) ? "found:" : "") + id;
 }
 
+std::string HostLuns(std::string& answer, bool& ok) {
+  EMCUnityJsonGetHostLun m;
+  m.Initialize(kArray, {}, {}, UNITY_HOST_LUN_TYPE_SNAP);
+  return Records<std::vector<_UnityHostLun>>(
+      m, answer, ok, &EMCUnityJsonGetHostLun::GetHostLuns,
+      [](const _UnityHostLun& h) { return std::to_string(h.snapId) + "|" + h.hostId; });
+}
+
 std::string Entries(const std::string& entries) {
   return R"({"@base": "https://a/api/types/x/instances", "entries": [)" + entries + "]}";
 }
@@ -218,6 +226,7 @@ std::string Content(const std::string& fields) {
 const std::string kSnap = R"("id": "7", "name": "n", "storageResource": {"id": "r"}, )"
                           R"("isModifiable": true)";
 const std::string kResource = R"("id": "res_2", "name": "CG", "type": 2)";
+const std::string kHostLun = R"("id": "HL_1", "type": 2, "host": {"id": "H"}, "lun": {"id": "L"})";
 const std::string kLun = R"("id": "sv_1", "name": "L", "wwn": "W", )"
                          R"("storageResource": {"id": "sv_1", "name": "L", "type": 8})";
 const std::string kNas = R"("id": "nas_1", "name": "NAS")";
@@ -261,6 +270,11 @@ TEST(MessageAnswerTest, Reads) {
       {"ReplicationWithoutRemoteSystem", Replication,
        R"({"entries": [{"content": {"id": "rs_1"}}]})", false, ""},
       // LUNs.
+      {"HostLunGroupOfAGroupedSnapshot", HostLuns,
+       Entries(Content(kHostLun + R"(, "snap": {"id": "11", "snapGroup": null})") + "," +
+               Content(kHostLun + R"(, "snap": null)") + "," +
+               Content(kHostLun + R"(, "snap": {"id": "11", "snapGroup": {"id": 10}})")),
+       true, "11|H;0|H;11|H;"},
       {"LunInfoTwoLuns", LunInfo,
        Entries(Content(kLun + R"(, "snapWwn": "S")") + "," + Content(kLun + R"(, "snapWwn": "S")")),
        true, "18446744073709551615"},

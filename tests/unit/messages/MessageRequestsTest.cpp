@@ -148,6 +148,7 @@ TEST(MessageRequests, DoubleQuoteInFilterValueIsNotBuilt) {
                                    static_cast<_UNITY_HOST_LUN_TYPE>(2)),
       Make<EMCUnityJsonGetFSList>(std::string("a"), std::string("n\"")),
       Make<EMCUnityJsonGetHostInitiatorInfo>(std::string("iqn\""), false),
+      Make<EMCUnityJsonGetHostIPPort>(std::string("10.0.0.1\"")),
       Build(byPath),
   };
   int row = 0;
