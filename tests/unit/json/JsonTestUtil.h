@@ -45,12 +45,6 @@ Outcome ReadBoth(const std::string& text, T* doc = nullptr) {
   return a;
 }
 
-// Test names of table rows, from the row's name member.
-template <class Row>
-std::string RowName(const ::testing::TestParamInfo<Row>& row) {
-  return row.param.name;
-}
-
 }  // namespace jsondoc_test
 
 #endif  // TESTS_UNIT_JSON_JSONTESTUTIL_H_

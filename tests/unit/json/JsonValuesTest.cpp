@@ -1,6 +1,4 @@
 // The document model: types, ownership, deep copies, merging and the builder.
-#include <iterator>
-
 #include <gtest/gtest.h>
 
 #include "json/jsondoc.h"
@@ -9,7 +7,6 @@
 namespace {
 
 using jsondoc::Array;
-using jsondoc::Boolean;
 using jsondoc::Null;
 using jsondoc::Number;
 using jsondoc::Object;
@@ -23,74 +20,47 @@ TEST(JsonValue, ChangesTypeAndCopiesDeeply) {
   copy.get<Object>().get<Array>("a") << Value(2);
   EXPECT_EQ(Write(v), "{\"a\": [1]}");
   EXPECT_EQ(Write(copy), "{\"a\": [1, 2]}");
-
   v = Value(7);
   EXPECT_TRUE(v.is<Number>());
   // A literal must become a string, not the Boolean true; only a value without payload is empty.
   EXPECT_TRUE(Value("x").is<String>());
   EXPECT_FALSE(Value(String("")).empty() || Value(Array()).empty() || Value(Object()).empty());
-  const Value& constant = copy;
-  const Value seven(7), yes(true);
-  EXPECT_TRUE(constant.get<Object>().size() == 1 && seven.get<Number>() == 7 && yes.get<Boolean>());
   Value null;
   null.import(Null());
   EXPECT_TRUE(null.is<Null>() && !null.empty());
   v.import(Value());
-  EXPECT_TRUE(v.empty());
   v = v;
   EXPECT_TRUE(v.empty());
 }
 
+// Taking the value of one's own descendant must not read released memory.
 TEST(JsonValue, ImportFromOwnDescendant) {
   Value v(Object("inner", Object("leaf", Value("x"))));
   Value inner = v.get<Object>().get<Value>("inner");
   v.import(v.get<Object>().get<Value>("inner"));
   EXPECT_EQ(Write(v), Write(inner));
-
   Object o("a", Object("a", Value(1)));
   o.import(o.get<Object>("a"));
   EXPECT_EQ(Write(o), "{\"a\": 1}");
-
   Array a;
   a << Value(Array(Value(3))) << Value(4);
   a = *a.values()[0];
   EXPECT_EQ(Write(a), "[[3]]");
 }
 
-TEST(JsonObject, ImportMergesAndReplaces) {
+TEST(JsonObject, ImportMergesInKeyOrderAndCopiesAreDeep) {
   Object target;
   target.import("keep", Value(1));
   target.import("shared", Value(2));
-  Object other;
-  other.import("shared", Value("new"));
+  Object other("shared", Value("new"));
   other.import("added", Value(true));
   target.import(other);
-  EXPECT_EQ(target.size(), 3u);
+  target.import(target);  // self-import changes nothing
   EXPECT_EQ(Write(target), "{\"added\": true, \"keep\": 1, \"shared\": \"new\"}");
-  const Object::Map& map = target.kv_map();
-  EXPECT_EQ(std::distance(map.begin(), map.end()), 3);
-
   target.import("keep", Value(Array()));
-  EXPECT_EQ(target.size(), 3u);
-  EXPECT_TRUE(target.has<Array>("keep"));
-  EXPECT_FALSE(target.has<Number>("keep"));
-  EXPECT_TRUE(target.has<Value>("keep"));
+  EXPECT_TRUE(target.has<Array>("keep") && !target.has<Number>("keep"));
   EXPECT_FALSE(target.has<Value>("missing"));
-}
 
-TEST(JsonObject, SelfAssignmentChangesNothingAndCopiesAreDeep) {
-  Object o;
-  o.import("a", Value(1));
-  o.import("b", Object("c", Value("d")));
-  const std::string before = Write(o);
-  Object& alias = o;
-  o = alias;
-  EXPECT_EQ(Write(o), before);
-  o.import(alias);
-  EXPECT_EQ(Write(o), before);
-  EXPECT_EQ(o.size(), 2u);
-
-  // Copies are deep.
   Object source("id", Object("name", Value("snap")));
   Object copy(source);
   copy.get<Object>("id").import("name", Value("changed"));
@@ -105,13 +75,9 @@ TEST(JsonObject, SelfAssignmentChangesNothingAndCopiesAreDeep) {
 TEST(JsonObject, Builder) {
   Object o;
   o << Value("count") << Value(5);
-  EXPECT_EQ(Write(o), "{\"count\": 5}");
-  o << Object("id", Value("x"));
+  o << Object("id", Value("x"));  // a value without a pending key goes under ""
   EXPECT_EQ(Write(o), "{\"\": {\"id\": \"x\"}, \"count\": 5}");
-  o << Value("ref") << Object("id", Value("y"));
-  EXPECT_TRUE(o.has<Object>("ref"));
-  // A pending key is dropped by import.
-  o << Value("dangling");
+  o << Value("dangling");  // a pending key is dropped by import
   o.import("z", Value(0));
   o << Value("k") << Value("v");
   EXPECT_TRUE(o.has<String>("k"));
@@ -158,16 +124,9 @@ TEST(JsonObject, ParsedDocumentChangesLikeABuiltOne) {
 TEST(JsonArray, ImportAppendsAndSelfImportDoubles) {
   Array a(Value(1));
   a << Value("two") << Array(Value(3));
-  EXPECT_EQ(Write(a), "[1, \"two\", 3]");
   a.import(a);
-  EXPECT_EQ(a.values().end() - a.values().begin(), 6);
   EXPECT_EQ(Write(a), "[1, \"two\", 3, 1, \"two\", 3]");
-  Array& alias = a;
-  a = alias;
-  EXPECT_EQ(a.size(), 6u);
   a = Value(Array(Value(9)));
-  EXPECT_EQ(Write(a), "[[9]]");
-  EXPECT_EQ(a.get<Array>(0).size(), 1u);
   Array copy(a);
   copy.get<Array>(0) << Value(10);
   EXPECT_EQ(Write(a), "[[9]]");

@@ -34,37 +34,32 @@ struct UriCase {
   const char* uri;  // after "https://array.example/api/"
 };
 
-class MakeUriTest : public testing::TestWithParam<UriCase> {};
-
-TEST_P(MakeUriTest, BuildsTheAddress) {
-  const UriCase& c = GetParam();
-  ProbeMessage message(c.method, c.action);
-  message.instanceId = c.instance;
-  message.setTimeout(c.timeout);
-  std::stringstream keys(c.keys);
-  for (std::string key; std::getline(keys, key, ',');) message.fieldKeys[key] = nullptr;
-  std::string uri;
-  message.MakeURI(uri, c.query);
-  EXPECT_EQ(uri, std::string("https://array.example/api/") + c.uri);
-}
-
 constexpr _UNITY_http_req_type_ GET = UNITY_HTTP_GET, POST = UNITY_HTTP_POST,
                                 DELETE = UNITY_HTTP_DELETE;
 
-INSTANTIATE_TEST_SUITE_P(
-    Shapes, MakeUriTest,
-    testing::Values(
-        UriCase{"GetFieldsSorted", GET, "", "", 20, "name,id,lun.id", "",
-                "types/snap/instances?&fields=id,lun.id,name"},
-        UriCase{"GetInstanceWithQuery", GET, "", "3 8", -1, "id", "filter=(a eq 1)",
-                "instances/snap/3+8?&fields=id&filter=(a+eq+1)"},
-        // A caller's id cannot leave its path segment: "/", "?", "#" and "%" are encoded.
-        UriCase{"InstanceIdStaysOneSegment", POST, "sync", "a/b?x=1#y%", -1, "", "",
-                "instances/snap/a%2Fb%3Fx=1%23y%25/action/sync?"},
-        UriCase{"TimeoutZeroIsSent", DELETE, "", "38", 0, "", "", "instances/snap/38?&timeout=0"},
-        UriCase{"PostActionWithoutInstance", POST, "copy", "", -1, "", "",
-                "types/snap/instances?"}),
-    [](const testing::TestParamInfo<UriCase>& row) { return row.param.name; });
+TEST(MakeURI, BuildsTheAddress) {
+  const UriCase rows[] = {
+      {"GetFieldsSorted", GET, "", "", 20, "name,id,lun.id", "",
+       "types/snap/instances?&fields=id,lun.id,name"},
+      {"GetInstanceWithQuery", GET, "", "3 8", -1, "id", "filter=(a eq 1)",
+       "instances/snap/3+8?&fields=id&filter=(a+eq+1)"},
+      // A caller's id cannot leave its path segment: "/", "?", "#" and "%" are encoded.
+      {"InstanceIdStaysOneSegment", POST, "sync", "a/b?x=1#y%", -1, "", "",
+       "instances/snap/a%2Fb%3Fx=1%23y%25/action/sync?"},
+      {"TimeoutZeroIsSent", DELETE, "", "38", 0, "", "", "instances/snap/38?&timeout=0"},
+      {"PostActionWithoutInstance", POST, "copy", "", -1, "", "", "types/snap/instances?"}};
+  for (const UriCase& c : rows) {
+    SCOPED_TRACE(c.name);
+    ProbeMessage message(c.method, c.action);
+    message.instanceId = c.instance;
+    message.setTimeout(c.timeout);
+    std::stringstream keys(c.keys);
+    for (std::string key; std::getline(keys, key, ',');) message.fieldKeys[key] = nullptr;
+    std::string uri;
+    message.MakeURI(uri, c.query);
+    EXPECT_EQ(uri, std::string("https://array.example/api/") + c.uri);
+  }
+}
 
 TEST(BaseBuildRequest, EmptiesBodyAndLogsTheTrace) {
   ProbeMessage message(UNITY_HTTP_DELETE);
@@ -87,40 +82,30 @@ struct ErrorCase {
   const char* text;
 };
 
-class ParseErrorTest : public testing::TestWithParam<ErrorCase> {};
-
-TEST_P(ParseErrorTest, ReadsTheErrorObject) {
-  const ErrorCase& c = GetParam();
-  ProbeMessage message(UNITY_HTTP_GET);
-  std::string answer = c.answer;
-  EXPECT_EQ(message.ParseResponse(answer), c.result);
-  EXPECT_EQ(message.isSuccess(), c.success);
-  unsigned long long code = 1;
-  std::string text = "x";
-  message.getError(code, text);
-  EXPECT_EQ(code, c.code);
-  EXPECT_EQ(text, c.text);
+TEST(ParseError, ReadsTheErrorObject) {
+  const ErrorCase rows[] = {
+      {"FirstMemberInKeyOrder",
+       R"({"error": {"errorCode": 1, "messages": [{"fr": "b", "de": "a"}, {"x": "c"}]}})", true,
+       false, 1, "a"},
+      {"WrongTypes", R"({"error": {"errorCode": "5", "messages": [{"en-US": 3}]}})", true, false,
+       ~0ULL, "undefined"},
+      {"EmptyAnswer", "", true, true, ~0ULL, "undefined"},
+      {"EmptyObject", "{}", false, false, 0, ""},
+      {"Truncated", R"({"@base": "x", "entries": [{"content": {"id": "1"}}, {"con)", false, false,
+       0, ""}};
+  for (const ErrorCase& c : rows) {
+    SCOPED_TRACE(c.name);
+    ProbeMessage message(UNITY_HTTP_GET);
+    std::string answer = c.answer;
+    EXPECT_EQ(message.ParseResponse(answer), c.result);
+    EXPECT_EQ(message.isSuccess(), c.success);
+    unsigned long long code = 1;
+    std::string text = "x";
+    message.getError(code, text);
+    EXPECT_EQ(code, c.code);
+    EXPECT_EQ(text, c.text);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Answers, ParseErrorTest,
-    testing::Values(
-        ErrorCase{
-            "FirstMemberInKeyOrder",
-            R"({"error": {"errorCode": 1, "messages": [{"fr": "b", "de": "a"}, {"x": "c"}]}})",
-            true, false, 1, "a"},
-        ErrorCase{"WithoutCodeOrMessages", R"({"error": {"messages": []}})", true, false, ~0ULL,
-                  "undefined"},
-        ErrorCase{"WrongTypes", R"({"error": {"errorCode": "5", "messages": [{"en-US": 3}]}})",
-                  true, false, ~0ULL, "undefined"},
-        ErrorCase{"NegativeCode", R"({"error": {"errorCode": -3}})", true, false, ~0ULL,
-                  "undefined"},
-        ErrorCase{"EmptyAnswer", "", true, true, ~0ULL, "undefined"},
-        ErrorCase{"EmptyObject", "{}", false, false, 0, ""},
-        ErrorCase{"Unparsable", "<html>502</html>", false, false, 0, ""},
-        ErrorCase{"Truncated", R"({"@base": "x", "entries": [{"content": {"id": "1"}}, {"con)",
-                  false, false, 0, ""}),
-    [](const testing::TestParamInfo<ErrorCase>& row) { return row.param.name; });
 
 TEST(ParseError, LogsTheAnswerAndTheArrayError) {
   ProbeMessage message(UNITY_HTTP_GET);
@@ -145,47 +130,34 @@ struct PageCase {
   const char* next;
 };
 
-class ParseNextUriTest : public testing::TestWithParam<PageCase> {};
-
-TEST_P(ParseNextUriTest, FollowsTheNextLink) {
-  const PageCase& c = GetParam();
-  ProbeMessage message(c.method);
-  std::string body;
-  message.BuildRequest(body);
-  std::string answer =
-      std::string(R"({"@base": "https://array.example/api/x?filter=a eq 1", )") + c.links;
-  message.ParseNextURI(answer);
-  EXPECT_EQ(message.GetNextURI(), c.next);
+TEST(ParseNextURI, FollowsTheNextLink) {
+  const PageCase rows[] = {
+      {"NextAfterOtherRels", GET,
+       R"("links": [{"rel": "self", "href": "&p=1"}, {"rel": "next", "href": "&p=2"}]})",
+       "https://array.example/api/x?filter=a+eq+1&p=2"},
+      // The credentials travel with the next page: it stays on this array, over HTTPS.
+      {"OtherHostAndScheme", GET,
+       R"("@base": "http://elsewhere:8080/api/y?a=1", "links": [{"rel": "next", "href": "&p=2"}]})",
+       "https://array.example/api/y?a=1&p=2"},
+      {"HostPrefixIsNotEnough", GET,
+       R"("@base": "https://array.example.evil/api/y", "links": [{"rel": "next", "href": "?p=2"}]})",
+       "https://array.example/api/y?p=2"},
+      {"RelativeBase", GET, R"("@base": "api/y", "links": [{"rel": "next", "href": "?p=2"}]})",
+       "https://array.example/api/y?p=2"},
+      {"LastPage", GET, R"("links": [{"rel": "self", "href": "&p=3"}]})", ""},
+      {"MissingBase", GET, R"("@base": null, "links": [{"rel": "next", "href": "&p=2"}]})", ""},
+      {"NotAGet", POST, R"("links": [{"rel": "next", "href": "&p=2"}]})", ""}};
+  for (const PageCase& c : rows) {
+    SCOPED_TRACE(c.name);
+    ProbeMessage message(c.method);
+    std::string body;
+    message.BuildRequest(body);
+    std::string answer =
+        std::string(R"({"@base": "https://array.example/api/x?filter=a eq 1", )") + c.links;
+    message.ParseNextURI(answer);
+    EXPECT_EQ(message.GetNextURI(), c.next);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Links, ParseNextUriTest,
-    testing::Values(
-        PageCase{"NextAfterOtherRels", GET,
-                 R"("links": [{"rel": "self", "href": "&p=1"}, {"rel": "next", "href": "&p=2"}]})",
-                 "https://array.example/api/x?filter=a+eq+1&p=2"},
-        // The credentials travel with the next page: it stays on this array, over HTTPS.
-        PageCase{
-            "OtherHostAndScheme", GET,
-            R"("@base": "http://elsewhere:8080/api/y?a=1", "links": [{"rel": "next", "href": "&p=2"}]})",
-            "https://array.example/api/y?a=1&p=2"},
-        PageCase{
-            "HostPrefixIsNotEnough", GET,
-            R"("@base": "https://array.example.evil/api/y", "links": [{"rel": "next", "href": "?p=2"}]})",
-            "https://array.example/api/y?p=2"},
-        PageCase{"RelativeBase", GET,
-                 R"("@base": "api/y", "links": [{"rel": "next", "href": "?p=2"}]})",
-                 "https://array.example/api/y?p=2"},
-        PageCase{"LastPage", GET, R"("links": [{"rel": "self", "href": "&p=3"}]})", ""},
-        PageCase{"NextWithoutHref", GET,
-                 R"("links": [{"rel": "next"}, {"rel": "next", "href": "&p=2"}]})", ""},
-        PageCase{"RelNotAString", GET, R"("links": [{"rel": 1}, {"rel": "next", "href": "&p=2"}]})",
-                 ""},
-        PageCase{"MissingBase", GET,
-                 R"("@base": null, "links": [{"rel": "next", "href": "&p=2"}]})", ""},
-        PageCase{"NotAGet", POST, R"("links": [{"rel": "next", "href": "&p=2"}]})", ""},
-        PageCase{"Unparsable", GET, R"("links": [)", ""}),
-    [](const testing::TestParamInfo<PageCase>& row) { return row.param.name; });
 
 // Equal length, equal position in memory and any hash are no proof: only equal bytes are.
 TEST(ParsedAnswerCache, RecognisesAnAnswerByItsBytes) {

@@ -44,24 +44,11 @@ Built SnapList(const std::vector<SnapID>& ids, bool group, const std::string& ap
   return Build(m, -2, api);
 }
 
-Built SnapListByName(const std::vector<std::string>& names, bool group) {
-  EMCUnityJsonGetSnapshotList m;
-  m.Initialize(kArray, names, group);
-  return Build(m);
-}
-
-template <typename List>
-Built SharesByName(const std::string& name, const std::string& nas) {
-  List m;
-  m.InitializeWithName(kArray, name, nas);
-  return Build(m);
-}
-
 TEST(MessageRequests, GoldenRequests) {
   EMCUnityJsonCreateSnap create;
   create.Initialize(kArray, "res_1", "a/\"b\"", true);
-  EMCUnityJsonGetFSList fsById;
-  fsById.Initialize(kArray, "fs_1");
+  EMCUnityJsonGetNFSExportList nfsByNas;
+  nfsByNas.InitializeWithName(kArray, "", "NAS_1");
   EMCUnityJsonModifyNfsAccess modify;
   modify.Initialize(kArray, "NFSShare_7",
                     {UNITY_NFS_DEF_ACCESS_NO_ACCESS,
@@ -92,8 +79,10 @@ TEST(MessageRequests, GoldenRequests) {
        "instances/snap/18446744073709551615?&fields=attachedWWN,hostAccess,id,isModifiable,lun.id,"
        "name,storageResource.id",
        ""},
-      {"SnapGroupId", SnapList({12}, true), snaps + "%28snapGroup.id%20eq%20%2212%22%29", ""},
-      {"SnapNamesEncoded", SnapListByName({"cg", "x&y+%"}, true),
+      {"SnapGroupId", Make<EMCUnityJsonGetSnapshotList>(std::vector<SnapID>{12}, true),
+       snaps + "%28snapGroup.id%20eq%20%2212%22%29", ""},
+      {"SnapNamesEncoded",
+       Make<EMCUnityJsonGetSnapshotList>(std::vector<std::string>{"cg", "x&y+%"}, true),
        snaps + "%28snapGroup.name%20eq%20%22cg%22%29%20OR%20%28snapGroup.name%20eq%20%22x%26y%2B%25"
                "%22%29",
        ""},
@@ -103,14 +92,6 @@ TEST(MessageRequests, GoldenRequests) {
                                     static_cast<_UNITY_HOST_LUN_TYPE>(0)),
        "types/hostLUN/instances?&fields=host.id,id,lun.id,snap.id,snap.snapGroup.id,type&filter="
        "%28%28host.id%20eq%20%22Host_1%22%29%20OR%20%28host.id%20eq%20%22Host_2%22%29%29",
-       ""},
-      {"HostLunNothingSet",
-       Make<EMCUnityJsonGetHostLun>(std::vector<unsigned long long>{}, std::set<std::string>{},
-                                    static_cast<_UNITY_HOST_LUN_TYPE>(0)),
-       "types/hostLUN/instances?&fields=host.id,id,lun.id,snap.id,snap.snapGroup.id,type", ""},
-      {"LunsWithoutWwnUnfiltered", Make<EMCUnityJsonGetLunList>(std::string()),
-       "types/lun/instances?&fields=id,name,snapWwn,storageResource.id,storageResource.name,"
-       "storageResource.type,wwn",
        ""},
       {"ResourceByEmptyIdHasDefinedType", Make<EMCUnityJsonGetStorageResource>(std::string()),
        "types/storageResource/instances?&fields=blockHostAccess,id,luns,name,type"
@@ -125,17 +106,8 @@ TEST(MessageRequests, GoldenRequests) {
            "&filter=%28name%20eq%20%22a%20b%26c%22%29%20AND%20%28nasServer.name%20eq%20%22nas%22%"
            "29",
        ""},
-      {"FSById", Build(fsById), "instances/filesystem/fs_1" + fs, ""},
-      {"NasOne", Make<EMCUnityJsonGetNASServer>(std::string("nas_1")),
-       "instances/nasServer/nas_1?&fields=cifsServer.domain,cifsServer.isStandalone,"
-       "cifsServer.name,cifsServer.netbiosName,fileInterface.ipAddress,id,name,nfsServer.hostName",
-       ""},
       {"IpIscsi", Make<EMCUnityJsonGetIpInterface>(UNITY_IP_INTERFACE_TYPE_ISCSI),
        "types/ipInterface/instances?&fields=ipAddress&filter=%28type%20eq%202%29", ""},
-      {"IpAnyType", Make<EMCUnityJsonGetIpInterface>(UNITY_IP_INTERFACE_TYPE_ANY),
-       "types/ipInterface/instances?&fields=ipAddress", ""},
-      {"AllInitiators", Make<EMCUnityJsonGetHostInitiatorInfo>(std::string(), true), initiators,
-       ""},
       {"InitiatorUrlBytesEncoded",
        Make<EMCUnityJsonGetHostInitiatorInfo>(std::string("a b&c#d+e%\x01"), false),
        initiators + "&filter=(initiatorId+eq+\"a+b%26c%23d%2Be%25%01\")", ""},
@@ -150,7 +122,7 @@ TEST(MessageRequests, GoldenRequests) {
        R"({"defaultAccess": 0, "noAccessHosts": [{"id": "Host_D"}, {"id": "Host_E"}], )"
        R"("readOnlyHosts": [{"id": "Host_B"}], "readWriteHosts": [], )"
        R"("rootAccessHosts": [{"id": "Host_A"}, {"id": "Host_C"}]})"},
-      {"NfsNasWithoutNameIsNoFilter", SharesByName<EMCUnityJsonGetNFSExportList>("", "NAS_1"),
+      {"NfsNasWithoutNameIsNoFilter", Build(nfsByNas),
        "types/nfsShare/instances?&fields=defaultAccess,exportPaths,filesystem.id,id,name,"
        "noAccessHosts,path,readOnlyHosts,readWriteHosts,rootAccessHosts,type",
        ""},
@@ -164,28 +136,20 @@ TEST(MessageRequests, GoldenRequests) {
 }
 
 TEST(MessageRequests, DoubleQuoteInFilterValueIsNotBuilt) {
-  EMCUnityJsonGetNFSExportList byPath, byHost;
+  EMCUnityJsonGetNFSExportList byPath;
   byPath.InitializeWithPath(kArray, 5, "/\"");
-  byHost.InitializeWithHost(kArray, "H\"");
   EMCUnityJsonGetReplicationInfo replication;
   replication.Initialize(kArray, "res\"1");
   const Built rows[] = {
-      SnapListByName({"ok", "say \"hi\""}, false),
+      Make<EMCUnityJsonGetSnapshotList>(std::vector<std::string>{"ok", "say \"hi\""}, false),
       Build(replication),
       Make<EMCUnityJsonGetHostLun>(std::vector<unsigned long long>{7},
                                    std::set<std::string>{"Host_1", "a\"b"},
                                    static_cast<_UNITY_HOST_LUN_TYPE>(2)),
-      Make<EMCUnityJsonGetStorageResource>(std::string("a\"b"),
-                                           static_cast<_UNITY_STG_RES_TYPE>(8)),
-      Make<EMCUnityJsonGetLunList>(std::string("60\"01")),
       Make<EMCUnityJsonGetFSList>(std::string("a"), std::string("n\"")),
-      Make<EMCUnityJsonGetFSList>(std::string("a\""), std::string()),
       Make<EMCUnityJsonGetHostInitiatorInfo>(std::string("iqn\""), false),
       Make<EMCUnityJsonGetHostIPPort>(std::string("10.0.0.1\"")),
-      Make<EMCUnityJsonGetHost>(std::string("a\"b")),
       Build(byPath),
-      Build(byHost),
-      SharesByName<EMCUnityJsonGetCifsShareList>("a\"", ""),
   };
   int row = 0;
   for (const Built& got : rows) EXPECT_FALSE(got.built) << "row " << row++;

@@ -58,48 +58,26 @@ TEST_F(SessionConfigTest, SetPasswdDecodeFailureKeepsStoredTextAndErrorState) {
   EXPECT_EQ(session.password, "unknownform:abc");  // not Base64-encoded either
   EXPECT_EQ(session.errorCode, 99u);
   EXPECT_EQ(session.errorText, "earlier");
-  bool logged = false;
-  for (const DiagLogRecord& r : capture.records()) {
-    if (r.text == "Failed to decrypt password.") {
-      logged = true;
-      EXPECT_EQ(r.tag, "ManageEMCUnity::SetPasswd");
-      EXPECT_EQ(r.jobId, 7);
-    }
-  }
-  EXPECT_TRUE(logged);
+  EXPECT_TRUE(capture.contains("Failed to decrypt password.", "ManageEMCUnity::SetPasswd"));
 }
 
 TEST_F(SessionConfigTest, SettingsReadersUseTheirSections) {
   const char* settings[][3] = {
       {"NAS", "FlagYes", "Yes"},        {"NAS", "FlagLowerY", "y"},
-      {"NAS", "FlagNo", "no"},          {"NAS", "FlagEmpty", ""},
-      {"NAS", "FlagSpaceY", " yes"},    {"~Tessaline", "FlagYes", "notInNas"},
-      {"~Tessaline", "Timeout", "600"}, {"~Tessaline", "NotANumber", "12abc"},
+      {"NAS", "FlagSpaceY", " yes"},    {"~Tessaline", "FlagYes", "x"},
+      {"~Tessaline", "Timeout", "600"}, {"~Tessaline", "NotANumber", "12a"},
       {"NAS", "OnlyInNas", "5"}};
   for (const auto& s : settings) PlatformSettings::setOverride(s[0], s[1], s[2]);
-
-  const struct {
-    const char* key;
-    bool yes;
-  } flags[] = {{"FlagYes", true},    {"FlagLowerY", true},  {"FlagNo", false},
-               {"FlagEmpty", false}, {"FlagSpaceY", false}, {"Missing", false}};
-  for (const auto& row : flags) {
-    EXPECT_EQ(GetRegYes(row.key), row.yes) << row.key;
-  }
+  EXPECT_TRUE(GetRegYes("FlagYes") && GetRegYes("FlagLowerY"));
+  EXPECT_FALSE(GetRegYes("FlagSpaceY") || GetRegYes("Missing"));
 
   std::string text = "stale";
-  EXPECT_TRUE(GetRegStr("FlagYes", text));
-  EXPECT_EQ(text, "Yes");
-  EXPECT_FALSE(GetRegStr("Missing", text));
-  EXPECT_EQ(text, "");
-
+  EXPECT_TRUE(GetRegStr("FlagYes", text) && text == "Yes");
+  EXPECT_FALSE(GetRegStr("Missing", text) || !text.empty());
   int value = -7;
-  EXPECT_NE(GetRegInt("Timeout", value), 0);
-  EXPECT_EQ(value, 600);
+  EXPECT_TRUE(GetRegInt("Timeout", value) != 0 && value == 600);
   value = -7;
-  EXPECT_EQ(GetRegInt("NotANumber", value), 0);
-  EXPECT_EQ(GetRegInt("OnlyInNas", value), 0);
-  EXPECT_EQ(value, -7);
+  EXPECT_FALSE(GetRegInt("NotANumber", value) || GetRegInt("OnlyInNas", value) || value != -7);
 }
 
 // A new array may speak another version: it is read again before the next request needs it.
