@@ -12,25 +12,23 @@ namespace {
 
 constexpr unsigned long long kNotFound = 131149829;
 constexpr size_t kMostSnaps = 8, kMostOthers = 3;  // live objects of each kind per job
-constexpr int kMostSendsPerOperation = 3;          // stalls one operation may meet before failing
-// libcurl notices a stall up to two seconds after the stall time-out has run out.
-constexpr double kStallNoticeSec = 2, kMarginSec = 5;
 const char kAttachHost[] = "Host_1";
 
 // Digits become '#', so texts that name ids or times count as one kind of failure.
 std::string KindOf(unsigned long long code, const std::string& text) {
   std::string out = std::to_string(code) + " ";
-  for (char c : text.substr(0, 70)) {
-    if (!std::isdigit(static_cast<unsigned char>(c)))
-      out.push_back(c);
-    else if (out.back() != '#')
-      out.push_back('#');
-  }
+  for (char c : text.substr(0, 70))
+    if (!std::isdigit(static_cast<unsigned char>(c)) || out.back() != '#')
+      out.push_back(std::isdigit(static_cast<unsigned char>(c)) ? '#' : c);
   return out;
 }
 
 bool Exists(const Item& i) {
   return i.state == State::Exists;
+}
+
+bool Exposable(const Item& i) {
+  return Exists(i) && i.attachKnown;
 }
 
 size_t Live(const std::map<std::string, Item>& items) {
@@ -40,14 +38,9 @@ size_t Live(const std::map<std::string, Item>& items) {
 
 }  // namespace
 
-double OperationBoundSec(const SoakOptions& o) {
-  return kMostSendsPerOperation * (o.stallTimeoutSec + kStallNoticeSec) + o.connectTimeoutSec +
-         kMarginSec;
-}
-
 SoakJob::SoakJob(Ledger& ledger, const SoakOptions& options, const std::string& arrayHost)
     : ledger_(ledger),
-      boundSec_(OperationBoundSec(options)),
+      boundSec_(options.boundSec()),
       random_(options.seed * 1000003u + static_cast<unsigned>(ledger.job)),
       session_(static_cast<unsigned long long>(ledger.job)) {
   session_.userName = "admin";
@@ -56,26 +49,25 @@ SoakJob::SoakJob(Ledger& ledger, const SoakOptions& options, const std::string& 
 }
 
 bool SoakJob::op(const std::string& name, Item* item, const std::string& changeKey,
-                 const Call& call) {
+                 const std::function<bool()>& call) {
   if (!changeKey.empty()) ++ledger_.changeCalls[changeKey];
   const auto start = std::chrono::steady_clock::now();
   const bool ok = call();
   const double sec =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  OpStats& s = ledger_.ops[name];
-  ++s.calls;
+  ++ledger_.calls;
   ++operations_;
-  s.slowestSec = std::max(s.slowestSec, sec);
+  ledger_.slowestSec = std::max(ledger_.slowestSec, sec);
   if (sec > boundSec_) ledger_.slowOps.push_back(name + " took " + std::to_string(sec) + " s");
-  lastTimedOut_ = false;
   const std::string reason = !ok && session_.errorCode == 1 && session_.transport
                                  ? session_.transport->lastTransportError()
                                  : "";
+  bool timedOut = false;
+  for (const char* mark : {"too slow", "timed out", "Timeout", "timeout"})
+    timedOut = timedOut || reason.find(mark) != std::string::npos;
   if (!ok) {
-    ++s.failed;
-    for (const char* mark : {"too slow", "timed out", "Timeout", "timeout"})
-      if (reason.find(mark) != std::string::npos) lastTimedOut_ = true;
-    if (lastTimedOut_) ++ledger_.clientTimeouts;
+    ++ledger_.failed;
+    ledger_.clientTimeouts += timedOut;
     ++ledger_.failures[KindOf(session_.errorCode, session_.errorText)];
     if (session_.errorCode == 0 || session_.errorText.empty())
       ledger_.silentFailures.push_back(name + ": code " + std::to_string(session_.errorCode) +
@@ -87,13 +79,12 @@ bool SoakJob::op(const std::string& name, Item* item, const std::string& changeK
          (ok ? " ok" : " failed " + std::to_string(session_.errorCode)) +
          (reason.empty() ? "" : " (" + reason.substr(0, 60) + ")");
     if (h.size() > 300) h = "..." + h.substr(h.size() - 200);
-    if (lastTimedOut_) item->late = true;
+    item->late = item->late || timedOut;
   }
   return ok;
 }
 
-std::string SoakJob::pick(const std::map<std::string, Item>& items,
-                          const std::function<bool(const Item&)>& fits) {
+std::string SoakJob::pick(const std::map<std::string, Item>& items, bool (*fits)(const Item&)) {
   std::vector<const std::string*> names;
   for (const auto& [name, item] : items)
     if (fits(item)) names.push_back(&name);
@@ -101,11 +92,13 @@ std::string SoakJob::pick(const std::map<std::string, Item>& items,
   return *names[std::uniform_int_distribution<size_t>(0, names.size() - 1)(random_)];
 }
 
+// The ledger after a creation or deletion: `done` when it succeeded, else unknown until a lookup.
 void SoakJob::settle(Item& item, bool ok, State done) {
   item.state = ok ? done : State::Unknown;
-  if (!ok) ++ledger_.unknownOutcomes;
+  ledger_.unknownOutcomes += !ok;
 }
 
+// A read of one of the job's objects must find it, with the id the ledger holds.
 bool SoakJob::readBack(const std::string& name, const Item& item, bool ok, const std::string& id) {
   if (ok && id != item.id) ledger_.wrongReads.push_back(name + " read with id " + id);
   if (!ok && session_.errorCode == kNotFound) ledger_.wrongReads.push_back(name + " told absent");
@@ -113,13 +106,6 @@ bool SoakJob::readBack(const std::string& name, const Item& item, bool ok, const
 }
 
 void SoakJob::run(long n) {
-  // Hosts are named in attach requests from API version 5.0 on: the array's version is read
-  // whenever the session does not know it yet.
-  const auto knowVersion = [this] {
-    if (!session_.apiVersionKnown)
-      op("OpenConnection", [&] { return session_.OpenConnection(true); });
-  };
-  knowVersion();
   using Step = void (*)(SoakJob&);
   static const std::vector<std::pair<int, Step>> kMix = {
       {10, [](SoakJob& j) { j.createSnap(false); }},
@@ -140,10 +126,11 @@ void SoakJob::run(long n) {
   std::vector<int> weights;
   for (const auto& step : kMix) weights.push_back(step.first);
   std::discrete_distribution<size_t> choose(weights.begin(), weights.end());
-  const long end = operations_ + n;
-  while (operations_ < end) {
+  for (const long end = operations_ + n; operations_ < end;) {
     if (lookUpUnknown()) continue;
-    knowVersion();
+    // Attach requests name hosts from API version 5.0 on: the version is read when not known.
+    if (!session_.apiVersionKnown)
+      op("OpenConnection", [&] { return session_.OpenConnection(true); });
     kMix[choose(random_)].second(*this);
   }
   for (const auto& [type, items] : ledger_.byType()) {
@@ -168,12 +155,14 @@ void SoakJob::createSnap(bool copy) {
                                : "POST /api/types/snap/instances name=" + name;
   SnapID id = 0;
   Item& item = ledger_.snaps[name];
-  const bool ok = op(copy ? "CopySnapshot" : "CreateSnapShot", &item, key, [&] {
-    return copy ? session_.CopySnapshot(id, std::stoull(sourceId), name)
-                : session_.CreateSnapShot(id, ledger_.resource, name, false);
-  });
-  settle(item, ok, State::Exists);
-  if (ok) item.id = std::to_string(id);
+  settle(item,
+         op(copy ? "CopySnapshot" : "CreateSnapShot", &item, key,
+            [&] {
+              return copy ? session_.CopySnapshot(id, std::stoull(sourceId), name)
+                          : session_.CreateSnapShot(id, ledger_.resource, name, false);
+            }),
+         State::Exists);
+  if (item.state == State::Exists) item.id = std::to_string(id);
 }
 
 void SoakJob::deleteSnap() {
@@ -195,34 +184,20 @@ void SoakJob::readSnap() {
   std::vector<_UnitySnapInfo> list;
   _UnitySnapInfo info;
   bool ok = false;
-  switch (draw(3)) {
-    case 0:
-      ok = op("GetSnapShotInfo", [&] { return session_.GetSnapShotInfo(info, id); });
-      if (ok && (info.name != name || info.storageResourceId != ledger_.resource))
-        wrong = "GetSnapShotInfo read " + info.name;
-      if (ok && item.attachKnown && item.attached == info.attachedWWN.empty())
-        wrong = "GetSnapShotInfo: attachment differs";
-      break;
-    case 1:
-      ok = op("GetSnapShotForName", [&] { return session_.GetSnapShotForName(info, name); });
-      if (ok && info.snapId != id) wrong = "GetSnapShotForName read " + std::to_string(info.snapId);
-      break;
-    case 2:
-      ok = op("GetSnapShotListByIds", [&] {
-        return session_.GetSnapShotList(list, std::vector<SnapID>{id, 38654705846ULL}, false);
-      });
-      if (ok && std::none_of(list.begin(), list.end(), [&](const _UnitySnapInfo& s) {
-            return s.snapId == id && s.name == name;
-          }))
-        wrong = "GetSnapShotList by ids lacks it";
-      break;
-    default:
-      ok = op("GetSnapShotListByNames", [&] {
-        return session_.GetSnapShotList(list, std::vector<std::string>{name}, false);
-      });
-      if (ok && (list.size() != 1 || list[0].snapId != id))
-        wrong = "GetSnapShotList by name read " + std::to_string(list.size()) + " records";
-      break;
+  if (draw(1) == 0) {
+    ok = op("GetSnapShotInfo", [&] { return session_.GetSnapShotInfo(info, id); });
+    if (ok && (info.name != name || info.storageResourceId != ledger_.resource))
+      wrong = "GetSnapShotInfo read " + info.name;
+    if (ok && item.attachKnown && item.attached == info.attachedWWN.empty())
+      wrong = "GetSnapShotInfo: attachment differs";
+  } else {
+    ok = op("GetSnapShotList", [&] {
+      return session_.GetSnapShotList(list, std::vector<SnapID>{id, 38654705846ULL}, false);
+    });
+    if (ok && std::none_of(list.begin(), list.end(), [&](const _UnitySnapInfo& s) {
+          return s.snapId == id && s.name == name;
+        }))
+      wrong = "GetSnapShotList lacks it";
   }
   if (!ok && session_.errorCode == kNotFound) wrong = "told it does not exist";
   if (!wrong.empty()) ledger_.wrongReads.push_back(wrong + " of " + name + " (" + item.id + ")");
@@ -233,50 +208,51 @@ void SoakJob::restoreSnap() {
   if (name.empty()) return createSnap(false);
   const std::string& id = ledger_.snaps[name].id;
   ++ledger_.restoresTried;
-  if (op("RestoreWithSnapshot", nullptr, "POST /api/instances/snap/" + id + "/action/restore",
-         [&] { return session_.RestoreWithSnapshot(std::stoull(id)); }))
-    ++ledger_.restoresOk;
+  ledger_.restoresOk +=
+      op("RestoreWithSnapshot", nullptr, "POST /api/instances/snap/" + id + "/action/restore",
+         [&] { return session_.RestoreWithSnapshot(std::stoull(id)); });
 }
 
 void SoakJob::exposeSnap() {
-  const std::string name =
-      pick(ledger_.snaps, [](const Item& i) { return Exists(i) && i.attachKnown; });
+  const std::string name = pick(ledger_.snaps, Exposable);
   if (name.empty()) return createSnap(false);
   Item& item = ledger_.snaps[name];
   const bool attach = !item.attached;
-  const std::string key = "POST /api/instances/snap/" + item.id + "/action/expose";
   item.attachKnown =
-      op(attach ? "ExposeLunAccess attach" : "ExposeLunAccess detach", &item, key, [&] {
-        return session_.ExposeLunAccess(std::stoull(item.id), std::string(kAttachHost), attach);
-      });
+      op(attach ? "ExposeLunAccess attach" : "ExposeLunAccess detach", &item,
+         "POST /api/instances/snap/" + item.id + "/action/expose", [&] {
+           return session_.ExposeLunAccess(std::stoull(item.id), std::string(kAttachHost), attach);
+         });
   if (item.attachKnown) item.attached = attach;
 }
 
 void SoakJob::replicate() {
-  // Now and then the job's LUN itself is granted to a host, or the grant withdrawn.
-  if (draw(4) == 0) {
-    const bool remove = draw(1) == 1;
-    op(remove ? "LunAccessToHost remove" : "LunAccessToHost add", nullptr,
-       "POST /api/instances/storageResource/" + ledger_.resource + "/action/modifyLun",
-       [&] { return session_.LunAccessToHost(ledger_.resource, kAttachHost, false, 1, remove); });
-    return;
-  }
   const std::string name = pick(ledger_.snaps, Exists);
-  if (name.empty() || draw(1) == 0) {
-    op("SyncReplicationSessionForResource", nullptr,
-       "POST /api/instances/replicationSession/" + ledger_.replication + "/action/sync",
-       [&] { return session_.SyncReplicationSessionForResource(ledger_.resource); });
-    return;
+  switch (name.empty() ? 1 : draw(4)) {
+    case 0: {  // the job's LUN itself granted to a host, or the grant withdrawn
+      const bool remove = draw(1) == 1;
+      op("LunAccessToHost", nullptr,
+         "POST /api/instances/storageResource/" + ledger_.resource + "/action/modifyLun",
+         [&] { return session_.LunAccessToHost(ledger_.resource, kAttachHost, false, 1, remove); });
+      return;
+    }
+    case 1:
+    case 2:
+      op("SyncReplicationSessionForResource", nullptr,
+         "POST /api/instances/replicationSession/" + ledger_.replication + "/action/sync",
+         [&] { return session_.SyncReplicationSessionForResource(ledger_.resource); });
+      return;
+    default: {
+      Item& item = ledger_.snaps[name];
+      item.replicated |= op("MarkSnapForReplication", &item,
+                            "POST /api/instances/snap/" + item.id + "/action/replicate",
+                            [&] { return session_.MarkSnapForReplication(std::stoull(item.id)); });
+    }
   }
-  Item& item = ledger_.snaps[name];
-  if (op("MarkSnapForReplication", &item,
-         "POST /api/instances/snap/" + item.id + "/action/replicate",
-         [&] { return session_.MarkSnapForReplication(std::stoull(item.id)); }))
-    item.replicated = true;
 }
 
 std::string SoakJob::createOrDelete(std::map<std::string, Item>& items, const std::string& type,
-                                    const char* letter, const char* createOp, const char* deleteOp,
+                                    const char* letter,
                                     const std::function<bool(Item&, const std::string&)>& create,
                                     const std::function<bool(Item&)>& remove) {
   const int what = draw(2);
@@ -284,13 +260,15 @@ std::string SoakJob::createOrDelete(std::map<std::string, Item>& items, const st
   if (name.empty() || (what == 0 && Live(items) < kMostOthers)) {
     const std::string fresh = ledger_.prefix + letter + std::to_string(++counter_);
     Item& item = items[fresh];
-    const std::string key = "POST /api/types/" + type + "/instances name=" + fresh;
-    settle(item, op(createOp, &item, key, [&] { return create(item, fresh); }), State::Exists);
+    settle(item,
+           op("create " + type, &item, "POST /api/types/" + type + "/instances name=" + fresh,
+              [&] { return create(item, fresh); }),
+           State::Exists);
     return {};
   }
   if (what == 1) {
     Item& item = items[name];
-    settle(item, op(deleteOp, &item, "", [&] { return remove(item); }), State::Gone);
+    settle(item, op("delete " + type, &item, "", [&] { return remove(item); }), State::Gone);
     return {};
   }
   return name;
@@ -299,7 +277,7 @@ std::string SoakJob::createOrDelete(std::map<std::string, Item>& items, const st
 void SoakJob::nfs() {
   const SnapID snap = std::stoull(ledger_.fileSnap);
   const std::string name = createOrDelete(
-      ledger_.exports, "nfsShare", "n", "CreateNfsExport", "DeleteNfsExport",
+      ledger_.exports, "nfsShare", "n",
       [&](Item& item, const std::string& fresh) {
         return session_.CreateNfsExport(item.id, snap, fresh, UNITY_NFS_DEF_ACCESS_READ_ONLY,
                                         "/" + fresh);
@@ -325,7 +303,7 @@ void SoakJob::nfs() {
 void SoakJob::cifs() {
   const SnapID snap = std::stoull(ledger_.fileSnap);
   const std::string name = createOrDelete(
-      ledger_.shares, "cifsShare", "m", "CreateCifsShare", "DeleteCifsShare",
+      ledger_.shares, "cifsShare", "m",
       [&](Item& item, const std::string& fresh) {
         return session_.CreateCifsShare(item.id, snap, fresh, "/");
       },
@@ -352,7 +330,7 @@ void SoakJob::cifs() {
 
 void SoakJob::host() {
   const std::string name = createOrDelete(
-      ledger_.hosts, "host", "h", "CreateHost", "DeleteHost",
+      ledger_.hosts, "host", "h",
       [&](Item& item, const std::string& fresh) {
         return session_.CreateHost(item.id, fresh, UNITY_HOST_TYPE_MANUAL, false, "Linux");
       },
@@ -362,8 +340,9 @@ void SoakJob::host() {
   std::string id;
   readBack(name, item, op("GetHostId", [&] { return session_.GetHostId(id, name); }), id);
   // Initiators and IP ports of the job's host, each with a value no other job uses.
-  const std::string unique = std::to_string(ledger_.job) + "." + std::to_string(++counter_);
-  std::string created;  // the new initiator's or IP port's id
+  const std::string job = std::to_string(ledger_.job),
+                    unique = job + "." + std::to_string(++counter_);
+  std::string created;
   switch (draw(2)) {
     case 0:
       if (op("CreateHostInitiator", nullptr, "POST /api/types/hostInitiator/instances name=", [&] {
@@ -380,15 +359,13 @@ void SoakJob::host() {
       break;
     default:
       op("CreateHostIPPort", nullptr, "POST /api/types/hostIPPort/instances name=", [&] {
-        return session_.CreateHostIPPort(
-            created, item.id,
-            "10.99." + std::to_string(ledger_.job) + "." + std::to_string(counter_ % 250 + 1));
+        return session_.CreateHostIPPort(created, item.id,
+                                         "10.99." + job + "." + std::to_string(counter_ % 250 + 1));
       });
   }
 }
 
-// Reads of the array that are not the job's own objects (the operation table's queries of the
-// seeded objects): each must succeed or fail with an error.
+// The operation table's queries of the seeded objects: each must succeed or fail with an error.
 void SoakJob::readArray() {
   static const std::vector<unitytest::OperationRow> kReads = unitytest::ReadingOperations();
   const unitytest::OperationRow& read =
@@ -412,6 +389,7 @@ bool SoakJob::lookUpUnknown() {
         id = type == "snap" ? std::to_string(snap.snapId) : type == "nfsShare" ? nfs.id : cifs.id;
         return ok;
       });
+      // A lookup that fails for another reason than "does not exist" leaves it unknown.
       if (found || session_.errorCode == kNotFound) {
         item.resolve(found, id);
         ++(found ? ledger_.foundExisting : ledger_.foundAbsent);
