@@ -87,45 +87,4 @@ TEST_F(RoutingTest, CollectionEnvelope) {
   EXPECT_EQ(empty["entries"], Json::array());
 }
 
-// 2 105 snapshots: more than one default page.
-class PagingTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    unitysim::SimOptions o;
-    o.seed = R"({"storageResource": [{"id": "sv_1", "name": "L", "type": 8}]})";
-    sim_ = std::make_unique<unitysim::Simulator>(o);
-    for (int i = 0; i < 2105; ++i)
-      sim_->model().add("snap", Json{{"name", "s" + std::to_string(i)},
-                                     {"storageResource", Json{{"id", "sv_1"}}}});
-    sim_->start();
-    client_ = std::make_unique<SimClient>(*sim_);
-    ASSERT_EQ(client_->login().status, 200);
-  }
-  Json page(const std::string& query) {
-    const Reply r = client_->get("/api/types/snap/instances?" + query);
-    EXPECT_EQ(r.status, 200) << r.body;
-    return r.json();
-  }
-  static std::vector<std::string> rels(const Json& j) {
-    std::vector<std::string> out;
-    for (const auto& l : j["links"])
-      out.push_back(l["rel"].get<std::string>() + l["href"].get<std::string>());
-    return out;
-  }
-  std::unique_ptr<unitysim::Simulator> sim_;
-  std::unique_ptr<SimClient> client_;
-};
-
-using Links = std::vector<std::string>;
-
-TEST_F(PagingTest, DefaultPageHolds2000) {
-  const Json first = page("fields=name");
-  EXPECT_EQ(first["entries"].size(), 2000u);
-  EXPECT_EQ(rels(first), Links({"self&page=1", "next&page=2"}));
-  const Json second = page("fields=name&page=2");
-  EXPECT_EQ(second["entries"].size(), 105u);
-  EXPECT_EQ(rels(second), Links({"self&page=2", "first&page=1", "prev&page=1"}));
-  EXPECT_EQ(second["entries"][0]["content"]["name"], "s2000");
-}
-
 }  // namespace
