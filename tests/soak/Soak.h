@@ -4,16 +4,14 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <map>
-#include <random>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "sim/Journal.h"
 #include "sim/Simulator.h"
-#include "unity/ManageEMCUnity.h"
 
 namespace unitysoak {
 
@@ -37,9 +35,8 @@ enum class State { Exists, Gone, Unknown };
 struct Item {
   std::string id;  // empty until an answer names it
   State state = State::Unknown;
-  bool attached = false,
-       attachKnown = true;  // snapshots: attached to a host (known until a failure)
-  bool replicated = false;  // snapshots: marked for replication
+  bool attached = false, attachKnown = true;  // snapshots: attached to a host, known until it fails
+  bool replicated = false;                    // snapshots: marked for replication
   // A request on it timed out at the client: the array may still carry it out after any lookup,
   // so it is settled from the model once the simulator has stopped.
   bool late = false;
@@ -62,8 +59,10 @@ struct Ledger {
     return {{"snap", &snaps}, {"nfsShare", &exports}, {"cifsShare", &shares}, {"host", &hosts}};
   }
   long restoresTried = 0, restoresOk = 0, backupsRemoved = 0;  // backups: taken out between rounds
-  std::map<std::string, long> changeCalls;  // creating and changing requests, by ChangeKey
-  std::map<std::string, long> failures;     // by error code and text
+  // Creating and changing requests by key: method and path, plus the name of what a collection
+  // POST creates; attach, detach and modify of a snapshot share the key ".../action/expose".
+  std::map<std::string, long> changeCalls;
+  std::map<std::string, long> failures;  // by error code and text
   long calls = 0, failed = 0, clientTimeouts = 0;
   // Failed creations and deletions, what their lookups found, and those settled from the model.
   long unknownOutcomes = 0, foundExisting = 0, foundAbsent = 0, settledLate = 0;
@@ -74,55 +73,12 @@ struct Ledger {
 // One soak job: its own ManageEMCUnity, its own random generator and its own objects.
 class SoakJob {
  public:
-  SoakJob(Ledger& ledger, const SoakOptions& options, const std::string& arrayHost);
-  void run(long n);  // n operations drawn from the job's generator
-  void finish();     // with faults off: looks up every object whose outcome is unknown, logs out
-
- private:
-  // Times and counts one operation and checks that a failure left a code and a text; a creating
-  // or changing request is counted under its ChangeKey first.
-  bool op(const std::string& name, Item* item, const std::string& changeKey,
-          const std::function<bool()>& call);
-  bool op(const std::string& name, const std::function<bool()>& call) {
-    return op(name, nullptr, "", call);
-  }
-  bool readBack(const std::string& name, const Item& item, bool ok, const std::string& id);
-  std::string pick(const std::map<std::string, Item>& items, bool (*fits)(const Item&));
-  int draw(int most) { return std::uniform_int_distribution<int>(0, most)(random_); }
-  void settle(Item& item, bool ok, State done);
-  // Creates one of `type` (always when none exists) or deletes one; otherwise returns the name of
-  // an existing one for the caller to read.
-  std::string createOrDelete(std::map<std::string, Item>& items, const std::string& type,
-                             const char* letter,
-                             const std::function<bool(Item&, const std::string&)>& create,
-                             const std::function<bool(Item&)>& remove);
-  void createSnap(bool copy);
-  void deleteSnap();
-  void readSnap();
-  void restoreSnap();
-  void exposeSnap();
-  void replicate();
-  void nfs();
-  void cifs();
-  void host();
-  void readArray();
-  // Looks up one object whose outcome is unknown, as a backup server does before it goes on;
-  // false when there is none.
-  bool lookUpUnknown();
-
-  Ledger& ledger_;
-  const double boundSec_;
-  std::mt19937_64 random_;
-  long counter_ = 0, operations_ = 0;
-  std::string initiator_;  // the last host initiator the job created
-  ManageEMCUnity session_;
+  static std::unique_ptr<SoakJob> make(Ledger& ledger, const SoakOptions& options,
+                                       const std::string& arrayHost);
+  virtual ~SoakJob() = default;
+  virtual void run(long n) = 0;  // n operations drawn from the job's generator
+  virtual void finish() = 0;     // faults off: looks up every unknown outcome, logs out
 };
-
-// The key a creating or changing request is counted under: method and path, plus the name of
-// what a collection POST creates; attach, detach and modify of a snapshot share one key. Empty
-// for requests that change nothing.
-std::string ChangeKey(const std::string& method, const std::string& target,
-                      const std::string& body);
 
 // What the journal showed, gathered round by round (the journal is emptied after each).
 struct JournalTally {
@@ -132,7 +88,7 @@ struct JournalTally {
   void reconcile(std::vector<Ledger>& ledgers);
 
   long requests = 0, changesTotal = 0, lostLoginAnswers = 0;
-  std::map<std::string, long> changeCalls, changesDone;  // by ChangeKey, while the two differ
+  std::map<std::string, long> changeCalls, changesDone;  // by key, while the two differ
   std::vector<std::string> repeated;                     // carried out more often than called
   struct CookieUse {
     bool loggedOut = false, lastFaulted = false;  // lastFaulted: a fault that may end a session
@@ -146,9 +102,7 @@ struct CheckRow {
   std::string detail;
 };
 
-// Settles Item::late outcomes from the model; the simulator must have stopped.
-void SettleLateOutcomes(unitysim::Simulator& sim, std::vector<Ledger>& ledgers);
-
+// Settles the outcomes left late from the model (the simulator must have stopped) and checks.
 std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, std::vector<Ledger>& ledgers,
                                       const JournalTally& tally, double boundSec);
 

@@ -41,8 +41,8 @@ CheckRow Row(const char* invariant, const std::vector<std::string>& faults, cons
   return {invariant, faults.empty(), faults.empty() ? held : out};
 }
 
-}  // namespace
-
+// The key a creating or changing request is counted under (Ledger::changeCalls); empty for
+// requests that change nothing.
 std::string ChangeKey(const std::string& method, const std::string& target,
                       const std::string& body) {
   if (method != "POST" && method != "PUT") return {};
@@ -59,6 +59,8 @@ std::string ChangeKey(const std::string& method, const std::string& target,
         return method + " " + path.substr(0, path.size() - action.size()) + "/action/expose";
   return method + " " + path;
 }
+
+}  // namespace
 
 void JournalTally::add(const std::vector<unitysim::JournalEntry>& entries) {
   for (const unitysim::JournalEntry& e : entries) {
@@ -103,7 +105,8 @@ void JournalTally::reconcile(std::vector<Ledger>& ledgers) {
   }
 }
 
-void SettleLateOutcomes(unitysim::Simulator& sim, std::vector<Ledger>& ledgers) {
+std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, std::vector<Ledger>& ledgers,
+                                      const JournalTally& tally, double boundSec) {
   for (Ledger& l : ledgers)
     for (const auto& [type, items] : l.byType())
       for (auto& [name, item] : *items) {
@@ -113,10 +116,6 @@ void SettleLateOutcomes(unitysim::Simulator& sim, std::vector<Ledger>& ledgers) 
         item.history += ", settled from the model";
         ++l.settledLate;
       }
-}
-
-std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, std::vector<Ledger>& ledgers,
-                                      const JournalTally& tally, double boundSec) {
   std::map<std::string, std::map<std::string, std::vector<Json>>> byName;  // type, name
   for (const char* type : {"snap", "nfsShare", "cifsShare", "host"})
     for (const Json& o : sim.model().list(type)) byName[type][o.value("name", "")].push_back(o);

@@ -7,7 +7,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -96,20 +98,18 @@ void DrainRound(unitysim::Simulator& sim, JournalTally& tally, std::vector<Ledge
 
 bool ParseArgs(int argc, char** argv, SoakOptions& o) {
   for (int i = 1; i + 1 < argc; i += 2) {
-    const std::string flag = argv[i];
-    const double value = std::atof(argv[i + 1]);
-    if (flag == "--jobs")
-      o.jobs = static_cast<int>(value);
-    else if (flag == "--operations")
-      o.operations = static_cast<long>(value);
-    else if (flag == "--rounds")
-      o.rounds = static_cast<int>(value);
-    else if (flag == "--fault-rate")
-      o.faultRate = value / 100.0;
-    else if (flag == "--seed")
-      o.seed = std::strtoull(argv[i + 1], nullptr, 10);
-    else
+    const std::string flag = argv[i], value = argv[i + 1];
+    const std::map<std::string, std::function<void()>> set = {
+        {"--jobs", [&] { o.jobs = std::stoi(value); }},
+        {"--operations", [&] { o.operations = std::stol(value); }},
+        {"--rounds", [&] { o.rounds = std::stoi(value); }},
+        {"--fault-rate", [&] { o.faultRate = std::stod(value) / 100.0; }},
+        {"--seed", [&] { o.seed = std::stoull(value); }}};
+    try {
+      set.at(flag)();
+    } catch (const std::exception&) {  // an unknown flag or a value that is no number
       return false;
+    }
   }
   return argc % 2 == 1 && o.jobs > 0 && o.rounds > 0 && o.operations >= o.jobs * o.rounds;
 }
@@ -164,7 +164,7 @@ int Run(const SoakOptions& o) {
 
   const long perRound = o.operations / o.jobs / o.rounds;
   std::vector<std::unique_ptr<SoakJob>> jobs;
-  for (Ledger& l : ledgers) jobs.push_back(std::make_unique<SoakJob>(l, o, sim.host()));
+  for (Ledger& l : ledgers) jobs.push_back(SoakJob::make(l, o, sim.host()));
   // Each job on a thread of its own; the threads are joined at the end of every round.
   const auto inParallel = [&jobs](void (*work)(SoakJob&, long), long n) {
     std::vector<std::thread> threads;
@@ -193,7 +193,6 @@ int Run(const SoakOptions& o) {
   faults.reset();
   sim.stop();  // every request that reached the simulator has been carried out
   DrainRound(sim, tally, ledgers);
-  SettleLateOutcomes(sim, ledgers);
 
   std::map<std::string, long> failures;
   long calls = 0, failed = 0;
