@@ -85,13 +85,4 @@ TEST(FilterSyntax, MalformedFiltersAreRejected) {
   EXPECT_THROW(Filter::parse(deep), FilterError);
 }
 
-TEST(FilterSyntax, CandidateIdsOnlyWhenIdsBoundTheResult) {
-  using Ids = std::vector<std::string>;
-  EXPECT_EQ(Filter::parse(R"((id eq "2") OR (id eq "1"))").candidateIds(), Ids({"1", "2"}));
-  EXPECT_EQ(Filter::parse(R"(id in ("1", 2) and name eq "x")").candidateIds(), Ids({"1", "2"}));
-  EXPECT_FALSE(Filter::parse(R"(id eq "1" or name eq "x")").candidateIds());
-  EXPECT_FALSE(Filter::parse(R"(id ne "1")").candidateIds());
-  EXPECT_FALSE(Filter::parse(R"(not id eq "1")").candidateIds());
-}
-
 }  // namespace

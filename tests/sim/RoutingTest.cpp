@@ -48,25 +48,6 @@ INSTANTIATE_TEST_SUITE_P(
                  kInvalidFilter}),
     [](const auto& row) { return std::string(row.param.name); });
 
-TEST_F(RoutingTest, InstanceEnvelopeAndProjection) {
-  const Reply r = client_.get(
-      "/api/instances/snap/38654705851?fields=name,snapGroup.name,lun.storageResource.name,"
-      "storageResource,hostAccess");
-  ASSERT_EQ(r.status, 200);
-  const Json j = r.json();
-  EXPECT_EQ(j["@base"], sim_.baseUrl() + "/api/instances/snap");
-  EXPECT_EQ(j["links"], Json::parse(R"([{"rel":"self","href":"/38654705851"}])"));
-  EXPECT_TRUE(j.contains("updated"));
-  // Dotted names nest, referenced objects keep their id, a bare reference is its id only, and a
-  // defined attribute without a value is left out.
-  EXPECT_EQ(j["content"], Json::parse(R"({
-      "id": "38654705851", "name": "SQL_CG_app_consistent",
-      "snapGroup": {"id": "38654705850", "name": "SQL_CG_app_consistent"},
-      "lun": {"id": "sv_3", "storageResource": {"id": "res_2", "name": "SQL_CG"}},
-      "storageResource": {"id": "res_2"}})"));
-  EXPECT_EQ(content("/api/instances/snap/38654705846"), Json({{"id", "38654705846"}}));
-}
-
 TEST_F(RoutingTest, CollectionEnvelope) {
   const Reply r = client_.get(
       "/api/types/snap/"

@@ -7,9 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <exception>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -97,20 +95,22 @@ void DrainRound(unitysim::Simulator& sim, JournalTally& tally, std::vector<Ledge
 }
 
 bool ParseArgs(int argc, char** argv, SoakOptions& o) {
+  std::map<std::string, double> v = {{"--jobs", o.jobs},
+                                     {"--operations", o.operations},
+                                     {"--rounds", o.rounds},
+                                     {"--fault-rate", o.faultRate * 100},
+                                     {"--seed", static_cast<double>(o.seed)}};
   for (int i = 1; i + 1 < argc; i += 2) {
-    const std::string flag = argv[i], value = argv[i + 1];
-    const std::map<std::string, std::function<void()>> set = {
-        {"--jobs", [&] { o.jobs = std::stoi(value); }},
-        {"--operations", [&] { o.operations = std::stol(value); }},
-        {"--rounds", [&] { o.rounds = std::stoi(value); }},
-        {"--fault-rate", [&] { o.faultRate = std::stod(value) / 100.0; }},
-        {"--seed", [&] { o.seed = std::stoull(value); }}};
-    try {
-      set.at(flag)();
-    } catch (const std::exception&) {  // an unknown flag or a value that is no number
+    char* end = nullptr;
+    const auto flag = v.find(argv[i]);
+    if (flag == v.end() || (flag->second = std::strtod(argv[i + 1], &end), *end != '\0'))
       return false;
-    }
   }
+  o.jobs = static_cast<int>(v["--jobs"]);
+  o.operations = static_cast<long>(v["--operations"]);
+  o.rounds = static_cast<int>(v["--rounds"]);
+  o.faultRate = v["--fault-rate"] / 100;
+  o.seed = static_cast<std::uint64_t>(v["--seed"]);
   return argc % 2 == 1 && o.jobs > 0 && o.rounds > 0 && o.operations >= o.jobs * o.rounds;
 }
 
