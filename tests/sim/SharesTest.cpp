@@ -26,7 +26,6 @@ class SharesTest : public simtest::LoggedInTest {
 
 TEST_F(SharesTest, RefusedRequests) {
   const std::string nfs = "/api/instances/nfsShare/" + create("nfsShare", "n1");
-  create("cifsShare", "c1");
   const struct {
     const char* name;
     std::string target;
@@ -36,8 +35,6 @@ TEST_F(SharesTest, RefusedRequests) {
   } rows[] = {
       {"BlockSnapshot", "/api/types/nfsShare/instances",
        R"({"snap": {"id": "38654705846"}, "path": "/", "name": "b"})", 422, kInvalidArgument},
-      {"DuplicateName", "/api/types/cifsShare/instances",
-       std::string("{") + kFileSnap + R"(, "path": "/", "name": "c1"})", 409, kDuplicateName},
       {"UnknownHost", nfs + "/action/modify", R"({"rootAccessHosts": [{"id": "Host_99"}]})", 422,
        kHostNotFound},
   };

@@ -26,9 +26,8 @@ std::string FirstLine(const std::string& text) {
 }
 
 std::string ReadAll(const std::string& path) {
-  std::ifstream file(path);
   std::stringstream text;
-  text << file.rdbuf();
+  text << std::ifstream(path).rdbuf();
   return text.str();
 }
 
