@@ -48,4 +48,13 @@ INSTANTIATE_TEST_SUITE_P(
                  kInvalidFilter}),
     [](const auto& row) { return std::string(row.param.name); });
 
+// The list request as the library writes it for no ids: leading "&" and an empty filter.
+TEST_F(RoutingTest, EmptyFilterAsTheLibraryWritesIt) {
+  const Reply all = client_.get(
+      "/api/types/snap/instances?&fields=attachedWWN,hostAccess,id,isModifiable,lun.id,name,"
+      "storageResource.id&filter=");
+  ASSERT_EQ(all.status, 200) << all.body;
+  EXPECT_EQ(all.json()["entries"].size(), 7u);
+}
+
 }  // namespace
