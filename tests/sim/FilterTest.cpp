@@ -76,13 +76,22 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(FilterSyntax, MalformedFiltersAreRejected) {
-  for (const char* bad : {"", "id eq", "id eq \"1", "(id eq \"1\"", "id foo \"1\"",
-                          "id eq \"1\" or", "id in ()", "id eq \"1\" id eq \"2\""}) {
+  for (const char* bad : {"", "id eq", "id eq \"1", "(id eq \"1\"", "id eq \"1\")", "id foo \"1\"",
+                          "id eq \"1\" or", "and id eq \"1\"", "id in ()", "id lk 5", "id eq 12ab",
+                          "id = \"1\"", "id eq \"1\" id eq \"2\"", "a..b eq 1"}) {
     EXPECT_THROW(Filter::parse(bad), FilterError) << bad;
   }
   std::string deep(200, '(');
   deep += "id eq 1" + std::string(200, ')');
   EXPECT_THROW(Filter::parse(deep), FilterError);
+}
+
+TEST(FilterSyntax, CandidateIdsOnlyWhenIdsBoundTheResult) {
+  using Ids = std::vector<std::string>;
+  EXPECT_EQ(Filter::parse(R"((id eq "2") OR (id eq "1"))").candidateIds(), Ids({"1", "2"}));
+  EXPECT_EQ(Filter::parse(R"(id in ("1", 2) and name eq "x")").candidateIds(), Ids({"1", "2"}));
+  EXPECT_FALSE(Filter::parse(R"(id eq "1" or name eq "x")").candidateIds());
+  EXPECT_FALSE(Filter::parse(R"(not id eq "1")").candidateIds());
 }
 
 }  // namespace

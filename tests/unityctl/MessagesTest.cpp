@@ -40,7 +40,7 @@ class UnityctlTest : public unitytest::SimulatorTest {
     dir_ = pattern;
   }
   void TearDown() override {
-    for (const char* name : {"out", "err", "open"}) ::unlink((dir_ + "/" + name).c_str());
+    for (const char* name : {"out", "err", "open", "empty"}) ::unlink((dir_ + "/" + name).c_str());
     ::rmdir(dir_.c_str());
     SimulatorTest::TearDown();
   }
@@ -108,6 +108,7 @@ TEST_F(UnityctlTest, FirstLinesAndExitStatus) {
       {"action as an object", "--json snap delete -i 38654705848", 1,
        "{\"action\": \"snap delete\", \"id\": 38654705848", 0},
       {"NAS server by name in fs list", "fs list --nas NAS_Dev", 1, "id     name", 0},
+      {"NAS server by name in aliases", "aliases --nas NAS_Dev", 1, "alias", 0},
       {"mistyped command", "snap lsit", 2, "unityctl: 'unityctl snap lsit' is not a command", 2},
       {"missing command", "snap", 2, "unityctl: 'unityctl snap' needs a command: create, copy,", 2},
       {"restore without confirmation", "snap restore -i 38654705846", 2,
@@ -136,6 +137,7 @@ TEST_F(UnityctlTest, FirstLinesAndExitStatus) {
 
 TEST_F(UnityctlTest, PasswordSourcesSayWhatIsWrong) {
   const std::string open = passwordFile("open", 0644, "Password123!\n");
+  const std::string empty = passwordFile("empty", 0600, "");
   struct Case {
     const char* name;
     std::string form;
@@ -145,6 +147,10 @@ TEST_F(UnityctlTest, PasswordSourcesSayWhatIsWrong) {
       {"unset variable", "env:UNITYCTL_TEST_UNSET",
        "unityctl: the environment variable 'UNITYCTL_TEST_UNSET' named by --password-from is not "
        "set"},
+      {"missing file", "file:" + dir_ + "/missing",
+       "unityctl: the password file '" + dir_ +
+           "/missing' named by --password-from cannot be read"},
+      {"empty file", "file:" + empty, "unityctl: the password file '" + empty + "' is empty"},
       {"file others may read", "file:" + open,
        "unityctl: the password file '" + open + "' may be read by others (mode 644)"},
       {"bad base64", "base64:abc!", "unityctl: the text after base64: in --password-from is not"},
