@@ -91,7 +91,6 @@ TEST(FilterSyntax, CandidateIdsOnlyWhenIdsBoundTheResult) {
   EXPECT_EQ(Filter::parse(R"((id eq "2") OR (id eq "1"))").candidateIds(), Ids({"1", "2"}));
   EXPECT_EQ(Filter::parse(R"(id in ("1", 2) and name eq "x")").candidateIds(), Ids({"1", "2"}));
   EXPECT_FALSE(Filter::parse(R"(id eq "1" or name eq "x")").candidateIds());
-  EXPECT_FALSE(Filter::parse(R"(id ne "1")").candidateIds());
   EXPECT_FALSE(Filter::parse(R"(not id eq "1")").candidateIds());
 }
 

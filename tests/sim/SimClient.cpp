@@ -38,8 +38,7 @@ unsigned long long Reply::errorCode() const {
   return j["error"].value("errorCode", 0ULL);
 }
 
-SimClient::SimClient(unitysim::Simulator& sim, std::string user, std::string password)
-    : sim_(sim), user_(std::move(user)), password_(std::move(password)), curl_(curl_easy_init()) {
+SimClient::SimClient(unitysim::Simulator& sim) : sim_(sim), curl_(curl_easy_init()) {
   curl_easy_setopt(curl_, CURLOPT_COOKIEFILE, "");  // in-memory cookie engine
 }
 
@@ -81,9 +80,8 @@ Reply SimClient::send(const std::string& method, const std::string& target, cons
   curl_easy_setopt(curl_, CURLOPT_WRITEDATA, &r.body);
   curl_easy_setopt(curl_, CURLOPT_HEADERFUNCTION, &onHeader);
   curl_easy_setopt(curl_, CURLOPT_HEADERDATA, &r);
-  const std::string credentials = user_ + ":" + password_;
   curl_easy_setopt(curl_, CURLOPT_HTTPAUTH, CURLAUTH_BASIC);
-  curl_easy_setopt(curl_, CURLOPT_USERPWD, o.credentials ? credentials.c_str() : nullptr);
+  curl_easy_setopt(curl_, CURLOPT_USERPWD, o.credentials ? "admin:Password123!" : nullptr);
 
   curl_slist* headers = nullptr;
   headers = curl_slist_append(headers, "Accept: application/json; version=4.0");

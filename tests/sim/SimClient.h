@@ -35,8 +35,7 @@ struct RequestOptions {
 
 class SimClient {
  public:
-  explicit SimClient(unitysim::Simulator& sim, std::string user = "admin",
-                     std::string password = "Password123!");
+  explicit SimClient(unitysim::Simulator& sim);
   ~SimClient();
   SimClient(const SimClient&) = delete;
   SimClient& operator=(const SimClient&) = delete;
@@ -55,7 +54,6 @@ class SimClient {
 
  private:
   unitysim::Simulator& sim_;
-  std::string user_, password_;
   CURL* curl_;
   std::string csrf_;
 };

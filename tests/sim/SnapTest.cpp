@@ -45,15 +45,9 @@ TEST_F(SnapTest, RefusedActions) {
     unsigned long long code;
   } rows[] = {
       {"ReplicateWithoutSession", "38654705848", "replicate", "{}", 422, kNotReplicated},
-      {"UnknownArgument", "38654705846", "replicate", R"({"isRemoteAutoDeleted": false})", 422,
-       kInvalidArgument},
       {"AttachFileSnapshot", "38654705849", "attach", "", 422, kInvalidArgument},
-      {"RestoreGroupMember", "38654705851", "restore", "", 422, kInvalidArgument},
       {"ModifyDetached", "38654705846", "modify", R"({"hostAccess": []})", 409,
        kHostAccessNeedsAttach},
-      {"GrantBeyondReadWrite", "38654705847", "modify",
-       R"({"hostAccess": [{"host": {"id": "Host_3"}, "allowedAccess": 2}]})", 422,
-       kInvalidArgument},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);

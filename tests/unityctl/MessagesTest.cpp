@@ -26,9 +26,8 @@ std::string FirstLine(const std::string& text) {
 }
 
 std::string ReadAll(const std::string& path) {
-  std::ifstream file(path);
   std::stringstream text;
-  text << file.rdbuf();
+  text << std::ifstream(path).rdbuf();
   return text.str();
 }
 
@@ -90,27 +89,16 @@ TEST_F(UnityctlTest, FirstLinesAndExitStatus) {
        1},
       {"the NAS server chosen by name", "fs show -n Projects --nas NAS_Dev", 1, "id:         fs_10",
        0},
-      {"name matching a group's three snapshots", "snap show -n SQL_CG_app_consistent", 2,
-       "unityctl: snap show failed: error 3: 3 snapshots are named SQL_CG_app_consistent", 1},
       {"name matching no snapshot", "snap show -n Nightly", 2,
        "unityctl: snap show failed: error 131149829: The requested resources do not exist", 1},
-      {"resource name held by two file systems", "lun resource -n Projects -t 1", 2,
-       "unityctl: looking up storage resource Projects failed: error 3: 2 storage resources are "
-       "named Projects",
-       1},
       {"resource name that matches nothing", "snap create -r Oracle -n x", 2,
        "unityctl: no storage resource has the id or name 'Oracle'", 1},
-      {"answer without a body", "snap list -n Oracle_Data_daily_1", 2,
-       "unityctl: snap list failed: error 1: No response body (HTTP 414)", 1,
-       unitysim::Fault::httpStatus(414, false).on("GET", "/api/types/snap")},
       {"grant refused beside a mixed host", "lun grant -g -r SQL_CG --host nfs-client-01", 2,
        "unityctl: host Host_1 has mixed access (65535) on res_2, which the array may refuse", 1,
        unitysim::Fault::error(422, 0x06000BE8, "accessMask is not valid")
            .on("POST", "/api/instances/storageResource/res_2/action/modifyConsistencyGroup")},
       {"negative snapshot id", "snap delete -i -5", 2, "unityctl: --id: '-5' is not a snapshot id",
        2},
-      {"snapshot id that is no number", "snap show -i first", 2,
-       "unityctl: --id: 'first' is not a snapshot id", 2},
       {"typed JSON", "--json snap show -i 38654705846", 1,
        "{\"id\": 38654705846, \"name\": \"Oracle_Data_daily_1\", \"resource\": \"sv_1\", "
        "\"modifiable\": false",
@@ -121,10 +109,6 @@ TEST_F(UnityctlTest, FirstLinesAndExitStatus) {
        "{\"action\": \"snap delete\", \"id\": 38654705848", 0},
       {"NAS server by name in fs list", "fs list --nas NAS_Dev", 1, "id     name", 0},
       {"NAS server by name in aliases", "aliases --nas NAS_Dev", 1, "alias", 0},
-      {"NAS server that does not exist", "fs list --nas NAS_Nope", 2,
-       "unityctl: no NAS server has the id or name 'NAS_Nope'", 1},
-      {"host that does not exist", "nfs list --host web-01", 2,
-       "unityctl: no host has the id or name 'web-01'", 1},
       {"mistyped command", "snap lsit", 2, "unityctl: 'unityctl snap lsit' is not a command", 2},
       {"missing command", "snap", 2, "unityctl: 'unityctl snap' needs a command: create, copy,", 2},
       {"restore without confirmation", "snap restore -i 38654705846", 2,
@@ -166,9 +150,9 @@ TEST_F(UnityctlTest, PasswordSourcesSayWhatIsWrong) {
       {"missing file", "file:" + dir_ + "/missing",
        "unityctl: the password file '" + dir_ +
            "/missing' named by --password-from cannot be read"},
+      {"empty file", "file:" + empty, "unityctl: the password file '" + empty + "' is empty"},
       {"file others may read", "file:" + open,
        "unityctl: the password file '" + open + "' may be read by others (mode 644)"},
-      {"empty file", "file:" + empty, "unityctl: the password file '" + empty + "' is empty"},
       {"bad base64", "base64:abc!", "unityctl: the text after base64: in --password-from is not"},
   };
   for (const Case& row : cases) {
