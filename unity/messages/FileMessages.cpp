@@ -10,9 +10,7 @@
 #include "unity/messages/FilterText.h"
 #include "unity/messages/ListResponse.h"
 
-namespace {
-
-const UnityFieldKey kFSKeys[] = {
+const UnityFieldKey kFileSystemKeys[kFileSystemKeyCount] = {
     {"id", kRequiredKey},
     {"name", kRequiredKey},
     {"type", kRequiredKey},
@@ -20,7 +18,11 @@ const UnityFieldKey kFSKeys[] = {
     {"storageResource.id", kRequiredKey},
     {"storageResource.name", kRequiredKey},
     {"storageResource.type", kRequiredKey},
+    {"nasServer.id", kRequiredKey},
+    {"nasServer.name", kRequiredKey},
 };
+
+namespace {
 
 // The NAS server's request names the attributes of its file interfaces and CIFS servers...
 const UnityFieldKey kNASRequestKeys[] = {
@@ -120,7 +122,7 @@ void EMCUnityJsonGetFSList::Initialize(const std::string& server, const std::str
 bool EMCUnityJsonGetFSList::BuildRequest(std::string& body) {
   static const char kTag[] = "virtual bool EMCUnityJsonGetFSList::BuildRequest(std::string&)";
   body.clear();
-  SetFieldKeys(kFSKeys);
+  SetFieldKeys(kFileSystemKeys, kFileSystemOwnKeyCount);
   std::string refusal;
   if (!CheckFilterValue("Filesystem name", fsName, refusal) ||
       !CheckFilterValue("NAS server name", nasServerName, refusal)) {

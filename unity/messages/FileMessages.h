@@ -2,6 +2,7 @@
 // clients reach them under, and the addresses of the array's IP interfaces of one type.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,12 @@
 // adds no term, both empty list every file system), or of one file system by id. A name holding
 // a double quote cannot be expressed and makes BuildRequest fail (operations refuse it before
 // building). Records of every result page accumulate in the message.
+// The attributes read of a file system: its own first, then its NAS server's, which only the
+// inventory listing asks for (the lookups take the first kFileSystemOwnKeyCount).
+constexpr std::size_t kFileSystemKeyCount = 9;
+constexpr std::size_t kFileSystemOwnKeyCount = 7;
+extern const UnityFieldKey kFileSystemKeys[kFileSystemKeyCount];
+
 class EMCUnityJsonGetFSList : public EMCUnityJsonBase {
  public:
   EMCUnityJsonGetFSList();

@@ -5,6 +5,7 @@
 #include "json/jsondoc.h"
 #include "unity/TextUtils.h"
 #include "unity/messages/FieldExtraction.h"
+#include "unity/messages/FileMessages.h"
 #include "unity/messages/ListResponse.h"
 
 namespace {
@@ -21,18 +22,6 @@ const UnityFieldKey kLunKeys[] = {
     {"id", kRequiredKey},        {"name", kRequiredKey},
     {"wwn", kNullableKey},       {"storageResource.id", kRequiredKey},
     {"sizeTotal", kRequiredKey}, {"sizeAllocated", kNullableKey},
-};
-
-const UnityFieldKey kFileSystemKeys[] = {
-    {"id", kRequiredKey},
-    {"name", kRequiredKey},
-    {"type", kRequiredKey},
-    {"supportedProtocols", kRequiredKey},
-    {"storageResource.id", kRequiredKey},
-    {"storageResource.name", kRequiredKey},
-    {"storageResource.type", kRequiredKey},
-    {"nasServer.id", kRequiredKey},
-    {"nasServer.name", kRequiredKey},
 };
 
 const UnityFieldKey kHostKeys[] = {
@@ -147,8 +136,7 @@ void EMCUnityJsonListLuns::TakeList(std::vector<_UnityLunListEntry>& out) {
 // --- file systems ---
 
 EMCUnityJsonListFileSystems::EMCUnityJsonListFileSystems()
-    : EMCUnityJsonInventoryList("filesystem", kFileSystemKeys,
-                                sizeof(kFileSystemKeys) / sizeof(kFileSystemKeys[0])) {}
+    : EMCUnityJsonInventoryList("filesystem", kFileSystemKeys, kFileSystemKeyCount) {}
 
 bool EMCUnityJsonListFileSystems::ParseResponse(std::string& response) {
   return ParseListResponse(
