@@ -118,7 +118,10 @@ AfterFailure RecordFailedSend(Road& road, std::string& response, bool background
                               bool attemptsLeft) {
   ManageEMCUnity& session = road.session;
   if (!response.empty() || background) {
-    if (!background) road.msg.ParseError(response);
+    if (!background) {
+      road.msg.ExpectAnswer(response);
+      road.msg.ParseError(response);
+    }
     road.msg.getError(session.errorCode, session.errorText);
   }
   bool retry = false;
@@ -201,6 +204,7 @@ SendOutcome SendPage(Road& road, const std::string& uri, const std::string& body
 bool ReadPage(Road& road, std::string& response,
               const std::vector<unsigned long long>& successCodes) {
   ManageEMCUnity& session = road.session;
+  road.msg.ExpectAnswer(response);  // read below and by ParseNextURI, unchanged
   if (!road.msg.ParseResponse(response)) {
     FailUnusableAnswer(session, kUnreadableAnswerText);
     return road.op.Failed("Failed to parse response from file server[%s]",

@@ -17,16 +17,36 @@ ParsedAnswerCache::ParsedAnswerCache() = default;
 ParsedAnswerCache::~ParsedAnswerCache() = default;
 ParsedAnswerCache::ParsedAnswerCache(const ParsedAnswerCache&) {}
 ParsedAnswerCache& ParsedAnswerCache::operator=(const ParsedAnswerCache&) {
-  text_.clear();
+  std::string().swap(text_);
   document_.reset();
+  haveCopy_ = false;
+  expected_ = nullptr;
+  expectedRead_ = false;
   return *this;
 }
 
+void ParsedAnswerCache::expect(const std::string& text) {
+  expected_ = &text;
+  expectedData_ = text.data();
+  expectedSize_ = text.size();
+  expectedRead_ = false;
+}
+
 jsondoc::Object& ParsedAnswerCache::get(const std::string& text, bool& ok) {
-  if (!document_ || text != text_) {
-    if (!document_) document_ = std::make_unique<jsondoc::Object>();
+  if (!document_) document_ = std::make_unique<jsondoc::Object>();
+  if (&text == expected_ && text.data() == expectedData_ && text.size() == expectedSize_) {
+    if (!expectedRead_) {
+      ok_ = document_->parse(text);
+      expectedRead_ = true;
+      haveCopy_ = false;
+      std::string().swap(text_);
+    }
+  } else if (!haveCopy_ || text != text_) {
     ok_ = document_->parse(text);
     text_ = text;
+    haveCopy_ = true;
+    expected_ = nullptr;
+    expectedRead_ = false;
   }
   ok = ok_;
   return *document_;

@@ -53,8 +53,10 @@ struct UnityListOptions {
 };
 
 // The last answer text a message read and its parsed document, so that the error check, the
-// records and the paging links of one answer share a single parse. A copy of the text is kept and
-// an answer is recognised only by equal bytes. Copies of the cache start empty.
+// records and the paging links of one answer share a single parse. An answer is recognised by
+// equal bytes, for which a copy of the text is kept; or, once announced with `expect`, by being
+// that very string, which its announcer leaves unchanged while it is read (the request road, for
+// the page it reads: no copy of answers of up to tens of MB). Copies of the cache start empty.
 class ParsedAnswerCache {
  public:
   ParsedAnswerCache();
@@ -64,11 +66,18 @@ class ParsedAnswerCache {
 
   // The document read from `text` (parsed once per distinct text); `ok` is the reader's result.
   jsondoc::Object& get(const std::string& text, bool& ok);
+  // Announces `text` as the answer read next, unchanged until the next announcement.
+  void expect(const std::string& text);
 
  private:
-  std::string text_;
+  std::string text_;  // what the document was read from, unless it was read from `expected_`
   std::unique_ptr<jsondoc::Object> document_;
   bool ok_ = false;
+  bool haveCopy_ = false;
+  const std::string* expected_ = nullptr;
+  const char* expectedData_ = nullptr;
+  std::size_t expectedSize_ = 0;
+  bool expectedRead_ = false;
 };
 
 class EMCUnityJsonBase {
@@ -96,6 +105,9 @@ class EMCUnityJsonBase {
   virtual ~EMCUnityJsonBase() = default;
 
   void Init(unsigned long long jobId, std::string apiVersion);
+  // Announces the answer the next error check, records and paging links read (see
+  // ParsedAnswerCache::expect): the caller changes it no more until its next announcement.
+  void ExpectAnswer(const std::string& response) { parsedAnswer_.expect(response); }
 
  protected:
   // The parsed answer (see ParsedAnswerCache); valid until the next call with another text.

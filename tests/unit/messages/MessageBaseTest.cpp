@@ -173,6 +173,20 @@ TEST(ParsedAnswerCache, RecognisesAnAnswerByItsBytes) {
   EXPECT_FALSE((cache.get("{\"id\": ", ok), ok));
   EXPECT_EQ(cache.get(other, ok).get<jsondoc::String>("id"), "c");
   EXPECT_TRUE(ok);
+
+  // An announced answer is known by being that string until the next announcement, which
+  // always reads it again; other texts between are still told by their bytes.
+  cache.expect(answer);
+  EXPECT_EQ(cache.get(answer, ok).get<jsondoc::String>("id"), "b");
+  EXPECT_EQ(cache.get(other, ok).get<jsondoc::String>("id"), "c");
+  EXPECT_EQ(cache.get(answer, ok).get<jsondoc::String>("id"), "b");
+  cache.expect(answer);
+  EXPECT_EQ(cache.get(answer, ok).get<jsondoc::String>("id"), "b");
+  answer[8] = 'd';
+  cache.expect(answer);
+  EXPECT_EQ(cache.get(answer, ok).get<jsondoc::String>("id"), "d");
+  answer = R"({"id": "eee"})";  // announced no more: its length changed
+  EXPECT_EQ(cache.get(answer, ok).get<jsondoc::String>("id"), "eee");
 }
 
 }  // namespace
