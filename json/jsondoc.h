@@ -74,6 +74,7 @@ template <class Source>
 class Grammar;
 class Writer;
 struct DirectRead;
+struct DirectWrite;
 
 // The memory of one parsed document: values, strings, keys and lists of a document read by
 // Object::parse are placed here one after the other and released together when the document is
@@ -288,6 +289,7 @@ class Value {
   friend class detail::Grammar;
   friend class detail::Writer;
   friend struct detail::DirectRead;
+  friend struct detail::DirectWrite;
   friend class Object;
   friend class Array;
 
@@ -548,6 +550,31 @@ struct DirectRead {
       hint = static_cast<std::uint32_t>(at - members.data_);
     }
     return &at->value;
+  }
+};
+
+// The first '"' or backslash in [p, end), or end; as the reader finds the end of a string.
+const char* FindQuoteOrBackslash(const char* p, const char* end);
+
+// Values as a parsed document holds them, made by a reader of its own: a string that borrows its
+// bytes (which must outlive the value; it never frees them) and an integer held in the value.
+// Precondition: the value holds nothing (a fresh or invalid value, or one of these).
+struct DirectWrite {
+  static void borrowedText(Value& value, const char* bytes, std::uint32_t length) {
+    value.setType(Value::TYPE_STRING);
+    value.placement = Value::kTextInArena;
+    value.bytes = bytes;
+    value.length = length;
+  }
+  static void integer(Value& value, std::uint64_t magnitude) {
+    value.setType(Value::TYPE_NUMBER);
+    value.placement = Value::kIntegerInline;
+    value.integer = magnitude;
+  }
+  static void boolean(Value& value, bool b) {
+    value.setType(Value::TYPE_BOOLEAN);
+    value.placement = 0;
+    value.boolean = b;
   }
 };
 }  // namespace detail

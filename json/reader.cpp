@@ -162,6 +162,10 @@ constexpr std::uint32_t kReplacement = 0xFFFD;
 
 }  // namespace
 
+const char* FindQuoteOrBackslash(const char* p, const char* end) {
+  return FindDelimOrBackslash(p, end, '"');
+}
+
 // A caller's stream, read through its buffer with the error-state rules of std::istream kept in
 // a local copy (written back when the read ends): the grammar's many single-character steps then
 // cost an inline buffer access instead of a sentry each.
@@ -394,6 +398,28 @@ class TextSource {
     cur_ = begin_ + p;
   }
 
+  // A plain integer of 1 to 19 digits from `digits` (after the sign, if any, at `start`), the
+  // ids and sizes of every answer, converted as it is scanned: what ConvertToken makes of it.
+  bool ReadPlainInteger(const char* start, const char* digits, Number& out) {
+    std::uint64_t u = 0;
+    const char* q = digits;
+    const char* limit = end_ - digits > 19 ? digits + 19 : end_;
+    while (q != limit && IsDigit(static_cast<unsigned char>(*q))) {
+      u = u * 10 + static_cast<unsigned>(*q - '0');
+      ++q;
+    }
+    if (q == digits) return false;
+    if (q != end_ &&
+        (IsDigit(static_cast<unsigned char>(*q)) || *q == '.' || *q == 'e' || *q == 'E')) {
+      return false;
+    }
+    cur_ = q;
+    if (cur_ == end_) state_ |= kEofBit;
+    const Number n = static_cast<Number>(u);
+    out = *start == '-' ? -n : n;
+    return true;
+  }
+
   // operator>>(long double&) of the classic locale: the sentry skips blanks, then the longest
   // run of [sign] [digits] [. digits] [e|E [sign] digits] is taken (an exponent only after a
   // digit, one sign after the exponent mark), and the whole run must convert. Only these
@@ -408,6 +434,7 @@ class TextSource {
     const char* start = cur_;
     const char* p = cur_;
     if (*p == '+' || *p == '-') ++p;
+    if (ReadPlainInteger(start, p, out)) return true;
     bool mantissa = false, dot = false, sci = false;
     while (p != end_) {
       char c = *p;

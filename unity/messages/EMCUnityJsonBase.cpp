@@ -32,6 +32,20 @@ void ParsedAnswerCache::expect(const std::string& text) {
   expectedRead_ = false;
 }
 
+bool ParsedAnswerCache::unread(const std::string& text) const {
+  return &text == expected_ && text.data() == expectedData_ && text.size() == expectedSize_ &&
+         !expectedRead_;
+}
+
+bool ParsedAnswerCache::readInstead(const std::string& standIn) {
+  if (!document_) document_ = std::make_unique<jsondoc::Object>();
+  ok_ = document_->parse(standIn);
+  expectedRead_ = true;
+  haveCopy_ = false;
+  std::string().swap(text_);
+  return ok_;
+}
+
 jsondoc::Object& ParsedAnswerCache::get(const std::string& text, bool& ok) {
   if (!document_) document_ = std::make_unique<jsondoc::Object>();
   if (&text == expected_ && text.data() == expectedData_ && text.size() == expectedSize_) {
@@ -305,10 +319,25 @@ bool EMCUnityJsonBase::ReadField(const char* key, unsigned long long& out) {
 bool EMCUnityJsonBase::ParseListElements(std::string& response,
                                          const std::function<bool(jsondoc::Object* content)>& visit,
                                          const UnityListOptions& options,
-                                         const std::function<void(std::size_t count)>& expect) {
+                                         const std::function<void(std::size_t count)>& expect,
+                                         const std::function<void()>& undo) {
+  // A page read straight from its text leaves a document without entries to what follows.
+  bool direct = false;
+  if (undo && options.directKeys != nullptr && !options.firstElementOnly &&
+      parsedAnswer_.unread(response)) {
+    direct = ReadEntriesDirectly(response, visit, options);
+    if (!direct) undo();
+  }
   // The error check parses the answer; the records are read from the same document.
-  if (!ParseError(response)) return false;
-  if (!isSuccess()) return true;  // the array's error stays in the message for the session
+  // (Neither failure can follow a direct read, which takes only pages without an error.)
+  if (!ParseError(response)) {
+    if (direct) undo();
+    return false;
+  }
+  if (!isSuccess()) {  // the array's error stays in the message for the session
+    if (direct) undo();
+    return true;
+  }
 
   jsondoc::Object& answer = ParsedAnswer(response);
   // Elements that are not objects are kept as null: they have no content.

@@ -29,11 +29,17 @@ enum _UNITY_OP_TYPE_ : int {
   UNITY_OP_LOGOUT = 2,
 };
 
+// The JSON value a list read straight from the answer text (UnityListOptions::directKeys) takes
+// for an attribute, as the record's ReadField call reads it without a word: a string, an integer
+// in [0, 2^64) or a boolean.
+enum class UnityFieldType : unsigned char { kUnchecked, kText, kUnsigned, kBoolean };
+
 // One requested answer attribute: a dotted key path and whether the array may omit it (or send
 // null). Messages list theirs in a static table and enter it with SetFieldKeys.
 struct UnityFieldKey {
   const char* path;
   bool nullable;
+  UnityFieldType type = UnityFieldType::kUnchecked;
 };
 constexpr bool kRequiredKey = false;
 constexpr bool kNullableKey = true;
@@ -50,6 +56,12 @@ struct UnityListOptions {
   // When set, a failed field-map extraction logs "Failed to parse values from json" under this
   // tag at level -1 before failing.
   const char* extractionFailureTag = nullptr;
+  // The field map's keys with their types, when every record reads only those (and not its
+  // content object). A page whose elements all hold exactly these, plainly written, is then read
+  // straight from the text of a page the request road announced, with no document of its
+  // entries; any other page goes the usual way, with the same records and log lines.
+  const UnityFieldKey* directKeys = nullptr;
+  std::size_t directKeyCount = 0;
 };
 
 // The last answer text a message read and its parsed document, so that the error check, the
@@ -68,6 +80,10 @@ class ParsedAnswerCache {
   jsondoc::Object& get(const std::string& text, bool& ok);
   // Announces `text` as the answer read next, unchanged until the next announcement.
   void expect(const std::string& text);
+  // True when `text` is the announced answer and has not been read yet.
+  bool unread(const std::string& text) const;
+  // Reads `standIn` as the document of the announced, unread answer; the reader's result.
+  bool readInstead(const std::string& standIn);
 
  private:
   std::string text_;  // what the document was read from, unless it was read from `expected_`
@@ -171,10 +187,13 @@ class EMCUnityJsonBase {
   // The non-template core of ParseListResponse: `visit` gets each element's content (inside the
   // parsed answer) with the field map resolved, or null for an element without a "content" object.
   // `expect`, when given, learns the number of elements before the first visit.
+  // `undo`, when given, takes back every record visited so far in this call: with it, a page
+  // may be read straight from its text (see UnityListOptions::directKeys).
   bool ParseListElements(std::string& response,
                          const std::function<bool(jsondoc::Object* content)>& visit,
                          const UnityListOptions& options,
-                         const std::function<void(std::size_t count)>& expect = nullptr);
+                         const std::function<void(std::size_t count)>& expect = nullptr,
+                         const std::function<void()>& undo = nullptr);
 
   std::string fileServer;
   std::string apiVersion = "4.0";
@@ -202,6 +221,12 @@ class EMCUnityJsonBase {
 
   template <typename T, typename R>
   bool ReadFieldAs(const char* key, R& out);
+  // The direct reading of UnityListOptions::directKeys (unity/messages/DirectListRead.cpp): true
+  // when it read the page's records and gave the cache the page's document without its entries;
+  // false when the page is left to the document (records it visited are then to be undone).
+  bool ReadEntriesDirectly(const std::string& response,
+                           const std::function<bool(jsondoc::Object* content)>& visit,
+                           const UnityListOptions& options);
 
   ParsedAnswerCache parsedAnswer_;
   ActiveFieldReader fieldReader_;

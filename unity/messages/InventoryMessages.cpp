@@ -18,10 +18,15 @@ const UnityFieldKey kStorageResourceKeys[] = {
     {"luns", kNullableKey},
 };
 
+const UnityFieldType kText = UnityFieldType::kText;
+const UnityFieldType kUnsigned = UnityFieldType::kUnsigned;
 const UnityFieldKey kLunKeys[] = {
-    {"id", kRequiredKey},        {"name", kRequiredKey},
-    {"wwn", kNullableKey},       {"storageResource.id", kRequiredKey},
-    {"sizeTotal", kRequiredKey}, {"sizeAllocated", kNullableKey},
+    {"id", kRequiredKey, kText},
+    {"name", kRequiredKey, kText},
+    {"wwn", kNullableKey, kText},
+    {"storageResource.id", kRequiredKey, kText},
+    {"sizeTotal", kRequiredKey, kUnsigned},
+    {"sizeAllocated", kNullableKey, kUnsigned},
 };
 
 const UnityFieldKey kHostKeys[] = {
@@ -56,6 +61,14 @@ std::string ListQuery(const std::string& filter) {
 UnityListOptions StrictElements() {
   UnityListOptions options;
   options.failOnNonObjectElements = true;
+  return options;
+}
+
+// The same options, with the records of a plainly written page read straight from its text.
+template <std::size_t N>
+UnityListOptions DirectlyReadable(UnityListOptions options, const UnityFieldKey (&keys)[N]) {
+  options.directKeys = keys;
+  options.directKeyCount = N;
   return options;
 }
 
@@ -126,7 +139,7 @@ bool EMCUnityJsonListLuns::ParseResponse(std::string& response) {
         ReadField("sizeAllocated", lun.sizeAllocated);
         return true;
       },
-      StrictElements());
+      DirectlyReadable(StrictElements(), kLunKeys));
 }
 
 void EMCUnityJsonListLuns::TakeList(std::vector<_UnityLunListEntry>& out) {

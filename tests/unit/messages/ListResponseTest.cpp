@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/DiagLog.h"
+#include "tests/support/DirectListCheck.h"
 #include "unity/EMCUnityJSON.h"
 #include "unity/messages/FieldExtraction.h"
 #include "unity/messages/ListResponse.h"
@@ -100,6 +101,87 @@ TEST(ListResponse, PreparedFieldMapLogsLikePerRecordExtraction) {
             "5 Failed to Get key [size] at [size].\n5 Failed to Get key [size] at [size].\n"
             "5 Failed to Get key [lun.id] at [lun].\n5 Failed to Get key [size] at [size].\n"
             "5 Failed to Get key [id] at [id].\n");
+}
+
+// A LUN page is read straight from its text only when it is plainly written; every other page
+// goes to the document, and both readings agree on records, state, next page and log lines.
+TEST(ListResponse, PagesReadFromTheirTextAgreeWithTheDocument) {
+  const std::string lun =
+      R"({"id": "sv_1", "name": "Data", "sizeAllocated": 42, "sizeTotal": 9223372036854775807,)"
+      R"( "storageResource": {"id": "res_1"}, "wwn": "60:06:01"})";
+  const std::string links = R"("links": [{"rel": "self", "href": "&page=1"},)"
+                            R"( {"rel": "next", "href": "&page=2"}])";
+  const std::string base = R"("@base": "https://unity.example.com/api/types/lun/instances?x=1")";
+  const auto page = [&](const std::string& entries) {
+    return "{" + base + R"(, "entries": [)" + entries + "], " + links + "}";
+  };
+  const std::string entry = R"({"content": )" + lun + "}";
+  struct Row {
+    const char* name;
+    std::string text;
+    bool direct;
+  };
+  const Row rows[] = {
+      {"plain page", page(entry + ", " + entry), true},
+      {"compact, no blanks",
+       R"({"entries":[{"content":{"id":"a","name":"b","wwn":"c",)"
+       R"("storageResource":{"id":"d"},"sizeTotal":1,"sizeAllocated":0}}]})",
+       true},
+      {"entry metadata and unknown keys",
+       page(R"({"@base": "x", "links": [{"rel": "self"}], "content": {"id": "1", "name": "n", )"
+            R"("wwn": "w", "x": [1, {"y": null}], "a.b": true, "storageResource": {"id": "r",)"
+            R"( "z": false}, "sizeTotal": 0, "sizeAllocated": 7}})"),
+       true},
+      {"empty entries", page(""), false},
+      {"absent nullable key",
+       page(R"({"content": {"id": "1", "name": "n", "storageResource": {"id": "r"},)"
+            R"( "sizeTotal": 1}})"),
+       false},
+      {"null value",
+       page(R"({"content": {"id": "1", "name": null, "wwn": "w", "storageResource":)"
+            R"( {"id": "r"}, "sizeTotal": 1, "sizeAllocated": 2}})"),
+       false},
+      {"escaped string",
+       page(R"({"content": {"id": "1", "name": "a\"b", "wwn": "w",)"
+            R"( "storageResource": {"id": "r"}, "sizeTotal": 1, "sizeAllocated": 2}})"),
+       false},
+      {"negative, fraction, exponent, 20 digits",
+       page(entry + R"(, {"content": {"id": "1", "name": "n", "wwn": "w", "storageResource":)"
+                    R"( {"id": "r"}, "sizeTotal": -1, "sizeAllocated": 2.5}}, {"content": {"id": )"
+                    R"("1", "name": "n", "wwn": "w", "storageResource": {"id": "r"}, "sizeTotal":)"
+                    R"( 1e3, "sizeAllocated": 18446744073709551615}})"),
+       false},
+      {"number as text",
+       page(R"({"content": {"id": 1, "name": "n", "wwn": "w", "storageResource":)"
+            R"( {"id": "r"}, "sizeTotal": "1", "sizeAllocated": 2}})"),
+       false},
+      {"repeated key, last one counts",
+       page(R"({"content": {"id": "1", "name": "n", "wwn": "w", "storageResource": {"id": "r"},)"
+            R"( "storageResource": {"x": 1}, "sizeTotal": 1, "sizeAllocated": 2}})"),
+       false},
+      {"repeated content", page(R"({"content": )" + lun + R"(, "content": {}})"), false},
+      {"repeated entries", "{" + base + R"(, "entries": [)" + entry + R"(], "entries": []})",
+       false},
+      {"element without content", page(entry + R"(, {"x": 1}, 5)"), false},
+      {"reference not an object",
+       page(R"({"content": {"id": "1", "name": "n", "wwn": "w", "storageResource": "r",)"
+            R"( "sizeTotal": 1, "sizeAllocated": 2}})"),
+       false},
+      {"array error",
+       "{" + base + R"(, "entries": [)" + entry +
+           R"(], "error": {"errorCode": 131149829, "messages": [{"en-US": "no"}]}})",
+       false},
+      {"comment", page("/* c */" + entry), false},
+      {"truncated", page(entry).substr(0, 200), false},
+      {"text after the object, which the document reader leaves", page(entry) + " x", true},
+      {"lenient grammar", R"({'entries': [{content: )" + lun + "}]}", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    bool direct = false;
+    EXPECT_EQ(directcheck::Disagreement(row.text, direct), "");
+    EXPECT_EQ(direct, row.direct);
+  }
 }
 
 }  // namespace
