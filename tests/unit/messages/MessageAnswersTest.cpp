@@ -100,16 +100,12 @@ std::string LunInfo(std::string& answer, bool& ok) {
 std::string NasServers(std::string& answer, bool& ok) {
   EMCUnityJsonGetNASServer m;
   m.Initialize(kArray, "");
-  ok = Run(m, answer);
-  std::vector<_UnityNASServer> list;
-  m.GetNASServerList(list);
-  std::string out;
-  for (const _UnityNASServer& nas : list) {
-    out += nas.id + ":";
-    for (const std::string& alias : nas.aliases) out += alias + ",";
-    out += ";";
-  }
-  return out;
+  return Records<std::vector<_UnityNASServer>>(
+      m, answer, ok, &EMCUnityJsonGetNASServer::GetNASServerList, [](const _UnityNASServer& nas) {
+        std::string out = nas.id + ":";
+        for (const std::string& alias : nas.aliases) out += alias + ",";
+        return out;
+      });
 }
 
 std::string IscsiNodes(std::string& answer, bool& ok) {
@@ -172,25 +168,6 @@ std::string Replication(std::string& answer, bool& ok) {
   return info.sessionId;
 }
 
-std::string Resources(std::string& answer, bool& ok) {
-  EMCUnityJsonGetStorageResource m;
-  m.Initialize(kArray, "res_2");
-  return Records<std::vector<_UnityStorageResource>>(
-      m, answer, ok, &EMCUnityJsonGetStorageResource::GetStorageResourceList,
-      [](const _UnityStorageResource& r) {
-        return r.id + "|" + std::to_string(r.hostAccess.size()) + "|" +
-               std::to_string(r.lunIds.size());
-      });
-}
-
-std::string Luns(std::string& answer, bool& ok) {
-  EMCUnityJsonListLuns m;
-  m.Initialize(kArray, "");
-  return Records<std::vector<_UnityLunListEntry>>(
-      m, answer, ok, &EMCUnityJsonListLuns::TakeList,
-      [](const _UnityLunListEntry& l) { return l.id + "|" + std::to_string(l.sizeTotal); });
-}
-
 std::string Initiator(std::string& answer, bool& ok) {
   EMCUnityJsonGetHostInitiatorInfo m;
   m.Initialize(kArray, std::string("x"), false);
@@ -225,7 +202,6 @@ std::string Content(const std::string& fields) {
 
 const std::string kSnap = R"("id": "7", "name": "n", "storageResource": {"id": "r"}, )"
                           R"("isModifiable": true)";
-const std::string kResource = R"("id": "res_2", "name": "CG", "type": 2)";
 const std::string kHostLun = R"("id": "HL_1", "type": 2, "host": {"id": "H"}, "lun": {"id": "L"})";
 const std::string kLun = R"("id": "sv_1", "name": "L", "wwn": "W", )"
                          R"("storageResource": {"id": "sv_1", "name": "L", "type": 8})";
@@ -253,8 +229,6 @@ TEST(MessageAnswerTest, Reads) {
        true, "7|n|r|sv_7|60:06|1H1;7|n|r|||;"},
       {"SnapHostAccessNotObject", Snaps, Entries(Content(kSnap + R"(, "hostAccess": [7])")), false,
        ""},
-      {"SnapHostAccessWithoutHostId", Snaps,
-       Entries(Content(kSnap + R"(, "hostAccess": [{"allowedAccess": 1}])")), false, ""},
       {"SnapIdAsNumberKeepsEarlierRecords", Snaps,
        Entries(Content(kSnap) + "," +
                Content(R"("id": 5, "name": "n", "storageResource": {"id": "r"},)"
@@ -264,7 +238,6 @@ TEST(MessageAnswerTest, Reads) {
        "0|||||;0|||||;"},
       {"CopyNone", CopiedSnap, R"({"content": {"copies": []}})", false, "0"},
       {"CopyIdAsNumber", CopiedSnap, R"({"content": {"copies": [{"id": 1}]}})", false, "0"},
-      {"CopiesNotList", CopiedSnap, R"({"content": {"copies": {"id": "1"}}})", false, "0"},
       {"JobStateOutOfRange", Job, R"({"content": {"id": "N-5", "state": 4294967300}})", false,
        "N-5|4||0|0|"},
       {"ReplicationWithoutRemoteSystem", Replication,
@@ -280,14 +253,6 @@ TEST(MessageAnswerTest, Reads) {
        true, "18446744073709551615"},
       {"LunInfoNullSnapWwn", LunInfo, Entries(Content(kLun + R"(, "snapWwn": null)")), false,
        "131149829"},
-      {"ResourceAccessWithoutHostId", Resources,
-       Entries(Content(kResource + R"(, "blockHostAccess": [{"accessMask": 1}])")), false, ""},
-      {"ResourceTypeAsText", Resources, Entries(Content(R"("id": "r", "name": "n", "type": "2")")),
-       false, ""},
-      {"LunSizeNegative", Luns,
-       Entries(Content(R"("id": "sv_1", "name": "L", "storageResource": {"id": "s"},)"
-                       R"( "sizeTotal": -1)")),
-       false, ""},
       // NAS server aliases: interfaces, then CIFS names (standalone or with domain), NFS once.
       {"NasInterfacesThenCifsNamesThenNfsOnce", NasServers,
        Content(kNas + R"(, "fileInterface": [{"ipAddress": "10.0.1.1"}, {"id": "if_2"}],)"

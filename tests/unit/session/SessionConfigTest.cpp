@@ -80,18 +80,6 @@ TEST_F(SessionConfigTest, SettingsReadersUseTheirSections) {
   EXPECT_FALSE(GetRegInt("NotANumber", value) || GetRegInt("OnlyInNas", value) || value != -7);
 }
 
-// A new array may speak another version: it is read again before the next request needs it.
-TEST_F(SessionConfigTest, SetFileServerForgetsTheApiVersion) {
-  ManageEMCUnity session;
-  ASSERT_TRUE(session.SetFileServer("10.1.2.3"));
-  session.apiVersion = "5.2";
-  session.apiVersionKnown = true;
-  ASSERT_TRUE(session.SetFileServer("array-b.example"));
-  EXPECT_EQ(session.apiVersion, "4.0");
-  EXPECT_FALSE(session.apiVersionKnown);
-  EXPECT_FALSE(session.transportReady);
-}
-
 TEST_F(SessionConfigTest, InputChecksRefuseBeforeSending) {
   const struct {
     const char* name;
@@ -101,8 +89,6 @@ TEST_F(SessionConfigTest, InputChecksRefuseBeforeSending) {
     const char* text;
   } rows[] = {
       {"openWithoutServer", "", "admin", [](ManageEMCUnity& s) { return s.OpenConnection(false); },
-       "Filerserver name or Username is empty"},
-      {"openWithoutUser", "array", "", [](ManageEMCUnity& s) { return s.OpenConnection(true); },
        "Filerserver name or Username is empty"},
       {"closeWithoutServer", "", "admin",
        [](ManageEMCUnity& s) { return s.CloseConnection(false); }, "Fileserver name is empty"},
