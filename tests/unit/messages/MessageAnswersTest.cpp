@@ -274,9 +274,6 @@ TEST(MessageAnswerTest, Reads) {
       // iSCSI nodes.
       {"IscsiNodesSkipEntriesWithoutContent", IscsiNodes,
        Entries(Content(R"("id": "node_1", "name": "iqn.a")") + ",{}"), true, "[node_1|iqn.a]"},
-      {"InitiatorNullParent", Initiator,
-       Entries(Content(R"("id": "I_2", "type": 2, "initiatorId": "q", "parentHost": null)")), true,
-       "one:I_2|2|"},
       {"InitiatorTypeBeyond32Bits", Initiator,
        Entries(Content(R"("id": "I", "type": 4294967298, "initiatorId": "q")")), false, "|0|"},
       {"HostAnswerWithoutEntries", Host, R"({"content": {"id": "Host_1"}})", true, "found:Host_1"},

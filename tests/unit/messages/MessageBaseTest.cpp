@@ -39,8 +39,6 @@ constexpr _UNITY_http_req_type_ GET = UNITY_HTTP_GET, POST = UNITY_HTTP_POST,
 
 TEST(MakeURI, BuildsTheAddress) {
   const UriCase rows[] = {
-      {"GetFieldsSorted", GET, "", "", 20, "name,id,lun.id", "",
-       "types/snap/instances?&fields=id,lun.id,name"},
       {"GetInstanceWithQuery", GET, "", "3 8", -1, "id", "filter=(a eq 1)",
        "instances/snap/3+8?&fields=id&filter=(a+eq+1)"},
       // A caller's id cannot leave its path segment: "/", "?", "#" and "%" are encoded.

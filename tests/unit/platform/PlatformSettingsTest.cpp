@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "tests/unit/platform/TempDir.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
