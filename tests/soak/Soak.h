@@ -51,7 +51,13 @@ struct Item {
 
 // One job's ledger. Objects are keyed by name; every name carries the job's prefix.
 struct Ledger {
-  int job = 0;
+  explicit Ledger(int j)
+      : job(j),
+        prefix("soak" + std::to_string(j) + "_"),
+        resource("res_soak" + std::to_string(j)),
+        replication("rep_" + resource),
+        fileSnap(std::to_string(90000000000LL + j)) {}
+  int job;
   std::string prefix, resource, replication, fileSnap;  // fileSnap: exported and shared
   std::map<std::string, Item> snaps, exports, shares, hosts;
   std::vector<std::pair<std::string, std::string>> gone;  // (type, name), moved out each round

@@ -128,11 +128,9 @@ struct PageCase {
   const char* next;
 };
 
+// The usual pages (other links before "next", none on the last) are the paging tests' on the wire.
 TEST(ParseNextURI, FollowsTheNextLink) {
   const PageCase rows[] = {
-      {"NextAfterOtherRels", GET,
-       R"("links": [{"rel": "self", "href": "&p=1"}, {"rel": "next", "href": "&p=2"}]})",
-       "https://array.example/api/x?filter=a+eq+1&p=2"},
       // The credentials travel with the next page: it stays on this array, over HTTPS.
       {"OtherHostAndScheme", GET,
        R"("@base": "http://elsewhere:8080/api/y?a=1", "links": [{"rel": "next", "href": "&p=2"}]})",
@@ -142,7 +140,6 @@ TEST(ParseNextURI, FollowsTheNextLink) {
        "https://array.example/api/y?p=2"},
       {"RelativeBase", GET, R"("@base": "api/y", "links": [{"rel": "next", "href": "?p=2"}]})",
        "https://array.example/api/y?p=2"},
-      {"LastPage", GET, R"("links": [{"rel": "self", "href": "&p=3"}]})", ""},
       {"MissingBase", GET, R"("@base": null, "links": [{"rel": "next", "href": "&p=2"}]})", ""},
       {"NotAGet", POST, R"("links": [{"rel": "next", "href": "&p=2"}]})", ""}};
   for (const PageCase& c : rows) {
