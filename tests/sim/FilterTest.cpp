@@ -44,8 +44,9 @@ class FilterTest : public ::testing::TestWithParam<FilterCase> {
 };
 unitysim::ObjectModel* FilterTest::model_ = nullptr;
 
-// Seed snapshots (last three digits): 846, 847 (attached, Host_1) on sv_1; 848 on sv_2; 849 on
-// the file system res_1; 850 a group snapshot of res_2 with members 851 (lun sv_3), 852 (sv_4).
+// The library's own id filters are proven on the wire; these are the other forms a REST client may
+// send. Seed snapshots (last three digits): 846, 847 (attached, Host_1) on sv_1; 848 on sv_2; 849
+// on the file system res_1; 850 a group snapshot of res_2 with members 851 (lun sv_3), 852 (sv_4).
 TEST_P(FilterTest, Selects) {
   EXPECT_EQ(select(GetParam().filter), GetParam().ids);
 }
@@ -53,9 +54,7 @@ TEST_P(FilterTest, Selects) {
 INSTANTIATE_TEST_SUITE_P(
     Evaluator, FilterTest,
     ::testing::Values(
-        FilterCase{"IdEq", R"(id eq "38654705846")", {"846"}},
         FilterCase{"IdBareNumber", "id eq 38654705847", {"847"}},
-        FilterCase{"OrOfIds", R"((id eq "38654705846") OR (id eq "38654705852"))", {"846", "852"}},
         FilterCase{"KeywordsAnyCase",
                    R"(id Eq "38654705846" oR ID eq "x" Or id EQ "38654705848")",
                    {"846", "848"}},
