@@ -13,7 +13,6 @@
 namespace unitytest {
 namespace {
 
-const unsigned long long kNotFound = 131149829;
 const unsigned long long kBodyNotCorrect = 131149877;
 const SnapID kLunSnap = 38654705846ULL;       // of sv_1, not attached
 const SnapID kAttachedSnap = 38654705847ULL;  // of sv_1, attached to Host_1

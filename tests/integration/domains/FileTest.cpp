@@ -12,8 +12,6 @@
 namespace unitytest {
 namespace {
 
-const unsigned long long kNotFound = 131149829;
-
 using FileOpsTest = SimulatorTest;
 
 TEST_F(FileOpsTest, NameSharedByTwoNasServersNeedsTheNasServer) {

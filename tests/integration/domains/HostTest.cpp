@@ -14,10 +14,8 @@ namespace {
 
 using ::testing::ElementsAre;
 
-const unsigned long long kNotFound = 131149829;
 const unsigned long long kInitiatorExists = 100663539;
 const std::string kFcPort = "21:00:00:25:B5:0A:00:01";
-const SnapID kFileSnap = 38654705849ULL;  // a snapshot of file system fs_1
 
 class HostOpsTest : public SimulatorTest {};
 

@@ -13,8 +13,6 @@
 namespace unitytest {
 namespace {
 
-const unsigned long long kNotFound = 131149829;
-const SnapID kFileSnap = 38654705849ULL;  // FS_Home_hourly, a snapshot of file system fs_1
 const std::string kTypeUri = "/api/types/nfsShare/instances";
 
 class NfsOpsTest : public SimulatorTest {

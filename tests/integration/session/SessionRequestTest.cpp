@@ -16,7 +16,6 @@ namespace {
 
 using ::testing::StartsWith;
 
-const unsigned long long kNotFound = 131149829;
 const unsigned long long kUnauthorized = 131149828;
 const char kUnpairedSnap[] = "38654705848";  // Oracle_Logs_daily_1, in no snapshot group
 
