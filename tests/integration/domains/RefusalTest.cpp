@@ -46,6 +46,11 @@ const char kQuoted[] = "a\"b";
 INSTANTIATE_TEST_SUITE_P(
     Operations, RefusalTest,
     ::testing::Values(
+        RefusalCase{"SessionOpenWithoutArray", [](auto& s) { return s.OpenConnection(false); },
+                    "Filerserver name or Username is empty", false},
+        RefusalCase{"SessionSystemInfoWithoutArray",
+                    Into(&ManageEMCUnity::GetBasicSystemInformation), "Fileserver name is empty",
+                    false},
         RefusalCase{"LunWwnWithDoubleQuote", Into(&ManageEMCUnity::GetLunInfoFromWWN, "60\"01"),
                     "WWN contains a double quote, which a filter cannot carry"},
         RefusalCase{"SnapshotCreateWithoutName",
