@@ -35,8 +35,8 @@ std::string Join(const List& list, Describe describe) {
 // and describes the records.
 template <typename List, typename Message, typename Getter, typename Describe>
 std::string Records(Message& m, std::string& answer, bool& ok, Getter getter, Describe describe,
-                    std::size_t stale = 0) {
-  ok = Run(m, answer);
+                    std::size_t stale = 0, const char* api = "13.0") {
+  ok = Run(m, answer, api);
   List list(stale);
   (m.*getter)(list);
   return Join(list, describe);
@@ -48,17 +48,16 @@ using Reader = std::string (*)(std::string& answer, bool& ok);
 std::string Snaps(std::string& answer, bool& ok) {
   EMCUnityJsonGetSnapshotList m;
   m.Initialize(kArray, std::vector<SnapID>{1, 2}, false);
-  ok = Run(m, answer, "5.0");
-  std::vector<_UnitySnapInfo> list(3);  // replaced by the getter
-  m.GetSnapList(list);
-  std::string out;
-  for (const _UnitySnapInfo& s : list) {
-    out += std::to_string(s.snapId) + "|" + s.name + "|" + s.storageResourceId + "|" + s.lunId +
-           "|" + s.attachedWWN + "|";
-    for (const _UnityHostAccess& h : s.hostAccess) out += std::to_string(h.accessMask) + h.hostId;
-    out += ";";
-  }
-  return out;
+  return Records<std::vector<_UnitySnapInfo>>(
+      m, answer, ok, &EMCUnityJsonGetSnapshotList::GetSnapList,
+      [](const _UnitySnapInfo& s) {
+        std::string out = std::to_string(s.snapId) + "|" + s.name + "|" + s.storageResourceId +
+                          "|" + s.lunId + "|" + s.attachedWWN + "|";
+        for (const _UnityHostAccess& h : s.hostAccess)
+          out += std::to_string(h.accessMask) + h.hostId;
+        return out;
+      },
+      3, "5.0");
 }
 
 std::string CopiedSnap(std::string& answer, bool& ok) {
@@ -111,31 +110,26 @@ std::string NasServers(std::string& answer, bool& ok) {
 std::string IscsiNodes(std::string& answer, bool& ok) {
   EMCUnityJsonGetIscsiNode m;
   m.Initialize(kArray);
-  ok = Run(m, answer);
-  std::vector<_UnityIscsiNode> nodes;
-  m.GetIscsNodes(nodes);
-  std::string out;
-  for (const _UnityIscsiNode& n : nodes) out += "[" + n.id + "|" + n.name + "]";
-  return out;
+  return Records<std::vector<_UnityIscsiNode>>(
+      m, answer, ok, &EMCUnityJsonGetIscsiNode::GetIscsNodes,
+      [](const _UnityIscsiNode& n) { return n.id + "|" + n.name; });
 }
 
 // id|default|paths,|host:access,
 std::string NfsExports(std::string& answer, bool& ok) {
   EMCUnityJsonGetNFSExportList m;
   m.InitializeWithHost(kArray, "Host_1");
-  ok = Run(m, answer);
-  std::vector<_UnityNfsExportInfo> list(3);  // replaced by the getter
-  m.GetNfsList(list);
-  std::string out;
-  for (const _UnityNfsExportInfo& e : list) {
-    out += e.id + "|" + std::to_string(e.nfsHostAccess.defaultAccess) + "|";
-    for (const std::string& p : e.exportPaths) out += p + ",";
-    out += "|";
-    for (const auto& h : e.nfsHostAccess.hosts)
-      out += h.first + ":" + std::to_string(h.second) + ",";
-    out += ";";
-  }
-  return out;
+  return Records<std::vector<_UnityNfsExportInfo>>(
+      m, answer, ok, &EMCUnityJsonGetNFSExportList::GetNfsList,
+      [](const _UnityNfsExportInfo& e) {
+        std::string out = e.id + "|" + std::to_string(e.nfsHostAccess.defaultAccess) + "|";
+        for (const std::string& p : e.exportPaths) out += p + ",";
+        out += "|";
+        for (const auto& h : e.nfsHostAccess.hosts)
+          out += h.first + ":" + std::to_string(h.second) + ",";
+        return out;
+      },
+      3);
 }
 
 std::string CifsShareSnaps(std::string& answer, bool& ok) {
@@ -273,7 +267,7 @@ TEST(MessageAnswerTest, Reads) {
        true, "nas_1:nfs,;nas_1:;"},
       // iSCSI nodes.
       {"IscsiNodesSkipEntriesWithoutContent", IscsiNodes,
-       Entries(Content(R"("id": "node_1", "name": "iqn.a")") + ",{}"), true, "[node_1|iqn.a]"},
+       Entries(Content(R"("id": "node_1", "name": "iqn.a")") + ",{}"), true, "node_1|iqn.a;"},
       {"InitiatorTypeBeyond32Bits", Initiator,
        Entries(Content(R"("id": "I", "type": 4294967298, "initiatorId": "q")")), false, "|0|"},
       {"HostAnswerWithoutEntries", Host, R"({"content": {"id": "Host_1"}})", true, "found:Host_1"},
