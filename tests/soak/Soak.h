@@ -1,6 +1,5 @@
-// The soak under faults: many jobs at once against one simulator that fails at random. Each job
-// keeps a ledger of what it asked for and what it was told; the checks compare the ledgers with
-// the simulator's model and journal once the run is over.
+// The soak under faults: each job keeps a ledger of what it asked and was told; the checks compare
+// the ledgers with the simulator's model and journal once the run is over.
 #pragma once
 
 #include <cstdint>

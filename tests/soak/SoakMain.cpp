@@ -1,6 +1,5 @@
-// The soak program: N jobs on N threads, one ManageEMCUnity each, against one simulator that
-// injects every fault it has at random. Prints what ran, what failed and the invariants, and
-// exits 0 only when every invariant held.
+// The soak program: N jobs on N threads against one simulator failing at random; exits 0 only when
+// every invariant held.
 #include <malloc.h>
 #include <unistd.h>
 
@@ -68,9 +67,8 @@ std::string SeedFor(const std::vector<Ledger>& ledgers) {
   return seed.dump();
 }
 
-// Between rounds the journal is reconciled and emptied, and background jobs and restore backups
-// (counted for their job) leave the model, as the array purges them: only the client's memory
-// is then left to grow.
+// Between rounds the journal is reconciled and emptied, and jobs and restore backups (counted)
+// leave the model, as the array purges them: only the client's memory is left to grow.
 void DrainRound(unitysim::Simulator& sim, JournalTally& tally, std::vector<Ledger>& ledgers) {
   tally.add(sim.journal().entries());
   sim.journal().clear();

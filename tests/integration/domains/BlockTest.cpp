@@ -1,5 +1,4 @@
-// Block exposure against the default seed: lookups, host access merges, attach and detach on each
-// API version, and the host LUNs they leave.
+// Block exposure against the default seed: lookups, host access, attach and detach per version.
 #include <set>
 #include <string>
 #include <vector>

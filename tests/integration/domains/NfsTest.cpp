@@ -135,8 +135,7 @@ TEST_F(NfsOpsTest, HostAccessMergeKeepsUnnamedHostsAndSendsAllLists) {
   }
 }
 
-// Lookups take exactly one export and complete its file system; none is the array's missing
-// resource, two are no answer.
+// Lookups take exactly one export: none is the array's missing resource, two are no answer.
 TEST_F(NfsOpsTest, LookupsNeedExactlyOneMatch) {
   SnapID devSnap = 0;  // a snapshot of a file system on the other NAS server
   ASSERT_TRUE(session().CreateSnapShot(devSnap, "res_17", "it_dev", true)) << session().errorText;

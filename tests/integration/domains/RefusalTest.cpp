@@ -1,5 +1,4 @@
-// Refused inputs of the public operations: each call fails its input check with code 2 and the
-// operation's own text, logs "Error: <text>", and sends nothing.
+// Refused inputs: code 2, the operation's own text, "Error: <text>" logged, nothing sent.
 #include <functional>
 #include <memory>
 #include <string>

@@ -1,5 +1,4 @@
-// The session against the simulator: logins, the CSRF token, re-login after 401, error answers,
-// pages, logout, changing arrays and connection reuse.
+// The session against the simulator: logins, tokens, re-login, errors, pages, logout, reuse.
 #include <string>
 #include <vector>
 

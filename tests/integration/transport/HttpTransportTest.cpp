@@ -25,8 +25,7 @@ struct Received {
   }
 };
 
-// A TLS server that records the last request it received and answers on a few paths; the
-// transport trusts it through UnityCAFile.
+// A TLS server, trusted through UnityCAFile, that records the last request and answers a few paths.
 class HttpTransportTest : public ::testing::Test {
  protected:
   void SetUp() override {

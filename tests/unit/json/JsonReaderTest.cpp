@@ -1,5 +1,4 @@
-// The lenient reader: accepted forms, escapes, numbers, the nesting limit and hostile input. Every
-// read goes through both the in-memory and the std::istream entry points, which must agree.
+// The lenient reader; every read goes through both entry points, which must agree (ReadBoth).
 #include <sstream>
 #include <string>
 #include <vector>

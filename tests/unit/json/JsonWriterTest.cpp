@@ -1,5 +1,4 @@
-// The compact writer: exact text, string escapes and numbers. (Written documents reading back
-// equal is the JSON fuzzer's check.)
+// The compact writer; written documents reading back equal is the JSON fuzzer's check.
 #include <cstdio>
 #include <iomanip>
 #include <limits>

@@ -55,9 +55,8 @@ TEST(GetFieldValue, MissingOrNullFieldIsLogged) {
   EXPECT_TRUE(capture.contains("Null value", "bool ParseValue(void*, R&)"));
 }
 
-// Every conversion against every JSON type: only its own type converts, the rest fail and leave
-// the field alone; nothing aborts. (The integer widths share one type check; their ranges are
-// below.)
+// Only a conversion's own JSON type converts; the rest fail and leave the field alone. (The integer
+// widths share one type check; their ranges are below.)
 TEST(ParseValue, OtherJsonTypesFail) {
   jsondoc::Object values = Parse(
       R"({"string": "7", "number": 7, "bool": true, "null": null, "array": [1], "object": {"a": 1}})");

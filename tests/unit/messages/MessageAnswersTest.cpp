@@ -1,6 +1,5 @@
-// Answers the simulator never sends, read by each message: required attributes missing or of the
-// wrong type or range, list elements that are not objects, null and absent optional parts. Such
-// an answer must fail the parse or keep the defaults, never yield invented records.
+// Answers the simulator never sends (bad required attributes, odd optional parts) fail the parse or
+// keep the defaults, never yield invented records.
 #include <list>
 #include <string>
 #include <vector>

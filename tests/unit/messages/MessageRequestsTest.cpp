@@ -1,6 +1,5 @@
-// Requests of forms the integration tests do not send (or send without checking their exact text),
-// the filter text rules, and the refusal of a double quote, which no filter can carry. The
-// operations refuse it before a message is built; the messages refuse it too.
+// Requests the integration tests do not check, the filter text rules, and the messages' own refusal
+// of a double quote (behind the operations' refusal), which no filter can carry.
 #include <set>
 #include <string>
 #include <vector>

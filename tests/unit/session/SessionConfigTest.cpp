@@ -1,5 +1,4 @@
-// The session object without an array: configuration, settings, error state and the input checks
-// that must refuse before anything is sent.
+// The session object without an array: configuration, settings, error state, a refused close.
 #include <unistd.h>
 
 #include <cstdio>
@@ -80,8 +79,7 @@ TEST_F(SessionConfigTest, SettingsReadersUseTheirSections) {
   EXPECT_FALSE(GetRegInt("NotANumber", value) || GetRegInt("OnlyInNas", value) || value != -7);
 }
 
-// The other operations' refusals are RefusalTest's; a refused close keeps the session it could
-// not end.
+// A refused close keeps the session it could not end (the other refusals are RefusalTest's).
 TEST_F(SessionConfigTest, CloseWithoutArrayIsRefusedAndKeepsTheSession) {
   DiagLogCapture capture;
   ManageEMCUnity session(3);
