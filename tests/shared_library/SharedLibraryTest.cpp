@@ -1,5 +1,4 @@
-// Links against libManageEMCUnity.so alone, as a backup product does: everything used here must
-// come through the library's exported interface.
+// Links libManageEMCUnity.so alone, as a backup product does: only the exported interface serves.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -9,7 +9,6 @@
 namespace {
 
 using simtest::Reply;
-using simtest::RequestOptions;
 using unitysim::Fault;
 using unitysim::Json;
 
@@ -21,12 +20,9 @@ class ControlTest : public simtest::LoggedInTest {
   Reply control(const std::string& method, const std::string& path, const std::string& body = "",
                 std::vector<std::string> headers = {}) {
     if (headers.empty()) headers.push_back("X-Sim-Control-Token: " + sim_.controlToken());
-    RequestOptions o;
-    o.restClientHeader = false;
-    o.credentials = false;
-    o.csrf = false;
-    o.extraHeaders = std::move(headers);
-    return client_.send(method, "/_sim/api/" + path, body, o);
+    return client_.send(
+        method, "/_sim/api/" + path, body,
+        {/*restClientHeader=*/false, /*credentials=*/false, /*csrf=*/false, std::move(headers)});
   }
   Json controlJson(const std::string& method, const std::string& path,
                    const std::string& body = "") {
@@ -80,7 +76,7 @@ TEST_F(ControlTest, EveryEndpointRefusesWithoutTheTokenAndChangesNothing) {
 
 TEST_F(ControlTest, TheTokenDoesNotOpenTheArray) {
   client_.forgetCookies();
-  RequestOptions o;
+  simtest::RequestOptions o;
   o.credentials = false;
   o.extraHeaders = {"X-Sim-Control-Token: " + sim_.controlToken()};
   const Reply r = client_.get("/api/types/lun/instances", o);
@@ -89,10 +85,8 @@ TEST_F(ControlTest, TheTokenDoesNotOpenTheArray) {
 }
 
 TEST_F(ControlTest, ConsolePageIsServedWithoutTokenUnderAStrictPolicy) {
-  RequestOptions o;
-  o.credentials = false;
-  o.restClientHeader = false;
-  const Reply r = client_.get("/_sim/", o);
+  const Reply r =
+      client_.get("/_sim/", {/*restClientHeader=*/false, /*credentials=*/false, true, {}});
   EXPECT_EQ(r.status, 200);
   EXPECT_NE(r.body.find("<title>unity-sim console</title>"), std::string::npos);
   EXPECT_EQ(r.header("Content-Security-Policy").find("default-src 'none'; script-src 'sha256-"),

@@ -44,8 +44,10 @@ class FilterTest : public ::testing::TestWithParam<FilterCase> {
 };
 unitysim::ObjectModel* FilterTest::model_ = nullptr;
 
-// Seed snapshots (last three digits): 846, 847 (attached, Host_1) on sv_1; 848 on sv_2; 849 on
-// the file system res_1; 850 a group snapshot of res_2 with members 851 (lun sv_3), 852 (sv_4).
+// The library's own filters (ids, case-insensitive names, references, list elements, several hops)
+// are proven on the wire; these are the other forms a REST client may send. Seed snapshots (last
+// three digits): 846, 847 (attached, Host_1) on sv_1; 848 on sv_2; 849 on the file system res_1;
+// 850 a group snapshot of res_2 with members 851 (lun sv_3), 852 (sv_4).
 TEST_P(FilterTest, Selects) {
   EXPECT_EQ(select(GetParam().filter), GetParam().ids);
 }
@@ -53,9 +55,7 @@ TEST_P(FilterTest, Selects) {
 INSTANTIATE_TEST_SUITE_P(
     Evaluator, FilterTest,
     ::testing::Values(
-        FilterCase{"IdEq", R"(id eq "38654705846")", {"846"}},
         FilterCase{"IdBareNumber", "id eq 38654705847", {"847"}},
-        FilterCase{"OrOfIds", R"((id eq "38654705846") OR (id eq "38654705852"))", {"846", "852"}},
         FilterCase{"KeywordsAnyCase",
                    R"(id Eq "38654705846" oR ID eq "x" Or id EQ "38654705848")",
                    {"846", "848"}},
@@ -67,12 +67,8 @@ INSTANTIATE_TEST_SUITE_P(
             "ParenthesesGroup",
             R"((storageResource.id eq "sv_2" or storageResource.id eq "sv_1") and isAutoDelete eq false)",
             {"847"}},
-        FilterCase{"StringIgnoresCase", R"(name eq "oracle_logs_DAILY_1")", {"848"}},
         FilterCase{"EscapedQuote", R"(description eq "50% \"full\"")", {"849"}},
-        FilterCase{"In", R"(storageResource.id in ("sv_2", "RES_1"))", {"848", "849"}},
-        FilterCase{"ReferenceGroupId", R"(snapGroup.id eq "38654705850")", {"851", "852"}},
-        FilterCase{"ListAnyElement", R"(hostAccess.host.id eq "Host_1")", {"847"}},
-        FilterCase{"MultiHop", R"(lun.storageResource.name eq "SQL_CG")", {"851", "852"}}),
+        FilterCase{"In", R"(storageResource.id in ("sv_2", "RES_1"))", {"848", "849"}}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(FilterSyntax, MalformedFiltersAreRejected) {

@@ -1,6 +1,4 @@
-// A request that fails inside a background job: the error travels in the job's messageOut, while
-// the same request with a time-out is refused at once. The library's integration tests follow
-// jobs that succeed or that the control API fails.
+// An error inside a background job travels in its messageOut; with a time-out it comes at once.
 #include <gtest/gtest.h>
 
 #include "SimClient.h"

@@ -8,7 +8,6 @@
 namespace {
 
 using simtest::Reply;
-using simtest::RequestOptions;
 using namespace unitysim::code;
 
 constexpr const char* kCopy = "/api/instances/snap/38654705846/action/copy";
@@ -23,9 +22,7 @@ TEST_F(SessionTest, ChangesNeedASessionAndItsToken) {
 
   ASSERT_EQ(client_.login().status, 200);
   const std::string token = client_.csrfToken();
-  RequestOptions noToken;
-  noToken.csrf = false;
-  EXPECT_EQ(client_.post(kCopy, kCopyBody, noToken).errorCode(), kCsrf);
+  EXPECT_EQ(client_.post(kCopy, kCopyBody, {true, true, /*csrf=*/false, {}}).errorCode(), kCsrf);
   client_.setCsrfToken(token.substr(1) + "A");
   EXPECT_EQ(client_.del("/api/instances/snap/38654705846").status, 401);
   client_.setCsrfToken(token);

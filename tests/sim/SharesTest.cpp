@@ -1,5 +1,4 @@
-// The checks the simulator makes on NFS exports and CIFS shares, and the access-entry semantics
-// of setACEs; the library's integration tests cover the requests it sends itself.
+// The simulator's checks on exports and shares, and what setACEs does to the access entries.
 #include <gtest/gtest.h>
 
 #include "SimClient.h"

@@ -1,7 +1,6 @@
 #pragma once
-// A small libcurl client for the simulator's tests: verification on (trusting the simulator's CA
-// file), libcurl's in-memory cookie engine, and the CSRF token of the last answer sent back on
-// POST and DELETE, as a REST client of the array does.
+// A libcurl client for the simulator's tests: verified TLS, in-memory cookies, and the last
+// answer's CSRF token sent back on POST and DELETE, as a REST client of the array does.
 
 #include <curl/curl.h>
 #include <gtest/gtest.h>

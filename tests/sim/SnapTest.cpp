@@ -1,5 +1,4 @@
-// Snapshot behaviour the library's integration tests do not reach: group snapshots taken,
-// copied and deleted with their members, and the array's refusals of snapshot actions.
+// Snapshot behaviour the integration tests do not reach: group snapshots and refused actions.
 #include <gtest/gtest.h>
 
 #include "SimClient.h"

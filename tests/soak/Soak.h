@@ -1,6 +1,5 @@
-// The soak under faults: many jobs at once against one simulator that fails at random. Each job
-// keeps a ledger of what it asked for and what it was told; the checks compare the ledgers with
-// the simulator's model and journal once the run is over.
+// The soak under faults: each job keeps a ledger of what it asked and was told; the checks compare
+// the ledgers with the simulator's model and journal once the run is over.
 #pragma once
 
 #include <cstdint>
@@ -51,7 +50,13 @@ struct Item {
 
 // One job's ledger. Objects are keyed by name; every name carries the job's prefix.
 struct Ledger {
-  int job = 0;
+  explicit Ledger(int j)
+      : job(j),
+        prefix("soak" + std::to_string(j) + "_"),
+        resource("res_soak" + std::to_string(j)),
+        replication("rep_" + resource),
+        fileSnap(std::to_string(90000000000LL + j)) {}
+  int job;
   std::string prefix, resource, replication, fileSnap;  // fileSnap: exported and shared
   std::map<std::string, Item> snaps, exports, shares, hosts;
   std::vector<std::pair<std::string, std::string>> gone;  // (type, name), moved out each round

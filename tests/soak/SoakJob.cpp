@@ -110,6 +110,19 @@ class Job : public SoakJob {
     ledger_.unknownOutcomes += !ok;
   }
 
+  // A snapshot of the job's that fits, drawn at random; when there is none, one is created and
+  // the caller does nothing more.
+  std::pair<const std::string, Item>* someSnap(bool (*fits)(const Item&) = Exists) {
+    const std::string name = pick(ledger_.snaps, fits);
+    if (name.empty()) createSnap(false);
+    return name.empty() ? nullptr : &*ledger_.snaps.find(name);
+  }
+
+  static SnapID Id(const Item& i) { return std::stoull(i.id); }
+  static std::string SnapAction(const Item& i, const char* action) {
+    return "POST /api/instances/snap/" + i.id + "/action/" + action;
+  }
+
   // A read of one of the job's objects must find it, with the id the ledger holds.
   bool readBack(const std::string& name, const Item& item, bool ok, const std::string& id) {
     if (ok && id != item.id) ledger_.wrongReads.push_back(name + " read with id " + id);
@@ -145,32 +158,27 @@ class Job : public SoakJob {
         op("OpenConnection", [&] { return session_.OpenConnection(true); });
       kMix[choose(random_)].second(*this);
     }
-    for (const auto& [type, items] : ledger_.byType()) {
+    for (const auto& [type, items] : ledger_.byType())
       for (auto it = items->begin(); it != items->end();) {
-        if (it->second.state != State::Gone) {
-          ++it;
-          continue;
-        }
-        ledger_.gone.emplace_back(type, it->first);
-        it = items->erase(it);
+        const bool gone = it->second.state == State::Gone;
+        if (gone) ledger_.gone.emplace_back(type, it->first);
+        it = gone ? items->erase(it) : std::next(it);
       }
-    }
   }
 
   void createSnap(bool copy) {
     if (Live(ledger_.snaps) >= kMostSnaps) return deleteSnap();
     const std::string source = copy ? pick(ledger_.snaps, Exists) : "";
     if (copy && source.empty()) return createSnap(false);
-    const std::string sourceId = copy ? ledger_.snaps[source].id : "";
     const std::string name = ledger_.prefix + (copy ? "c" : "s") + std::to_string(++counter_);
-    const std::string key = copy ? "POST /api/instances/snap/" + sourceId + "/action/copy"
+    const std::string key = copy ? SnapAction(ledger_.snaps[source], "copy")
                                  : "POST /api/types/snap/instances name=" + name;
     SnapID id = 0;
     Item& item = ledger_.snaps[name];
     settle(item,
            op(copy ? "CopySnapshot" : "CreateSnapShot", &item, key,
               [&] {
-                return copy ? session_.CopySnapshot(id, std::stoull(sourceId), name)
+                return copy ? session_.CopySnapshot(id, Id(ledger_.snaps[source]), name)
                             : session_.CreateSnapShot(id, ledger_.resource, name, false);
               }),
            State::Exists);
@@ -178,20 +186,18 @@ class Job : public SoakJob {
   }
 
   void deleteSnap() {
-    const std::string name = pick(ledger_.snaps, Exists);
-    if (name.empty()) return createSnap(false);
-    Item& item = ledger_.snaps[name];
-    settle(item,
-           op("DeleteSnapshot", &item, "",
-              [&] { return session_.DeleteSnapshot(std::stoull(item.id)); }),
-           State::Gone);
+    if (auto* s = someSnap())
+      settle(s->second,
+             op("DeleteSnapshot", &s->second, "",
+                [&] { return session_.DeleteSnapshot(Id(s->second)); }),
+             State::Gone);
   }
 
   void readSnap() {
-    const std::string name = pick(ledger_.snaps, Exists);
-    if (name.empty()) return createSnap(false);
-    const Item& item = ledger_.snaps[name];
-    const SnapID id = std::stoull(item.id);
+    auto* s = someSnap();
+    if (s == nullptr) return;
+    const auto& [name, item] = *s;
+    const SnapID id = Id(item);
     std::string wrong;  // what contradicts the ledger
     _UnitySnapInfo info;
     const bool ok = op("GetSnapShotInfo", [&] { return session_.GetSnapShotInfo(info, id); });
@@ -204,25 +210,21 @@ class Job : public SoakJob {
   }
 
   void restoreSnap() {
-    const std::string name = pick(ledger_.snaps, Exists);
-    if (name.empty()) return createSnap(false);
-    const std::string& id = ledger_.snaps[name].id;
+    auto* s = someSnap();
+    if (s == nullptr) return;
     ++ledger_.restoresTried;
-    ledger_.restoresOk +=
-        op("RestoreWithSnapshot", nullptr, "POST /api/instances/snap/" + id + "/action/restore",
-           [&] { return session_.RestoreWithSnapshot(std::stoull(id)); });
+    ledger_.restoresOk += op("RestoreWithSnapshot", nullptr, SnapAction(s->second, "restore"),
+                             [&] { return session_.RestoreWithSnapshot(Id(s->second)); });
   }
 
   void exposeSnap() {
-    const std::string name = pick(ledger_.snaps, Exposable);
-    if (name.empty()) return createSnap(false);
-    Item& item = ledger_.snaps[name];
+    auto* s = someSnap(Exposable);
+    if (s == nullptr) return;
+    Item& item = s->second;
     const bool attach = !item.attached;
     item.attachKnown = op(attach ? "ExposeLunAccess attach" : "ExposeLunAccess detach", &item,
-                          "POST /api/instances/snap/" + item.id + "/action/expose", [&] {
-                            return session_.ExposeLunAccess(std::stoull(item.id),
-                                                            std::string(kAttachHost), attach);
-                          });
+                          SnapAction(item, "expose"),
+                          [&] { return session_.ExposeLunAccess(Id(item), kAttachHost, attach); });
     if (item.attachKnown) item.attached = attach;
   }
 
@@ -245,10 +247,8 @@ class Job : public SoakJob {
         return;
       default: {
         Item& item = ledger_.snaps[name];
-        item.replicated |= op("MarkSnapForReplication", &item,
-                              "POST /api/instances/snap/" + item.id + "/action/replicate", [&] {
-                                return session_.MarkSnapForReplication(std::stoull(item.id));
-                              });
+        item.replicated |= op("MarkSnapForReplication", &item, SnapAction(item, "replicate"),
+                              [&] { return session_.MarkSnapForReplication(Id(item)); });
       }
     }
   }

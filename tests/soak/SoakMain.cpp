@@ -1,6 +1,5 @@
-// The soak program: N jobs on N threads, one ManageEMCUnity each, against one simulator that
-// injects every fault it has at random. Prints what ran, what failed and the invariants, and
-// exits 0 only when every invariant held.
+// The soak program: N jobs on N threads against one simulator failing at random; exits 0 only when
+// every invariant held.
 #include <malloc.h>
 #include <unistd.h>
 
@@ -68,9 +67,8 @@ std::string SeedFor(const std::vector<Ledger>& ledgers) {
   return seed.dump();
 }
 
-// Between rounds the journal is reconciled and emptied, and background jobs and restore backups
-// (counted for their job) leave the model, as the array purges them: only the client's memory
-// is then left to grow.
+// Between rounds the journal is reconciled and emptied, and jobs and restore backups (counted)
+// leave the model, as the array purges them: only the client's memory is left to grow.
 void DrainRound(unitysim::Simulator& sim, JournalTally& tally, std::vector<Ledger>& ledgers) {
   tally.add(sim.journal().entries());
   sim.journal().clear();
@@ -123,15 +121,8 @@ int Run(const SoakOptions& o) {
   diaglog::setQuiet(true);
   SetSleepHook([](unsigned long) {});  // background jobs are polled without waiting
   unitysim::SimOptions simOptions;
-  std::vector<Ledger> ledgers(static_cast<size_t>(o.jobs));
-  for (int j = 0; j < o.jobs; ++j) {
-    Ledger& l = ledgers[static_cast<size_t>(j)];
-    l.job = j;
-    l.prefix = "soak" + std::to_string(j) + "_";
-    l.resource = "res_soak" + std::to_string(j);
-    l.replication = "rep_" + l.resource;
-    l.fileSnap = std::to_string(90000000000ULL + static_cast<unsigned long long>(j));
-  }
+  std::vector<Ledger> ledgers;
+  for (int j = 0; j < o.jobs; ++j) ledgers.emplace_back(j);
   simOptions.seed = SeedFor(ledgers);
   unitysim::Simulator sim(simOptions);
   sim.start();
@@ -142,12 +133,10 @@ int Run(const SoakOptions& o) {
            {"UnityJobPollLimitSec", std::to_string(o.jobPollLimitSec)}})
     PlatformSettings::setOverride("~Tessaline", key, value);
 
-  unitysim::RandomFaultOptions faultOptions;
-  faultOptions.seed = o.seed;
-  faultOptions.rate = o.faultRate;
-  // A stall outlasts the client's stall time-out by far: only the client's bound ends it.
-  faultOptions.stall = std::chrono::seconds(10);
-  auto faults = std::make_unique<unitysim::RandomFaults>(sim, faultOptions);
+  // The default stall (10 s) outlasts the client's stall time-out by far: only the client's bound
+  // ends it.
+  auto faults = std::make_unique<unitysim::RandomFaults>(
+      sim, unitysim::RandomFaultOptions{o.seed, o.faultRate});
   faults->slowActions({{"snap", "copy"},
                        {"snap", "restore"},
                        {"snap", "delete"},

@@ -1,5 +1,4 @@
-// A socket on 127.0.0.1 that never accepts, for peers that refuse, queue or stay silent; closed
-// with the object.
+// A socket on 127.0.0.1 that never accepts, for peers that refuse, queue or stay silent.
 #pragma once
 
 #include <arpa/inet.h>

@@ -2,6 +2,7 @@
 
 #include <list>
 #include <set>
+#include <type_traits>
 
 namespace unitytest {
 namespace {
@@ -19,17 +20,25 @@ const SnapID kFreeSnap = 38654705848ULL;
 const SnapID kFileSnap = 38654705849ULL;
 const char kSv1Wwn[] = "60:06:01:60:4A:B0:3F:00:5B:6E:A8:61:2C:0D:41:12";
 
-// Rows that need a share make their own under a name no other row uses, so rows stay independent.
-std::string NewExport(ManageEMCUnity& s, const std::string& name, const std::string& path = "/") {
-  std::string id;
-  s.CreateNfsExport(id, kFileSnap, name, UNITY_NFS_DEF_ACCESS_READ_ONLY, path);
-  return id;
+// Rows that need a share make their own under a name no other row uses, so rows stay independent;
+// `then` runs on the session, or on the session and the new share's id.
+template <typename Then>
+std::function<bool(ManageEMCUnity&)> OnNew(bool nfs, const std::string& name, Then then,
+                                           const std::string& path = "/") {
+  return [=](ManageEMCUnity& s) {
+    std::string id;
+    if (!(nfs ? s.CreateNfsExport(id, kFileSnap, name, UNITY_NFS_DEF_ACCESS_READ_ONLY, path)
+              : s.CreateCifsShare(id, kFileSnap, name, "/")))
+      return false;
+    if constexpr (std::is_invocable_v<Then, ManageEMCUnity&, const std::string&>)
+      return then(s, id);
+    else
+      return then(s);
+  };
 }
 
-std::string NewShare(ManageEMCUnity& s, const std::string& name) {
-  std::string id;
-  s.CreateCifsShare(id, kFileSnap, name, "/");
-  return id;
+bool Made(ManageEMCUnity&) {
+  return true;
 }
 
 std::vector<OperationRow> Rows() {
@@ -104,78 +113,58 @@ std::vector<OperationRow> Rows() {
        Into(&ManageEMCUnity::GetNASServers, "")},
       {"GetFSListForNASServer", "GET", "/api/types/filesystem/instances",
        Into(&ManageEMCUnity::GetFSListForNASServer, "NAS_Dev")},
-      {"CreateNfsExport", "POST", "/api/types/nfsShare/instances",
-       [](ManageEMCUnity& s) { return !NewExport(s, "table_nfs").empty(); }},
+      {"CreateNfsExport", "POST", "/api/types/nfsShare/instances", OnNew(true, "table_nfs", Made)},
       {"SetNfsHostAccess", "POST", "/api/instances/nfsShare/",
-       [](ManageEMCUnity& s) {
-         _UnityNfsExportInfo info;
-         if (NewExport(s, "table_nfs_access").empty() ||
-             !s.GetNfsExportForName(info, "table_nfs_access", ""))
-           return false;
-         _UnityNfsHostAccess access;
-         access.defaultAccess = UNITY_NFS_DEF_ACCESS_READ_ONLY;
-         access.hosts = {{"Host_1", UNITY_NFS_DEF_ACCESS_ROOT}};
-         bool resultFlag = true;
-         return s.SetNfsHostAccess(resultFlag, info, access);
-       }},
+       OnNew(true, "table_nfs_access",
+             [](ManageEMCUnity& s) {
+               _UnityNfsExportInfo info;
+               _UnityNfsHostAccess access;
+               access.defaultAccess = UNITY_NFS_DEF_ACCESS_READ_ONLY;
+               access.hosts = {{"Host_1", UNITY_NFS_DEF_ACCESS_ROOT}};
+               bool resultFlag = true;
+               return s.GetNfsExportForName(info, "table_nfs_access", "") &&
+                      s.SetNfsHostAccess(resultFlag, info, access);
+             })},
       {"DeleteNfsExport", "DELETE", "/api/instances/nfsShare/",
-       [](ManageEMCUnity& s) {
-         const std::string id = NewExport(s, "table_nfs_delete");
-         return !id.empty() && s.DeleteNfsExport(id);
-       }},
+       OnNew(true, "table_nfs_delete", [](auto& s, auto& id) { return s.DeleteNfsExport(id); })},
       {"GetNfsExportList", "GET", "/api/types/nfsShare/instances",
        Into(&ManageEMCUnity::GetNfsExportList)},
       {"GetNfsExportForName", "GET", "/api/types/nfsShare/instances",
-       [](ManageEMCUnity& s) {
-         _UnityNfsExportInfo info;
-         return !NewExport(s, "table_nfs_name").empty() &&
-                s.GetNfsExportForName(info, "table_nfs_name", "NAS_Prod");
-       },
+       OnNew(true, "table_nfs_name",
+             Into(&ManageEMCUnity::GetNfsExportForName, "table_nfs_name", "NAS_Prod")),
        true},
       {"GetNfsExportForPath", "GET", "/api/types/nfsShare/instances",
-       [](ManageEMCUnity& s) {
-         _UnityNfsExportInfo info;
-         return !NewExport(s, "table_nfs_path", "/table").empty() &&
-                s.GetNfsExportForPath(info, kFileSnap, "/table");
-       },
+       OnNew(true, "table_nfs_path",
+             Into(&ManageEMCUnity::GetNfsExportForPath, kFileSnap, "/table"), "/table"),
        true},
       {"GetNfsExportsForHost", "GET", "/api/types/nfsShare/instances",
        Into(&ManageEMCUnity::GetNfsExportsForHost, "Host_1")},
       {"CreateCifsShare", "POST", "/api/types/cifsShare/instances",
-       [](ManageEMCUnity& s) { return !NewShare(s, "table_smb").empty(); }},
+       OnNew(false, "table_smb", Made)},
       {"DeleteCifsShare", "DELETE", "/api/instances/cifsShare/",
-       [](ManageEMCUnity& s) {
-         const std::string id = NewShare(s, "table_smb_delete");
-         return !id.empty() && s.DeleteCifsShare(id);
-       }},
+       OnNew(false, "table_smb_delete", [](auto& s, auto& id) { return s.DeleteCifsShare(id); })},
       {"GetCifsShareList", "GET", "/api/types/cifsShare/instances",
        Into(&ManageEMCUnity::GetCifsShareList)},
       {"GetCifsShareForName", "GET", "/api/types/cifsShare/instances",
-       [](ManageEMCUnity& s) {
-         _UnityCifsShareInfo info;
-         return !NewShare(s, "table_smb_name").empty() &&
-                s.GetCifsShareForName(info, "table_smb_name", "NAS_Prod");
-       },
+       OnNew(false, "table_smb_name",
+             Into(&ManageEMCUnity::GetCifsShareForName, "table_smb_name", "NAS_Prod")),
        true},
       {"GetCifsShareForSnap", "GET", "/api/types/cifsShare/instances",
-       [](ManageEMCUnity& s) {
-         _UnityCifsShareInfo info;
-         return !NewShare(s, "table_smb_snap").empty() &&
-                s.GetCifsShareForSnap(info, kFileSnap, "table_smb_snap");
-       },
+       OnNew(false, "table_smb_snap",
+             Into(&ManageEMCUnity::GetCifsShareForSnap, kFileSnap, "table_smb_snap")),
        true},
       // A query, but a POST: the transport cannot tell it from a change and never resends it.
       {"GetCifsShareACE", "POST", "/api/instances/cifsShare/",
-       [](ManageEMCUnity& s) {
-         std::list<_UnityCifsShareACE> aces;
-         const std::string id = NewShare(s, "table_smb_aces");
-         return !id.empty() && s.GetCifsShareACE(aces, id);
-       }},
+       OnNew(false, "table_smb_aces",
+             [](auto& s, auto& id) {
+               std::list<_UnityCifsShareACE> aces;
+               return s.GetCifsShareACE(aces, id);
+             })},
       {"SetCifsShareACE", "POST", "/api/instances/cifsShare/",
-       [](ManageEMCUnity& s) {
-         const std::string id = NewShare(s, "table_smb_set");
-         return !id.empty() && s.SetCifsShareACE(id, {{"S-1-5-21-1-2-3-1001", 1, 4}});
-       }},
+       OnNew(false, "table_smb_set",
+             [](auto& s, auto& id) {
+               return s.SetCifsShareACE(id, {{"S-1-5-21-1-2-3-1001", 1, 4}});
+             })},
       {"GetHostInitiatorInfo", "GET", "/api/types/hostInitiator/instances",
        Into(&ManageEMCUnity::GetHostInitiatorInfo, "21:00:00:25:B5:0A:00:01", true)},
       {"GetHostIPPort", "GET", "/api/types/hostIPPort/instances",

@@ -13,6 +13,10 @@
 
 namespace unitytest {
 
+// The array's "does not exist" code, and FS_Home_hourly, the default seed's snapshot of fs_1.
+constexpr unsigned long long kNotFound = 131149829;
+constexpr SnapID kFileSnap = 38654705849ULL;
+
 // Replaces SleepMillis while alive: waits are counted, not slept. Process-wide, so one at a time.
 class SleepCounter {
  public:

@@ -1,8 +1,6 @@
 // unityctl as a person meets it: the built binary runs as a child process against the fixture's
 // simulator, and each row checks the first line it prints and its exit status.
-#include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -12,6 +10,7 @@
 #include <vector>
 
 #include "tests/support/SimulatorFixture.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -33,18 +32,6 @@ std::string ReadAll(const std::string& path) {
 
 class UnityctlTest : public unitytest::SimulatorTest {
  protected:
-  void SetUp() override {
-    SimulatorTest::SetUp();
-    char pattern[] = "/tmp/unityctl-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override {
-    for (const char* name : {"out", "err", "open", "empty"}) ::unlink((dir_ + "/" + name).c_str());
-    ::rmdir(dir_.c_str());
-    SimulatorTest::TearDown();
-  }
-
   // Runs unityctl through the shell (`args` are split at spaces) with the simulator as its array
   // (the URL unity-sim prints), the fixture's user and CA, in a clean environment. Standard input
   // is /dev/null: no terminal, so nothing is asked.
@@ -53,21 +40,13 @@ class UnityctlTest : public unitytest::SimulatorTest {
     if (withPassword) command += std::string("UNITY_PASSWORD='") + kPassword + "' ";
     command += std::string(UNITYCTL_BINARY) + " --ca-file " + sim().caFile() + " ";
     if ((" " + args).find(" -a ") == std::string::npos) command += "-a " + sim().baseUrl() + " ";
-    command += args + " </dev/null >" + dir_ + "/out 2>" + dir_ + "/err";
+    command += args + " </dev/null >" + dir_.path() + "/out 2>" + dir_.path() + "/err";
     const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(dir_ + "/out"),
-            ReadAll(dir_ + "/err")};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(dir_.path() + "/out"),
+            ReadAll(dir_.path() + "/err")};
   }
 
-  // A file holding the password, with `mode`.
-  std::string passwordFile(const char* name, mode_t mode, const std::string& content) {
-    const std::string path = dir_ + "/" + name;
-    std::ofstream(path) << content;
-    ::chmod(path.c_str(), mode);
-    return path;
-  }
-
-  std::string dir_;
+  TempDir dir_;
 };
 
 // `fd` 1 checks the first line of standard output, 2 of stderr.
@@ -151,8 +130,8 @@ TEST_F(UnityctlTest, FirstLinesAndExitStatus) {
 }
 
 TEST_F(UnityctlTest, PasswordSourcesSayWhatIsWrong) {
-  const std::string open = passwordFile("open", 0644, "Password123!\n");
-  const std::string empty = passwordFile("empty", 0600, "");
+  const std::string open = dir_.write("open", "Password123!\n", 0644);
+  const std::string empty = dir_.write("empty", "");
   struct Case {
     const char* name;
     std::string form;
@@ -162,8 +141,8 @@ TEST_F(UnityctlTest, PasswordSourcesSayWhatIsWrong) {
       {"unset variable", "env:UNITYCTL_TEST_UNSET",
        "unityctl: the environment variable 'UNITYCTL_TEST_UNSET' named by --password-from is not "
        "set"},
-      {"missing file", "file:" + dir_ + "/missing",
-       "unityctl: the password file '" + dir_ +
+      {"missing file", "file:" + dir_.path() + "/missing",
+       "unityctl: the password file '" + dir_.path() +
            "/missing' named by --password-from cannot be read"},
       {"empty file", "file:" + empty, "unityctl: the password file '" + empty + "' is empty"},
       {"file others may read", "file:" + open,

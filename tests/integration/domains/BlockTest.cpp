@@ -1,5 +1,4 @@
-// Block exposure against the default seed: lookups, host access merges, attach and detach on each
-// API version, and the host LUNs they leave.
+// Block exposure against the default seed: lookups, host access, attach and detach per version.
 #include <set>
 #include <string>
 #include <vector>
@@ -13,7 +12,6 @@
 namespace unitytest {
 namespace {
 
-const unsigned long long kNotFound = 131149829;
 const unsigned long long kBodyNotCorrect = 131149877;
 const SnapID kLunSnap = 38654705846ULL;       // of sv_1, not attached
 const SnapID kAttachedSnap = 38654705847ULL;  // of sv_1, attached to Host_1

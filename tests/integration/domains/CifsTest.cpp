@@ -12,9 +12,6 @@
 namespace unitytest {
 namespace {
 
-const unsigned long long kNotFound = 131149829;
-const SnapID kFileSnap = 38654705849ULL;  // FS_Home_hourly, a snapshot of file system fs_1
-
 class CifsOpsTest : public SimulatorTest {
  protected:
   std::string createShare(SnapID snap, const std::string& name) {

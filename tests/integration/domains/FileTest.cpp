@@ -1,6 +1,4 @@
-// File system and NAS discovery operations against the simulator's default array: two NAS servers
-// (NAS_Prod domain-joined with an NFS server, NAS_Dev standalone), twelve file systems, "Projects"
-// on both NAS servers.
+// File system and NAS lookups on the default array: NAS_Prod and NAS_Dev, "Projects" on both.
 #include <string>
 #include <vector>
 
@@ -11,8 +9,6 @@
 
 namespace unitytest {
 namespace {
-
-const unsigned long long kNotFound = 131149829;
 
 using FileOpsTest = SimulatorTest;
 

@@ -1,5 +1,4 @@
-// Host operations against the default seed (Host_1 backup-srv-01, Host_2 sql-prod-01, Host_3
-// nfs-client-01).
+// Host operations; seeded: Host_1 backup-srv-01, Host_2 sql-prod-01, Host_3 nfs-client-01.
 #include <string>
 #include <vector>
 
@@ -14,15 +13,12 @@ namespace {
 
 using ::testing::ElementsAre;
 
-const unsigned long long kNotFound = 131149829;
 const unsigned long long kInitiatorExists = 100663539;
 const std::string kFcPort = "21:00:00:25:B5:0A:00:01";
-const SnapID kFileSnap = 38654705849ULL;  // a snapshot of file system fs_1
 
 class HostOpsTest : public SimulatorTest {};
 
-// Zero, one and two matches of each lookup. A second match is planted in the model directly, as
-// the array can hold them (an initiator seen on two hosts, a shared address, two hosts of a name).
+// Zero, one and two matches of each lookup; the array can hold second matches, planted here.
 TEST_F(HostOpsTest, LookupsByMatchCount) {
   ManageEMCUnity& s = session();
   _UnityHostInitiatorInfo initiator;

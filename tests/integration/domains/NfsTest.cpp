@@ -13,8 +13,6 @@
 namespace unitytest {
 namespace {
 
-const unsigned long long kNotFound = 131149829;
-const SnapID kFileSnap = 38654705849ULL;  // FS_Home_hourly, a snapshot of file system fs_1
 const std::string kTypeUri = "/api/types/nfsShare/instances";
 
 class NfsOpsTest : public SimulatorTest {
@@ -137,8 +135,7 @@ TEST_F(NfsOpsTest, HostAccessMergeKeepsUnnamedHostsAndSendsAllLists) {
   }
 }
 
-// Lookups take exactly one export and complete its file system; none is the array's missing
-// resource, two are no answer.
+// Lookups take exactly one export: none is the array's missing resource, two are no answer.
 TEST_F(NfsOpsTest, LookupsNeedExactlyOneMatch) {
   SnapID devSnap = 0;  // a snapshot of a file system on the other NAS server
   ASSERT_TRUE(session().CreateSnapShot(devSnap, "res_17", "it_dev", true)) << session().errorText;

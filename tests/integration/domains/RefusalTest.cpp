@@ -1,5 +1,4 @@
-// Refused inputs of the public operations: each call fails its input check with code 2 and the
-// operation's own text, logs "Error: <text>", and sends nothing.
+// Refused inputs: code 2, the operation's own text, "Error: <text>" logged, nothing sent.
 #include <functional>
 #include <memory>
 #include <string>
@@ -46,6 +45,11 @@ const char kQuoted[] = "a\"b";
 INSTANTIATE_TEST_SUITE_P(
     Operations, RefusalTest,
     ::testing::Values(
+        RefusalCase{"SessionOpenWithoutArray", [](auto& s) { return s.OpenConnection(false); },
+                    "Filerserver name or Username is empty", false},
+        RefusalCase{"SessionSystemInfoWithoutArray",
+                    Into(&ManageEMCUnity::GetBasicSystemInformation), "Fileserver name is empty",
+                    false},
         RefusalCase{"LunWwnWithDoubleQuote", Into(&ManageEMCUnity::GetLunInfoFromWWN, "60\"01"),
                     "WWN contains a double quote, which a filter cannot carry"},
         RefusalCase{"SnapshotCreateWithoutName",

@@ -1,5 +1,4 @@
-// Operations against an array that misbehaves: every fault ends in a clear error state, within the
-// retry bounds, without a crash.
+// Every fault of the array ends in a clear error state, within the retry bounds, without a crash.
 #include <gtest/gtest.h>
 
 #include <memory>

@@ -1,6 +1,4 @@
-// A request that changes the array is never sent twice by the transport on its own: when the
-// array did the work and the connection dropped before the answer, the operation fails, the
-// transport says the outcome is unknown, and the array saw the request once.
+// A change whose answer was lost after the array did it is never resent: it fails as unknown.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 

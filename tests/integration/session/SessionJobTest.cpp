@@ -17,8 +17,6 @@ namespace {
 using ::testing::EndsWith;
 using ::testing::StartsWith;
 
-const unsigned long long kNotFound = 131149829;
-
 class SessionJobTest : public SimulatorTest {
  protected:
   void SetUp() override {

@@ -1,5 +1,4 @@
-// A snapshot creation and deletion that only tests send, to drive POST and DELETE through the
-// session on their own.
+// A snapshot creation and deletion only tests send, to drive POST and DELETE through the session.
 #pragma once
 
 #include <string>

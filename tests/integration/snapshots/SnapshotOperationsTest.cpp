@@ -17,7 +17,6 @@ namespace {
 using ::testing::EndsWith;
 using ::testing::HasSubstr;
 
-const unsigned long long kNotFound = 131149829;
 const unsigned long long kFirstId = 38654705664ULL;
 const int kSeeded = 130;
 

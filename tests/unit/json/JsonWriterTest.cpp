@@ -1,5 +1,4 @@
-// The compact writer: exact text, string escapes and numbers. (Written documents reading back
-// equal is the JSON fuzzer's check.)
+// The compact writer; written documents reading back equal is the JSON fuzzer's check.
 #include <cstdio>
 #include <iomanip>
 #include <limits>
@@ -21,23 +20,14 @@ using jsondoc::String;
 using jsondoc::Value;
 using jsondoc_test::Write;
 
+// Key order and nested objects show in every request body the integration tests check.
 TEST(JsonWrite, CompactObjectsAndArrays) {
-  Object body;
-  body.import("name", Value("snap1"));
-  body.import("isAutoDelete", Value(false));
-  body.import("storageResource", Object("id", Value("sv_1")));
-  body.import("tags", Value(Array()));
-  body.import("none", Value(Object()));
-  Array list(Value(1));
   Value null;
   null.import(Null());
-  list << null << Value(true) << Value(String(""));
-  body.import("list", Value(list));
-  EXPECT_EQ(Write(body),
-            "{\"isAutoDelete\": false, \"list\": [1, null, true, \"\"], \"name\": \"snap1\", "
-            "\"none\": {}, \"storageResource\": {\"id\": \"sv_1\"}, \"tags\": []}");
+  Array list(Value(1));
+  list << null << Value(true) << Value(String("")) << Value(Object()) << Value(Array());
+  EXPECT_EQ(Write(Object("list", Value(list))), "{\"list\": [1, null, true, \"\", {}, []]}");
   EXPECT_EQ(Write(Object()), "{}");
-  EXPECT_EQ(Write(Array()), "[]");
   EXPECT_EQ(Write(Value()), "");
 }
 

@@ -60,26 +60,6 @@ std::vector<Item> Parse(ItemListMessage& message, const std::string& text, bool 
   return std::vector<Item>(message.items.begin(), message.items.end());
 }
 
-TEST(ListResponse, NullableMarkersAreRenewedForEveryElement) {
-  ItemListMessage message;
-  std::string body;
-  message.BuildRequest(body);
-  EXPECT_EQ(message.GetNextURI(), "https://a/api/types/item/instances?&fields=id,lun.id,size");
-  const auto items = Parse(message, R"({"entries": [
-      {"content": {"id": "1", "lun": {"id": "sv_1"}, "size": 10}},
-      {"content": {"id": "2"}},
-      {"content": {"id": "3", "lun": null, "size": "big"}}]})",
-                           true);
-  ASSERT_EQ(items.size(), 3u);
-  EXPECT_EQ(items[0].lunId, "sv_1");
-  EXPECT_EQ(items[0].size, 10);
-  EXPECT_EQ(items[1].id, "2");
-  EXPECT_EQ(items[1].lunId, "none");  // not the first element's value
-  EXPECT_EQ(items[1].size, -1);
-  EXPECT_EQ(items[2].lunId, "none");  // null parent and wrong type keep the defaults
-  EXPECT_EQ(items[2].size, -1);
-}
-
 // Records are read through a field map prepared once per answer; its key-path lines must stay
 // those of extracting each record on its own.
 TEST(ListResponse, PreparedFieldMapLogsLikePerRecordExtraction) {

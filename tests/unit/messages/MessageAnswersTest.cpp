@@ -1,6 +1,5 @@
-// Answers the simulator never sends, read by each message: required attributes missing or of the
-// wrong type or range, list elements that are not objects, null and absent optional parts. Such
-// an answer must fail the parse or keep the defaults, never yield invented records.
+// Answers the simulator never sends (bad required attributes, odd optional parts) fail the parse or
+// keep the defaults, never yield invented records.
 #include <list>
 #include <string>
 #include <vector>
@@ -35,8 +34,8 @@ std::string Join(const List& list, Describe describe) {
 // and describes the records.
 template <typename List, typename Message, typename Getter, typename Describe>
 std::string Records(Message& m, std::string& answer, bool& ok, Getter getter, Describe describe,
-                    std::size_t stale = 0) {
-  ok = Run(m, answer);
+                    std::size_t stale = 0, const char* api = "13.0") {
+  ok = Run(m, answer, api);
   List list(stale);
   (m.*getter)(list);
   return Join(list, describe);
@@ -48,17 +47,16 @@ using Reader = std::string (*)(std::string& answer, bool& ok);
 std::string Snaps(std::string& answer, bool& ok) {
   EMCUnityJsonGetSnapshotList m;
   m.Initialize(kArray, std::vector<SnapID>{1, 2}, false);
-  ok = Run(m, answer, "5.0");
-  std::vector<_UnitySnapInfo> list(3);  // replaced by the getter
-  m.GetSnapList(list);
-  std::string out;
-  for (const _UnitySnapInfo& s : list) {
-    out += std::to_string(s.snapId) + "|" + s.name + "|" + s.storageResourceId + "|" + s.lunId +
-           "|" + s.attachedWWN + "|";
-    for (const _UnityHostAccess& h : s.hostAccess) out += std::to_string(h.accessMask) + h.hostId;
-    out += ";";
-  }
-  return out;
+  return Records<std::vector<_UnitySnapInfo>>(
+      m, answer, ok, &EMCUnityJsonGetSnapshotList::GetSnapList,
+      [](const _UnitySnapInfo& s) {
+        std::string out = std::to_string(s.snapId) + "|" + s.name + "|" + s.storageResourceId +
+                          "|" + s.lunId + "|" + s.attachedWWN + "|";
+        for (const _UnityHostAccess& h : s.hostAccess)
+          out += std::to_string(h.accessMask) + h.hostId;
+        return out;
+      },
+      3, "5.0");
 }
 
 std::string CopiedSnap(std::string& answer, bool& ok) {
@@ -100,46 +98,37 @@ std::string LunInfo(std::string& answer, bool& ok) {
 std::string NasServers(std::string& answer, bool& ok) {
   EMCUnityJsonGetNASServer m;
   m.Initialize(kArray, "");
-  ok = Run(m, answer);
-  std::vector<_UnityNASServer> list;
-  m.GetNASServerList(list);
-  std::string out;
-  for (const _UnityNASServer& nas : list) {
-    out += nas.id + ":";
-    for (const std::string& alias : nas.aliases) out += alias + ",";
-    out += ";";
-  }
-  return out;
+  return Records<std::vector<_UnityNASServer>>(
+      m, answer, ok, &EMCUnityJsonGetNASServer::GetNASServerList, [](const _UnityNASServer& nas) {
+        std::string out = nas.id + ":";
+        for (const std::string& alias : nas.aliases) out += alias + ",";
+        return out;
+      });
 }
 
 std::string IscsiNodes(std::string& answer, bool& ok) {
   EMCUnityJsonGetIscsiNode m;
   m.Initialize(kArray);
-  ok = Run(m, answer);
-  std::vector<_UnityIscsiNode> nodes;
-  m.GetIscsNodes(nodes);
-  std::string out;
-  for (const _UnityIscsiNode& n : nodes) out += "[" + n.id + "|" + n.name + "]";
-  return out;
+  return Records<std::vector<_UnityIscsiNode>>(
+      m, answer, ok, &EMCUnityJsonGetIscsiNode::GetIscsNodes,
+      [](const _UnityIscsiNode& n) { return n.id + "|" + n.name; });
 }
 
 // id|default|paths,|host:access,
 std::string NfsExports(std::string& answer, bool& ok) {
   EMCUnityJsonGetNFSExportList m;
   m.InitializeWithHost(kArray, "Host_1");
-  ok = Run(m, answer);
-  std::vector<_UnityNfsExportInfo> list(3);  // replaced by the getter
-  m.GetNfsList(list);
-  std::string out;
-  for (const _UnityNfsExportInfo& e : list) {
-    out += e.id + "|" + std::to_string(e.nfsHostAccess.defaultAccess) + "|";
-    for (const std::string& p : e.exportPaths) out += p + ",";
-    out += "|";
-    for (const auto& h : e.nfsHostAccess.hosts)
-      out += h.first + ":" + std::to_string(h.second) + ",";
-    out += ";";
-  }
-  return out;
+  return Records<std::vector<_UnityNfsExportInfo>>(
+      m, answer, ok, &EMCUnityJsonGetNFSExportList::GetNfsList,
+      [](const _UnityNfsExportInfo& e) {
+        std::string out = e.id + "|" + std::to_string(e.nfsHostAccess.defaultAccess) + "|";
+        for (const std::string& p : e.exportPaths) out += p + ",";
+        out += "|";
+        for (const auto& h : e.nfsHostAccess.hosts)
+          out += h.first + ":" + std::to_string(h.second) + ",";
+        return out;
+      },
+      3);
 }
 
 std::string CifsShareSnaps(std::string& answer, bool& ok) {
@@ -170,25 +159,6 @@ std::string Replication(std::string& answer, bool& ok) {
   info.sessionId = "stale";
   m.GetReplicationSessionInfo(info);
   return info.sessionId;
-}
-
-std::string Resources(std::string& answer, bool& ok) {
-  EMCUnityJsonGetStorageResource m;
-  m.Initialize(kArray, "res_2");
-  return Records<std::vector<_UnityStorageResource>>(
-      m, answer, ok, &EMCUnityJsonGetStorageResource::GetStorageResourceList,
-      [](const _UnityStorageResource& r) {
-        return r.id + "|" + std::to_string(r.hostAccess.size()) + "|" +
-               std::to_string(r.lunIds.size());
-      });
-}
-
-std::string Luns(std::string& answer, bool& ok) {
-  EMCUnityJsonListLuns m;
-  m.Initialize(kArray, "");
-  return Records<std::vector<_UnityLunListEntry>>(
-      m, answer, ok, &EMCUnityJsonListLuns::TakeList,
-      [](const _UnityLunListEntry& l) { return l.id + "|" + std::to_string(l.sizeTotal); });
 }
 
 std::string Initiator(std::string& answer, bool& ok) {
@@ -225,7 +195,6 @@ std::string Content(const std::string& fields) {
 
 const std::string kSnap = R"("id": "7", "name": "n", "storageResource": {"id": "r"}, )"
                           R"("isModifiable": true)";
-const std::string kResource = R"("id": "res_2", "name": "CG", "type": 2)";
 const std::string kHostLun = R"("id": "HL_1", "type": 2, "host": {"id": "H"}, "lun": {"id": "L"})";
 const std::string kLun = R"("id": "sv_1", "name": "L", "wwn": "W", )"
                          R"("storageResource": {"id": "sv_1", "name": "L", "type": 8})";
@@ -253,8 +222,6 @@ TEST(MessageAnswerTest, Reads) {
        true, "7|n|r|sv_7|60:06|1H1;7|n|r|||;"},
       {"SnapHostAccessNotObject", Snaps, Entries(Content(kSnap + R"(, "hostAccess": [7])")), false,
        ""},
-      {"SnapHostAccessWithoutHostId", Snaps,
-       Entries(Content(kSnap + R"(, "hostAccess": [{"allowedAccess": 1}])")), false, ""},
       {"SnapIdAsNumberKeepsEarlierRecords", Snaps,
        Entries(Content(kSnap) + "," +
                Content(R"("id": 5, "name": "n", "storageResource": {"id": "r"},)"
@@ -264,7 +231,6 @@ TEST(MessageAnswerTest, Reads) {
        "0|||||;0|||||;"},
       {"CopyNone", CopiedSnap, R"({"content": {"copies": []}})", false, "0"},
       {"CopyIdAsNumber", CopiedSnap, R"({"content": {"copies": [{"id": 1}]}})", false, "0"},
-      {"CopiesNotList", CopiedSnap, R"({"content": {"copies": {"id": "1"}}})", false, "0"},
       {"JobStateOutOfRange", Job, R"({"content": {"id": "N-5", "state": 4294967300}})", false,
        "N-5|4||0|0|"},
       {"ReplicationWithoutRemoteSystem", Replication,
@@ -280,14 +246,6 @@ TEST(MessageAnswerTest, Reads) {
        true, "18446744073709551615"},
       {"LunInfoNullSnapWwn", LunInfo, Entries(Content(kLun + R"(, "snapWwn": null)")), false,
        "131149829"},
-      {"ResourceAccessWithoutHostId", Resources,
-       Entries(Content(kResource + R"(, "blockHostAccess": [{"accessMask": 1}])")), false, ""},
-      {"ResourceTypeAsText", Resources, Entries(Content(R"("id": "r", "name": "n", "type": "2")")),
-       false, ""},
-      {"LunSizeNegative", Luns,
-       Entries(Content(R"("id": "sv_1", "name": "L", "storageResource": {"id": "s"},)"
-                       R"( "sizeTotal": -1)")),
-       false, ""},
       // NAS server aliases: interfaces, then CIFS names (standalone or with domain), NFS once.
       {"NasInterfacesThenCifsNamesThenNfsOnce", NasServers,
        Content(kNas + R"(, "fileInterface": [{"ipAddress": "10.0.1.1"}, {"id": "if_2"}],)"
@@ -308,10 +266,7 @@ TEST(MessageAnswerTest, Reads) {
        true, "nas_1:nfs,;nas_1:;"},
       // iSCSI nodes.
       {"IscsiNodesSkipEntriesWithoutContent", IscsiNodes,
-       Entries(Content(R"("id": "node_1", "name": "iqn.a")") + ",{}"), true, "[node_1|iqn.a]"},
-      {"InitiatorNullParent", Initiator,
-       Entries(Content(R"("id": "I_2", "type": 2, "initiatorId": "q", "parentHost": null)")), true,
-       "one:I_2|2|"},
+       Entries(Content(R"("id": "node_1", "name": "iqn.a")") + ",{}"), true, "node_1|iqn.a;"},
       {"InitiatorTypeBeyond32Bits", Initiator,
        Entries(Content(R"("id": "I", "type": 4294967298, "initiatorId": "q")")), false, "|0|"},
       {"HostAnswerWithoutEntries", Host, R"({"content": {"id": "Host_1"}})", true, "found:Host_1"},

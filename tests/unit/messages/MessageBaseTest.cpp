@@ -34,19 +34,15 @@ struct UriCase {
   const char* uri;  // after "https://array.example/api/"
 };
 
-constexpr _UNITY_http_req_type_ GET = UNITY_HTTP_GET, POST = UNITY_HTTP_POST,
-                                DELETE = UNITY_HTTP_DELETE;
+constexpr _UNITY_http_req_type_ GET = UNITY_HTTP_GET, POST = UNITY_HTTP_POST;
 
 TEST(MakeURI, BuildsTheAddress) {
   const UriCase rows[] = {
-      {"GetFieldsSorted", GET, "", "", 20, "name,id,lun.id", "",
-       "types/snap/instances?&fields=id,lun.id,name"},
       {"GetInstanceWithQuery", GET, "", "3 8", -1, "id", "filter=(a eq 1)",
        "instances/snap/3+8?&fields=id&filter=(a+eq+1)"},
       // A caller's id cannot leave its path segment: "/", "?", "#" and "%" are encoded.
       {"InstanceIdStaysOneSegment", POST, "sync", "a/b?x=1#y%", -1, "", "",
        "instances/snap/a%2Fb%3Fx=1%23y%25/action/sync?"},
-      {"TimeoutZeroIsSent", DELETE, "", "38", 0, "", "", "instances/snap/38?&timeout=0"},
       {"PostActionWithoutInstance", POST, "copy", "", -1, "", "", "types/snap/instances?"}};
   for (const UriCase& c : rows) {
     SCOPED_TRACE(c.name);
@@ -130,11 +126,9 @@ struct PageCase {
   const char* next;
 };
 
+// The usual pages (other links before "next", none on the last) are the paging tests' on the wire.
 TEST(ParseNextURI, FollowsTheNextLink) {
   const PageCase rows[] = {
-      {"NextAfterOtherRels", GET,
-       R"("links": [{"rel": "self", "href": "&p=1"}, {"rel": "next", "href": "&p=2"}]})",
-       "https://array.example/api/x?filter=a+eq+1&p=2"},
       // The credentials travel with the next page: it stays on this array, over HTTPS.
       {"OtherHostAndScheme", GET,
        R"("@base": "http://elsewhere:8080/api/y?a=1", "links": [{"rel": "next", "href": "&p=2"}]})",
@@ -144,7 +138,6 @@ TEST(ParseNextURI, FollowsTheNextLink) {
        "https://array.example/api/y?p=2"},
       {"RelativeBase", GET, R"("@base": "api/y", "links": [{"rel": "next", "href": "?p=2"}]})",
        "https://array.example/api/y?p=2"},
-      {"LastPage", GET, R"("links": [{"rel": "self", "href": "&p=3"}]})", ""},
       {"MissingBase", GET, R"("@base": null, "links": [{"rel": "next", "href": "&p=2"}]})", ""},
       {"NotAGet", POST, R"("links": [{"rel": "next", "href": "&p=2"}]})", ""}};
   for (const PageCase& c : rows) {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/SleepMillis.h"
-#include "tests/unit/platform/TempDir.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

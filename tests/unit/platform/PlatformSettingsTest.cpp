@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "tests/unit/platform/TempDir.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -28,8 +28,6 @@ const char kSettingsFile[] =
     "name = nas-value\n"
     "[Broken\n"
     "orphan = yes\n"
-    "[]\n"
-    "orphan2 = yes\n"
     "[ nas ]\n"
     "Later = reopened\n";
 
@@ -79,7 +77,6 @@ TEST_F(PlatformSettingsTest, FileLookups) {
       {"line without '='", "~Tessaline", "no equals sign here", false, ""},
       {"nameless value", "~Tessaline", "", false, ""},
       {"after unterminated header", "NAS", "orphan", false, ""},
-      {"after empty header", "NAS", "orphan2", false, ""},
       {"reopened section", "NAS", "Later", true, "reopened"},
   };
   for (const LookupRow& row : rows) {

@@ -1,5 +1,4 @@
-// The session object without an array: configuration, settings, error state and the input checks
-// that must refuse before anything is sent.
+// The session object without an array: configuration, settings, error state, a refused close.
 #include <unistd.h>
 
 #include <cstdio>
@@ -80,54 +79,17 @@ TEST_F(SessionConfigTest, SettingsReadersUseTheirSections) {
   EXPECT_FALSE(GetRegInt("NotANumber", value) || GetRegInt("OnlyInNas", value) || value != -7);
 }
 
-// A new array may speak another version: it is read again before the next request needs it.
-TEST_F(SessionConfigTest, SetFileServerForgetsTheApiVersion) {
-  ManageEMCUnity session;
-  ASSERT_TRUE(session.SetFileServer("10.1.2.3"));
-  session.apiVersion = "5.2";
-  session.apiVersionKnown = true;
-  ASSERT_TRUE(session.SetFileServer("array-b.example"));
-  EXPECT_EQ(session.apiVersion, "4.0");
-  EXPECT_FALSE(session.apiVersionKnown);
-  EXPECT_FALSE(session.transportReady);
-}
-
-TEST_F(SessionConfigTest, InputChecksRefuseBeforeSending) {
-  const struct {
-    const char* name;
-    const char* server;
-    const char* user;
-    bool (*call)(ManageEMCUnity&);
-    const char* text;
-  } rows[] = {
-      {"openWithoutServer", "", "admin", [](ManageEMCUnity& s) { return s.OpenConnection(false); },
-       "Filerserver name or Username is empty"},
-      {"openWithoutUser", "array", "", [](ManageEMCUnity& s) { return s.OpenConnection(true); },
-       "Filerserver name or Username is empty"},
-      {"closeWithoutServer", "", "admin",
-       [](ManageEMCUnity& s) { return s.CloseConnection(false); }, "Fileserver name is empty"},
-      {"systemInfoWithoutServer", "", "admin",
-       [](ManageEMCUnity& s) {
-         _UnityBasicSystemInfo info;
-         return s.GetBasicSystemInformation(info);
-       },
-       "Fileserver name is empty"},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    DiagLogCapture capture;
-    ManageEMCUnity session(3);
-    if (*row.server) session.SetFileServer(row.server);
-    session.userName = row.user;
-    session.loggedIn = true;  // a refused close must not forget the session either
-    EXPECT_FALSE(row.call(session));
-    EXPECT_EQ(session.errorCode, 2u);
-    EXPECT_EQ(session.errorText, row.text);
-    EXPECT_TRUE(capture.contains(std::string("Error: ") + row.text));
-    EXPECT_FALSE(session.transportReady);
-    EXPECT_TRUE(session.loggedIn);
-    session.loggedIn = false;
-  }
+// A refused close keeps the session it could not end (the other refusals are RefusalTest's).
+TEST_F(SessionConfigTest, CloseWithoutArrayIsRefusedAndKeepsTheSession) {
+  DiagLogCapture capture;
+  ManageEMCUnity session(3);
+  session.loggedIn = true;
+  EXPECT_FALSE(session.CloseConnection(false));
+  EXPECT_EQ(std::to_string(session.errorCode) + " " + session.errorText,
+            "2 Fileserver name is empty");
+  EXPECT_TRUE(capture.contains("Error: Fileserver name is empty"));
+  EXPECT_TRUE(session.loggedIn);
+  session.loggedIn = false;
 }
 
 TEST_F(SessionConfigTest, CloseWithoutSessionSendsNothing) {

@@ -14,7 +14,6 @@ TEST(Base64Encode, Rfc4648Vectors) {
 TEST(UrlEncode, KeepsUnreservedAndEncodesEverythingElse) {
   const std::string cases[][2] = {{"a-b_c.d~eAZ09", "a-b_c.d~eAZ09"},
                                   {"a b", "a%20b"},
-                                  {"(id eq \"12\")", "%28id%20eq%20%2212%22%29"},
                                   {std::string("\0\x7f\xe9\xff", 4), "%00%7F%E9%FF"},
                                   {"+/%&=?", "%2B%2F%25%26%3D%3F"}};
   for (const auto& c : cases) {

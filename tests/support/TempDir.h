@@ -11,7 +11,7 @@
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "unity-plat-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "unity-test-XXXXXX").string();
     if (mkdtemp(&pattern[0]) != nullptr) path_ = pattern;
   }
   ~TempDir() {
