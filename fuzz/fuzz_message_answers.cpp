@@ -1,7 +1,7 @@
 // libFuzzer harness for the answer parsing of every message: each input is given, as the array's
 // answer body, to each message that reads answers, after its request was built as the session
 // builds it. Beyond the sanitizers: a non-empty answer that does not read as a JSON object with
-// members must never parse as success, and a LUN page read straight from its text must read as
+// members must never parse as success, and a list page read straight from its text must read as
 // from its document (a failed check aborts). The log is silenced, but a capture
 // lives during each input so that the log lines, which quote answer texts, are still formatted.
 #include <cstddef>
@@ -210,11 +210,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Files(in);
   Block(in);
   Hosts(in);
-  // A LUN page read straight from its text must read as it does from its document.
+  // A list page read straight from its text must read as it does from its document.
   bool direct = false;
-  const std::string disagreement = directcheck::Disagreement(in.text, direct);
-  if (!disagreement.empty()) {
-    std::fprintf(stderr, "fuzz_message_answers: direct LUN page reading differs:\n%s\n",
+  for (const std::string& disagreement :
+       {directcheck::LunDisagreement(in.text, direct),
+        directcheck::SnapshotDisagreement(in.text, "4.0", direct),
+        directcheck::SnapshotDisagreement(in.text, "5.0", direct)}) {
+    if (disagreement.empty()) continue;
+    std::fprintf(stderr, "fuzz_message_answers: direct page reading differs:\n%s\n",
                  disagreement.c_str());
     std::abort();
   }

@@ -1,22 +1,9 @@
-// Reading a list page's records straight from its text, for messages whose records read only
-// typed keys of the field map (UnityListOptions::directKeys): no document is built for the
-// entries, which are most of a page. Only a plainly written page is taken: an object with one
-// "entries" array and no "error", whose elements are objects with one "content" object holding
-// every key of the map once, with its declared type, all in JSON without escapes or comments.
-// The rest of the page (its links) is read by the document reader from the text with the
-// entries left out. Anything else leaves the whole page to the document reader, which then logs
-// what it finds, so a page read here gives the records, state and log lines it would give.
-#include <cstdint>
+#include "unity/messages/DirectListRead.h"
+
 #include <cstring>
 #include <functional>
-#include <map>
 #include <memory>
-#include <string>
-#include <string_view>
-#include <vector>
 
-#include "json/jsondoc.h"
-#include "unity/messages/EMCUnityJsonBase.h"
 #include "unity/messages/FieldExtraction.h"
 
 namespace {
@@ -31,11 +18,13 @@ bool IsDelimiter(char c) {
   return IsBlank(c) || c == ',' || c == '}' || c == ']';
 }
 
+}  // namespace
+
 // The plainly written JSON the direct reading takes: a strict subset of what the document reader
 // accepts, read to the same values.
-class PlainText {
+class DirectListPage::Text {
  public:
-  PlainText(const char* begin, const char* end) : p_(begin), end_(end) {}
+  Text(const char* begin, const char* end) : p_(begin), end_(end) {}
 
   const char* at() const { return p_; }
 
@@ -126,183 +115,61 @@ class PlainText {
   const char* end_;
 };
 
-// One page's reading: the keys, their values for the record at hand, and the field map's
-// entries that point at them while the record is read. A key path is a tree of names: objects
-// ("storageResource") with the keys under them ("id").
-class DirectPage {
- public:
-  DirectPage(const UnityListOptions& options, std::map<std::string, void*>& fieldKeys)
-      : count_(options.directKeyCount), values_(count_) {
-    if (count_ == 0 || count_ > 64 || fieldKeys.size() != count_) return;
+DirectListPage::DirectListPage(const UnityListOptions& options,
+                               std::map<std::string, void*>& fieldKeys)
+    : count_(options.directKeyCount), values_(count_) {
+  if (count_ == 0 || count_ > 64 || fieldKeys.size() != count_) return;
+  for (std::size_t i = 0; i < count_; ++i) {
+    const UnityFieldKey& key = options.directKeys[i];
+    const std::map<std::string, void*>::iterator entry = fieldKeys.find(key.path);
+    if (entry == fieldKeys.end() || key.type == UnityFieldType::kUnchecked) return;
+    slots_.push_back(&*entry);
+    saved_.push_back(entry->second);
+    const std::string_view path(key.path);
+    const std::size_t dot = path.rfind('.');
+    leaves_.push_back(
+        Name{Parent(path), dot == std::string_view::npos ? path : path.substr(dot + 1), key.type});
+    if (!key.nullable) required_ |= std::uint64_t(1) << i;
+  }
+  // The document reader resolves the keys in the map's order, and logs those it misses so.
+  for (std::map<std::string, void*>::value_type& entry : fieldKeys) {
     for (std::size_t i = 0; i < count_; ++i) {
-      const UnityFieldKey& key = options.directKeys[i];
-      const std::map<std::string, void*>::iterator entry = fieldKeys.find(key.path);
-      if (entry == fieldKeys.end() || key.type == UnityFieldType::kUnchecked) return;
-      slots_.push_back(&*entry);
-      saved_.push_back(entry->second);
-      leaves_.push_back(Name{Parent(key.path), LastName(key.path), key.type});
-    }
-    usable_ = objects_.size() <= 64;
-  }
-  ~DirectPage() {
-    for (std::size_t i = 0; i < slots_.size(); ++i) slots_[i]->second = saved_[i];
-  }
-  DirectPage(const DirectPage&) = delete;
-  DirectPage& operator=(const DirectPage&) = delete;
-
-  bool usable() const { return usable_; }
-
-  // The "content" object of one element: every key once, each with its type.
-  bool readContent(PlainText& in) {
-    found_ = 0;
-    objectsSeen_ = 0;
-    if (!readMembers(in, kRoot, 1)) return false;
-    return found_ == (count_ == 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << count_) - 1);
-  }
-  // Points the field map at the values of the content just read.
-  void fillFieldMap() {
-    for (std::size_t i = 0; i < count_; ++i) slots_[i]->second = &values_[i];
-  }
-
- private:
-  static constexpr std::size_t kRoot = ~std::size_t(0);
-  struct Name {
-    std::size_t parent;  // an index of objects_, or kRoot
-    std::string_view name;
-    UnityFieldType type;
-  };
-
-  static std::string_view LastName(std::string_view path) {
-    const std::size_t dot = path.rfind('.');
-    return dot == std::string_view::npos ? path : path.substr(dot + 1);
-  }
-  // The object holding the last name of `path`, entered with those above it.
-  std::size_t Parent(std::string_view path) {
-    const std::size_t dot = path.rfind('.');
-    if (dot == std::string_view::npos) return kRoot;
-    const std::string_view objectPath = path.substr(0, dot);
-    const std::size_t parent = Parent(objectPath);
-    const std::string_view name = LastName(objectPath);
-    for (std::size_t i = 0; i < objects_.size(); ++i) {
-      if (objects_[i].parent == parent && objects_[i].name == name) return i;
-    }
-    objects_.push_back(Name{parent, name, UnityFieldType::kUnchecked});
-    return objects_.size() - 1;
-  }
-
-  // The members of an object: keys of the map are read, objects on their paths entered,
-  // anything else passed over (a key with a dot among them: it is never a step of a path).
-  bool readMembers(PlainText& in, std::size_t object, int depth) {
-    if (depth > kMaxDepth || !in.take('{')) return false;
-    if (in.take('}')) return true;
-    do {
-      std::string_view key;
-      if (!in.text(key) || !in.take(':')) return false;
-      const std::size_t leaf = Leaf(object, key);
-      if (leaf != count_) {
-        const std::uint64_t bit = std::uint64_t(1) << leaf;
-        if ((found_ & bit) != 0 || !readTyped(in, leaf)) return false;
-        found_ |= bit;
-        continue;
-      }
-      const std::size_t inner = Inner(object, key);
-      if (inner != objects_.size()) {
-        const std::uint64_t bit = std::uint64_t(1) << inner;
-        if ((objectsSeen_ & bit) != 0) return false;  // a repeated key: the last one counts
-        objectsSeen_ |= bit;
-        if (!readMembers(in, inner, depth + 1)) return false;
-        continue;
-      }
-      if (!in.skipValue(depth + 1)) return false;
-    } while (in.take(','));
-    return in.take('}');
-  }
-
-  // The index of key `key` in `object`, or count_. Records name their keys in one order, so the
-  // one after the last found is tried first.
-  std::size_t Leaf(std::size_t object, std::string_view key) {
-    std::size_t i = next_;
-    for (std::size_t n = 0; n < count_; ++n, i = i + 1 == count_ ? 0 : i + 1) {
-      if (leaves_[i].name == key && leaves_[i].parent == object) {
-        next_ = i + 1 == count_ ? 0 : i + 1;
-        return i;
-      }
-    }
-    return count_;
-  }
-  std::size_t Inner(std::size_t object, std::string_view key) const {
-    for (std::size_t i = 0; i < objects_.size(); ++i) {
-      if (objects_[i].name == key && objects_[i].parent == object) return i;
-    }
-    return objects_.size();
-  }
-
-  bool readTyped(PlainText& in, std::size_t i) {
-    jsondoc::Value& value = values_[i];
-    switch (leaves_[i].type) {
-      case UnityFieldType::kText: {
-        std::string_view bytes;
-        if (!in.text(bytes) || bytes.size() > 0xFFFFFFFFu) return false;
-        jsondoc::detail::DirectWrite::borrowedText(value, bytes.data(),
-                                                   static_cast<std::uint32_t>(bytes.size()));
-        return true;
-      }
-      case UnityFieldType::kUnsigned: {
-        std::uint64_t number = 0;
-        if (!in.unsignedInteger(number)) return false;
-        jsondoc::detail::DirectWrite::integer(value, number);
-        return true;
-      }
-      case UnityFieldType::kBoolean:
-        if (in.word("true")) {
-          jsondoc::detail::DirectWrite::boolean(value, true);
-        } else if (in.word("false")) {
-          jsondoc::detail::DirectWrite::boolean(value, false);
-        } else {
-          return false;
-        }
-        return true;
-      default:
-        return false;
+      if (slots_[i] == &entry) byMapOrder_.push_back(i);
     }
   }
+  usable_ = objects_.size() <= 64;
+}
 
-  std::size_t count_;
-  std::vector<jsondoc::Value> values_;  // borrow their text from the page
-  std::vector<std::map<std::string, void*>::value_type*> slots_;
-  std::vector<void*> saved_;
-  std::vector<Name> leaves_;   // the keys' last names, by key
-  std::vector<Name> objects_;  // the objects on the keys' paths
-  std::uint64_t found_ = 0;
-  std::uint64_t objectsSeen_ = 0;
-  std::size_t next_ = 0;
-  bool usable_ = false;
-};
+DirectListPage::~DirectListPage() {
+  for (std::size_t i = 0; i < slots_.size(); ++i) slots_[i]->second = saved_[i];
+}
 
-}  // namespace
+// The object holding the last name of `path`, entered with those above it.
+std::size_t DirectListPage::Parent(std::string_view path) {
+  const std::size_t dot = path.rfind('.');
+  if (dot == std::string_view::npos) return kRoot;
+  const std::string_view objectPath = path.substr(0, dot);
+  const std::size_t parent = Parent(objectPath);
+  const std::size_t above = objectPath.rfind('.');
+  const std::string_view name =
+      above == std::string_view::npos ? objectPath : objectPath.substr(above + 1);
+  for (std::size_t i = 0; i < objects_.size(); ++i) {
+    if (objects_[i].parent == parent && objects_[i].name == name) return i;
+  }
+  objects_.push_back(Name{parent, name, UnityFieldType::kUnchecked});
+  return objects_.size() - 1;
+}
 
-bool EMCUnityJsonBase::ReadEntriesDirectly(
-    const std::string& response, const std::function<bool(jsondoc::Object* content)>& visit,
-    const UnityListOptions& options) {
-  DirectPage page(options, fieldKeys);
-  if (!page.usable()) return false;
-  std::unique_ptr<FieldMapReader> reader = std::make_unique<FieldMapReader>(fieldKeys);
-  struct Detach {
-    FieldMapReader*& active;
-    ~Detach() { active = nullptr; }
-  } detach{fieldReader_.reader};
-  fieldReader_.reader = reader.get();
-  jsondoc::Object noContent;  // records of these messages read only the field map
-
-  const char* const begin = response.data();
-  PlainText in(begin, begin + response.size());
+bool DirectListPage::read(const std::string& page, std::string& rest) {
+  if (!usable_) return false;
+  const char* const begin = page.data();
+  Text in(begin, begin + page.size());
   const char* entriesBegin = nullptr;
   const char* entriesEnd = nullptr;
   if (!in.take('{') || in.take('}')) return false;
   do {
     std::string_view key;
-    if (!in.text(key) || !in.take(':')) return false;
-    if (key == "error") return false;
+    if (!in.text(key) || !in.take(':') || key == "error") return false;
     if (key != "entries") {
       if (!in.skipValue(1)) return false;
       continue;
@@ -319,15 +186,13 @@ bool EMCUnityJsonBase::ReadEntriesDirectly(
           if (!in.text(member) || !in.take(':')) return false;
           if (member != "content") {
             if (!in.skipValue(2)) return false;
-          } else if (haveContent || !page.readContent(in)) {
+          } else if (haveContent || !ReadContent(in)) {
             return false;
           } else {
             haveContent = true;
           }
         } while (in.take(','));
         if (!in.take('}') || !haveContent) return false;
-        page.fillFieldMap();
-        if (!visit(&noContent)) return false;
       } while (in.take(','));
       if (!in.take(']')) return false;
     }
@@ -335,11 +200,161 @@ bool EMCUnityJsonBase::ReadEntriesDirectly(
   } while (in.take(','));
   if (!in.take('}') || entriesBegin == nullptr) return false;
 
-  // The rest of the page, read by the document reader as it stands, with the entries left out.
-  std::string rest(response, 0, static_cast<std::size_t>(entriesBegin - begin));
+  rest.assign(page, 0, static_cast<std::size_t>(entriesBegin - begin));
   rest += "[]";
-  rest.append(entriesEnd, begin + response.size());
-  if (parsedAnswer_.readInstead(rest)) return true;
+  rest.append(entriesEnd, begin + page.size());
+  return true;
+}
+
+// Every required key, and the nullable ones the content holds, once, each with its type.
+bool DirectListPage::ReadContent(Text& in) {
+  fields_.resize(fields_.size() + count_);
+  std::uint64_t objectsSeen = 0;
+  found_.push_back(0);
+  if (!ReadMembers(in, kRoot, 1, objectsSeen)) return false;
+  objectsSeen_.push_back(objectsSeen);
+  return (found_.back() & required_) == required_;
+}
+
+// The members of an object: keys of the map are read, objects on their paths entered,
+// anything else passed over (a key with a dot among them: it is never a step of a path).
+bool DirectListPage::ReadMembers(Text& in, std::size_t object, int depth,
+                                 std::uint64_t& objectsSeen) {
+  if (depth > kMaxDepth || !in.take('{')) return false;
+  if (in.take('}')) return true;
+  std::uint64_t& found = found_.back();
+  Field* const fields = fields_.data() + fields_.size() - count_;
+  do {
+    std::string_view key;
+    if (!in.text(key) || !in.take(':')) return false;
+    const std::size_t leaf = Leaf(object, key);
+    if (leaf != count_) {
+      const std::uint64_t bit = std::uint64_t(1) << leaf;
+      if ((found & bit) != 0 || !ReadTyped(in, leaf, fields[leaf])) return false;
+      found |= bit;
+      continue;
+    }
+    const std::size_t inner = Inner(object, key);
+    if (inner != objects_.size()) {
+      const std::uint64_t bit = std::uint64_t(1) << inner;
+      if ((objectsSeen & bit) != 0) return false;  // a repeated key: the last one counts
+      objectsSeen |= bit;
+      if (!ReadMembers(in, inner, depth + 1, objectsSeen)) return false;
+      continue;
+    }
+    if (!in.skipValue(depth + 1)) return false;
+  } while (in.take(','));
+  return in.take('}');
+}
+
+// The index of key `key` in `object`, or count_. Records name their keys in one order, so the
+// one after the last found is tried first.
+std::size_t DirectListPage::Leaf(std::size_t object, std::string_view key) {
+  std::size_t i = next_;
+  for (std::size_t n = 0; n < count_; ++n, i = i + 1 == count_ ? 0 : i + 1) {
+    if (leaves_[i].name == key && leaves_[i].parent == object) {
+      next_ = i + 1 == count_ ? 0 : i + 1;
+      return i;
+    }
+  }
+  return count_;
+}
+
+std::size_t DirectListPage::Inner(std::size_t object, std::string_view key) const {
+  for (std::size_t i = 0; i < objects_.size(); ++i) {
+    if (objects_[i].name == key && objects_[i].parent == object) return i;
+  }
+  return objects_.size();
+}
+
+bool DirectListPage::ReadTyped(Text& in, std::size_t key, Field& field) {
+  switch (leaves_[key].type) {
+    case UnityFieldType::kText: {
+      std::string_view bytes;
+      if (!in.text(bytes) || bytes.size() > 0xFFFFFFFFu) return false;
+      field.text = bytes.data();
+      field.integer = bytes.size();
+      return true;
+    }
+    case UnityFieldType::kUnsigned:
+      return in.unsignedInteger(field.integer);
+    case UnityFieldType::kBoolean:
+      if (in.word("true")) {
+        field.integer = 1;
+      } else if (in.word("false")) {
+        field.integer = 0;
+      } else {
+        return false;
+      }
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Where the lookup of an absent key stops: the first object on its path the content lacks, else
+// the key's own name.
+std::string_view DirectListPage::MissingStep(const Name& leaf, std::uint64_t objectsSeen) const {
+  std::string_view step = leaf.name;
+  for (std::size_t o = leaf.parent; o != kRoot; o = objects_[o].parent) {
+    if ((objectsSeen & (std::uint64_t(1) << o)) == 0) step = objects_[o].name;
+  }
+  return step;
+}
+
+void DirectListPage::fill(std::size_t record) {
+  const Field* const fields = fields_.data() + record * count_;
+  for (std::size_t i : byMapOrder_) {
+    if ((found_[record] & (std::uint64_t(1) << i)) == 0) {
+      LogKeyNotFound(slots_[i]->first, MissingStep(leaves_[i], objectsSeen_[record]));
+      slots_[i]->second = nullptr;
+      continue;
+    }
+    jsondoc::Value& value = values_[i];
+    switch (leaves_[i].type) {
+      case UnityFieldType::kText:
+        jsondoc::detail::DirectWrite::borrowedText(value, fields[i].text,
+                                                   static_cast<std::uint32_t>(fields[i].integer));
+        break;
+      case UnityFieldType::kUnsigned:
+        jsondoc::detail::DirectWrite::integer(value, fields[i].integer);
+        break;
+      default:
+        jsondoc::detail::DirectWrite::boolean(value, fields[i].integer != 0);
+        break;
+    }
+    slots_[i]->second = &value;
+  }
+}
+
+std::unique_ptr<DirectListPage> EMCUnityJsonBase::ReadPageDirectly(
+    const std::string& response, const UnityListOptions& options) {
+  if (options.directKeys == nullptr || options.firstElementOnly ||
+      !parsedAnswer_.unread(response)) {
+    return nullptr;
+  }
+  std::unique_ptr<DirectListPage> page = std::make_unique<DirectListPage>(options, fieldKeys);
+  std::string rest;
+  if (!page->read(response, rest)) return nullptr;
+  if (parsedAnswer_.readInstead(rest)) return page;
   parsedAnswer_.expect(response);  // read again, all of it, by the document reader
-  return false;
+  return nullptr;
+}
+
+bool EMCUnityJsonBase::VisitDirectPage(DirectListPage& page,
+                                       const std::function<bool(jsondoc::Object* content)>& visit,
+                                       const std::function<void(std::size_t count)>& expect) {
+  if (expect) expect(page.size());
+  const std::unique_ptr<FieldMapReader> reader = std::make_unique<FieldMapReader>(fieldKeys);
+  struct Detach {
+    FieldMapReader*& active;
+    ~Detach() { active = nullptr; }
+  } detach{fieldReader_.reader};
+  fieldReader_.reader = reader.get();
+  jsondoc::Object noContent;  // records of these messages read only the field map
+  for (std::size_t i = 0; i < page.size(); ++i) {
+    page.fill(i);
+    if (!visit(&noContent)) return false;
+  }
+  return true;
 }

@@ -10,6 +10,7 @@
 #include "json/jsondoc.h"
 #include "platform/DiagLog.h"
 #include "unity/TextUtils.h"
+#include "unity/messages/DirectListRead.h"
 #include "unity/messages/FieldExtraction.h"
 #include "unity/messages/FilterText.h"
 
@@ -319,25 +320,14 @@ bool EMCUnityJsonBase::ReadField(const char* key, unsigned long long& out) {
 bool EMCUnityJsonBase::ParseListElements(std::string& response,
                                          const std::function<bool(jsondoc::Object* content)>& visit,
                                          const UnityListOptions& options,
-                                         const std::function<void(std::size_t count)>& expect,
-                                         const std::function<void()>& undo) {
-  // A page read straight from its text leaves a document without entries to what follows.
-  bool direct = false;
-  if (undo && options.directKeys != nullptr && !options.firstElementOnly &&
-      parsedAnswer_.unread(response)) {
-    direct = ReadEntriesDirectly(response, visit, options);
-    if (!direct) undo();
-  }
+                                         const std::function<void(std::size_t count)>& expect) {
+  // A page read straight from its text leaves the error check a document without entries; its
+  // records are visited after the check, as those of the document would be.
+  const std::unique_ptr<DirectListPage> direct = ReadPageDirectly(response, options);
   // The error check parses the answer; the records are read from the same document.
-  // (Neither failure can follow a direct read, which takes only pages without an error.)
-  if (!ParseError(response)) {
-    if (direct) undo();
-    return false;
-  }
-  if (!isSuccess()) {  // the array's error stays in the message for the session
-    if (direct) undo();
-    return true;
-  }
+  if (!ParseError(response)) return false;
+  if (!isSuccess()) return true;  // the array's error stays in the message for the session
+  if (direct) return VisitDirectPage(*direct, visit, expect);
 
   jsondoc::Object& answer = ParsedAnswer(response);
   // Elements that are not objects are kept as null: they have no content.

@@ -13,6 +13,7 @@ namespace jsondoc {
 class Object;
 }
 class FieldMapReader;
+class DirectListPage;
 
 // HTTP method of a message; the numbers are also the transport's method codes.
 enum _UNITY_http_req_type_ : int {
@@ -63,6 +64,15 @@ struct UnityListOptions {
   const UnityFieldKey* directKeys = nullptr;
   std::size_t directKeyCount = 0;
 };
+
+// `options` with the records of a plainly written page read straight from its text (see
+// UnityListOptions::directKeys); `keys` must be the field map's, each with its type.
+template <std::size_t N>
+UnityListOptions DirectlyReadable(UnityListOptions options, const UnityFieldKey (&keys)[N]) {
+  options.directKeys = keys;
+  options.directKeyCount = N;
+  return options;
+}
 
 // The last answer text a message read and its parsed document, so that the error check, the
 // records and the paging links of one answer share a single parse. An answer is recognised by
@@ -187,13 +197,10 @@ class EMCUnityJsonBase {
   // The non-template core of ParseListResponse: `visit` gets each element's content (inside the
   // parsed answer) with the field map resolved, or null for an element without a "content" object.
   // `expect`, when given, learns the number of elements before the first visit.
-  // `undo`, when given, takes back every record visited so far in this call: with it, a page
-  // may be read straight from its text (see UnityListOptions::directKeys).
   bool ParseListElements(std::string& response,
                          const std::function<bool(jsondoc::Object* content)>& visit,
                          const UnityListOptions& options,
-                         const std::function<void(std::size_t count)>& expect = nullptr,
-                         const std::function<void()>& undo = nullptr);
+                         const std::function<void(std::size_t count)>& expect = nullptr);
 
   std::string fileServer;
   std::string apiVersion = "4.0";
@@ -221,12 +228,14 @@ class EMCUnityJsonBase {
 
   template <typename T, typename R>
   bool ReadFieldAs(const char* key, R& out);
-  // The direct reading of UnityListOptions::directKeys (unity/messages/DirectListRead.cpp): true
-  // when it read the page's records and gave the cache the page's document without its entries;
-  // false when the page is left to the document (records it visited are then to be undone).
-  bool ReadEntriesDirectly(const std::string& response,
-                           const std::function<bool(jsondoc::Object* content)>& visit,
-                           const UnityListOptions& options);
+  // The records of a page read straight from its text (UnityListOptions::directKeys), when the
+  // page is announced and plainly written; the cache then holds its document without entries.
+  std::unique_ptr<DirectListPage> ReadPageDirectly(const std::string& response,
+                                                   const UnityListOptions& options);
+  // Visits the records of a page read directly, as the document loop visits elements.
+  bool VisitDirectPage(DirectListPage& page,
+                       const std::function<bool(jsondoc::Object* content)>& visit,
+                       const std::function<void(std::size_t count)>& expect);
 
   ParsedAnswerCache parsedAnswer_;
   ActiveFieldReader fieldReader_;

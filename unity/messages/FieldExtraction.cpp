@@ -110,6 +110,16 @@ const std::string& ParseJsonValueTag() {
   return kTag;
 }
 
+}  // namespace
+
+void LogKeyNotFound(const std::string& keyPath, std::string_view head) {
+  DiagLog log;
+  log.logLevelNoJob(ParseJsonValueTag(), 5, "Failed to Get key [%s] at [%.*s].", keyPath.c_str(),
+                    static_cast<int>(head.size()), head.data());
+}
+
+namespace {
+
 // One step of a key path: `head` looked up in `current`, whose value becomes `found`; when more
 // steps follow (`needsObject`) that value must be an object and becomes `current`. `hint` is the
 // entry index where the key was in the last object searched (see DirectRead::find).
@@ -119,9 +129,7 @@ bool ResolveStep(jsondoc::Object*& current, jsondoc::Value*& found, const std::s
                               ? jsondoc::detail::DirectRead::find(current->kv_map(), head, hint)
                               : nullptr;
   if (value == nullptr) {
-    DiagLog log;
-    log.logLevelNoJob(ParseJsonValueTag(), 5, "Failed to Get key [%s] at [%s].", keyPath.c_str(),
-                      head.c_str());
+    LogKeyNotFound(keyPath, head);
     return false;
   }
   found = value;

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "json/jsondoc.h"
@@ -95,6 +96,9 @@ template <>
 bool ParseValue<jsondoc::Array, jsondoc::Array>(void* value, jsondoc::Array& out);
 template <>
 bool ParseValue<jsondoc::Object, jsondoc::Object>(void* value, jsondoc::Object& out);
+
+// Logs that the step `head` of `keyPath` is not in the object searched (level 5).
+void LogKeyNotFound(const std::string& keyPath, std::string_view head);
 
 // Logs that `key` is not in a field map; the failure branch of GetFieldValue.
 void LogMissingFieldKey(const char* tag, const std::string& key);

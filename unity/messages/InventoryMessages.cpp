@@ -64,14 +64,6 @@ UnityListOptions StrictElements() {
   return options;
 }
 
-// The same options, with the records of a plainly written page read straight from its text.
-template <std::size_t N>
-UnityListOptions DirectlyReadable(UnityListOptions options, const UnityFieldKey (&keys)[N]) {
-  options.directKeys = keys;
-  options.directKeyCount = N;
-  return options;
-}
-
 // Moves the accumulated records out, leaving the message's list empty.
 template <typename Record>
 void MoveOut(std::vector<Record>& from, std::vector<Record>& to) {

@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <functional>
 #include <utility>
 
 #include "json/jsondoc.h"
@@ -30,17 +29,6 @@ auto MakeRoom(Container& out, std::size_t count, int)
 template <typename Container>
 void MakeRoom(Container&, std::size_t, long) {}
 
-// Takes the records from `size` on back out, in a container that can: a page read straight from
-// its text may need to be read again from its document.
-template <typename Container>
-auto Undo(Container& out, std::size_t size, int)
-    -> decltype(out.resize(size), std::function<void()>()) {
-  return [&out, size] { out.resize(size); };
-}
-template <typename Container>
-std::function<void()> Undo(Container&, std::size_t, long) {
-  return nullptr;
-}
 }  // namespace list_response_detail
 
 template <typename Container, typename ReadRecord>
@@ -60,6 +48,5 @@ bool EMCUnityJsonBase::ParseListResponse(std::string& response, Container& out,
         out.pop_back();
         return false;
       },
-      options, [&out](std::size_t count) { list_response_detail::MakeRoom(out, count, 0); },
-      list_response_detail::Undo(out, out.size(), 0));
+      options, [&out](std::size_t count) { list_response_detail::MakeRoom(out, count, 0); });
 }

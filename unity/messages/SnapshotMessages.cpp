@@ -13,8 +13,12 @@
 namespace {
 
 const UnityFieldKey kSnapKeys[] = {
-    {"id", kRequiredKey},           {"name", kRequiredKey},   {"storageResource.id", kRequiredKey},
-    {"isModifiable", kRequiredKey}, {"lun.id", kNullableKey}, {"attachedWWN", kNullableKey},
+    {"id", kRequiredKey, UnityFieldType::kText},
+    {"name", kRequiredKey, UnityFieldType::kText},
+    {"storageResource.id", kRequiredKey, UnityFieldType::kText},
+    {"isModifiable", kRequiredKey, UnityFieldType::kBoolean},
+    {"lun.id", kNullableKey, UnityFieldType::kText},
+    {"attachedWWN", kNullableKey, UnityFieldType::kText},
 };
 
 // From API version 5.0 on the array also reports the hosts an attached snapshot is exposed to.
@@ -251,25 +255,28 @@ void EMCUnityJsonGetSnapshotList::InitNullableKeys() {
 }
 
 bool EMCUnityJsonGetSnapshotList::ParseResponse(std::string& response) {
-  return ParseListResponse(response, snapList, [this](jsondoc::Object&, _UnitySnapInfo& snap) {
-    std::string id;
-    if (!ReadField("id", id) || !ReadField("name", snap.name) ||
-        !ReadField("storageResource.id", snap.storageResourceId) ||
-        !ReadField("isModifiable", snap.isModifiable)) {
-      return false;
-    }
-    // Absent or unreadable optional attributes keep their defaults.
-    ReadField("lun.id", snap.lunId);
-    ReadField("attachedWWN", snap.attachedWWN);
-    // Only requested from 5.0 on; below that the key is not in the map and nothing is read.
-    const std::map<std::string, void*>::value_type* hostAccess = FieldEntry("hostAccess");
-    if (hostAccess != nullptr &&
-        !ReadHostAccess(static_cast<jsondoc::Value*>(hostAccess->second), snap.hostAccess)) {
-      return false;
-    }
-    snap.snapId = SnapIdFromText(id);
-    return true;
-  });
+  return ParseListResponse(
+      response, snapList,
+      [this](jsondoc::Object&, _UnitySnapInfo& snap) {
+        std::string id;
+        if (!ReadField("id", id) || !ReadField("name", snap.name) ||
+            !ReadField("storageResource.id", snap.storageResourceId) ||
+            !ReadField("isModifiable", snap.isModifiable)) {
+          return false;
+        }
+        // Absent or unreadable optional attributes keep their defaults.
+        ReadField("lun.id", snap.lunId);
+        ReadField("attachedWWN", snap.attachedWWN);
+        // Only requested from 5.0 on; below that the key is not in the map and nothing is read.
+        const std::map<std::string, void*>::value_type* hostAccess = FieldEntry("hostAccess");
+        if (hostAccess != nullptr &&
+            !ReadHostAccess(static_cast<jsondoc::Value*>(hostAccess->second), snap.hostAccess)) {
+          return false;
+        }
+        snap.snapId = SnapIdFromText(id);
+        return true;
+      },
+      DirectlyReadable(UnityListOptions(), kSnapKeys));
 }
 
 bool EMCUnityJsonGetSnapshotList::GetSnapList(std::vector<_UnitySnapInfo>& out) {

@@ -116,7 +116,7 @@ TEST(ListResponse, PagesReadFromTheirTextAgreeWithTheDocument) {
       {"absent nullable key",
        page(R"({"content": {"id": "1", "name": "n", "storageResource": {"id": "r"},)"
             R"( "sizeTotal": 1}})"),
-       false},
+       true},
       {"null value",
        page(R"({"content": {"id": "1", "name": null, "wwn": "w", "storageResource":)"
             R"( {"id": "r"}, "sizeTotal": 1, "sizeAllocated": 2}})"),
@@ -159,8 +159,31 @@ TEST(ListResponse, PagesReadFromTheirTextAgreeWithTheDocument) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     bool direct = false;
-    EXPECT_EQ(directcheck::Disagreement(row.text, direct), "");
+    EXPECT_EQ(directcheck::LunDisagreement(row.text, direct), "");
     EXPECT_EQ(direct, row.direct);
+  }
+
+  // Snapshots: absent nullable keys, and the objects on their paths, log as the document does.
+  const std::string snap = R"("id": "1", "name": "s", "storageResource": {"id": "r"}, )"
+                           R"("isModifiable": true)";
+  const Row snapRows[] = {
+      {"snapshot without its nullable keys", page(R"({"content": {)" + snap + "}}"), true},
+      {"snapshot with both",
+       page(R"({"content": {)" + snap + R"(, "lun": {"id": "sv_1"}, "attachedWWN": "w"}})"), true},
+      {"reference without its key", page(R"({"content": {)" + snap + R"(, "lun": {}}})"), true},
+      {"null reference", page(R"({"content": {)" + snap + R"(, "lun": null}})"), false},
+      {"flag as text",
+       page(R"({"content": {"id": "1", "name": "s", "storageResource": )"
+            R"({"id": "r"}, "isModifiable": "yes"}})"),
+       false},
+  };
+  for (const Row& row : snapRows) {
+    SCOPED_TRACE(row.name);
+    bool direct = false;
+    EXPECT_EQ(directcheck::SnapshotDisagreement(row.text, "4.0", direct), "");
+    EXPECT_EQ(direct, row.direct);
+    EXPECT_EQ(directcheck::SnapshotDisagreement(row.text, "5.0", direct), "");
+    EXPECT_FALSE(direct);  // host access is read from the document
   }
 }
 

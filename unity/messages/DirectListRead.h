@@ -1,0 +1,72 @@
+// The records of one list page read straight from its text, for messages whose records read only
+// typed keys of the field map (UnityListOptions::directKeys): no document is built for the
+// entries, which are most of a page. Only a plainly written page is taken: an object with one
+// "entries" array and no "error", whose elements are objects with one "content" object holding
+// every required key of the map (and any of the others) once, with its declared type, all in
+// JSON without escapes or comments. Any other page is left to the document reader. The page is
+// read whole before a record is visited, and a record visits with the field map and log lines
+// the document reader gives it, so the records, state and log of the two readings are the same.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "json/jsondoc.h"
+#include "unity/messages/EMCUnityJsonBase.h"
+
+class DirectListPage {
+ public:
+  DirectListPage(const UnityListOptions& options, std::map<std::string, void*>& fieldKeys);
+  ~DirectListPage();  // gives the field map back the values it had
+  DirectListPage(const DirectListPage&) = delete;
+  DirectListPage& operator=(const DirectListPage&) = delete;
+
+  // Reads every element of `page`, which must outlive this object (values borrow its bytes);
+  // false when the page is not plainly written. `rest` gets the page with an empty "entries".
+  bool read(const std::string& page, std::string& rest);
+  std::size_t size() const { return found_.size(); }
+  // Points the field map at the values of record `record` (null for an absent nullable key),
+  // with the document reader's log line for each absent key, in the map's order.
+  void fill(std::size_t record);
+
+ private:
+  class Text;
+  static constexpr std::size_t kRoot = ~std::size_t(0);
+  // A key's last name, or an object on a key's path, under its parent object (or the content).
+  struct Name {
+    std::size_t parent;
+    std::string_view name;
+    UnityFieldType type;
+  };
+  // One key's value in one record, as the text holds it.
+  struct Field {
+    const char* text;
+    std::uint64_t integer;  // the length of a text
+  };
+
+  std::size_t Parent(std::string_view path);
+  std::string_view MissingStep(const Name& leaf, std::uint64_t objectsSeen) const;
+  bool ReadContent(Text& in);
+  bool ReadMembers(Text& in, std::size_t object, int depth, std::uint64_t& objectsSeen);
+  std::size_t Leaf(std::size_t object, std::string_view key);
+  std::size_t Inner(std::size_t object, std::string_view key) const;
+  bool ReadTyped(Text& in, std::size_t key, Field& field);
+
+  std::size_t count_;
+  bool usable_ = false;
+  std::vector<Name> leaves_;   // by key
+  std::vector<Name> objects_;  // the objects on the keys' paths, e.g. "storageResource"
+  std::vector<std::map<std::string, void*>::value_type*> slots_;
+  std::vector<void*> saved_;
+  std::vector<std::size_t> byMapOrder_;
+  std::uint64_t required_ = 0;
+  std::size_t next_ = 0;                // where the next key is looked for first
+  std::vector<jsondoc::Value> values_;  // the record at hand's, one per key
+  std::vector<Field> fields_;           // count_ per record
+  std::vector<std::uint64_t> found_;    // the keys each record holds
+  std::vector<std::uint64_t> objectsSeen_;
+};
