@@ -39,7 +39,6 @@ struct Item {
   // A request on it timed out at the client: the array may still carry it out after any lookup,
   // so it is settled from the model once the simulator has stopped.
   bool late = false;
-  std::string history;  // its operations and their outcomes, for failure messages
 
   void resolve(bool found, const std::string& foundId) {
     state = found ? State::Exists : State::Gone;

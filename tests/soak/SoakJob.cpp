@@ -78,14 +78,7 @@ class Job : public SoakJob {
         ledger_.silentFailures.push_back(name + ": code " + std::to_string(session_.errorCode) +
                                          ", text \"" + session_.errorText + "\"");
     }
-    if (item != nullptr) {
-      std::string& h = item->history;
-      h += (h.empty() ? "" : ", ") + name +
-           (ok ? " ok" : " failed " + std::to_string(session_.errorCode)) +
-           (reason.empty() ? "" : " (" + reason.substr(0, 60) + ")");
-      if (h.size() > 300) h = "..." + h.substr(h.size() - 200);
-      item->late = item->late || timedOut;
-    }
+    if (item != nullptr) item->late = item->late || timedOut;
     return ok;
   }
 
