@@ -230,15 +230,6 @@ TEST(MessageAnswerTest, Reads) {
                       R"( {"netbiosName": 5, "isStandalone": "false"}],)"
                       R"( "nfsServer": {"hostName": "10.0.1.1"})"),
        true, "nas_1:10.0.1.1,NB,NB2,srv.corp,;"},
-      {"NasPartsNullOrOfAnotherKind", NasServers,
-       Entries(
-           Content(
-               kNas +
-               R"(, "fileInterface": null, "cifsServer": null, "nfsServer": {"hostName": "nfs"})") +
-           "," +
-           Content(kNas + R"(, "fileInterface": {"ipAddress": "1.1.1.1"},)"
-                          R"( "cifsServer": "c", "nfsServer": {"hostName": 7})")),
-       true, "nas_1:nfs,;nas_1:;"},
       // iSCSI nodes.
       {"IscsiNodesSkipEntriesWithoutContent", IscsiNodes,
        Entries(Content(R"("id": "node_1", "name": "iqn.a")") + ",{}"), true, "node_1|iqn.a;"},
@@ -252,8 +243,6 @@ TEST(MessageAnswerTest, Reads) {
        true, "NFSShare_1|1|h:/e,|H:3,H0:0,;"},
       {"NfsDefaultOutsideTheCodesIsKept", NfsExports, Entries(Content(kExport + "7")), true,
        "NFSShare_1|7|h:/e,|;"},
-      {"NfsHostWithoutId", NfsExports,
-       Entries(Content(kExport + R"(1, "rootAccessHosts": [{"name": "h"}])")), false, ""},
       // Only a text id is a snapshot: anything else is a share of a file system.
       {"CifsSnapIdOfEveryKind", CifsShareSnaps,
        Entries(Content(R"("id": "S1", "type": 1, "name": "s", "path": "/", "filesystem":)"
