@@ -76,11 +76,9 @@ TEST_F(ControlTest, EveryEndpointRefusesWithoutTheTokenAndChangesNothing) {
 
 TEST_F(ControlTest, TheTokenDoesNotOpenTheArray) {
   client_.forgetCookies();
-  simtest::RequestOptions o;
-  o.credentials = false;
-  o.extraHeaders = {"X-Sim-Control-Token: " + sim_.controlToken()};
-  const Reply r = client_.get("/api/types/lun/instances", o);
-  EXPECT_EQ(r.status, 401);
+  const std::string token = "X-Sim-Control-Token: " + sim_.controlToken();
+  const Reply r =
+      client_.get("/api/types/lun/instances", {true, /*credentials=*/false, true, {token}});
   EXPECT_EQ(r.errorCode(), unitysim::code::kUnauthorized);
 }
 
