@@ -71,13 +71,6 @@ class LoggedInTest : public SimTest {
     SimTest::SetUp();
     ASSERT_EQ(client_.login().status, 200);
   }
-  // The content of an instance answer or of a collection's first entry.
-  unitysim::Json content(const std::string& target) {
-    const Reply r = client_.get(target);
-    EXPECT_EQ(r.status, 200) << target << " " << r.body;
-    const unitysim::Json j = r.json();
-    return j.contains("entries") ? j["entries"][0]["content"] : j["content"];
-  }
 };
 
 }  // namespace simtest

@@ -39,7 +39,6 @@ struct Item {
   // A request on it timed out at the client: the array may still carry it out after any lookup,
   // so it is settled from the model once the simulator has stopped.
   bool late = false;
-  std::string history;  // its operations and their outcomes, for failure messages
 
   void resolve(bool found, const std::string& foundId) {
     state = found ? State::Exists : State::Gone;
@@ -67,7 +66,6 @@ struct Ledger {
   // Creating and changing requests by key: method and path, plus the name of what a collection
   // POST creates; attach, detach and modify of a snapshot share the key ".../action/expose".
   std::map<std::string, long> changeCalls;
-  std::map<std::string, long> failures;  // by error code and text
   long calls = 0, failed = 0, clientTimeouts = 0;
   // Failed creations and deletions, what their lookups found, and those settled from the model.
   long unknownOutcomes = 0, foundExisting = 0, foundAbsent = 0, settledLate = 0;

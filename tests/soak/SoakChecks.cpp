@@ -113,7 +113,6 @@ std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, std::vector<Ledg
         if (item.state != State::Unknown || !item.late) continue;
         const std::optional<Json> found = sim.model().findByName(type, name);
         item.resolve(found.has_value(), found ? IdOf(*found) : "");
-        item.history += ", settled from the model";
         ++l.settledLate;
       }
   std::map<std::string, std::map<std::string, std::vector<Json>>> byName;  // type, name
@@ -138,24 +137,24 @@ std::vector<CheckRow> CheckInvariants(unitysim::Simulator& sim, std::vector<Ledg
     for (const auto& [type, items] : l.byType()) {
       for (const auto& [name, item] : *items) {
         const std::vector<Json>& found = byName[type][name];
-        const std::string what = type + " " + name, after = " after: " + item.history;
+        const std::string what = type + " " + name;
         known.insert(what);
         if (found.size() > 1)
           once.push_back(what + " exists " + std::to_string(found.size()) + "x");
         if (item.state == State::Unknown) once.push_back(what + " still unknown");
-        if (item.state == State::Gone && !found.empty()) seen.push_back(what + " not gone" + after);
+        if (item.state == State::Gone && !found.empty()) seen.push_back(what + " not gone");
         if (item.state != State::Exists) continue;
         ++objects;
         if (found.empty() || IdOf(found[0]) != item.id) {
           seen.push_back(what + " (id " + item.id + ") " +
-                         (found.empty() ? "missing" : "has id " + IdOf(found[0])) + after);
+                         (found.empty() ? "missing" : "has id " + IdOf(found[0])));
           continue;
         }
         const Json& o = found[0];
         if (type == "snap") {
           if (IdOf(o, "storageResource") != l.resource) seen.push_back(what + " resource");
           if (item.attachKnown && item.attached != o.contains("attachedWWN"))
-            seen.push_back(what + " attachment differs" + after);
+            seen.push_back(what + " attachment differs");
           if (item.replicated && !o.contains("snapRemoteRetentionPolicies"))
             seen.push_back(what + " not marked for replication");
         } else if (type == "host") {

@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <functional>
 #include <list>
@@ -16,15 +15,6 @@ namespace {
 constexpr unsigned long long kNotFound = 131149829;
 constexpr size_t kMostSnaps = 8, kMostOthers = 3;  // live objects of each kind per job
 const char kAttachHost[] = "Host_1";
-
-// Digits become '#', so texts that name ids or times count as one kind of failure.
-std::string KindOf(unsigned long long code, const std::string& text) {
-  std::string out = std::to_string(code) + " ";
-  for (char c : text.substr(0, 70))
-    if (!std::isdigit(static_cast<unsigned char>(c)) || out.back() != '#')
-      out.push_back(std::isdigit(static_cast<unsigned char>(c)) ? '#' : c);
-  return out;
-}
 
 bool Exists(const Item& i) {
   return i.state == State::Exists;
@@ -73,19 +63,11 @@ class Job : public SoakJob {
     if (!ok) {
       ++ledger_.failed;
       ledger_.clientTimeouts += timedOut;
-      ++ledger_.failures[KindOf(session_.errorCode, session_.errorText)];
       if (session_.errorCode == 0 || session_.errorText.empty())
         ledger_.silentFailures.push_back(name + ": code " + std::to_string(session_.errorCode) +
                                          ", text \"" + session_.errorText + "\"");
     }
-    if (item != nullptr) {
-      std::string& h = item->history;
-      h += (h.empty() ? "" : ", ") + name +
-           (ok ? " ok" : " failed " + std::to_string(session_.errorCode)) +
-           (reason.empty() ? "" : " (" + reason.substr(0, 60) + ")");
-      if (h.size() > 300) h = "..." + h.substr(h.size() - 200);
-      item->late = item->late || timedOut;
-    }
+    if (item != nullptr) item->late = item->late || timedOut;
     return ok;
   }
 

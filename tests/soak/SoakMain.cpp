@@ -183,15 +183,12 @@ int Run(const SoakOptions& o) {
   sim.stop();  // every request that reached the simulator has been carried out
   DrainRound(sim, tally, ledgers);
 
-  std::map<std::string, long> failures;
   long calls = 0, failed = 0;
   for (const Ledger& l : ledgers) {
     calls += l.calls;
     failed += l.failed;
-    for (const auto& [kind, n] : l.failures) failures[kind] += n;
   }
   PrintCounts("faults injected, by kind", injected);
-  PrintCounts("failures, by error code and text (digits as #)", failures);
 
   std::vector<CheckRow> rows = CheckInvariants(sim, ledgers, tally, o.boundSec());
   const double first = memory.front(), last = memory.back();

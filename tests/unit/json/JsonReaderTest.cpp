@@ -45,7 +45,6 @@ TEST(JsonReadValue, ReadsAsExpected) {
       // Escapes: unknown ones are kept, a lone high surrogate becomes U+FFFD.
       {"StandardEscapes", "\"\\\"\\\\\\/\\b\\f\\n\\r\\t\"", true, "\"\\\"\\\\\\/\\b\\f\\n\\r\\t\""},
       {"UnknownEscapeKept", "\"\\q\\x\"", true, "\"\\\\q\\\\x\""},
-      {"EnDashAndCjk", "\"\\u2013\\u65E5\"", true, "\"\xE2\x80\x93\xE6\x97\xA5\""},
       {"SurrogatePair", "\"\\uD83D\\uDE00\"", true, "\"\xF0\x9F\x98\x80\""},
       {"LoneHighSurrogate", "\"\\uD800x\"", true, "\"\xEF\xBF\xBDx\""},
       {"NulByte", "\"a\\u0000b\"", true, "\"a\\u0000b\""},
@@ -142,11 +141,8 @@ TEST(JsonRead, StringEndAndEscapeAtEveryOffset) {
 // Keys repeat from element to element and are stored once: many distinct keys grow that store,
 // and every element keeps its own values under them, written in key order.
 TEST(JsonRead, ManyDistinctKeysSharedByElements) {
-  std::string first;
-  for (int i = 99; i >= 0; --i) {
-    first +=
-        (i == 99 ? "" : ", ") + std::string("\"k") + std::to_string(i) + "\": " + std::to_string(i);
-  }
+  std::string first = "\"k99\": 99";
+  for (int i = 98; i >= 0; --i) first += ", \"k" + std::to_string(i) + "\": " + std::to_string(i);
   Object doc;
   ASSERT_TRUE(
       ReadBoth<Object>("{\"l\": [{" + first + "}, {\"k99\": \"x\", \"k0\": \"y\"}]}", &doc).ok);

@@ -68,17 +68,13 @@ struct NumberCase {
   std::string text;
 };
 
-const Number kInf = std::numeric_limits<Number>::infinity();
-
 TEST(JsonWriteNumber, ExactAndIndependentOfStreamFormat) {
-  const NumberCase rows[] = {{"Zero", 0, "0"},
-                             {"NegativeZero", -0.0L, "-0"},
+  const NumberCase rows[] = {{"NegativeZero", -0.0L, "-0"},
                              {"MaxUnsigned64", 18446744073709551615.0L, "18446744073709551615"},
                              {"TwoTo64", 18446744073709551616.0L, "18446744073709551616"},
                              {"Large", 1e30L, "1e+30"},
                              {"DoubleTenth", static_cast<Number>(0.1), "0.10000000000000000555"},
                              {"Small", 1.5e-7L, "1.5e-07"},
-                             {"Infinity", kInf, "null"},
                              {"NaN", std::numeric_limits<Number>::quiet_NaN(), "null"}};
   for (const NumberCase& c : rows) {
     SCOPED_TRACE(c.name);

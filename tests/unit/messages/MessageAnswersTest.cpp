@@ -1,6 +1,5 @@
 // Answers the simulator never sends (bad required attributes, odd optional parts) fail the parse or
 // keep the defaults, never yield invented records.
-#include <list>
 #include <string>
 #include <vector>
 
@@ -139,18 +138,6 @@ std::string CifsShareSnaps(std::string& answer, bool& ok) {
       [](const _UnityCifsShareInfo& s) { return s.id + "|" + std::to_string(s.snapId); });
 }
 
-// sid:type:level,
-std::string CifsAces(std::string& answer, bool& ok) {
-  EMCUnityJsonGetCifsACE m;
-  m.Initialize(kArray, "SMBShare_1");
-  return Records<std::list<_UnityCifsShareACE>>(
-      m, answer, ok, &EMCUnityJsonGetCifsACE::GetCifsShareACE,
-      [](const _UnityCifsShareACE& a) {
-        return a.sid + ":" + std::to_string(a.accessType) + ":" + std::to_string(a.accessLevel);
-      },
-      2);
-}
-
 std::string Replication(std::string& answer, bool& ok) {
   EMCUnityJsonGetReplicationInfo m;
   m.Initialize(kArray, "res_1");
@@ -159,15 +146,6 @@ std::string Replication(std::string& answer, bool& ok) {
   info.sessionId = "stale";
   m.GetReplicationSessionInfo(info);
   return info.sessionId;
-}
-
-std::string Initiator(std::string& answer, bool& ok) {
-  EMCUnityJsonGetHostInitiatorInfo m;
-  m.Initialize(kArray, std::string("x"), false);
-  ok = Run(m, answer);
-  _UnityHostInitiatorInfo i;
-  const bool one = m.GetHostInitiatorInfo(i);
-  return (one ? "one:" : "") + i.id + "|" + std::to_string(i.type) + "|" + i.parentHostId;
 }
 
 std::string Host(std::string& answer, bool& ok) {
@@ -230,9 +208,6 @@ TEST(MessageAnswerTest, Reads) {
       {"SnapEntryWithoutContentIsDefault", Snaps, Entries(R"({"x": 1}, 3)"), true,
        "0|||||;0|||||;"},
       {"CopyNone", CopiedSnap, R"({"content": {"copies": []}})", false, "0"},
-      {"CopyIdAsNumber", CopiedSnap, R"({"content": {"copies": [{"id": 1}]}})", false, "0"},
-      {"JobStateOutOfRange", Job, R"({"content": {"id": "N-5", "state": 4294967300}})", false,
-       "N-5|4||0|0|"},
       {"ReplicationWithoutRemoteSystem", Replication,
        R"({"entries": [{"content": {"id": "rs_1"}}]})", false, ""},
       // LUNs.
@@ -255,20 +230,9 @@ TEST(MessageAnswerTest, Reads) {
                       R"( {"netbiosName": 5, "isStandalone": "false"}],)"
                       R"( "nfsServer": {"hostName": "10.0.1.1"})"),
        true, "nas_1:10.0.1.1,NB,NB2,srv.corp,;"},
-      {"NasPartsNullOrOfAnotherKind", NasServers,
-       Entries(
-           Content(
-               kNas +
-               R"(, "fileInterface": null, "cifsServer": null, "nfsServer": {"hostName": "nfs"})") +
-           "," +
-           Content(kNas + R"(, "fileInterface": {"ipAddress": "1.1.1.1"},)"
-                          R"( "cifsServer": "c", "nfsServer": {"hostName": 7})")),
-       true, "nas_1:nfs,;nas_1:;"},
       // iSCSI nodes.
       {"IscsiNodesSkipEntriesWithoutContent", IscsiNodes,
        Entries(Content(R"("id": "node_1", "name": "iqn.a")") + ",{}"), true, "node_1|iqn.a;"},
-      {"InitiatorTypeBeyond32Bits", Initiator,
-       Entries(Content(R"("id": "I", "type": 4294967298, "initiatorId": "q")")), false, "|0|"},
       {"HostAnswerWithoutEntries", Host, R"({"content": {"id": "Host_1"}})", true, "found:Host_1"},
       // NFS exports and CIFS shares.
       {"NfsHostListsByAccessLaterListWins", NfsExports,
@@ -279,8 +243,6 @@ TEST(MessageAnswerTest, Reads) {
        true, "NFSShare_1|1|h:/e,|H:3,H0:0,;"},
       {"NfsDefaultOutsideTheCodesIsKept", NfsExports, Entries(Content(kExport + "7")), true,
        "NFSShare_1|7|h:/e,|;"},
-      {"NfsHostWithoutId", NfsExports,
-       Entries(Content(kExport + R"(1, "rootAccessHosts": [{"name": "h"}])")), false, ""},
       // Only a text id is a snapshot: anything else is a share of a file system.
       {"CifsSnapIdOfEveryKind", CifsShareSnaps,
        Entries(Content(R"("id": "S1", "type": 1, "name": "s", "path": "/", "filesystem":)"
@@ -288,11 +250,7 @@ TEST(MessageAnswerTest, Reads) {
                "," +
                Content(R"("id": "S2", "type": 1, "name": "s", "path": "/", "filesystem":)"
                        R"( {"id": "f"}, "exportPaths": [], "snap": {"id": "12"})")),
-       true, "S1|0;S2|12;"},
-      {"AceLevelMissingKeepsEarlierEntries", CifsAces,
-       R"({"content": {"cifsShareACEs": [{"sid": "S-1", "accessType": 1,)"
-       R"( "accessLevel": 1}, {"sid": "S-2", "accessType": 1}]}})",
-       false, "S-1:1:1;"}};
+       true, "S1|0;S2|12;"}};
   for (const AnswerCase& c : rows) {
     SCOPED_TRACE(c.name);
     std::string answer = c.answer;
