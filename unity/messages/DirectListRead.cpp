@@ -34,6 +34,11 @@ class DirectListPage::Text {
     ++p_;
     return true;
   }
+  // Where the next value starts, past blanks.
+  const char* valueStart() {
+    blanks();
+    return p_;
+  }
   bool nextIs(char c) {
     blanks();
     return p_ != end_ && *p_ == c;
@@ -117,7 +122,7 @@ class DirectListPage::Text {
 
 DirectListPage::DirectListPage(const UnityListOptions& options,
                                std::map<std::string, void*>& fieldKeys)
-    : count_(options.directKeyCount), values_(count_) {
+    : count_(options.directKeyCount), values_(count_), holders_(count_) {
   if (count_ == 0 || count_ > 64 || fieldKeys.size() != count_) return;
   for (std::size_t i = 0; i < count_; ++i) {
     const UnityFieldKey& key = options.directKeys[i];
@@ -287,9 +292,22 @@ bool DirectListPage::ReadTyped(Text& in, std::size_t key, Field& field) {
         return false;
       }
       return true;
+    case UnityFieldType::kAnyValue: {
+      const char* first = in.valueStart();
+      if (!in.skipValue(2)) return false;
+      field.text = first;
+      field.integer = static_cast<std::uint64_t>(in.at() - first);
+      return Hold(key, field);
+    }
     default:
       return false;
   }
+}
+
+// Reads a value of any type as the member "v" of an object of its own, with the reader that
+// reads the document: the record then reads the same value the document would hold.
+bool DirectListPage::Hold(std::size_t key, const Field& field) {
+  return holders_[key].parse("{\"v\":" + std::string(field.text, field.integer) + "}");
 }
 
 // Where the lookup of an absent key stops: the first object on its path the content lacks, else
@@ -319,6 +337,12 @@ void DirectListPage::fill(std::size_t record) {
       case UnityFieldType::kUnsigned:
         jsondoc::detail::DirectWrite::integer(value, fields[i].integer);
         break;
+      case UnityFieldType::kAnyValue: {
+        Hold(i, fields[i]);
+        std::uint32_t hint = 0;
+        slots_[i]->second = jsondoc::detail::DirectRead::find(holders_[i].kv_map(), "v", hint);
+        continue;
+      }
       default:
         jsondoc::detail::DirectWrite::boolean(value, fields[i].integer != 0);
         break;

@@ -55,6 +55,7 @@ class DirectListPage {
   std::size_t Leaf(std::size_t object, std::string_view key);
   std::size_t Inner(std::size_t object, std::string_view key) const;
   bool ReadTyped(Text& in, std::size_t key, Field& field);
+  bool Hold(std::size_t key, const Field& field);
 
   std::size_t count_;
   bool usable_ = false;
@@ -64,9 +65,10 @@ class DirectListPage {
   std::vector<void*> saved_;
   std::vector<std::size_t> byMapOrder_;
   std::uint64_t required_ = 0;
-  std::size_t next_ = 0;                // where the next key is looked for first
-  std::vector<jsondoc::Value> values_;  // the record at hand's, one per key
-  std::vector<Field> fields_;           // count_ per record
-  std::vector<std::uint64_t> found_;    // the keys each record holds
+  std::size_t next_ = 0;                  // where the next key is looked for first
+  std::vector<jsondoc::Value> values_;    // the record at hand's, one per key
+  std::vector<jsondoc::Object> holders_;  // the record at hand's values of any type
+  std::vector<Field> fields_;             // count_ per record
+  std::vector<std::uint64_t> found_;      // the keys each record holds
   std::vector<std::uint64_t> objectsSeen_;
 };

@@ -32,8 +32,8 @@ enum _UNITY_OP_TYPE_ : int {
 
 // The JSON value a list read straight from the answer text (UnityListOptions::directKeys) takes
 // for an attribute, as the record's ReadField call reads it without a word: a string, an integer
-// in [0, 2^64) or a boolean.
-enum class UnityFieldType : unsigned char { kUnchecked, kText, kUnsigned, kBoolean };
+// in [0, 2^64) or a boolean; or any value, which is then read by the document reader alone.
+enum class UnityFieldType : unsigned char { kUnchecked, kText, kUnsigned, kBoolean, kAnyValue };
 
 // One requested answer attribute: a dotted key path and whether the array may omit it (or send
 // null). Messages list theirs in a static table and enter it with SetFieldKeys.

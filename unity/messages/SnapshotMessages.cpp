@@ -23,9 +23,13 @@ const UnityFieldKey kSnapKeys[] = {
 
 // From API version 5.0 on the array also reports the hosts an attached snapshot is exposed to.
 const UnityFieldKey kSnapKeysWithHostAccess[] = {
-    {"id", kRequiredKey},           {"name", kRequiredKey},   {"storageResource.id", kRequiredKey},
-    {"isModifiable", kRequiredKey}, {"lun.id", kNullableKey}, {"attachedWWN", kNullableKey},
-    {"hostAccess", kNullableKey},
+    {"id", kRequiredKey, UnityFieldType::kText},
+    {"name", kRequiredKey, UnityFieldType::kText},
+    {"storageResource.id", kRequiredKey, UnityFieldType::kText},
+    {"isModifiable", kRequiredKey, UnityFieldType::kBoolean},
+    {"lun.id", kNullableKey, UnityFieldType::kText},
+    {"attachedWWN", kNullableKey, UnityFieldType::kText},
+    {"hostAccess", kNullableKey, UnityFieldType::kAnyValue},
 };
 
 const UnityFieldKey kReplicationKeys[] = {{"id", kRequiredKey}, {"remoteSystem.id", kRequiredKey}};
@@ -276,7 +280,8 @@ bool EMCUnityJsonGetSnapshotList::ParseResponse(std::string& response) {
         snap.snapId = SnapIdFromText(id);
         return true;
       },
-      DirectlyReadable(UnityListOptions(), kSnapKeys));
+      RequestsHostAccess() ? DirectlyReadable(UnityListOptions(), kSnapKeysWithHostAccess)
+                           : DirectlyReadable(UnityListOptions(), kSnapKeys));
 }
 
 bool EMCUnityJsonGetSnapshotList::GetSnapList(std::vector<_UnitySnapInfo>& out) {

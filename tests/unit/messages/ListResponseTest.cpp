@@ -183,8 +183,15 @@ TEST(ListResponse, PagesReadFromTheirTextAgreeWithTheDocument) {
     EXPECT_EQ(directcheck::SnapshotDisagreement(row.text, "4.0", direct), "");
     EXPECT_EQ(direct, row.direct);
     EXPECT_EQ(directcheck::SnapshotDisagreement(row.text, "5.0", direct), "");
-    EXPECT_FALSE(direct);  // host access is read from the document
+    EXPECT_EQ(direct, row.direct);
   }
+  const std::string hostAccess = page(R"({"content": {)" + snap +
+                                      R"(, "hostAccess": [{"host": {"id": "Host_1"}, )"
+                                      R"("allowedAccess": 1}]}}, {"content": {)" +
+                                      snap + R"(, "hostAccess": []}})");
+  bool direct = false;
+  EXPECT_EQ(directcheck::SnapshotDisagreement(hostAccess, "5.0", direct), "");
+  EXPECT_TRUE(direct);
 }
 
 }  // namespace
