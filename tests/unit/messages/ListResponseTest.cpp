@@ -112,6 +112,14 @@ TEST(ListResponse, PagesReadFromTheirTextAgreeWithTheDocument) {
             R"("wwn": "w", "x": [1, {"y": null}], "a.b": true, "storageResource": {"id": "r",)"
             R"( "z": false}, "sizeTotal": 0, "sizeAllocated": 7}})"),
        true},
+      {"escapes where nothing is read",
+       R"({"@base": "x?filter=id eq \"1\"", "entries": [{"updated": "a\tb\/c", "content": )" + lun +
+           "}]}",
+       true},
+      {"unicode or unknown escape where nothing is read",
+       page(R"({"updated": "\u00e9", "content": )" + lun + R"(}, {"x": "\q", "content": )" + lun +
+            "}"),
+       false},
       {"empty entries", page(""), false},
       {"absent nullable key",
        page(R"({"content": {"id": "1", "name": "n", "storageResource": {"id": "r"},)"
