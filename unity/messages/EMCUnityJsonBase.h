@@ -67,11 +67,15 @@ struct UnityListOptions {
 
 // `options` with the records of a plainly written page read straight from its text (see
 // UnityListOptions::directKeys); `keys` must be the field map's, each with its type.
+inline UnityListOptions DirectlyReadable(UnityListOptions options, const UnityFieldKey* keys,
+                                         std::size_t count) {
+  options.directKeys = keys;
+  options.directKeyCount = count;
+  return options;
+}
 template <std::size_t N>
 UnityListOptions DirectlyReadable(UnityListOptions options, const UnityFieldKey (&keys)[N]) {
-  options.directKeys = keys;
-  options.directKeyCount = N;
-  return options;
+  return DirectlyReadable(options, keys, N);
 }
 
 // The last answer text a message read and its parsed document, so that the error check, the

@@ -12,17 +12,8 @@
 
 namespace {
 
+// The last key, the hosts an attached snapshot is exposed to, is asked from API version 5.0 on.
 const UnityFieldKey kSnapKeys[] = {
-    {"id", kRequiredKey, UnityFieldType::kText},
-    {"name", kRequiredKey, UnityFieldType::kText},
-    {"storageResource.id", kRequiredKey, UnityFieldType::kText},
-    {"isModifiable", kRequiredKey, UnityFieldType::kBoolean},
-    {"lun.id", kNullableKey, UnityFieldType::kText},
-    {"attachedWWN", kNullableKey, UnityFieldType::kText},
-};
-
-// From API version 5.0 on the array also reports the hosts an attached snapshot is exposed to.
-const UnityFieldKey kSnapKeysWithHostAccess[] = {
     {"id", kRequiredKey, UnityFieldType::kText},
     {"name", kRequiredKey, UnityFieldType::kText},
     {"storageResource.id", kRequiredKey, UnityFieldType::kText},
@@ -31,6 +22,7 @@ const UnityFieldKey kSnapKeysWithHostAccess[] = {
     {"attachedWWN", kNullableKey, UnityFieldType::kText},
     {"hostAccess", kNullableKey, UnityFieldType::kAnyValue},
 };
+constexpr std::size_t kSnapKeyCount = sizeof(kSnapKeys) / sizeof(kSnapKeys[0]);
 
 const UnityFieldKey kReplicationKeys[] = {{"id", kRequiredKey}, {"remoteSystem.id", kRequiredKey}};
 
@@ -217,14 +209,14 @@ bool EMCUnityJsonGetSnapshotList::RequestsHostAccess() const {
   return apiVersionCompare(apiVersion, "5.0") >= 0;
 }
 
+std::size_t EMCUnityJsonGetSnapshotList::SnapKeyCount() const {
+  return RequestsHostAccess() ? kSnapKeyCount : kSnapKeyCount - 1;
+}
+
 bool EMCUnityJsonGetSnapshotList::BuildRequest(std::string& body) {
   static const char kTag[] = "virtual bool EMCUnityJsonGetSnapshotList::BuildRequest(std::string&)";
   body.clear();
-  if (RequestsHostAccess()) {
-    SetFieldKeys(kSnapKeysWithHostAccess);
-  } else {
-    SetFieldKeys(kSnapKeys);
-  }
+  SetFieldKeys(kSnapKeys, SnapKeyCount());
   const char* idKey = isSnapGroup ? "snapGroup.id" : "id";
   const char* nameKey = isSnapGroup ? "snapGroup.name" : "name";
 
@@ -252,10 +244,10 @@ bool EMCUnityJsonGetSnapshotList::BuildRequest(std::string& body) {
   return true;
 }
 
-// Runs before every record: the larger table serves both versions without comparing the version
+// Runs before every record: the whole table serves both versions without comparing the version
 // each time, as only keys present in the field map are marked ("hostAccess" is there from 5.0 on).
 void EMCUnityJsonGetSnapshotList::InitNullableKeys() {
-  MarkNullableKeys(kSnapKeysWithHostAccess);
+  MarkNullableKeys(kSnapKeys);
 }
 
 bool EMCUnityJsonGetSnapshotList::ParseResponse(std::string& response) {
@@ -280,8 +272,7 @@ bool EMCUnityJsonGetSnapshotList::ParseResponse(std::string& response) {
         snap.snapId = SnapIdFromText(id);
         return true;
       },
-      RequestsHostAccess() ? DirectlyReadable(UnityListOptions(), kSnapKeysWithHostAccess)
-                           : DirectlyReadable(UnityListOptions(), kSnapKeys));
+      DirectlyReadable(UnityListOptions(), kSnapKeys, SnapKeyCount()));
 }
 
 bool EMCUnityJsonGetSnapshotList::GetSnapList(std::vector<_UnitySnapInfo>& out) {

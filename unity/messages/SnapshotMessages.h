@@ -85,6 +85,8 @@ class EMCUnityJsonGetSnapshotList : public EMCUnityJsonBase {
 
  private:
   bool RequestsHostAccess() const;
+  // The snapshot keys this version asks for: all but host access below 5.0.
+  std::size_t SnapKeyCount() const;
 
   std::vector<SnapID> snapIds;
   std::vector<std::string> snapNames;
