@@ -1,9 +1,7 @@
-// libFuzzer harness for the answer parsing of every message: each input is given, as the array's
-// answer body, to each message that reads answers, after its request was built as the session
-// builds it. Beyond the sanitizers: a non-empty answer that does not read as a JSON object with
-// members must never parse as success, and a list page read straight from its text must read as
-// from its document (a failed check aborts). The log is silenced, but a capture
-// lives during each input so that the log lines, which quote answer texts, are still formatted.
+// libFuzzer harness: each input is every answer-reading message's answer, after its request was
+// built. A non-empty answer that does not read as a JSON object with members must never parse as
+// success, and a list page read from its text must read as from its document (else abort). A
+// capture lives during each input so that the silenced log lines are still formatted.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -35,10 +33,9 @@ struct Input {
   bool unreadable;
 };
 
-// Initialises a message of type M with `init`, builds its request, parses the input as its answer
-// (a copy: the session hands each message its own buffer), reads the paging links and the error,
-// then hands the message to `read` for its getters. With `twoPages` the same text comes again as
-// a second page: records accumulate, the parse is reused, the nullable markers are renewed.
+// Initialises a message M with `init`, builds its request, parses a copy of the input as its
+// answer, reads the links and the error, then calls `read` for its getters. With `twoPages` the
+// same text comes again as a second page (records accumulate, nullable markers are renewed).
 template <typename M, typename Init, typename Read>
 void Answer(const char* name, const Input& in, const char* version, Init init, Read read,
             bool twoPages = false) {
@@ -212,13 +209,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Hosts(in);
   // A list page read straight from its text must read as it does from its document.
   bool direct = false;
-  for (const std::string& disagreement :
-       {directcheck::LunDisagreement(in.text, direct),
-        directcheck::SnapshotDisagreement(in.text, "4.0", direct),
-        directcheck::SnapshotDisagreement(in.text, "5.0", direct)}) {
-    if (disagreement.empty()) continue;
-    std::fprintf(stderr, "fuzz_message_answers: direct page reading differs:\n%s\n",
-                 disagreement.c_str());
+  for (const std::string& differs : {directcheck::LunDisagreement(in.text, direct),
+                                     directcheck::SnapshotDisagreement(in.text, "4.0", direct),
+                                     directcheck::SnapshotDisagreement(in.text, "5.0", direct)}) {
+    if (differs.empty()) continue;
+    std::fprintf(stderr, "direct page reading differs:\n%s\n", differs.c_str());
     std::abort();
   }
   return 0;

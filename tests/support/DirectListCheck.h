@@ -1,8 +1,6 @@
-// Reads a text as one page of a LUN listing and of a snapshot listing, twice each: as the request
-// road reads a page it announced (the records straight from the text when the page is plainly
-// written) and from the document alone. Used by the unit tests and the answer fuzzer: both
-// readings must agree in everything a caller and a log reader see. Header-only, without
-// GoogleTest, so the fuzzer can use it.
+// Reads a text as a LUN and a snapshot list page, each as the request road reads a page it
+// announced (records from the text when plainly written) and from the document alone: both must
+// agree in all a caller and a log reader see. Header-only, for the unit tests and the fuzzer.
 #pragma once
 
 #include <string>
@@ -15,46 +13,35 @@
 
 namespace directcheck {
 
-// A listing message that tells whether a page's records were read from its text: its document
-// then has no entries.
-template <typename Message>
-class Probe : public Message {
- public:
-  bool readDirectly(const std::string& page) {
-    bool ok = false;
-    jsondoc::Object& answer = this->ParsedAnswer(page, ok);
-    return ok && answer.template has<jsondoc::Array>("entries") &&
-           answer.template get<jsondoc::Array>("entries").empty();
-  }
-};
-
 inline std::string Text(const _UnityLunListEntry& l) {
   return l.id + "|" + l.name + "|" + l.wwn + "|" + l.storageResourceId + "|" +
          std::to_string(l.sizeTotal) + "|" + std::to_string(l.sizeAllocated);
 }
 inline std::string Text(const _UnitySnapInfo& s) {
   return std::to_string(s.snapId) + "|" + s.name + "|" + s.storageResourceId + "|" +
-         (s.isModifiable ? "rw" : "ro") + "|" + s.lunId + "|" + s.attachedWWN + "|" +
+         std::to_string(s.isModifiable) + "|" + s.lunId + "|" + s.attachedWWN + "|" +
          std::to_string(s.hostAccess.size());
 }
 
-// Everything a caller and a log reader see of one reading, as text; `direct` tells whether the
-// records came from the text.
+// All one reading shows; `direct`: the records came from the text (the document has no entries).
 template <typename Message, typename Init, typename Take>
 std::string Reading(const std::string& text, bool announce, bool& direct, Init init, Take take) {
+  struct Probe : Message {
+    using Message::ParsedAnswer;
+  } message;
   DiagLogCapture capture(7);
-  Probe<Message> message;
   init(message);
-  std::string body;
+  std::string body, page = text, error;
   message.BuildRequest(body);
-  std::string page = text;
   if (announce) message.ExpectAnswer(page);
   const bool ok = message.ParseResponse(page);
   const auto records = take(message);
-  direct = announce && ok && !records.empty() && message.readDirectly(page);
+  bool parsed = false;
+  jsondoc::Object& answer = message.ParsedAnswer(page, parsed);
+  direct = announce && ok && !records.empty() && answer.template has<jsondoc::Array>("entries") &&
+           answer.template get<jsondoc::Array>("entries").empty();
   message.ParseNextURI(page);
   unsigned long long code = 0;
-  std::string error;
   message.getError(code, error);
   std::string seen = std::string(ok ? "ok" : "failed") + (message.isSuccess() ? " success" : "") +
                      " [" + std::to_string(code) + "] " + error + " next " + message.GetNextURI();
@@ -71,11 +58,10 @@ std::string Compare(const std::string& text, bool& direct, Init init, Take take)
   bool unused = false;
   const std::string announced = Reading<Message>(text, true, direct, init, take);
   const std::string documentOnly = Reading<Message>(text, false, unused, init, take);
-  if (announced == documentOnly) return std::string();
-  return "announced:\n" + announced + "\ndocument only:\n" + documentOnly;
+  return announced == documentOnly ? std::string()
+                                   : "announced:\n" + announced + "\ndocument:\n" + documentOnly;
 }
 
-// The LUN listing's page.
 inline std::string LunDisagreement(const std::string& text, bool& direct) {
   return Compare<EMCUnityJsonListLuns>(
       text, direct,
@@ -90,7 +76,7 @@ inline std::string LunDisagreement(const std::string& text, bool& direct) {
       });
 }
 
-// The snapshot listing's page by ids, at an API version with and without host access.
+// By ids, at an API version below 5.0 or from 5.0 on (with host access).
 inline std::string SnapshotDisagreement(const std::string& text, const char* version,
                                         bool& direct) {
   return Compare<EMCUnityJsonGetSnapshotList>(

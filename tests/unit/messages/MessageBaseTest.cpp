@@ -172,9 +172,6 @@ TEST(ParsedAnswerCache, RecognisesAnAnswerByItsBytes) {
   cache.expect(answer);
   EXPECT_EQ(cache.get(answer, ok).get<jsondoc::String>("id"), "b");
   EXPECT_EQ(cache.get(other, ok).get<jsondoc::String>("id"), "c");
-  EXPECT_EQ(cache.get(answer, ok).get<jsondoc::String>("id"), "b");
-  cache.expect(answer);
-  EXPECT_EQ(cache.get(answer, ok).get<jsondoc::String>("id"), "b");
   answer[8] = 'd';
   cache.expect(answer);
   EXPECT_EQ(cache.get(answer, ok).get<jsondoc::String>("id"), "d");
