@@ -33,30 +33,32 @@ void ParsedAnswerCache::expect(const std::string& text) {
   expectedRead_ = false;
 }
 
-bool ParsedAnswerCache::unread(const std::string& text) const {
-  return &text == expected_ && text.data() == expectedData_ && text.size() == expectedSize_ &&
-         !expectedRead_;
+bool ParsedAnswerCache::isExpected(const std::string& text) const {
+  return &text == expected_ && text.data() == expectedData_ && text.size() == expectedSize_;
 }
 
-bool ParsedAnswerCache::readInstead(const std::string& standIn) {
+bool ParsedAnswerCache::unread(const std::string& text) const {
+  return isExpected(text) && !expectedRead_;
+}
+
+bool ParsedAnswerCache::readExpected(const std::string& source) {
   if (!document_) document_ = std::make_unique<jsondoc::Object>();
-  ok_ = document_->parse(standIn);
+  ok_ = document_->parse(source);
   expectedRead_ = true;
   haveCopy_ = false;
   std::string().swap(text_);
   return ok_;
 }
 
+bool ParsedAnswerCache::readInstead(const std::string& standIn) {
+  return readExpected(standIn);
+}
+
 jsondoc::Object& ParsedAnswerCache::get(const std::string& text, bool& ok) {
-  if (!document_) document_ = std::make_unique<jsondoc::Object>();
-  if (&text == expected_ && text.data() == expectedData_ && text.size() == expectedSize_) {
-    if (!expectedRead_) {
-      ok_ = document_->parse(text);
-      expectedRead_ = true;
-      haveCopy_ = false;
-      std::string().swap(text_);
-    }
-  } else if (!haveCopy_ || text != text_) {
+  if (isExpected(text)) {
+    if (!expectedRead_) readExpected(text);
+  } else if (!document_ || !haveCopy_ || text != text_) {
+    if (!document_) document_ = std::make_unique<jsondoc::Object>();
     ok_ = document_->parse(text);
     text_ = text;
     haveCopy_ = true;

@@ -100,6 +100,10 @@ class ParsedAnswerCache {
   bool readInstead(const std::string& standIn);
 
  private:
+  bool isExpected(const std::string& text) const;
+  // Reads `source` as the document of the announced answer.
+  bool readExpected(const std::string& source);
+
   std::string text_;  // what the document was read from, unless it was read from `expected_`
   std::unique_ptr<jsondoc::Object> document_;
   bool ok_ = false;
