@@ -282,6 +282,12 @@ int level() {
   return state().level;
 }
 
+bool wouldLog(int callLevel) {
+  const LogState& s = state();
+  return (!s.quiet && passes(callLevel, s.level)) ||
+         (s.captureLevel != kNoCapture && passes(callLevel, s.captureLevel));
+}
+
 void setLevel(int newLevel) {
   state().level = newLevel;
 }

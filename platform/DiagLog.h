@@ -63,6 +63,9 @@ class DiagLogCapture {
 namespace diaglog {
 int level();
 void setLevel(int level);
+// True when a call at `level` would be written or captured; for callers whose arguments cost
+// more to build than the check.
+bool wouldLog(int level);
 // Lines go to standard error unless a file is set (opened for appending, created 0640); an empty
 // path restores standard error. False, with the destination unchanged, when the file cannot be
 // opened.

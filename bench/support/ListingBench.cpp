@@ -28,10 +28,19 @@ double WallNow() {
   return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
-double CpuNow() {
+double Seconds(clockid_t clock) {
   timespec ts;
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  clock_gettime(clock, &ts);
   return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+double CpuNow() {
+  return Seconds(CLOCK_PROCESS_CPUTIME_ID);
+}
+
+// The calling thread's CPU time: the client's own share, without the simulator's threads.
+double ThreadCpuNow() {
+  return Seconds(CLOCK_THREAD_CPUTIME_ID);
 }
 
 struct Traffic {
@@ -160,6 +169,17 @@ double Median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
+// One side's line: its traffic and the medians of its times.
+void PrintSide(const std::string& label, const Traffic& traffic, double received,
+               const std::vector<double>& wall, const std::vector<double>& cpu,
+               const std::vector<double>& thread) {
+  std::printf(
+      "  %-24s: %ld requests, %.0f bytes sent, %.0f bytes received, wall %.3f s, cpu %.3f s "
+      "(client thread %.4f s)\n",
+      label.c_str(), traffic.requests, traffic.sent, received, Median(wall), Median(cpu),
+      Median(thread));
+}
+
 std::unique_ptr<ManageEMCUnity> NewSession(unitysim::Simulator& sim) {
   std::unique_ptr<ManageEMCUnity> session(new ManageEMCUnity);
   session->userName = kUser;
@@ -184,7 +204,7 @@ int Measure(unitysim::Simulator& sim, const std::string& title, const std::strin
             int rounds, const Listing& listing) {
   PlatformSettings::setOverride(kUnitySettingsSection, kCAFileSetting, sim.caFile());
 
-  std::vector<double> libWall, libCpu, rawWall, rawCpu, wallRatio, cpuRatio;
+  std::vector<double> libWall, libCpu, libThread, rawWall, rawCpu, rawThread, wallRatio, cpuRatio;
   Traffic lib, raw;
   std::vector<RawRequest> requests;
 
@@ -192,10 +212,11 @@ int Measure(unitysim::Simulator& sim, const std::string& title, const std::strin
   const auto runLibrary = [&]() {
     sim.journal().clear();
     const std::unique_ptr<ManageEMCUnity> session = NewSession(sim);
-    const double w0 = WallNow(), c0 = CpuNow();
+    const double w0 = WallNow(), c0 = CpuNow(), t0 = ThreadCpuNow();
     const bool ok = listing(*session);
     libWall.push_back(WallNow() - w0);
     libCpu.push_back(CpuNow() - c0);
+    libThread.push_back(ThreadCpuNow() - t0);
     if (!ok) return false;
     lib = FromJournal(sim);
     requests.clear();
@@ -209,10 +230,11 @@ int Measure(unitysim::Simulator& sim, const std::string& title, const std::strin
   const auto runRaw = [&]() {
     sim.journal().clear();
     RawClient rawClient(sim.caFile());
-    const double w0 = WallNow(), c0 = CpuNow();
+    const double w0 = WallNow(), c0 = CpuNow(), t0 = ThreadCpuNow();
     const bool ok = rawClient.Run(requests, raw);
     rawWall.push_back(WallNow() - w0);
     rawCpu.push_back(CpuNow() - c0);
+    rawThread.push_back(ThreadCpuNow() - t0);
     if (!ok) {
       std::fprintf(stderr, "raw libcurl loop failed\n");
       return false;
@@ -229,6 +251,7 @@ int Measure(unitysim::Simulator& sim, const std::string& title, const std::strin
   if (!runLibrary()) return 1;
   libWall.clear();
   libCpu.clear();
+  libThread.clear();
   for (int round = 0; round < rounds; ++round) {
     const bool libraryFirst = round % 2 == 0;
     if (libraryFirst && !runLibrary()) return 1;
@@ -254,12 +277,8 @@ int Measure(unitysim::Simulator& sim, const std::string& title, const std::strin
   }
 
   std::printf("%s, %d rounds (median)\n", title.c_str(), rounds);
-  std::printf(
-      "  %-24s: %ld requests, %.0f bytes sent, %.0f bytes received, wall %.3f s, cpu %.3f s\n",
-      libraryLabel.c_str(), lib.requests, lib.sent, libReceived, Median(libWall), Median(libCpu));
-  std::printf(
-      "  %-24s: %ld requests, %.0f bytes sent, %.0f bytes received, wall %.3f s, cpu %.3f s\n",
-      "raw libcurl loop", raw.requests, raw.sent, raw.received, Median(rawWall), Median(rawCpu));
+  PrintSide(libraryLabel, lib, libReceived, libWall, libCpu, libThread);
+  PrintSide("raw libcurl loop", raw, raw.received, rawWall, rawCpu, rawThread);
   std::printf("  ratio library / raw     : wall %.2f, cpu %.2f (median of the rounds' ratios)\n",
               Median(wallRatio), Median(cpuRatio));
   return 0;

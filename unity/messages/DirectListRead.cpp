@@ -28,9 +28,13 @@ class DirectListPage::Text {
 
   const char* at() const { return p_; }
 
+  // The byte sought is tried before blanks are skipped: the array writes none, and a match rules
+  // them out.
   bool take(char c) {
-    blanks();
-    if (p_ == end_ || *p_ != c) return false;
+    if (p_ == end_ || *p_ != c) {
+      blanks();
+      if (p_ == end_ || *p_ != c) return false;
+    }
     ++p_;
     return true;
   }
@@ -45,12 +49,10 @@ class DirectListPage::Text {
   }
   // A string without escapes: its bytes, in place.
   bool text(std::string_view& out) {
-    blanks();
-    if (p_ == end_ || *p_ != '"') return false;
-    const char* first = p_ + 1;
-    const char* q = jsondoc::detail::FindQuoteOrBackslash(first, end_);
+    if (!take('"')) return false;
+    const char* q = jsondoc::detail::FindQuoteOrBackslash(p_, end_);
     if (q == end_ || *q != '"') return false;
-    out = std::string_view(first, static_cast<std::size_t>(q - first));
+    out = std::string_view(p_, static_cast<std::size_t>(q - p_));
     p_ = q + 1;
     return true;
   }
@@ -68,9 +70,10 @@ class DirectListPage::Text {
     out = u;
     return true;
   }
-  bool word(const char* w) {
+  template <std::size_t N>
+  bool word(const char (&w)[N]) {
     blanks();
-    const std::size_t n = std::strlen(w);
+    constexpr std::size_t n = N - 1;
     if (static_cast<std::size_t>(end_ - p_) < n || std::memcmp(p_, w, n) != 0) return false;
     if (p_ + n != end_ && !IsDelimiter(p_[n])) return false;
     p_ += n;
@@ -93,7 +96,7 @@ class DirectListPage::Text {
   // Passes over a plainly written value of any type.
   bool skipValue(int depth) {
     if (depth > kMaxDepth) return false;
-    blanks();
+    if (atBlank()) blanks();
     if (p_ == end_) return false;
     std::string_view ignored;
     std::uint64_t number = 0;
@@ -129,6 +132,7 @@ class DirectListPage::Text {
   void blanks() {
     while (p_ != end_ && IsBlank(*p_)) ++p_;
   }
+  bool atBlank() const { return p_ != end_ && IsBlank(*p_); }
 
   const char* p_;
   const char* end_;
@@ -136,8 +140,16 @@ class DirectListPage::Text {
 
 DirectListPage::DirectListPage(const UnityListOptions& options,
                                std::map<std::string, void*>& fieldKeys)
-    : count_(options.directKeyCount), values_(count_), holders_(count_) {
+    : count_(options.directKeyCount),
+      last_(count_),
+      follower_(count_ + 1, count_),
+      values_(count_),
+      holders_(count_) {
   if (count_ == 0 || count_ > 64 || fieldKeys.size() != count_) return;
+  slots_.reserve(count_);
+  saved_.reserve(count_);
+  leaves_.reserve(count_);
+  byMapOrder_.reserve(count_);
   for (std::size_t i = 0; i < count_; ++i) {
     const UnityFieldKey& key = options.directKeys[i];
     const std::map<std::string, void*>::iterator entry = fieldKeys.find(key.path);
@@ -181,6 +193,11 @@ std::size_t DirectListPage::Parent(std::string_view path) {
 
 bool DirectListPage::read(const std::string& page, std::string& rest) {
   if (!usable_) return false;
+  // Room for a usual page's records, so that the first ones do not grow the vectors step by step.
+  constexpr std::size_t kUsualRecords = 64;
+  fields_.reserve(count_ * kUsualRecords);
+  found_.reserve(kUsualRecords);
+  objectsSeen_.reserve(kUsualRecords);
   const char* const begin = page.data();
   Text in(begin, begin + page.size());
   const char* entriesBegin = nullptr;
@@ -188,8 +205,8 @@ bool DirectListPage::read(const std::string& page, std::string& rest) {
   if (!in.take('{') || in.take('}')) return false;
   do {
     std::string_view key;
-    if (!in.text(key) || !in.take(':') || key == "error") return false;
-    if (key != "entries") {
+    if (!in.text(key) || !in.take(':') || jsondoc::detail::BytesEqual(key, "error")) return false;
+    if (!jsondoc::detail::BytesEqual(key, "entries")) {
       if (!in.skipValue(1)) return false;
       continue;
     }
@@ -203,7 +220,7 @@ bool DirectListPage::read(const std::string& page, std::string& rest) {
         do {
           std::string_view member;
           if (!in.text(member) || !in.take(':')) return false;
-          if (member != "content") {
+          if (!jsondoc::detail::BytesEqual(member, "content")) {
             if (!in.skipValue(2)) return false;
           } else if (haveContent || !ReadContent(in)) {
             return false;
@@ -228,6 +245,7 @@ bool DirectListPage::read(const std::string& page, std::string& rest) {
 // Every required key, and the nullable ones the content holds, once, each with its type.
 bool DirectListPage::ReadContent(Text& in) {
   fields_.resize(fields_.size() + count_);
+  last_ = count_;
   std::uint64_t objectsSeen = 0;
   found_.push_back(0);
   if (!ReadMembers(in, kRoot, 1, objectsSeen)) return false;
@@ -267,21 +285,28 @@ bool DirectListPage::ReadMembers(Text& in, std::size_t object, int depth,
 }
 
 // The index of key `key` in `object`, or count_. Records name their keys in one order, so the
-// one after the last found is tried first.
+// key that followed the last one found, the previous time, is tried first.
 std::size_t DirectListPage::Leaf(std::size_t object, std::string_view key) {
-  std::size_t i = next_;
-  for (std::size_t n = 0; n < count_; ++n, i = i + 1 == count_ ? 0 : i + 1) {
-    if (leaves_[i].name == key && leaves_[i].parent == object) {
-      next_ = i + 1 == count_ ? 0 : i + 1;
-      return i;
+  const auto matches = [&](std::size_t i) {
+    return leaves_[i].parent == object && jsondoc::detail::BytesEqual(leaves_[i].name, key);
+  };
+  std::size_t& predicted = follower_[last_];
+  std::size_t i = predicted;
+  if (i == count_ || !matches(i)) {
+    for (i = 0; i < count_ && !matches(i); ++i) {
     }
+    if (i == count_) return count_;
+    predicted = i;
   }
-  return count_;
+  last_ = i;
+  return i;
 }
 
 std::size_t DirectListPage::Inner(std::size_t object, std::string_view key) const {
   for (std::size_t i = 0; i < objects_.size(); ++i) {
-    if (objects_[i].name == key && objects_[i].parent == object) return i;
+    if (objects_[i].parent == object && jsondoc::detail::BytesEqual(objects_[i].name, key)) {
+      return i;
+    }
   }
   return objects_.size();
 }

@@ -65,7 +65,8 @@ class DirectListPage {
   std::vector<void*> saved_;
   std::vector<std::size_t> byMapOrder_;
   std::uint64_t required_ = 0;
-  std::size_t next_ = 0;                  // where the next key is looked for first
+  std::size_t last_;                      // the key found last, or count_ at a record's start
+  std::vector<std::size_t> follower_;     // for each key (and the start), the one found after it
   std::vector<jsondoc::Value> values_;    // the record at hand's, one per key
   std::vector<jsondoc::Object> holders_;  // the record at hand's values of any type
   std::vector<Field> fields_;             // count_ per record

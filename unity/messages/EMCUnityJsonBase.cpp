@@ -284,38 +284,38 @@ void EMCUnityJsonBase::MarkNullableKeys(const UnityFieldKey* keys, std::size_t c
   if (reader != nullptr) reader->cacheMarks(keys, count, std::move(slots));
 }
 
-std::map<std::string, void*>::value_type* EMCUnityJsonBase::FieldEntry(const char* key) {
+std::map<std::string, void*>::value_type* EMCUnityJsonBase::FieldEntry(std::string_view key) {
   if (fieldReader_.reader != nullptr) return fieldReader_.reader->find(key);
-  const std::map<std::string, void*>::iterator it = fieldKeys.find(key);
+  const std::map<std::string, void*>::iterator it = fieldKeys.find(std::string(key));
   return it == fieldKeys.end() ? nullptr : &*it;
 }
 
 // GetFieldValue without its copies of the map and the key (it takes both by value), for the
 // reads of every record field; a key never entered goes through GetFieldValue for its log line.
 template <typename T, typename R>
-bool EMCUnityJsonBase::ReadFieldAs(const char* key, R& out) {
+bool EMCUnityJsonBase::ReadFieldAs(std::string_view key, R& out) {
   const std::map<std::string, void*>::value_type* entry = FieldEntry(key);
-  if (entry == nullptr) return GetFieldValue<T>(fieldKeys, key, out);
+  if (entry == nullptr) return GetFieldValue<T>(fieldKeys, std::string(key), out);
   return ParseValue<T, R>(entry->second, out);
 }
 
-bool EMCUnityJsonBase::ReadField(const char* key, std::string& out) {
+bool EMCUnityJsonBase::ReadField(std::string_view key, std::string& out) {
   return ReadFieldAs<jsondoc::String>(key, out);
 }
 
-bool EMCUnityJsonBase::ReadField(const char* key, bool& out) {
+bool EMCUnityJsonBase::ReadField(std::string_view key, bool& out) {
   return ReadFieldAs<jsondoc::Boolean>(key, out);
 }
 
-bool EMCUnityJsonBase::ReadField(const char* key, int& out) {
+bool EMCUnityJsonBase::ReadField(std::string_view key, int& out) {
   return ReadFieldAs<jsondoc::Number>(key, out);
 }
 
-bool EMCUnityJsonBase::ReadField(const char* key, long& out) {
+bool EMCUnityJsonBase::ReadField(std::string_view key, long& out) {
   return ReadFieldAs<jsondoc::Number>(key, out);
 }
 
-bool EMCUnityJsonBase::ReadField(const char* key, unsigned long long& out) {
+bool EMCUnityJsonBase::ReadField(std::string_view key, unsigned long long& out) {
   return ReadFieldAs<jsondoc::Number>(key, out);
 }
 

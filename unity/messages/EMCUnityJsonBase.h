@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace jsondoc {
 class Object;
@@ -182,14 +183,14 @@ class EMCUnityJsonBase {
   // Typed reads of a filled field map (GetFieldValue with the matching JSON type). False when the
   // key is unknown, absent, null, of another JSON type or out of the field's range; `out` is then
   // unchanged.
-  bool ReadField(const char* key, std::string& out);
-  bool ReadField(const char* key, bool& out);
-  bool ReadField(const char* key, int& out);
-  bool ReadField(const char* key, long& out);
-  bool ReadField(const char* key, unsigned long long& out);
+  bool ReadField(std::string_view key, std::string& out);
+  bool ReadField(std::string_view key, bool& out);
+  bool ReadField(std::string_view key, int& out);
+  bool ReadField(std::string_view key, long& out);
+  bool ReadField(std::string_view key, unsigned long long& out);
 
   // The field map's entry of `key`, or null when the map has none.
-  std::map<std::string, void*>::value_type* FieldEntry(const char* key);
+  std::map<std::string, void*>::value_type* FieldEntry(std::string_view key);
 
   // Shared parsing of a query answer: error check, then every element of "entries" (or the whole
   // answer as the only element) read into one record of `out` (any container with push_back).
@@ -235,7 +236,7 @@ class EMCUnityJsonBase {
   };
 
   template <typename T, typename R>
-  bool ReadFieldAs(const char* key, R& out);
+  bool ReadFieldAs(std::string_view key, R& out);
   // The records of a page read straight from its text (UnityListOptions::directKeys), when the
   // page is announced and plainly written; the cache then holds its document without entries.
   std::unique_ptr<DirectListPage> ReadPageDirectly(const std::string& response,

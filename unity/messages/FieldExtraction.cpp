@@ -113,6 +113,7 @@ const std::string& ParseJsonValueTag() {
 }  // namespace
 
 void LogKeyNotFound(const std::string& keyPath, std::string_view head) {
+  if (!diaglog::wouldLog(5)) return;  // absent optional keys are logged for every record
   DiagLog log;
   log.logLevelNoJob(ParseJsonValueTag(), 5, "Failed to Get key [%s] at [%.*s].", keyPath.c_str(),
                     static_cast<int>(head.size()), head.data());
@@ -243,12 +244,11 @@ bool FieldMapReader::resolve(jsondoc::Object* object) {
   return true;
 }
 
-FieldMapReader::FieldMap::value_type* FieldMapReader::find(const char* key) const {
+FieldMapReader::FieldMap::value_type* FieldMapReader::find(std::string_view key) const {
   // Records read their fields in one order: the entry that followed the last one found, the
   // previous time, is tried first.
   const auto matches = [&](std::size_t at) {
-    const std::string& name = entries_[at].slot->first;
-    return std::strncmp(name.c_str(), key, name.size() + 1) == 0;
+    return jsondoc::detail::BytesEqual(entries_[at].slot->first, key);
   };
   if (entries_.empty()) return nullptr;
   std::size_t& predicted = follower_[last_];

@@ -47,7 +47,7 @@ class FieldMapReader {
   // GetJsonValues(object, fieldMap).
   bool resolve(jsondoc::Object* object);
   // The entry of `key`, or null when the map has none.
-  FieldMap::value_type* find(const char* key) const;
+  FieldMap::value_type* find(std::string_view key) const;
   // Sets the nullable marker again on the slots cached for the key table `keys` of `count` keys;
   // false (nothing done) when another table, or none, was cached.
   bool remark(const void* keys, std::size_t count) const;
