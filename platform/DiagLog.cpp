@@ -145,6 +145,14 @@ bool passes(int callLevel, int threshold) {
   return callLevel <= std::max(threshold, -1);
 }
 
+bool writes(const LogState& s, int callLevel) {
+  return !s.quiet && passes(callLevel, s.level);
+}
+
+bool captures(const LogState& s, int callLevel) {
+  return s.captureLevel != kNoCapture && passes(callLevel, s.captureLevel);
+}
+
 }  // namespace
 
 // Befriended by DiagLogCapture: registers captures and delivers records to them.
@@ -176,8 +184,8 @@ struct DiagLogSinks {
 void DiagLogSinks::emit(int level, bool hasJob, long long jobId, const std::string* tag,
                         const char* format, va_list args) {
   LogState& s = state();
-  const bool write = !s.quiet && passes(level, s.level);
-  const bool capture = s.captureLevel != kNoCapture && passes(level, s.captureLevel);
+  const bool write = writes(s, level);
+  const bool capture = captures(s, level);
   if (!write && !capture) return;
 
   const std::string text = formatText(format, args);
@@ -284,8 +292,7 @@ int level() {
 
 bool wouldLog(int callLevel) {
   const LogState& s = state();
-  return (!s.quiet && passes(callLevel, s.level)) ||
-         (s.captureLevel != kNoCapture && passes(callLevel, s.captureLevel));
+  return writes(s, callLevel) || captures(s, callLevel);
 }
 
 void setLevel(int newLevel) {
