@@ -27,6 +27,8 @@ class DirectListPage::Text {
   Text(const char* begin, const char* end) : p_(begin), end_(end) {}
 
   const char* at() const { return p_; }
+  const char* end() const { return end_; }
+  void seek(const char* p) { p_ = p; }
 
   // The byte sought is tried before blanks are skipped: the array writes none, and a match rules
   // them out.
@@ -215,20 +217,7 @@ bool DirectListPage::read(const std::string& page, std::string& rest) {
     in.take('[');
     if (!in.take(']')) {
       do {
-        bool haveContent = false;
-        if (!in.take('{')) return false;
-        do {
-          std::string_view member;
-          if (!in.text(member) || !in.take(':')) return false;
-          if (!jsondoc::detail::BytesEqual(member, "content")) {
-            if (!in.skipValue(2)) return false;
-          } else if (haveContent || !ReadContent(in)) {
-            return false;
-          } else {
-            haveContent = true;
-          }
-        } while (in.take(','));
-        if (!in.take('}') || !haveContent) return false;
+        if (!ReadEntry(in)) return false;
       } while (in.take(','));
       if (!in.take(']')) return false;
     }
@@ -240,6 +229,129 @@ bool DirectListPage::read(const std::string& page, std::string& rest) {
   rest += "[]";
   rest.append(entriesEnd, begin + page.size());
   return true;
+}
+
+// One element of "entries". The array writes its elements alike, so an element is first matched
+// against the shape of the one read token by token last; one that does not match is read token
+// by token, and its shape is kept for the next.
+bool DirectListPage::ReadEntry(Text& in) {
+  const char* const start = in.valueStart();
+  if (!shape_.empty()) {
+    if (ReadShaped(in)) return true;
+    in.seek(start);
+  }
+  bool haveContent = false;
+  if (!in.take('{')) return false;
+  do {
+    std::string_view member;
+    if (!in.text(member) || !in.take(':')) return false;
+    if (!jsondoc::detail::BytesEqual(member, "content")) {
+      if (!in.skipValue(2)) return false;
+    } else if (haveContent || !ReadContent(in)) {
+      return false;
+    } else {
+      haveContent = true;
+    }
+  } while (in.take(','));
+  if (!in.take('}') || !haveContent) return false;
+  LearnShape(start, in.at());
+  return true;
+}
+
+// Keeps the shape of the element [begin, end), just read token by token: the bytes between its
+// values, and for each value the key it gives or how it is passed over. Its structure and keys
+// are then in those bytes, so an element that has them and values of the same kinds holds the
+// same keys in the same objects. Elements with a value of any type keep no shape.
+void DirectListPage::LearnShape(const char* begin, const char* end) {
+  shape_.clear();
+  shapeText_.clear();
+  if (end - begin > 0xFFFFFFFF) return;
+  const std::uint64_t found = found_.back();
+  const Field* const fields = fields_.data() + fields_.size() - count_;
+  std::size_t slotted = 0;
+  const auto keyAt = [&](const char* p) {
+    for (std::size_t i = 0; i < count_; ++i) {
+      if ((found & (std::uint64_t(1) << i)) != 0 && fields[i].at == p) return i;
+    }
+    return count_;
+  };
+  const char* literal = begin;
+  const auto value = [&](const char* p, const char* after, std::size_t key, Step::Kind kind) {
+    shapeText_.append(literal, p);
+    shape_.push_back(Step{static_cast<std::uint32_t>(p - literal), kind, key});
+    if (key != count_) ++slotted;
+    literal = after;
+    return after;
+  };
+  for (const char* p = begin; p != end;) {
+    const char c = *p;
+    if (c == '"') {
+      const char* q = p + 1;
+      while ((q = jsondoc::detail::FindQuoteOrBackslash(q, end)) != end && *q == '\\') q += 2;
+      const char* r = q + 1;
+      while (r != end && IsBlank(*r)) ++r;
+      if (r != end && *r == ':') {
+        p = r + 1;  // a key: part of the shape
+        continue;
+      }
+      const std::size_t key = keyAt(p);
+      p = value(p, q + 1, key, key == count_ ? Step::kString : Step::kField);
+    } else if (c >= '0' && c <= '9') {
+      const char* q = p;
+      while (q != end && *q >= '0' && *q <= '9') ++q;
+      const std::size_t key = keyAt(p);
+      p = value(p, q, key, key == count_ ? Step::kInteger : Step::kField);
+    } else if ((c == 't' || c == 'f') && keyAt(p) != count_) {
+      p = value(p, p + (c == 't' ? 4 : 5), keyAt(p), Step::kField);
+    } else {
+      ++p;
+    }
+  }
+  shapeText_.append(literal, end);
+  shape_.push_back(Step{static_cast<std::uint32_t>(end - literal), Step::kEnd, count_});
+  shapeFound_ = found;
+  shapeObjects_ = objectsSeen_.back();
+  for (std::size_t i = 0; i < count_; ++i) {
+    if ((found & (std::uint64_t(1) << i)) != 0 && leaves_[i].type == UnityFieldType::kAnyValue) {
+      slotted = count_ + 1;
+    }
+  }
+  if (slotted != static_cast<std::size_t>(__builtin_popcountll(found))) shape_.clear();
+}
+
+// Reads an element that has the kept shape; false (with nothing kept) when it has not.
+bool DirectListPage::ReadShaped(Text& in) {
+  fields_.resize(fields_.size() + count_);
+  Field* const fields = fields_.data() + fields_.size() - count_;
+  const char* literal = shapeText_.data();
+  for (const Step& step : shape_) {
+    const char* p = in.at();
+    if (static_cast<std::size_t>(in.end() - p) < step.literal ||
+        std::memcmp(p, literal, step.literal) != 0) {
+      break;
+    }
+    literal += step.literal;
+    in.seek(p + step.literal);
+    std::uint64_t ignored = 0;
+    switch (step.kind) {
+      case Step::kEnd:
+        found_.push_back(shapeFound_);
+        objectsSeen_.push_back(shapeObjects_);
+        return true;
+      case Step::kField:
+        if (ReadTyped(in, step.key, fields[step.key])) continue;
+        break;
+      case Step::kString:
+        if (in.at() != in.end() && *in.at() == '"' && in.skipString()) continue;
+        break;
+      case Step::kInteger:
+        if (in.unsignedInteger(ignored)) continue;
+        break;
+    }
+    break;
+  }
+  fields_.resize(fields_.size() - count_);
+  return false;
 }
 
 // Every required key, and the nullable ones the content holds, once, each with its type.
@@ -267,6 +379,7 @@ bool DirectListPage::ReadMembers(Text& in, std::size_t object, int depth,
     const std::size_t leaf = Leaf(object, key);
     if (leaf != count_) {
       const std::uint64_t bit = std::uint64_t(1) << leaf;
+      fields[leaf].at = in.valueStart();
       if ((found & bit) != 0 || !ReadTyped(in, leaf, fields[leaf])) return false;
       found |= bit;
       continue;

@@ -44,12 +44,22 @@ class DirectListPage {
   };
   // One key's value in one record, as the text holds it.
   struct Field {
+    const char* at;  // where the value starts
     const char* text;
     std::uint64_t integer;  // the length of a text
+  };
+  // One value of the kept element shape, after the bytes before it.
+  struct Step {
+    std::uint32_t literal;  // the length of those bytes
+    enum Kind : std::uint32_t { kField, kString, kInteger, kEnd } kind;
+    std::size_t key;  // for kField
   };
 
   std::size_t Parent(std::string_view path);
   std::string_view MissingStep(const Name& leaf, std::uint64_t objectsSeen) const;
+  bool ReadEntry(Text& in);
+  void LearnShape(const char* begin, const char* end);
+  bool ReadShaped(Text& in);
   bool ReadContent(Text& in);
   bool ReadMembers(Text& in, std::size_t object, int depth, std::uint64_t& objectsSeen);
   std::size_t Leaf(std::size_t object, std::string_view key);
@@ -72,4 +82,8 @@ class DirectListPage {
   std::vector<Field> fields_;             // count_ per record
   std::vector<std::uint64_t> found_;      // the keys each record holds
   std::vector<std::uint64_t> objectsSeen_;
+  std::vector<Step> shape_;  // empty when no element's shape is kept
+  std::string shapeText_;    // the bytes between the kept shape's values
+  std::uint64_t shapeFound_ = 0;
+  std::uint64_t shapeObjects_ = 0;
 };
