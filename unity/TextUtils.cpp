@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstddef>
+#include <cstring>
 
 namespace {
 
@@ -67,34 +68,34 @@ std::string base64_encode(const std::string& in) {
 }
 
 namespace {
-// Bytes url_encode passes unchanged: letters, digits and "-_.~".
-struct UnreservedBytes {
-  bool keep[256] = {};
-  UnreservedBytes() {
-    for (int c = 0; c < 256; ++c) {
-      keep[c] = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                c == '-' || c == '_' || c == '.' || c == '~';
+// What url_encode writes for each byte, as its bytes and their count in the last one: the byte
+// itself for letters, digits and "-_.~", else "%XX". One table load and one store per byte.
+struct EncodedBytes {
+  unsigned char code[256][4] = {};
+  EncodedBytes() {
+    static const char kHex[] = "0123456789ABCDEF";
+    for (unsigned c = 0; c < 256; ++c) {
+      const bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                        (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.' || c == '~';
+      code[c][0] = static_cast<unsigned char>(keep ? c : '%');
+      code[c][1] = static_cast<unsigned char>(keep ? 0 : kHex[c >> 4]);
+      code[c][2] = static_cast<unsigned char>(keep ? 0 : kHex[c & 0x0F]);
+      code[c][3] = keep ? 1 : 3;
     }
   }
 };
-const UnreservedBytes kUnreserved;
+const EncodedBytes kEncoded;
 }  // namespace
 
 std::string url_encode(const std::string& in) {
-  static const char kHex[] = "0123456789ABCDEF";
-  // Written through a buffer of the largest size the text can take (every byte encoded), then cut
-  // to length: one allocation, no growth checks per byte.
-  std::string out(in.size() * 3, '\0');
+  // Written through a buffer of the largest size the text can take (every byte encoded, and room
+  // for the last four-byte store), then cut to length: one allocation, no growth checks per byte.
+  std::string out(in.size() * 3 + 1, '\0');
   char* to = &out[0];
   for (const char c : in) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    if (kUnreserved.keep[byte]) {
-      *to++ = c;
-    } else {
-      *to++ = '%';
-      *to++ = kHex[byte >> 4];
-      *to++ = kHex[byte & 0x0F];
-    }
+    const unsigned char* code = kEncoded.code[static_cast<unsigned char>(c)];
+    std::memcpy(to, code, 4);
+    to += code[3];
   }
   out.resize(static_cast<std::size_t>(to - out.data()));
   return out;

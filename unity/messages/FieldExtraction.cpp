@@ -36,15 +36,15 @@ const char* JsonTypeName(const jsondoc::Value& value) {
 // and returns null. get<T> is only ever reached through this check.
 template <typename T>
 jsondoc::Value* TypedValue(void* raw, const std::string& tag) {
-  DiagLog log;
   jsondoc::Value* value = static_cast<jsondoc::Value*>(raw);
   if (value == nullptr || value->is<jsondoc::Null>()) {
-    log.logLevelNoJob(tag, 3, "Null value");
+    // Absent optional keys come here for every record: the line is built only when kept.
+    if (diaglog::wouldLog(3)) DiagLog().logLevelNoJob(tag, 3, "Null value");
     return nullptr;
   }
   if (!value->is<T>()) {
-    log.logLevelNoJob(tag, 3, "Value of JSON type [%s] where [%s] is expected",
-                      JsonTypeName(*value), field_extraction_detail::TypeName<T>::kName);
+    DiagLog().logLevelNoJob(tag, 3, "Value of JSON type [%s] where [%s] is expected",
+                            JsonTypeName(*value), field_extraction_detail::TypeName<T>::kName);
     return nullptr;
   }
   return value;
@@ -291,7 +291,12 @@ bool ParseValue<jsondoc::String, std::string>(void* value, std::string& out) {
   const jsondoc::Value* text = TypedValue<jsondoc::String>(value, kTag);
   if (text == nullptr) return false;
   const std::string_view bytes = jsondoc::detail::DirectRead::text(*text);
-  out.assign(bytes.data(), bytes.size());
+  // A new record's strings are empty, and appending to an empty string is the short way.
+  if (out.empty()) {
+    out.append(bytes.data(), bytes.size());
+  } else {
+    out.assign(bytes.data(), bytes.size());
+  }
   return true;
 }
 
