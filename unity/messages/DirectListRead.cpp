@@ -152,6 +152,7 @@ DirectListPage::DirectListPage(const UnityListOptions& options,
   saved_.reserve(count_);
   leaves_.reserve(count_);
   byMapOrder_.reserve(count_);
+  shape_.reserve(2 * count_ + 8);
   for (std::size_t i = 0; i < count_; ++i) {
     const UnityFieldKey& key = options.directKeys[i];
     const std::map<std::string, void*>::iterator entry = fieldKeys.find(key.path);
