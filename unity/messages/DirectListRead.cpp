@@ -268,6 +268,11 @@ void DirectListPage::LearnShape(const char* begin, const char* end) {
   shapeText_.clear();
   if (end - begin > 0xFFFFFFFF) return;
   const std::uint64_t found = found_.back();
+  for (std::size_t i = 0; i < count_; ++i) {
+    if ((found & (std::uint64_t(1) << i)) != 0 && leaves_[i].type == UnityFieldType::kAnyValue) {
+      return;
+    }
+  }
   const Field* const fields = fields_.data() + fields_.size() - count_;
   std::size_t slotted = 0;
   const auto keyAt = [&](const char* p) {
@@ -302,8 +307,9 @@ void DirectListPage::LearnShape(const char* begin, const char* end) {
       while (q != end && *q >= '0' && *q <= '9') ++q;
       const std::size_t key = keyAt(p);
       p = value(p, q, key, key == count_ ? Step::kInteger : Step::kField);
-    } else if ((c == 't' || c == 'f') && keyAt(p) != count_) {
-      p = value(p, p + (c == 't' ? 4 : 5), keyAt(p), Step::kField);
+    } else if (c == 't' || c == 'f') {
+      const std::size_t key = keyAt(p);
+      p = key == count_ ? p + 1 : value(p, p + (c == 't' ? 4 : 5), key, Step::kField);
     } else {
       ++p;
     }
@@ -312,11 +318,7 @@ void DirectListPage::LearnShape(const char* begin, const char* end) {
   shape_.push_back(Step{static_cast<std::uint32_t>(end - literal), Step::kEnd, count_});
   shapeFound_ = found;
   shapeObjects_ = objectsSeen_.back();
-  for (std::size_t i = 0; i < count_; ++i) {
-    if ((found & (std::uint64_t(1) << i)) != 0 && leaves_[i].type == UnityFieldType::kAnyValue) {
-      slotted = count_ + 1;
-    }
-  }
+  // Every key the element holds must have had its value found in the scan.
   if (slotted != static_cast<std::size_t>(__builtin_popcountll(found))) shape_.clear();
 }
 
