@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "unity/TextUtils.h"
+
 bool FilterValueIsQuotable(const std::string& value) {
   return value.find('"') == std::string::npos;
 }
@@ -45,6 +47,41 @@ void AppendFilterOrTerm(std::string& filter, const char* key, const std::string&
   to = static_cast<char*>(std::memcpy(to, value.data(), value.size())) + value.size();
   to[0] = '"';
   to[1] = ')';
+}
+
+namespace {
+char* Put(char* to, const std::string& piece) {
+  return static_cast<char*>(std::memcpy(to, piece.data(), piece.size())) + piece.size();
+}
+}  // namespace
+
+// url_encode works byte by byte, so the encoded filter is the encoded pieces in a row; the
+// constant pieces are encoded once, and decimal digits pass unchanged. The query is written into
+// room for the longest ids and cut to length.
+std::string EncodedIdFilterQuery(const char* key, const std::vector<unsigned long long>& ids) {
+  static const char kPrefix[] = "filter=";
+  const std::string open = url_encode(std::string("(") + key + " eq \""), close = url_encode("\")"),
+                    separator = url_encode(" OR ");
+  std::string query(
+      sizeof kPrefix - 1 + ids.size() * (separator.size() + open.size() + 20 + close.size()), '\0');
+  char* to = static_cast<char*>(std::memcpy(&query[0], kPrefix, sizeof kPrefix - 1)) +
+             (sizeof kPrefix - 1);
+  for (std::size_t i = 0; i < ids.size(); ++i) {
+    if (i != 0) to = Put(to, separator);
+    to = Put(to, open);
+    char digits[20];
+    char* first = digits + sizeof digits;
+    unsigned long long id = ids[i];
+    do {
+      *--first = static_cast<char>('0' + id % 10);
+      id /= 10;
+    } while (id != 0);
+    const std::size_t length = static_cast<std::size_t>(digits + sizeof digits - first);
+    to = static_cast<char*>(std::memcpy(to, first, length)) + length;
+    to = Put(to, close);
+  }
+  query.resize(static_cast<std::size_t>(to - query.data()));
+  return query;
 }
 
 std::string percent_encode_only(const std::string& text, const char* reserved) {

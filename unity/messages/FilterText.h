@@ -8,6 +8,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // True when `value` can sit between the double quotes of a filter constant.
 bool FilterValueIsQuotable(const std::string& value);
@@ -28,6 +29,9 @@ std::string FilterEqTerm(const std::string& key, const std::string& value);
 // The same term appended to `filter`, joined to a term before it by " OR ": filters of many
 // values are built in one string.
 void AppendFilterOrTerm(std::string& filter, const char* key, const std::string& value);
+// "filter=" + url_encode of the terms of `ids` (decimal) under `key` joined as above, written in
+// its encoded form at once: a listing by id sends thousands of terms.
+std::string EncodedIdFilterQuery(const char* key, const std::vector<unsigned long long>& ids);
 
 // Percent-encodes (uppercase hex) control bytes, DEL, bytes above 0x7E and every byte listed in
 // `reserved`; all other bytes pass unchanged. Used where caller text enters a URL that is not

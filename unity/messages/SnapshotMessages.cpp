@@ -221,21 +221,18 @@ bool EMCUnityJsonGetSnapshotList::BuildRequest(std::string& body) {
   const char* nameKey = isSnapGroup ? "snapGroup.name" : "name";
 
   std::string query;
-  if (!snapNames.empty() || instanceId.empty()) {
+  if (snapNames.empty() && instanceId.empty()) {
+    query = EncodedIdFilterQuery(idKey, snapIds);
+  } else if (!snapNames.empty()) {
     std::string filter;
-    if (snapNames.empty()) {
-      filter.reserve(snapIds.size() * (std::strlen(idKey) + 32));
-      for (SnapID id : snapIds) AppendFilterOrTerm(filter, idKey, SnapIdToText(id));
-    } else {
-      for (const std::string& name : snapNames) {
-        if (!FilterValueIsQuotable(name)) {
-          DiagLog log;
-          log.logLevel(kTag, -1, jobId, "%s",
-                       FilterQuoteErrorText(isSnapGroup ? "Snap group name" : "Snap name").c_str());
-          return false;
-        }
-        AppendFilterOrTerm(filter, nameKey, name);
+    for (const std::string& name : snapNames) {
+      if (!FilterValueIsQuotable(name)) {
+        DiagLog log;
+        log.logLevel(kTag, -1, jobId, "%s",
+                     FilterQuoteErrorText(isSnapGroup ? "Snap group name" : "Snap name").c_str());
+        return false;
       }
+      AppendFilterOrTerm(filter, nameKey, name);
     }
     query = "filter=" + url_encode(filter);
   }

@@ -76,8 +76,11 @@ TEST(MessageRequests, GoldenRequests) {
        "instances/snap/18446744073709551615?&fields=attachedWWN,hostAccess,id,isModifiable,lun.id,"
        "name,storageResource.id",
        ""},
-      {"SnapGroupId", Make<EMCUnityJsonGetSnapshotList>(std::vector<SnapID>{12}, true),
-       snaps + "%28snapGroup.id%20eq%20%2212%22%29", ""},
+      {"SnapGroupIds",
+       Make<EMCUnityJsonGetSnapshotList>(std::vector<SnapID>{12, 18446744073709551615ULL}, true),
+       snaps + "%28snapGroup.id%20eq%20%2212%22%29%20OR%20%28snapGroup.id%20eq%20%22"
+               "18446744073709551615%22%29",
+       ""},
       {"SnapNamesEncoded",
        Make<EMCUnityJsonGetSnapshotList>(std::vector<std::string>{"cg", "x&y+%"}, true),
        snaps + "%28snapGroup.name%20eq%20%22cg%22%29%20OR%20%28snapGroup.name%20eq%20%22x%26y%2B%25"
