@@ -79,6 +79,29 @@ inline const char* FindDelimOrBackslash(const char* p, const char* end, char del
   return p;
 }
 
+// The character an escape of one character stands for in a string closed by `delim`, or -1 for
+// "\u" and for an escape the grammar does not know.
+inline int SingleEscape(int c, char delim) {
+  if (c == static_cast<unsigned char>(delim)) return static_cast<unsigned char>(delim);
+  switch (c) {
+    case '\\':
+    case '/':
+      return c;
+    case 'b':
+      return '\b';
+    case 'f':
+      return '\f';
+    case 'n':
+      return '\n';
+    case 'r':
+      return '\r';
+    case 't':
+      return '\t';
+    default:
+      return -1;
+  }
+}
+
 inline int HexDigit(int c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -459,12 +482,21 @@ class TextSource {
     return true;
   }
 
-  // Appends the bytes before the next delim, backslash or end of text.
+  // Appends the bytes before the next delim, backslash or end of text, and the characters the
+  // one-character escapes among them stand for: the text's escapes are decoded here, in runs,
+  // and only "\u", an unknown escape or the end is left to the grammar.
   void append_plain(String& out, char delim) {
     if (state_ != 0) return;
-    const char* p = FindDelimOrBackslash(cur_, end_, delim);
-    out.append(cur_, p);
-    cur_ = p;
+    for (;;) {
+      const char* p = FindDelimOrBackslash(cur_, end_, delim);
+      out.append(cur_, p);
+      cur_ = p;
+      if (end_ - p < 2 || *p != '\\') return;
+      const int c = SingleEscape(static_cast<unsigned char>(p[1]), delim);
+      if (c < 0) return;
+      out += static_cast<char>(c);
+      cur_ = p + 2;
+    }
   }
 
   void skip_line() {
@@ -1143,39 +1175,14 @@ class Grammar {
 
   // The character after a backslash.
   void escape(int c, char delim, String& out) {
-    if (c == static_cast<unsigned char>(delim)) {
-      out += delim;
-      return;
-    }
-    switch (c) {
-      case '\\':
-        out += '\\';
-        break;
-      case '/':
-        out += '/';
-        break;
-      case 'b':
-        out += '\b';
-        break;
-      case 'f':
-        out += '\f';
-        break;
-      case 'n':
-        out += '\n';
-        break;
-      case 'r':
-        out += '\r';
-        break;
-      case 't':
-        out += '\t';
-        break;
-      case 'u':
-        unicode(delim, out);
-        break;
-      default:
-        out += '\\';
-        out += static_cast<char>(c);
-        break;
+    const int single = SingleEscape(c, delim);
+    if (single >= 0) {
+      out += static_cast<char>(single);
+    } else if (c == 'u') {
+      unicode(delim, out);
+    } else {
+      out += '\\';
+      out += static_cast<char>(c);
     }
   }
 

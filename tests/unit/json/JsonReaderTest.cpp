@@ -45,6 +45,9 @@ TEST(JsonReadValue, ReadsAsExpected) {
       // Escapes: unknown ones are kept, a lone high surrogate becomes U+FFFD.
       {"StandardEscapes", "\"\\\"\\\\\\/\\b\\f\\n\\r\\t\"", true, "\"\\\"\\\\\\/\\b\\f\\n\\r\\t\""},
       {"UnknownEscapeKept", "\"\\q\\x\"", true, "\"\\\\q\\\\x\""},
+      // In a single-quoted string the quote escape is \' and \" is unknown.
+      {"SingleQuotedEscapes", "'a\\'b\\\"c\\n'", true, "\"a'b\\\\\\\"c\\n\""},
+      {"EscapeAtTheEnd", "\"ab\\", false, ""},
       {"SurrogatePair", "\"\\uD83D\\uDE00\"", true, "\"\xF0\x9F\x98\x80\""},
       {"LoneHighSurrogate", "\"\\uD800x\"", true, "\"\xEF\xBF\xBDx\""},
       {"NulByte", "\"a\\u0000b\"", true, "\"a\\u0000b\""},
