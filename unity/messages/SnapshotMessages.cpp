@@ -1,6 +1,5 @@
 #include "unity/messages/SnapshotMessages.h"
 
-#include <cstring>
 #include <utility>
 
 #include "json/jsondoc.h"
