@@ -56,30 +56,42 @@ char* Put(char* to, const std::string& piece) {
 }  // namespace
 
 // url_encode works byte by byte, so the encoded filter is the encoded pieces in a row; the
-// constant pieces are encoded once, and decimal digits pass unchanged. The query is written into
-// room for the longest ids and cut to length.
+// constant pieces are encoded once, and decimal digits pass unchanged. Between two ids stands one
+// constant piece (the end of a term, " OR " and the start of the next), written with one copy. The
+// query is written into room for the longest ids and cut to length.
 std::string EncodedIdFilterQuery(const char* key, const std::vector<unsigned long long>& ids) {
-  static const char kPrefix[] = "filter=";
-  const std::string open = url_encode(std::string("(") + key + " eq \""), close = url_encode("\")"),
-                    separator = url_encode(" OR ");
-  std::string query(
-      sizeof kPrefix - 1 + ids.size() * (separator.size() + open.size() + 20 + close.size()), '\0');
-  char* to = static_cast<char*>(std::memcpy(&query[0], kPrefix, sizeof kPrefix - 1)) +
-             (sizeof kPrefix - 1);
+  const std::string open = url_encode(std::string("(") + key + " eq \""), close = url_encode("\")");
+  const std::string between = close + url_encode(" OR ") + open;
+  std::string query = "filter=";
+  if (ids.empty()) return query;
+  const std::size_t at = query.size();
+  query.resize(at + open.size() + ids.size() * (20 + between.size()));
+  char* to = Put(&query[at], open);
   for (std::size_t i = 0; i < ids.size(); ++i) {
-    if (i != 0) to = Put(to, separator);
-    to = Put(to, open);
+    if (i != 0) to = Put(to, between);
+    // Two digits per division.
+    static const char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
     char digits[20];
     char* first = digits + sizeof digits;
     unsigned long long id = ids[i];
-    do {
-      *--first = static_cast<char>('0' + id % 10);
-      id /= 10;
-    } while (id != 0);
+    while (id >= 100) {
+      first -= 2;
+      std::memcpy(first, kPairs + 2 * (id % 100), 2);
+      id /= 100;
+    }
+    if (id >= 10) {
+      first -= 2;
+      std::memcpy(first, kPairs + 2 * id, 2);
+    } else {
+      *--first = static_cast<char>('0' + id);
+    }
     const std::size_t length = static_cast<std::size_t>(digits + sizeof digits - first);
     to = static_cast<char*>(std::memcpy(to, first, length)) + length;
-    to = Put(to, close);
   }
+  to = Put(to, close);
   query.resize(static_cast<std::size_t>(to - query.data()));
   return query;
 }

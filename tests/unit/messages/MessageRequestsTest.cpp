@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "unity/EMCUnityJSON.h"
+#include "unity/TextUtils.h"
 #include "unity/messages/FilterText.h"
 
 namespace {
@@ -144,6 +145,20 @@ TEST(FilterText, UrlSafeEncodesOnlyMeaningfulBytes) {
   }
   EXPECT_EQ(filter_url_safe(every), every);
   EXPECT_EQ(filter_url_safe(std::string("\0\n%&#+\xff", 7)), "%00%0A%25%26%23%2B%FF");
+}
+
+// The id filter written in its encoded form is the encoded filter of the plain terms, for ids of
+// every digit count.
+TEST(FilterText, EncodedIdFilterIsTheEncodedPlainFilter) {
+  const std::vector<unsigned long long> ids = {
+      0, 7, 10, 99, 100, 101, 38654705664ULL, 1000000000000000000ULL, 18446744073709551615ULL};
+  for (std::size_t n = 0; n <= ids.size(); ++n) {
+    const std::vector<unsigned long long> some(ids.begin(), ids.begin() + n);
+    std::string plain;
+    for (unsigned long long id : some)
+      AppendFilterOrTerm(plain, "snapGroup.id", std::to_string(id));
+    EXPECT_EQ(EncodedIdFilterQuery("snapGroup.id", some), "filter=" + url_encode(plain)) << n;
+  }
 }
 
 }  // namespace
