@@ -1,5 +1,6 @@
 #include "unity/messages/FilterText.h"
 
+#include <charconv>
 #include <cstring>
 
 #include "unity/TextUtils.h"
@@ -69,27 +70,7 @@ std::string EncodedIdFilterQuery(const char* key, const std::vector<unsigned lon
   char* to = Put(&query[at], open);
   for (std::size_t i = 0; i < ids.size(); ++i) {
     if (i != 0) to = Put(to, between);
-    // Two digits per division.
-    static const char kPairs[] =
-        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-        "8081828384858687888990919293949596979899";
-    char digits[20];
-    char* first = digits + sizeof digits;
-    unsigned long long id = ids[i];
-    while (id >= 100) {
-      first -= 2;
-      std::memcpy(first, kPairs + 2 * (id % 100), 2);
-      id /= 100;
-    }
-    if (id >= 10) {
-      first -= 2;
-      std::memcpy(first, kPairs + 2 * id, 2);
-    } else {
-      *--first = static_cast<char>('0' + id);
-    }
-    const std::size_t length = static_cast<std::size_t>(digits + sizeof digits - first);
-    to = static_cast<char*>(std::memcpy(to, first, length)) + length;
+    to = std::to_chars(to, to + 20, ids[i]).ptr;  // 20 digits hold any 64-bit id
   }
   to = Put(to, close);
   query.resize(static_cast<std::size_t>(to - query.data()));
