@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 
+#include "platform/DiagLog.h"
 #include "unity/messages/FieldExtraction.h"
 
 namespace {
@@ -145,6 +146,8 @@ DirectListPage::DirectListPage(const UnityListOptions& options,
     : count_(options.directKeyCount),
       last_(count_),
       follower_(count_ + 1, count_),
+      lastAsked_(count_),
+      askedAfter_(count_ + 1, count_),
       values_(count_),
       holders_(count_) {
   if (count_ == 0 || count_ > 64 || fieldKeys.size() != count_) return;
@@ -152,6 +155,7 @@ DirectListPage::DirectListPage(const UnityListOptions& options,
   saved_.reserve(count_);
   leaves_.reserve(count_);
   byMapOrder_.reserve(count_);
+  paths_.reserve(count_);
   shape_.reserve(2 * count_ + 8);
   for (std::size_t i = 0; i < count_; ++i) {
     const UnityFieldKey& key = options.directKeys[i];
@@ -163,7 +167,9 @@ DirectListPage::DirectListPage(const UnityListOptions& options,
     const std::size_t dot = path.rfind('.');
     leaves_.push_back(
         Name{Parent(path), dot == std::string_view::npos ? path : path.substr(dot + 1), key.type});
+    paths_.push_back(path);
     if (!key.nullable) required_ |= std::uint64_t(1) << i;
+    allKeys_ |= std::uint64_t(1) << i;
   }
   // The document reader resolves the keys in the map's order, and logs those it misses so.
   for (std::map<std::string, void*>::value_type& entry : fieldKeys) {
@@ -196,6 +202,8 @@ std::size_t DirectListPage::Parent(std::string_view path) {
 
 bool DirectListPage::read(const std::string& page, std::string& rest) {
   if (!usable_) return false;
+  logsAbsentKeys_ = diaglog::wouldLog(5);
+  logsNulls_ = diaglog::wouldLog(3);
   // Room for a usual page's records, so that the first ones do not grow the vectors step by step.
   constexpr std::size_t kUsualRecords = 64;
   fields_.reserve(count_ * kUsualRecords);
@@ -282,10 +290,15 @@ void DirectListPage::LearnShape(const char* begin, const char* end) {
     return count_;
   };
   const char* literal = begin;
+  // A string passed over is kept after the bytes before it: elements often repeat it.
   const auto value = [&](const char* p, const char* after, std::size_t key, Step::Kind kind) {
     shapeText_.append(literal, p);
+    if (kind == Step::kString) {
+      shapeText_.append(p, after);
+      key = static_cast<std::size_t>(after - p);
+    }
     shape_.push_back(Step{static_cast<std::uint32_t>(p - literal), kind, key});
-    if (key != count_) ++slotted;
+    if (kind == Step::kField) ++slotted;
     literal = after;
     return after;
   };
@@ -330,11 +343,13 @@ bool DirectListPage::ReadShaped(Text& in) {
   for (const Step& step : shape_) {
     const char* p = in.at();
     if (static_cast<std::size_t>(in.end() - p) < step.literal ||
-        std::memcmp(p, literal, step.literal) != 0) {
+        !jsondoc::detail::BytesEqual(std::string_view(p, step.literal),
+                                     std::string_view(literal, step.literal))) {
       break;
     }
     literal += step.literal;
-    in.seek(p + step.literal);
+    p += step.literal;
+    in.seek(p);
     std::uint64_t ignored = 0;
     switch (step.kind) {
       case Step::kEnd:
@@ -344,9 +359,17 @@ bool DirectListPage::ReadShaped(Text& in) {
       case Step::kField:
         if (ReadTyped(in, step.key, fields[step.key])) continue;
         break;
-      case Step::kString:
-        if (in.at() != in.end() && *in.at() == '"' && in.skipString()) continue;
+      case Step::kString: {
+        const std::string_view kept(literal, step.key);
+        literal += step.key;
+        if (static_cast<std::size_t>(in.end() - p) >= kept.size() &&
+            jsondoc::detail::BytesEqual(std::string_view(p, kept.size()), kept)) {
+          in.seek(p + kept.size());
+          continue;
+        }
+        if (p != in.end() && *p == '"' && in.skipString()) continue;
         break;
+      }
       case Step::kInteger:
         if (in.unsignedInteger(ignored)) continue;
         break;
@@ -475,35 +498,85 @@ std::string_view DirectListPage::MissingStep(const Name& leaf, std::uint64_t obj
   return step;
 }
 
-void DirectListPage::fill(std::size_t record) {
-  const Field* const fields = fields_.data() + record * count_;
+void DirectListPage::visit(std::size_t record) {
+  record_ = record;
+  if (found_[record] == allKeys_ || !logsAbsentKeys_) return;
   for (std::size_t i : byMapOrder_) {
     if ((found_[record] & (std::uint64_t(1) << i)) == 0) {
       LogKeyNotFound(slots_[i]->first, MissingStep(leaves_[i], objectsSeen_[record]));
-      slots_[i]->second = nullptr;
-      continue;
     }
-    jsondoc::Value& value = values_[i];
-    switch (leaves_[i].type) {
-      case UnityFieldType::kText:
-        jsondoc::detail::DirectWrite::borrowedText(value, fields[i].text,
-                                                   static_cast<std::uint32_t>(fields[i].integer));
-        break;
-      case UnityFieldType::kUnsigned:
-        jsondoc::detail::DirectWrite::integer(value, fields[i].integer);
-        break;
-      case UnityFieldType::kAnyValue: {
-        Hold(i, fields[i]);
-        std::uint32_t hint = 0;
-        slots_[i]->second = jsondoc::detail::DirectRead::find(holders_[i].kv_map(), "v", hint);
-        continue;
-      }
-      default:
-        jsondoc::detail::DirectWrite::boolean(value, fields[i].integer != 0);
-        break;
-    }
-    slots_[i]->second = &value;
   }
+}
+
+// Records ask for their keys in one order, so the key asked for after the last one, the
+// previous time, is tried first; the path is often the very literal of the key table.
+std::size_t DirectListPage::key(std::string_view path) {
+  std::size_t& predicted = askedAfter_[lastAsked_];
+  std::size_t i = predicted;
+  if (i == count_ || !jsondoc::detail::BytesEqual(paths_[i], path)) {
+    for (i = 0; i < count_ && !jsondoc::detail::BytesEqual(paths_[i], path); ++i) {
+    }
+    if (i == count_) return kNoKey;
+    predicted = i;
+  }
+  lastAsked_ = i;
+  return i;
+}
+
+const DirectListPage::Field* DirectListPage::Typed(std::size_t key, UnityFieldType type) const {
+  if ((found_[record_] & (std::uint64_t(1) << key)) == 0 || leaves_[key].type != type) {
+    return nullptr;
+  }
+  return &fields_[record_ * count_ + key];
+}
+
+bool DirectListPage::read(std::size_t key, std::string& out) const {
+  const Field* field = Typed(key, UnityFieldType::kText);
+  if (field == nullptr) return false;
+  // A new record's strings are empty, and appending to an empty string is the short way.
+  if (out.empty()) {
+    out.append(field->text, field->integer);
+  } else {
+    out.assign(field->text, field->integer);
+  }
+  return true;
+}
+
+bool DirectListPage::read(std::size_t key, bool& out) const {
+  const Field* field = Typed(key, UnityFieldType::kBoolean);
+  if (field == nullptr) return false;
+  out = field->integer != 0;
+  return true;
+}
+
+std::map<std::string, void*>::value_type* DirectListPage::entry(std::size_t i) {
+  std::map<std::string, void*>::value_type* slot = slots_[i];
+  if ((found_[record_] & (std::uint64_t(1) << i)) == 0) {
+    slot->second = nullptr;
+    return slot;
+  }
+  const Field& field = fields_[record_ * count_ + i];
+  jsondoc::Value& value = values_[i];
+  switch (leaves_[i].type) {
+    case UnityFieldType::kText:
+      jsondoc::detail::DirectWrite::borrowedText(value, field.text,
+                                                 static_cast<std::uint32_t>(field.integer));
+      break;
+    case UnityFieldType::kUnsigned:
+      jsondoc::detail::DirectWrite::integer(value, field.integer);
+      break;
+    case UnityFieldType::kAnyValue: {
+      Hold(i, field);
+      std::uint32_t hint = 0;
+      slot->second = jsondoc::detail::DirectRead::find(holders_[i].kv_map(), "v", hint);
+      return slot;
+    }
+    default:
+      jsondoc::detail::DirectWrite::boolean(value, field.integer != 0);
+      break;
+  }
+  slot->second = &value;
+  return slot;
 }
 
 std::unique_ptr<DirectListPage> EMCUnityJsonBase::ReadPageDirectly(
@@ -524,15 +597,14 @@ bool EMCUnityJsonBase::VisitDirectPage(DirectListPage& page,
                                        const std::function<bool(jsondoc::Object* content)>& visit,
                                        const std::function<void(std::size_t count)>& expect) {
   if (expect) expect(page.size());
-  const std::unique_ptr<FieldMapReader> reader = std::make_unique<FieldMapReader>(fieldKeys);
   struct Detach {
-    FieldMapReader*& active;
+    DirectListPage*& active;
     ~Detach() { active = nullptr; }
-  } detach{fieldReader_.reader};
-  fieldReader_.reader = reader.get();
+  } detach{fieldReader_.page};
+  fieldReader_.page = &page;
   jsondoc::Object noContent;  // records of these messages read only the field map
   for (std::size_t i = 0; i < page.size(); ++i) {
-    page.fill(i);
+    page.visit(i);
     if (!visit(&noContent)) return false;
   }
   return true;

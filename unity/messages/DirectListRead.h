@@ -4,12 +4,14 @@
 // "entries" array and no "error", whose elements are objects with one "content" object holding
 // every required key of the map (and any of the others) once, with its declared type, all in
 // JSON without escapes or comments. Any other page is left to the document reader. The page is
-// read whole before a record is visited, and a record visits with the field map and log lines
-// the document reader gives it, so the records, state and log of the two readings are the same.
+// read whole before a record is visited. A record's fields are then read from the page by key
+// index (ReadField and FieldEntry ask it), with the results, log lines and field-map entries the
+// document reader gives them, so the records, state and log of the two readings are the same.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <string>
 #include <string_view>
@@ -29,9 +31,27 @@ class DirectListPage {
   // false when the page is not plainly written. `rest` gets the page with an empty "entries".
   bool read(const std::string& page, std::string& rest);
   std::size_t size() const { return found_.size(); }
-  // Points the field map at the values of record `record` (null for an absent nullable key),
-  // with the document reader's log line for each absent key, in the map's order.
-  void fill(std::size_t record);
+  // Makes record `record` the one read, with the document reader's log line for each absent
+  // key, in the map's order.
+  void visit(std::size_t record);
+
+  static constexpr std::size_t kNoKey = ~std::size_t(0);
+  // The index of the key with path `path`, or kNoKey when the field map has no such key.
+  std::size_t key(std::string_view path);
+  // The record's value of `key` where it is there with the type `out` reads and fits it: a
+  // string, a boolean or an integer in range. False, with `out` unchanged, otherwise.
+  bool read(std::size_t key, std::string& out) const;
+  bool read(std::size_t key, bool& out) const;
+  bool read(std::size_t key, int& out) const { return readInteger(key, out); }
+  bool read(std::size_t key, long& out) const { return readInteger(key, out); }
+  bool read(std::size_t key, unsigned long long& out) const { return readInteger(key, out); }
+  // True when the record lacks `key` and reading it would log nothing: the read then only fails.
+  bool absentUnlogged(std::size_t key) const {
+    return !logsNulls_ && (found_[record_] & (std::uint64_t(1) << key)) == 0;
+  }
+  // The field map's entry of `key`, pointed at the record's value as the document reader would
+  // point it (null for an absent key).
+  std::map<std::string, void*>::value_type* entry(std::size_t key);
 
  private:
   class Text;
@@ -52,9 +72,20 @@ class DirectListPage {
   struct Step {
     std::uint32_t literal;  // the length of those bytes
     enum Kind : std::uint32_t { kField, kString, kInteger, kEnd } kind;
-    std::size_t key;  // for kField
+    std::size_t key;  // for kField; for kString, the length of the string kept after the bytes
   };
 
+  template <typename R>
+  bool readInteger(std::size_t key, R& out) const {
+    const Field* field = Typed(key, UnityFieldType::kUnsigned);
+    if (field == nullptr ||
+        field->integer > static_cast<std::uint64_t>(std::numeric_limits<R>::max())) {
+      return false;
+    }
+    out = static_cast<R>(field->integer);
+    return true;
+  }
+  const Field* Typed(std::size_t key, UnityFieldType type) const;
   std::size_t Parent(std::string_view path);
   std::string_view MissingStep(const Name& leaf, std::uint64_t objectsSeen) const;
   bool ReadEntry(Text& in);
@@ -75,15 +106,24 @@ class DirectListPage {
   std::vector<void*> saved_;
   std::vector<std::size_t> byMapOrder_;
   std::uint64_t required_ = 0;
+  std::uint64_t allKeys_ = 0;
+  // Whether the log keeps the lines of absent keys (level 5) and of reading them (level 3); asked
+  // once per page, as absent optional keys come in every record.
+  bool logsAbsentKeys_ = true;
+  bool logsNulls_ = true;
   std::size_t last_;                      // the key found last, or count_ at a record's start
   std::vector<std::size_t> follower_;     // for each key (and the start), the one found after it
+  std::vector<std::string_view> paths_;   // by key
+  std::size_t lastAsked_;                 // the key asked for last, or count_
+  std::vector<std::size_t> askedAfter_;   // for each key (and none), the one asked for after it
+  std::size_t record_ = 0;                // the record visited
   std::vector<jsondoc::Value> values_;    // the record at hand's, one per key
   std::vector<jsondoc::Object> holders_;  // the record at hand's values of any type
   std::vector<Field> fields_;             // count_ per record
   std::vector<std::uint64_t> found_;      // the keys each record holds
   std::vector<std::uint64_t> objectsSeen_;
   std::vector<Step> shape_;  // empty when no element's shape is kept
-  std::string shapeText_;    // the bytes between the kept shape's values
+  std::string shapeText_;    // the bytes between the kept shape's values, and its strings
   std::uint64_t shapeFound_ = 0;
   std::uint64_t shapeObjects_ = 0;
 };

@@ -285,6 +285,11 @@ void EMCUnityJsonBase::MarkNullableKeys(const UnityFieldKey* keys, std::size_t c
 }
 
 std::map<std::string, void*>::value_type* EMCUnityJsonBase::FieldEntry(std::string_view key) {
+  if (fieldReader_.page != nullptr) {
+    // The page's keys are the map's.
+    const std::size_t index = fieldReader_.page->key(key);
+    return index == DirectListPage::kNoKey ? nullptr : fieldReader_.page->entry(index);
+  }
   if (fieldReader_.reader != nullptr) return fieldReader_.reader->find(key);
   const std::map<std::string, void*>::iterator it = fieldKeys.find(std::string(key));
   return it == fieldKeys.end() ? nullptr : &*it;
@@ -292,9 +297,22 @@ std::map<std::string, void*>::value_type* EMCUnityJsonBase::FieldEntry(std::stri
 
 // GetFieldValue without its copies of the map and the key (it takes both by value), for the
 // reads of every record field; a key never entered goes through GetFieldValue for its log line.
+// On a page read straight from its text, a value there with the type read is read from the
+// page; anything else takes the usual way, for the same result and log line.
 template <typename T, typename R>
 bool EMCUnityJsonBase::ReadFieldAs(std::string_view key, R& out) {
-  const std::map<std::string, void*>::value_type* entry = FieldEntry(key);
+  DirectListPage* page = fieldReader_.page;
+  const std::map<std::string, void*>::value_type* entry = nullptr;
+  if (page != nullptr) {
+    const std::size_t index = page->key(key);
+    if (index != DirectListPage::kNoKey) {
+      if (page->read(index, out)) return true;
+      if (page->absentUnlogged(index)) return false;
+      entry = page->entry(index);
+    }
+  } else {
+    entry = FieldEntry(key);
+  }
   if (entry == nullptr) return GetFieldValue<T>(fieldKeys, std::string(key), out);
   return ParseValue<T, R>(entry->second, out);
 }

@@ -230,6 +230,7 @@ class EMCUnityJsonBase {
   // The field map's fast paths while ParseListElements reads records; copies start without one.
   struct ActiveFieldReader {
     FieldMapReader* reader = nullptr;
+    DirectListPage* page = nullptr;  // the page read straight from its text, while visited
     ActiveFieldReader() = default;
     ActiveFieldReader(const ActiveFieldReader&) {}
     ActiveFieldReader& operator=(const ActiveFieldReader&) { return *this; }
