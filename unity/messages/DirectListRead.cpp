@@ -273,6 +273,7 @@ bool DirectListPage::ReadEntry(Text& in) {
 // same keys in the same objects. Elements with a value of any type keep no shape.
 void DirectListPage::LearnShape(const char* begin, const char* end) {
   shape_.clear();
+  repeated_.clear();
   shapeText_.clear();
   if (end - begin > 0xFFFFFFFF) return;
   const std::uint64_t found = found_.back();
@@ -331,6 +332,7 @@ void DirectListPage::LearnShape(const char* begin, const char* end) {
   shape_.push_back(Step{static_cast<std::uint32_t>(end - literal), Step::kEnd, count_});
   shapeFound_ = found;
   shapeObjects_ = objectsSeen_.back();
+  repeated_.assign(shape_.size(), 0);
   // Every key the element holds must have had its value found in the scan.
   if (slotted != static_cast<std::size_t>(__builtin_popcountll(found))) shape_.clear();
 }
@@ -340,7 +342,8 @@ bool DirectListPage::ReadShaped(Text& in) {
   fields_.resize(fields_.size() + count_);
   Field* const fields = fields_.data() + fields_.size() - count_;
   const char* literal = shapeText_.data();
-  for (const Step& step : shape_) {
+  for (std::size_t index = 0; index < shape_.size(); ++index) {
+    const Step& step = shape_[index];
     const char* p = in.at();
     if (static_cast<std::size_t>(in.end() - p) < step.literal ||
         !jsondoc::detail::BytesEqual(std::string_view(p, step.literal),
@@ -355,6 +358,7 @@ bool DirectListPage::ReadShaped(Text& in) {
       case Step::kEnd:
         found_.push_back(shapeFound_);
         objectsSeen_.push_back(shapeObjects_);
+        if (!repeated_.empty()) FoldRepeatedStrings();
         return true;
       case Step::kField:
         if (ReadTyped(in, step.key, fields[step.key])) continue;
@@ -365,6 +369,7 @@ bool DirectListPage::ReadShaped(Text& in) {
         if (static_cast<std::size_t>(in.end() - p) >= kept.size() &&
             jsondoc::detail::BytesEqual(std::string_view(p, kept.size()), kept)) {
           in.seek(p + kept.size());
+          if (!repeated_.empty()) repeated_[index] = 1;
           continue;
         }
         if (p != in.end() && *p == '"' && in.skipString()) continue;
@@ -378,6 +383,34 @@ bool DirectListPage::ReadShaped(Text& in) {
   }
   fields_.resize(fields_.size() - count_);
   return false;
+}
+
+// After the first element read with a new shape: the strings it repeated from the element the
+// shape was learned from (a link's "rel", the time of the answer) become part of the bytes
+// compared, one step fewer each. An element that differs there is read token by token.
+void DirectListPage::FoldRepeatedStrings() {
+  std::vector<Step> steps;
+  steps.reserve(shape_.size());
+  std::string text;
+  text.reserve(shapeText_.size());
+  const char* literal = shapeText_.data();
+  std::size_t pending = 0;  // bytes before the next value
+  for (std::size_t i = 0; i < shape_.size(); ++i) {
+    const Step& step = shape_[i];
+    const std::size_t kept = step.kind == Step::kString ? step.key : 0;
+    text.append(literal, step.literal + kept);
+    literal += step.literal + kept;
+    pending += step.literal;
+    if (repeated_[i] != 0) {
+      pending += kept;
+      continue;
+    }
+    steps.push_back(Step{static_cast<std::uint32_t>(pending), step.kind, step.key});
+    pending = 0;
+  }
+  shape_.swap(steps);
+  shapeText_.swap(text);
+  repeated_.clear();
 }
 
 // Every required key, and the nullable ones the content holds, once, each with its type.

@@ -91,6 +91,7 @@ class DirectListPage {
   bool ReadEntry(Text& in);
   void LearnShape(const char* begin, const char* end);
   bool ReadShaped(Text& in);
+  void FoldRepeatedStrings();
   bool ReadContent(Text& in);
   bool ReadMembers(Text& in, std::size_t object, int depth, std::uint64_t& objectsSeen);
   std::size_t Leaf(std::size_t object, std::string_view key);
@@ -124,6 +125,8 @@ class DirectListPage {
   std::vector<std::uint64_t> objectsSeen_;
   std::vector<Step> shape_;  // empty when no element's shape is kept
   std::string shapeText_;    // the bytes between the kept shape's values, and its strings
+  // Per step of a shape not yet folded: whether the element read with it repeated its string.
+  std::vector<char> repeated_;
   std::uint64_t shapeFound_ = 0;
   std::uint64_t shapeObjects_ = 0;
 };
