@@ -73,6 +73,36 @@ class DirectListPage::Text {
     out = u;
     return true;
   }
+  // The reads of an element matched against a kept shape, where the value starts at once.
+  bool textHere(Field& field) {
+    if (p_ == end_ || *p_ != '"') return false;
+    const char* q = jsondoc::detail::FindQuoteOrBackslash(p_ + 1, end_);
+    if (q == end_ || *q != '"' || q - p_ > 0xFFFFFFFF) return false;
+    field.text = p_ + 1;
+    field.integer = static_cast<std::uint64_t>(q - p_ - 1);
+    p_ = q + 1;
+    return true;
+  }
+  bool booleanHere(Field& field) {
+    if (wordHere("true")) {
+      field.integer = 1;
+    } else if (wordHere("false")) {
+      field.integer = 0;
+    } else {
+      return false;
+    }
+    return true;
+  }
+  template <std::size_t N>
+  bool wordHere(const char (&w)[N]) {
+    constexpr std::size_t n = N - 1;
+    if (static_cast<std::size_t>(end_ - p_) < n || std::memcmp(p_, w, n) != 0 ||
+        (p_ + n != end_ && !IsDelimiter(p_[n]))) {
+      return false;
+    }
+    p_ += n;
+    return true;
+  }
   template <std::size_t N>
   bool word(const char (&w)[N]) {
     blanks();
@@ -297,9 +327,10 @@ void DirectListPage::LearnShape(const char* begin, const char* end) {
     if (kind == Step::kString) {
       shapeText_.append(p, after);
       key = static_cast<std::size_t>(after - p);
+    } else if (kind < Step::kString) {
+      ++slotted;  // a key's value, which was read with the key's type
     }
     shape_.push_back(Step{static_cast<std::uint32_t>(p - literal), kind, key});
-    if (kind == Step::kField) ++slotted;
     literal = after;
     return after;
   };
@@ -315,15 +346,15 @@ void DirectListPage::LearnShape(const char* begin, const char* end) {
         continue;
       }
       const std::size_t key = keyAt(p);
-      p = value(p, q + 1, key, key == count_ ? Step::kString : Step::kField);
+      p = value(p, q + 1, key, key == count_ ? Step::kString : Step::kText);
     } else if (c >= '0' && c <= '9') {
       const char* q = p;
       while (q != end && *q >= '0' && *q <= '9') ++q;
       const std::size_t key = keyAt(p);
-      p = value(p, q, key, key == count_ ? Step::kInteger : Step::kField);
+      p = value(p, q, key, key == count_ ? Step::kInteger : Step::kUnsigned);
     } else if (c == 't' || c == 'f') {
       const std::size_t key = keyAt(p);
-      p = key == count_ ? p + 1 : value(p, p + (c == 't' ? 4 : 5), key, Step::kField);
+      p = key == count_ ? p + 1 : value(p, p + (c == 't' ? 4 : 5), key, Step::kBoolean);
     } else {
       ++p;
     }
@@ -360,8 +391,14 @@ bool DirectListPage::ReadShaped(Text& in) {
         objectsSeen_.push_back(shapeObjects_);
         if (!repeated_.empty()) FoldRepeatedStrings();
         return true;
-      case Step::kField:
-        if (ReadTyped(in, step.key, fields[step.key])) continue;
+      case Step::kText:
+        if (in.textHere(fields[step.key])) continue;
+        break;
+      case Step::kBoolean:
+        if (in.booleanHere(fields[step.key])) continue;
+        break;
+      case Step::kUnsigned:
+        if (in.unsignedInteger(fields[step.key].integer)) continue;
         break;
       case Step::kString: {
         const std::string_view kept(literal, step.key);
@@ -541,9 +578,7 @@ void DirectListPage::visit(std::size_t record) {
   }
 }
 
-// Records ask for their keys in one order, so the key asked for after the last one, the
-// previous time, is tried first; the path is often the very literal of the key table.
-std::size_t DirectListPage::key(std::string_view path) {
+std::size_t DirectListPage::FindKey(std::string_view path) {
   std::size_t& predicted = askedAfter_[lastAsked_];
   std::size_t i = predicted;
   if (i == count_ || !jsondoc::detail::BytesEqual(paths_[i], path)) {
@@ -554,32 +589,6 @@ std::size_t DirectListPage::key(std::string_view path) {
   }
   lastAsked_ = i;
   return i;
-}
-
-const DirectListPage::Field* DirectListPage::Typed(std::size_t key, UnityFieldType type) const {
-  if ((found_[record_] & (std::uint64_t(1) << key)) == 0 || leaves_[key].type != type) {
-    return nullptr;
-  }
-  return &fields_[record_ * count_ + key];
-}
-
-bool DirectListPage::read(std::size_t key, std::string& out) const {
-  const Field* field = Typed(key, UnityFieldType::kText);
-  if (field == nullptr) return false;
-  // A new record's strings are empty, and appending to an empty string is the short way.
-  if (out.empty()) {
-    out.append(field->text, field->integer);
-  } else {
-    out.assign(field->text, field->integer);
-  }
-  return true;
-}
-
-bool DirectListPage::read(std::size_t key, bool& out) const {
-  const Field* field = Typed(key, UnityFieldType::kBoolean);
-  if (field == nullptr) return false;
-  out = field->integer != 0;
-  return true;
 }
 
 std::map<std::string, void*>::value_type* DirectListPage::entry(std::size_t i) {

@@ -37,11 +37,35 @@ class DirectListPage {
 
   static constexpr std::size_t kNoKey = ~std::size_t(0);
   // The index of the key with path `path`, or kNoKey when the field map has no such key.
-  std::size_t key(std::string_view path);
+  // Records ask for their keys in one order, so the key asked for after the last one, the
+  // previous time, is tried first; the path is usually the very literal of the key table.
+  std::size_t key(std::string_view path) {
+    const std::size_t i = askedAfter_[lastAsked_];
+    if (i == count_ || paths_[i].data() != path.data() || paths_[i].size() != path.size()) {
+      return FindKey(path);
+    }
+    lastAsked_ = i;
+    return i;
+  }
   // The record's value of `key` where it is there with the type `out` reads and fits it: a
   // string, a boolean or an integer in range. False, with `out` unchanged, otherwise.
-  bool read(std::size_t key, std::string& out) const;
-  bool read(std::size_t key, bool& out) const;
+  bool read(std::size_t key, std::string& out) const {
+    const Field* field = Typed(key, UnityFieldType::kText);
+    if (field == nullptr) return false;
+    // A new record's strings are empty, and appending to an empty string is the short way.
+    if (out.empty()) {
+      out.append(field->text, field->integer);
+    } else {
+      out.assign(field->text, field->integer);
+    }
+    return true;
+  }
+  bool read(std::size_t key, bool& out) const {
+    const Field* field = Typed(key, UnityFieldType::kBoolean);
+    if (field == nullptr) return false;
+    out = field->integer != 0;
+    return true;
+  }
   bool read(std::size_t key, int& out) const { return readInteger(key, out); }
   bool read(std::size_t key, long& out) const { return readInteger(key, out); }
   bool read(std::size_t key, unsigned long long& out) const { return readInteger(key, out); }
@@ -64,6 +88,7 @@ class DirectListPage {
   };
   // One key's value in one record, as the text holds it.
   struct Field {
+    Field() {}       // left unset: each element's fields are set as its keys are found
     const char* at;  // where the value starts
     const char* text;
     std::uint64_t integer;  // the length of a text
@@ -71,8 +96,10 @@ class DirectListPage {
   // One value of the kept element shape, after the bytes before it.
   struct Step {
     std::uint32_t literal;  // the length of those bytes
-    enum Kind : std::uint32_t { kField, kString, kInteger, kEnd } kind;
-    std::size_t key;  // for kField; for kString, the length of the string kept after the bytes
+    // A key's value of its type (kText to kUnsigned), or a value passed over.
+    enum Kind : std::uint32_t { kText, kBoolean, kUnsigned, kString, kInteger, kEnd } kind;
+    std::size_t
+        key;  // for a key's value; for kString, the length of the string kept after the bytes
   };
 
   template <typename R>
@@ -85,7 +112,13 @@ class DirectListPage {
     out = static_cast<R>(field->integer);
     return true;
   }
-  const Field* Typed(std::size_t key, UnityFieldType type) const;
+  const Field* Typed(std::size_t key, UnityFieldType type) const {
+    if ((found_[record_] & (std::uint64_t(1) << key)) == 0 || leaves_[key].type != type) {
+      return nullptr;
+    }
+    return &fields_[record_ * count_ + key];
+  }
+  std::size_t FindKey(std::string_view path);
   std::size_t Parent(std::string_view path);
   std::string_view MissingStep(const Name& leaf, std::uint64_t objectsSeen) const;
   bool ReadEntry(Text& in);
