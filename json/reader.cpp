@@ -489,12 +489,17 @@ class TextSource {
     if (state_ != 0) return;
     for (;;) {
       const char* p = FindDelimOrBackslash(cur_, end_, delim);
-      out.append(cur_, p);
-      cur_ = p;
-      if (end_ - p < 2 || *p != '\\') return;
-      const int c = SingleEscape(static_cast<unsigned char>(p[1]), delim);
-      if (c < 0) return;
-      out += static_cast<char>(c);
+      const std::size_t run = static_cast<std::size_t>(p - cur_);
+      const int c =
+          end_ - p >= 2 && *p == '\\' ? SingleEscape(static_cast<unsigned char>(p[1]), delim) : -1;
+      if (c < 0) {
+        out.append(cur_, run);
+        cur_ = p;
+        return;
+      }
+      // The run and the escape's character in one append: the backslash's byte is overwritten.
+      out.append(cur_, run + 1);
+      out.back() = static_cast<char>(c);
       cur_ = p + 2;
     }
   }
@@ -511,7 +516,13 @@ class TextSource {
     const char* first = nullptr;
     const char* last = nullptr;
     if (!quoted_span(first, last)) return false;
-    out.assign(first, last);
+    // Pointer and length, not an iterator range, which libstdc++ copies by the general replace.
+    const std::size_t n = static_cast<std::size_t>(last - first);
+    if (out.empty()) {
+      out.append(first, n);
+    } else {
+      out.assign(first, n);
+    }
     return true;
   }
 

@@ -105,7 +105,7 @@ class Writer {
         }
         named = 'u';
       }
-      out.append(run, p);
+      out.append(run, static_cast<std::size_t>(p - run));
       run = p + 1;
       if (named == 'u') {
         char u[6] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 0xF]};
@@ -115,7 +115,7 @@ class Writer {
         out.append(e, sizeof e);
       }
     }
-    out.append(run, end);
+    out.append(run, static_cast<std::size_t>(end - run));
     out += '"';
   }
 
