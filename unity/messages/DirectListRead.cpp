@@ -15,6 +15,23 @@ bool IsBlank(char c) {
   return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
+// The escapes JSON writes with one character after the backslash, but "\u".
+bool IsSingleEscape(char c) {
+  switch (c) {
+    case '"':
+    case '\\':
+    case '/':
+    case 'b':
+    case 'f':
+    case 'n':
+    case 'r':
+    case 't':
+      return true;
+    default:
+      return false;
+  }
+}
+
 bool IsDelimiter(char c) {
   return IsBlank(c) || c == ',' || c == '}' || c == ']';
 }
@@ -120,7 +137,7 @@ class DirectListPage::Text {
       q = jsondoc::detail::FindQuoteOrBackslash(q, end_);
       if (q == end_) return false;
       if (*q == '"') break;
-      if (end_ - q < 2 || std::strchr("\"\\/bfnrt", q[1]) == nullptr || q[1] == '\0') return false;
+      if (end_ - q < 2 || !IsSingleEscape(q[1])) return false;
       q += 2;
     }
     p_ = q + 1;
