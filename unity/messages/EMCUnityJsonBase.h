@@ -58,10 +58,11 @@ struct UnityListOptions {
   // When set, a failed field-map extraction logs "Failed to parse values from json" under this
   // tag at level -1 before failing.
   const char* extractionFailureTag = nullptr;
-  // The field map's keys with their types, when every record reads only those (and not its
-  // content object). A page whose elements all hold exactly these, plainly written, is then read
-  // straight from the text of a page the request road announced, with no document of its
-  // entries; any other page goes the usual way, with the same records and log lines.
+  // The field map's keys with their types, when every record reads only those, with ReadField
+  // and FieldEntry (not its content object, nor fieldKeys itself). A page whose elements all
+  // hold exactly these, plainly written, is then read straight from the text of a page the
+  // request road announced, with no document of its entries; any other page goes the usual
+  // way, with the same records and log lines.
   const UnityFieldKey* directKeys = nullptr;
   std::size_t directKeyCount = 0;
 };
