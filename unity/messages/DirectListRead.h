@@ -98,8 +98,8 @@ class DirectListPage {
     std::uint32_t literal;  // the length of those bytes
     // A key's value of its type (kText to kUnsigned), or a value passed over.
     enum Kind : std::uint32_t { kText, kBoolean, kUnsigned, kString, kInteger, kEnd } kind;
-    std::size_t
-        key;  // for a key's value; for kString, the length of the string kept after the bytes
+    // For a key's value, the key; for kString, the length of the string kept after the bytes.
+    std::size_t key;
   };
 
   template <typename R>
