@@ -137,6 +137,16 @@ class Arena {
   std::size_t nextChunk_;
 };
 
+// Makes `out` the `n` bytes at `p`: appended to an empty string, which libstdc++ does on a shorter
+// path than assign (a new record's strings are empty).
+inline void SetBytes(std::string& out, const char* p, std::size_t n) {
+  if (out.empty()) {
+    out.append(p, n);
+  } else {
+    out.assign(p, n);
+  }
+}
+
 // Byte-wise comparisons of short keys and strings, without a library call each.
 inline bool BytesEqual(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;

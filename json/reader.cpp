@@ -517,12 +517,7 @@ class TextSource {
     const char* last = nullptr;
     if (!quoted_span(first, last)) return false;
     // Pointer and length, not an iterator range, which libstdc++ copies by the general replace.
-    const std::size_t n = static_cast<std::size_t>(last - first);
-    if (out.empty()) {
-      out.append(first, n);
-    } else {
-      out.assign(first, n);
-    }
+    SetBytes(out, first, static_cast<std::size_t>(last - first));
     return true;
   }
 

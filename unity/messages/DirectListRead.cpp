@@ -94,7 +94,7 @@ class DirectListPage::Text {
   bool textHere(Field& field) {
     if (p_ == end_ || *p_ != '"') return false;
     const char* q = jsondoc::detail::FindQuoteOrBackslash(p_ + 1, end_);
-    if (q == end_ || *q != '"' || q - p_ > 0xFFFFFFFF) return false;
+    if (q == end_ || *q != '"' || q - p_ - 1 > 0xFFFFFFFF) return false;
     field.text = p_ + 1;
     field.integer = static_cast<std::uint64_t>(q - p_ - 1);
     p_ = q + 1;
@@ -123,11 +123,7 @@ class DirectListPage::Text {
   template <std::size_t N>
   bool word(const char (&w)[N]) {
     blanks();
-    constexpr std::size_t n = N - 1;
-    if (static_cast<std::size_t>(end_ - p_) < n || std::memcmp(p_, w, n) != 0) return false;
-    if (p_ + n != end_ && !IsDelimiter(p_[n])) return false;
-    p_ += n;
-    return true;
+    return wordHere(w);
   }
   // Passes over a string, whose escapes (but \u) only need to be well formed: no one reads it
   // here, and the document reader reads those escapes as JSON has them.
@@ -191,10 +187,8 @@ class DirectListPage::Text {
 DirectListPage::DirectListPage(const UnityListOptions& options,
                                std::map<std::string, void*>& fieldKeys)
     : count_(options.directKeyCount),
-      last_(count_),
-      follower_(count_ + 1, count_),
-      lastAsked_(count_),
-      askedAfter_(count_ + 1, count_),
+      leafGuess_(count_),
+      askGuess_(count_),
       values_(count_),
       holders_(count_) {
   if (count_ == 0 || count_ > 64 || fieldKeys.size() != count_) return;
@@ -470,7 +464,7 @@ void DirectListPage::FoldRepeatedStrings() {
 // Every required key, and the nullable ones the content holds, once, each with its type.
 bool DirectListPage::ReadContent(Text& in) {
   fields_.resize(fields_.size() + count_);
-  last_ = count_;
+  leafGuess_.restart();
   std::uint64_t objectsSeen = 0;
   found_.push_back(0);
   if (!ReadMembers(in, kRoot, 1, objectsSeen)) return false;
@@ -510,22 +504,11 @@ bool DirectListPage::ReadMembers(Text& in, std::size_t object, int depth,
   return in.take('}');
 }
 
-// The index of key `key` in `object`, or count_. Records name their keys in one order, so the
-// key that followed the last one found, the previous time, is tried first.
+// The index of key `key` in `object`, or count_.
 std::size_t DirectListPage::Leaf(std::size_t object, std::string_view key) {
-  const auto matches = [&](std::size_t i) {
+  return leafGuess_.find([&](std::size_t i) {
     return leaves_[i].parent == object && jsondoc::detail::BytesEqual(leaves_[i].name, key);
-  };
-  std::size_t& predicted = follower_[last_];
-  std::size_t i = predicted;
-  if (i == count_ || !matches(i)) {
-    for (i = 0; i < count_ && !matches(i); ++i) {
-    }
-    if (i == count_) return count_;
-    predicted = i;
-  }
-  last_ = i;
-  return i;
+  });
 }
 
 std::size_t DirectListPage::Inner(std::size_t object, std::string_view key) const {
@@ -539,24 +522,14 @@ std::size_t DirectListPage::Inner(std::size_t object, std::string_view key) cons
 
 bool DirectListPage::ReadTyped(Text& in, std::size_t key, Field& field) {
   switch (leaves_[key].type) {
-    case UnityFieldType::kText: {
-      std::string_view bytes;
-      if (!in.text(bytes) || bytes.size() > 0xFFFFFFFFu) return false;
-      field.text = bytes.data();
-      field.integer = bytes.size();
-      return true;
-    }
+    case UnityFieldType::kText:
+      in.valueStart();
+      return in.textHere(field);
     case UnityFieldType::kUnsigned:
       return in.unsignedInteger(field.integer);
     case UnityFieldType::kBoolean:
-      if (in.word("true")) {
-        field.integer = 1;
-      } else if (in.word("false")) {
-        field.integer = 0;
-      } else {
-        return false;
-      }
-      return true;
+      in.valueStart();
+      return in.booleanHere(field);
     case UnityFieldType::kAnyValue: {
       const char* first = in.valueStart();
       if (!in.skipValue(2)) return false;
@@ -596,16 +569,9 @@ void DirectListPage::visit(std::size_t record) {
 }
 
 std::size_t DirectListPage::FindKey(std::string_view path) {
-  std::size_t& predicted = askedAfter_[lastAsked_];
-  std::size_t i = predicted;
-  if (i == count_ || !jsondoc::detail::BytesEqual(paths_[i], path)) {
-    for (i = 0; i < count_ && !jsondoc::detail::BytesEqual(paths_[i], path); ++i) {
-    }
-    if (i == count_) return kNoKey;
-    predicted = i;
-  }
-  lastAsked_ = i;
-  return i;
+  const std::size_t i =
+      askGuess_.find([&](std::size_t k) { return jsondoc::detail::BytesEqual(paths_[k], path); });
+  return i == count_ ? kNoKey : i;
 }
 
 std::map<std::string, void*>::value_type* DirectListPage::entry(std::size_t i) {

@@ -40,11 +40,11 @@ class DirectListPage {
   // Records ask for their keys in one order, so the key asked for after the last one, the
   // previous time, is tried first; the path is usually the very literal of the key table.
   std::size_t key(std::string_view path) {
-    const std::size_t i = askedAfter_[lastAsked_];
+    const std::size_t i = askGuess_.predicted();
     if (i == count_ || paths_[i].data() != path.data() || paths_[i].size() != path.size()) {
       return FindKey(path);
     }
-    lastAsked_ = i;
+    askGuess_.take(i);
     return i;
   }
   // The record's value of `key` where it is there with the type `out` reads and fits it: a
@@ -52,12 +52,7 @@ class DirectListPage {
   bool read(std::size_t key, std::string& out) const {
     const Field* field = Typed(key, UnityFieldType::kText);
     if (field == nullptr) return false;
-    // A new record's strings are empty, and appending to an empty string is the short way.
-    if (out.empty()) {
-      out.append(field->text, field->integer);
-    } else {
-      out.assign(field->text, field->integer);
-    }
+    jsondoc::detail::SetBytes(out, field->text, field->integer);
     return true;
   }
   bool read(std::size_t key, bool& out) const {
@@ -145,11 +140,37 @@ class DirectListPage {
   // once per page, as absent optional keys come in every record.
   bool logsAbsentKeys_ = true;
   bool logsNulls_ = true;
-  std::size_t last_;                      // the key found last, or count_ at a record's start
-  std::vector<std::size_t> follower_;     // for each key (and the start), the one found after it
+  // Records name their keys in the text, and ask for them, in one order each: the key that
+  // followed the last one, the previous time, is tried first.
+  class KeyGuess {
+   public:
+    explicit KeyGuess(std::size_t count) : count_(count), last_(count), next_(count + 1, count) {}
+    std::size_t predicted() const { return next_[last_]; }
+    void take(std::size_t i) { last_ = i; }
+    void restart() { last_ = count_; }
+    // The first key `matches` accepts, the predicted one tried first; count_ when none does.
+    template <typename Matches>
+    std::size_t find(Matches matches) {
+      std::size_t& predicted = next_[last_];
+      std::size_t i = predicted;
+      if (i == count_ || !matches(i)) {
+        for (i = 0; i < count_ && !matches(i); ++i) {
+        }
+        if (i == count_) return count_;
+        predicted = i;
+      }
+      last_ = i;
+      return i;
+    }
+
+   private:
+    std::size_t count_;
+    std::size_t last_;               // the key found last, or count_
+    std::vector<std::size_t> next_;  // for each key (and none), the one found after it
+  };
+  KeyGuess leafGuess_;                    // keys as the text names them
+  KeyGuess askGuess_;                     // keys as records ask for them
   std::vector<std::string_view> paths_;   // by key
-  std::size_t lastAsked_;                 // the key asked for last, or count_
-  std::vector<std::size_t> askedAfter_;   // for each key (and none), the one asked for after it
   std::size_t record_ = 0;                // the record visited
   std::vector<jsondoc::Value> values_;    // the record at hand's, one per key
   std::vector<jsondoc::Object> holders_;  // the record at hand's values of any type

@@ -291,12 +291,7 @@ bool ParseValue<jsondoc::String, std::string>(void* value, std::string& out) {
   const jsondoc::Value* text = TypedValue<jsondoc::String>(value, kTag);
   if (text == nullptr) return false;
   const std::string_view bytes = jsondoc::detail::DirectRead::text(*text);
-  // A new record's strings are empty, and appending to an empty string is the short way.
-  if (out.empty()) {
-    out.append(bytes.data(), bytes.size());
-  } else {
-    out.assign(bytes.data(), bytes.size());
-  }
+  jsondoc::detail::SetBytes(out, bytes.data(), bytes.size());
   return true;
 }
 
