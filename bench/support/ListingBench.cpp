@@ -22,6 +22,10 @@ const char kPassword[] = "Password123!";
 
 namespace {
 
+// Which sides the rounds run: both, or one alone (argv[2] of Main).
+enum class Sides { kBoth, kLibrary, kRaw };
+Sides g_sides = Sides::kBoth;
+
 double WallNow() {
   timespec ts;
   clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -253,6 +257,10 @@ int Measure(unitysim::Simulator& sim, const std::string& title, const std::strin
   libCpu.clear();
   libThread.clear();
   for (int round = 0; round < rounds; ++round) {
+    if (g_sides != Sides::kBoth) {
+      if (!(g_sides == Sides::kLibrary ? runLibrary() : runRaw())) return 1;
+      continue;
+    }
     const bool libraryFirst = round % 2 == 0;
     if (libraryFirst && !runLibrary()) return 1;
     if (!runRaw()) return 1;
@@ -276,9 +284,13 @@ int Measure(unitysim::Simulator& sim, const std::string& title, const std::strin
     }
   }
 
-  std::printf("%s, %d rounds (median)\n", title.c_str(), rounds);
-  PrintSide(libraryLabel, lib, libReceived, libWall, libCpu, libThread);
-  PrintSide("raw libcurl loop", raw, raw.received, rawWall, rawCpu, rawThread);
+  std::printf("%s, %d rounds (median)%s\n", title.c_str(), rounds,
+              g_sides == Sides::kBoth ? "" : ", one side only");
+  if (g_sides != Sides::kRaw) PrintSide(libraryLabel, lib, libReceived, libWall, libCpu, libThread);
+  if (g_sides != Sides::kLibrary) {
+    PrintSide("raw libcurl loop", raw, raw.received, rawWall, rawCpu, rawThread);
+  }
+  if (g_sides != Sides::kBoth) return 0;
   std::printf("  ratio library / raw     : wall %.2f, cpu %.2f (median of the rounds' ratios)\n",
               Median(wallRatio), Median(cpuRatio));
   return 0;
@@ -286,6 +298,14 @@ int Measure(unitysim::Simulator& sim, const std::string& title, const std::strin
 
 int Main(int argc, char** argv, const std::function<int(int rounds)>& run) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+  if (argc > 2) {
+    const std::string side = argv[2];
+    if (side != "library" && side != "raw") {
+      std::fprintf(stderr, "usage: %s [rounds] [library|raw]\n", argv[0]);
+      return 2;
+    }
+    g_sides = side == "library" ? Sides::kLibrary : Sides::kRaw;
+  }
   diaglog::setQuiet(true);
   diaglog::setLevel(0);
   curl_global_init(CURL_GLOBAL_DEFAULT);

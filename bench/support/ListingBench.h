@@ -4,6 +4,10 @@
 // run in the same process and the same rounds, alternating, so the ratio compares like with like;
 // the simulator's own work is in both. Reported: requests, bytes sent and received, wall and
 // process CPU time (medians of the rounds) and the median of the rounds' ratios library / raw.
+//
+// Named one side ("library" or "raw" after the rounds), a bench runs that side only, for counting
+// its instructions with callgrind (scripts/listing-icount): times on a shared machine vary from run
+// to run, instruction counts do not.
 #pragma once
 
 #include <functional>
@@ -30,7 +34,8 @@ using Listing = std::function<bool(ManageEMCUnity& session)>;
 int Measure(unitysim::Simulator& sim, const std::string& title, const std::string& libraryLabel,
             int rounds, const Listing& listing);
 
-// The common main: quiet log, libcurl set up, rounds from argv[1] (default 15), then run(rounds).
+// The common main: quiet log, libcurl set up, rounds from argv[1] (default 15) and the side to run
+// alone from argv[2] (both when absent), then run(rounds).
 int Main(int argc, char** argv, const std::function<int(int rounds)>& run);
 
 }  // namespace listbench
