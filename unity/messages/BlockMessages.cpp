@@ -31,13 +31,6 @@ const UnityFieldKey kHostLunKeys[] = {
     {"lun.id", kRequiredKey}, {"snap.id", kNullableKey}, {"snap.snapGroup.id", kNullableKey},
 };
 
-// A non-object element of "entries" fails the parse instead of becoming an empty record.
-UnityListOptions StrictElements() {
-  UnityListOptions options;
-  options.failOnNonObjectElements = true;
-  return options;
-}
-
 // Logs the refusal of a filter value holding a double quote; BuildRequest then fails.
 bool QuotableOrLog(const char* tag, unsigned long long jobId, const char* field,
                    const std::string& value) {

@@ -67,6 +67,14 @@ struct UnityListOptions {
   std::size_t directKeyCount = 0;
 };
 
+// Options under which a non-object element of "entries" fails the parse instead of becoming an
+// empty record.
+inline UnityListOptions StrictElements() {
+  UnityListOptions options;
+  options.failOnNonObjectElements = true;
+  return options;
+}
+
 // `options` with the records of a plainly written page read straight from its text (see
 // UnityListOptions::directKeys); `keys` must be the field map's, each with its type.
 inline UnityListOptions DirectlyReadable(UnityListOptions options, const UnityFieldKey* keys,

@@ -57,13 +57,6 @@ std::string ListQuery(const std::string& filter) {
   return filter.empty() ? std::string("compact=true") : "compact=true&filter=" + url_encode(filter);
 }
 
-// A non-object element of "entries" fails the parse instead of becoming an empty record.
-UnityListOptions StrictElements() {
-  UnityListOptions options;
-  options.failOnNonObjectElements = true;
-  return options;
-}
-
 // Moves the accumulated records out, leaving the message's list empty.
 template <typename Record>
 void MoveOut(std::vector<Record>& from, std::vector<Record>& to) {
