@@ -33,6 +33,30 @@ bool hasLineBreak(const std::string& text) {
   return text.find('\r') != std::string::npos || text.find('\n') != std::string::npos;
 }
 
+// Where the request target (path and query) of `url` starts, when libcurl would send it exactly as
+// written; npos otherwise. libcurl parses a URL and assembles the request line again through its
+// own printf, a character at a time: for the long filter queries of a listing that is over half of
+// the client's instructions per request. Such a URL's target is handed over as it stands instead
+// (CURLOPT_REQUEST_TARGET), with the query kept out of the URL libcurl parses. Only plain https
+// targets qualify: printable ASCII without spaces or '#', a non-empty query and a path without dot
+// segments, which libcurl would send unchanged; anything else takes libcurl's own way. (Plain http
+// may go through a proxy, which wants the whole URL on the request line.)
+size_t verbatimTarget(const std::string& url) {
+  static const char scheme[] = "https://";
+  if (url.compare(0, sizeof scheme - 1, scheme) != 0) return std::string::npos;
+  const size_t path = url.find_first_of("/?#", sizeof scheme - 1);
+  const size_t query = url.find('?');
+  if (path == std::string::npos || url[path] != '/' || query == std::string::npos ||
+      query + 1 == url.size())
+    return std::string::npos;
+  for (size_t i = path; i < url.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(url[i]);
+    if (c <= ' ' || c >= 0x7f || c == '#') return std::string::npos;
+    if (i < query && c == '/' && url[i + 1] == '.') return std::string::npos;
+  }
+  return path;
+}
+
 std::string readSettingString(const char* key) {
   char buffer[4096] = {};
   PlatformSettings settings;
@@ -85,6 +109,8 @@ struct HttpTransport::Impl {
   std::string user;
   std::string password;
   std::string cookieFile;  // remembered only: cookies stay in libcurl's memory
+  bool followRedirects = false;
+  std::string urlWithoutQuery;  // the URL libcurl parses when the target is handed over
 
   // The last exchange.
   std::string body;
@@ -267,7 +293,7 @@ struct HttpTransport::Impl {
 
   // Per-request options; every request sets all of them, so nothing leaks from the one before.
   bool prepare(int method, const std::string& url, const char* requestBody, size_t bodyLength,
-               SlistGuard& headers) {
+               size_t target, SlistGuard& headers) {
     static const char empty[] = "";
     const char* payload = requestBody != nullptr ? requestBody : empty;
     if (requestBody == nullptr) bodyLength = 0;
@@ -290,7 +316,18 @@ struct HttpTransport::Impl {
     auto set = [&](CURLoption option, auto value) {
       if (rc == CURLE_OK) rc = curl_easy_setopt(curl, option, value);
     };
-    set(CURLOPT_URL, url.c_str());
+    if (target != std::string::npos) {
+      // The path stays in the URL: cookies are matched against it. libcurl would send the same
+      // target again after a redirect, so this transfer stops at one (see sendRequest).
+      urlWithoutQuery.assign(url, 0, url.find('?'));
+      set(CURLOPT_URL, urlWithoutQuery.c_str());
+      set(CURLOPT_REQUEST_TARGET, url.c_str() + target);
+      set(CURLOPT_FOLLOWLOCATION, 0L);
+    } else {
+      set(CURLOPT_URL, url.c_str());
+      set(CURLOPT_REQUEST_TARGET, static_cast<const char*>(nullptr));
+      set(CURLOPT_FOLLOWLOCATION, followRedirects ? 1L : 0L);
+    }
     set(CURLOPT_HTTPHEADER, headers.list);
     if (haveCredentials) {
       set(CURLOPT_USERNAME, user.c_str());
@@ -340,6 +377,7 @@ void HttpTransport::deinit() {
     curl_easy_cleanup(impl_->curl);
     impl_->curl = nullptr;
   }
+  impl_->followRedirects = false;  // a new handle does not follow them
   impl_->forgetCredentials();
   impl_->cookieFile.clear();
   impl_->defaultHeader.clear();
@@ -393,16 +431,30 @@ bool HttpTransport::sendRequest(int method, const std::string& url, const char* 
     return false;
   }
 
-  SlistGuard headers;
-  if (!d.prepare(method, url, body, bodyLength, headers)) {
-    if (d.lastError.empty()) d.lastError = "out of memory";
-    log.logLevelNoJob(kTag, 3, "Request not sent: %s", d.lastError.c_str());
-    return false;
+  // A GET with a plain target hands it to libcurl as it stands (verbatimTarget). Should the answer
+  // be a redirect the session follows, the GET, which changes nothing, goes once more the ordinary
+  // way, and libcurl follows the redirect as it always does.
+  size_t target = method == HTTP_METHOD_GET ? verbatimTarget(url) : std::string::npos;
+  CURLcode rc = CURLE_OK;
+  for (;;) {
+    SlistGuard headers;
+    if (!d.prepare(method, url, body, bodyLength, target, headers)) {
+      if (d.lastError.empty()) d.lastError = "out of memory";
+      log.logLevelNoJob(kTag, 3, "Request not sent: %s", d.lastError.c_str());
+      return false;
+    }
+    d.sendOnce = !repeatable && method != HTTP_METHOD_GET && method != HTTP_METHOD_DELETE;
+    rc = curl_easy_perform(d.curl);
+    // The list dies with this pass; the handle must not keep pointing at it.
+    curl_easy_setopt(d.curl, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
+    char* location = nullptr;
+    if (target == std::string::npos || rc != CURLE_OK || !d.followRedirects ||
+        curl_easy_getinfo(d.curl, CURLINFO_REDIRECT_URL, &location) != CURLE_OK ||
+        location == nullptr)
+      break;
+    target = std::string::npos;
+    d.resetExchange();
   }
-  d.sendOnce = !repeatable && method != HTTP_METHOD_GET && method != HTTP_METHOD_DELETE;
-  const CURLcode rc = curl_easy_perform(d.curl);
-  // The list dies with this call; the handle must not keep pointing at it.
-  curl_easy_setopt(d.curl, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
 
   if (rc != CURLE_OK) {
     // A broken or refused answer is no answer: status 0 and nothing to parse.
@@ -455,6 +507,7 @@ const char* HttpTransport::getResponseHeader(const char* name) {
 
 bool HttpTransport::setFollowRedirects(bool follow) {
   if (impl_->curl == nullptr) return false;
+  impl_->followRedirects = follow;
   return curl_easy_setopt(impl_->curl, CURLOPT_FOLLOWLOCATION, follow ? 1L : 0L) == CURLE_OK &&
          curl_easy_setopt(impl_->curl, CURLOPT_POSTREDIR,
                           follow ? static_cast<long>(CURL_REDIR_POST_ALL) : 0L) == CURLE_OK;

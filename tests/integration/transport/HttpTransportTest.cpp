@@ -1,11 +1,13 @@
 #include "platform/HttpTransport.h"
 
+#include <curl/curl.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <unistd.h>
 
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include "platform/DiagLog.h"
 #include "platform/PlatformSettings.h"
@@ -16,6 +18,7 @@ namespace {
 
 struct Received {
   std::string method;
+  std::string target;  // the request line's, as sent
   std::string body;
   httplib::Headers headers;  // names compare case-insensitively
 
@@ -33,13 +36,14 @@ class HttpTransportTest : public ::testing::Test {
     auto echo = [this](const httplib::Request& req, httplib::Response& res) {
       {
         std::lock_guard<std::mutex> lock(mutex_);
-        last_ = {req.method, req.body, req.headers};
+        last_ = {req.method, req.target, req.body, req.headers};
       }
       res.set_header("EMC-CSRF-TOKEN", "token-" + req.method);
       res.set_content(req.method + ":" + req.body, "text/plain");
     };
     auto& http = server_.http();
     http.Get("/echo", echo).Post("/echo", echo).Put("/echo", echo).Delete("/echo", echo);
+    http.Get("/target.*", echo);
     http.Get("/login", [](const httplib::Request&, httplib::Response& res) {
       res.set_header("Set-Cookie", "mod_sec_emc=value1; Path=/; Secure; HttpOnly");
     });
@@ -129,9 +133,16 @@ TEST_F(HttpTransportTest, HeadersOfTheFinalAnswerAsWholeLines) {
   EXPECT_EQ(body(), "POST:{}");
   EXPECT_EQ(transport_.getResponseHeader("X-Stage"), nullptr);
   EXPECT_STREQ(transport_.getResponseHeader("EMC-CSRF-TOKEN"), "EMC-CSRF-TOKEN: token-POST\r\n");
+  // A GET whose target is handed to libcurl as it stands follows the redirect too.
+  ASSERT_TRUE(
+      transport_.sendRequest(HTTP_METHOD_GET, url("/moved?q=1"), nullptr, 0, false, nullptr));
+  EXPECT_EQ(body(), "GET:");
+  EXPECT_EQ(last().target, "/echo");
+  EXPECT_EQ(transport_.getResponseHeader("X-Stage"), nullptr);
 
   ASSERT_TRUE(transport_.setFollowRedirects(false));
-  EXPECT_FALSE(transport_.sendRequest(HTTP_METHOD_GET, url("/moved"), nullptr, 0, false, nullptr));
+  EXPECT_FALSE(
+      transport_.sendRequest(HTTP_METHOD_GET, url("/moved?q=1"), nullptr, 0, false, nullptr));
   EXPECT_EQ(transport_.lastHttpStatus(), 302);
   EXPECT_STREQ(transport_.getResponseHeader("x-stage"), "X-Stage: first\r\n");
 }
@@ -147,7 +158,8 @@ TEST_F(HttpTransportTest, CookiesAndCredentialsOutliveTheHeaderList) {
   ASSERT_TRUE(transport_.sendRequest(HTTP_METHOD_GET, url("/login"), nullptr, 0, false, nullptr));
 
   transport_.freeHeaderList();
-  ASSERT_TRUE(transport_.sendRequest(HTTP_METHOD_GET, url("/echo"), nullptr, 0, false, nullptr));
+  ASSERT_TRUE(
+      transport_.sendRequest(HTTP_METHOD_GET, url("/echo?q=1"), nullptr, 0, false, nullptr));
   const Received got = last();
   EXPECT_EQ(got.headers.count("X-EMC-REST-CLIENT"), 0u);
   // base64("admin:pa:ss"): the user name ends at the first ':'.
@@ -162,6 +174,47 @@ TEST_F(HttpTransportTest, CookiesAndCredentialsOutliveTheHeaderList) {
   ASSERT_TRUE(transport_.sendRequest(HTTP_METHOD_GET, url("/echo"), nullptr, 0, false, nullptr));
   EXPECT_EQ(last().headers.count("Cookie"), 0u);
   EXPECT_EQ(last().headers.count("Authorization"), 0u);
+}
+
+// Plain targets are handed to libcurl as they stand; whichever way a URL takes, the request line
+// must be the one libcurl makes of the whole URL (none when libcurl refuses the URL).
+TEST_F(HttpTransportTest, RequestTargetsAsLibcurlSendsThem) {
+  auto received = [this] {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::exchange(last_, Received()).target;
+  };
+  auto plainCurl = [this](const std::string& whole) {
+    CURL* curl = curl_easy_init();
+    curl_easy_setopt(curl, CURLOPT_URL, whole.c_str());
+    curl_easy_setopt(curl, CURLOPT_CAINFO, server_.caFile().c_str());
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, +[](char*, size_t size, size_t n, void*) {
+      return size * n;
+    });
+    curl_easy_perform(curl);
+    curl_easy_cleanup(curl);
+  };
+  const char* const paths[] = {
+      "/target/api/types/snap/instances?fields=id,name&filter=id%20eq%20%2238654705664%22",
+      "/target/x?a=%22q%22&b=~!$'()*+,;=:@/?",
+      "/target/a/../b/./x?q=1",  // dot segments
+      "/target/.hidden?q=1",
+      "/target//x?q=1",
+      "/target/x?q=1#fragment",
+      "/target/x?",
+      "/target/x",
+      "/target/caf\xc3\xa9?q=\xc3\xa9",
+      "/target/x?q=a b",
+      "/target/x y?q=1",
+  };
+  ASSERT_TRUE(transport_.setFollowRedirects(true));  // as sessions have it
+  for (const char* path : paths) {
+    SCOPED_TRACE(path);
+    received();
+    plainCurl(url(path));
+    const std::string expected = received();
+    transport_.sendRequest(HTTP_METHOD_GET, url(path), nullptr, 0, false, nullptr);
+    EXPECT_EQ(received(), expected);
+  }
 }
 
 TEST_F(HttpTransportTest, CertificateVerification) {
