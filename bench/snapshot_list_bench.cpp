@@ -2,8 +2,8 @@
 // against the in-process simulator, measured against a raw libcurl loop that sends the same URIs
 // (bench/support/ListingBench.h).
 //
-// Usage: snapshot_list_bench [rounds] [library|raw]   (build with CMAKE_BUILD_TYPE=Release to
-// measure; a side named runs alone, for scripts/listing-icount)
+// Usage: snapshot_list_bench [rounds] [library|raw|raw-target]   (build with
+// CMAKE_BUILD_TYPE=Release to measure; a side named runs alone, for scripts/listing-icount)
 #include <cstdio>
 #include <string>
 #include <vector>

@@ -22,9 +22,9 @@ const char kPassword[] = "Password123!";
 
 namespace {
 
-// Which sides the rounds run: both, or one alone (argv[2] of Main).
-enum class Sides { kBoth, kLibrary, kRaw };
-Sides g_sides = Sides::kBoth;
+// Which sides the rounds run: all, or one alone (argv[2] of Main).
+enum class Sides { kAll, kLibrary, kRaw, kRawTarget };
+Sides g_sides = Sides::kAll;
 
 double WallNow() {
   timespec ts;
@@ -94,10 +94,14 @@ struct RawRequest {
 
 // The baseline: the same GETs on one easy handle, byte for byte the requests the library sends
 // (its header lines and user agent, Basic credentials, the cookie, and the CSRF token the first
-// answer hands out where the library sent it), certificate verification on.
+// answer hands out where the library sent it), certificate verification on. The plain loop gives
+// libcurl whole URLs; the second baseline hands it each request target as it stands, as the
+// library does, which spares libcurl reassembling long queries: against it the library's own work
+// shows.
 class RawClient {
  public:
-  explicit RawClient(const std::string& caFile) : curl_(curl_easy_init()) {
+  RawClient(const std::string& caFile, bool handsOverTarget)
+      : curl_(curl_easy_init()), handsOverTarget_(handsOverTarget) {
     static const std::string userAgent =
         std::string("ManageEMCUnity/1.0 libcurl/") + curl_version_info(CURLVERSION_NOW)->version;
     base_ = BaseHeaders();
@@ -135,7 +139,15 @@ class RawClient {
         curl_easy_setopt(curl_, CURLOPT_HTTPHEADER, wanted);
         current = wanted;
       }
-      curl_easy_setopt(curl_, CURLOPT_URL, request.uri.c_str());
+      const size_t query = request.uri.find('?');
+      if (handsOverTarget_ && query != std::string::npos) {
+        const size_t path = request.uri.find('/', request.uri.find("://") + 3);
+        curl_easy_setopt(curl_, CURLOPT_URL, request.uri.substr(0, query).c_str());
+        curl_easy_setopt(curl_, CURLOPT_REQUEST_TARGET, request.uri.c_str() + path);
+      } else {
+        curl_easy_setopt(curl_, CURLOPT_URL, request.uri.c_str());
+        curl_easy_setopt(curl_, CURLOPT_REQUEST_TARGET, static_cast<const char*>(nullptr));
+      }
       long status = 0;
       if (curl_easy_perform(curl_) != CURLE_OK) return false;
       curl_easy_getinfo(curl_, CURLINFO_RESPONSE_CODE, &status);
@@ -155,6 +167,7 @@ class RawClient {
   }
 
   CURL* curl_;
+  bool handsOverTarget_;
   curl_slist* base_ = nullptr;
   curl_slist* withToken_ = nullptr;
   std::string token_;
@@ -208,8 +221,15 @@ int Measure(unitysim::Simulator& sim, const std::string& title, const std::strin
             int rounds, const Listing& listing) {
   PlatformSettings::setOverride(kUnitySettingsSection, kCAFileSetting, sim.caFile());
 
-  std::vector<double> libWall, libCpu, libThread, rawWall, rawCpu, rawThread, wallRatio, cpuRatio;
-  Traffic lib, raw;
+  std::vector<double> libWall, libCpu, libThread, wallRatio, cpuRatio, targetWallRatio,
+      targetCpuRatio;
+  // The two raw loops: whole URLs, and targets as they stand.
+  struct RawSide {
+    bool handsOverTarget;
+    Traffic traffic;
+    std::vector<double> wall, cpu, thread;
+  } plain{false, {}, {}, {}, {}}, asIs{true, {}, {}, {}, {}};
+  Traffic lib;
   std::vector<RawRequest> requests;
 
   // One listing through the library: a fresh session, whose first GET logs in, as a job would.
@@ -231,42 +251,49 @@ int Measure(unitysim::Simulator& sim, const std::string& title, const std::strin
   };  // the session logs out on return, outside the measurement
 
   // The same requests through a raw client on a new connection, as the library's job has one.
-  const auto runRaw = [&]() {
+  const auto runRaw = [&](RawSide& side) {
     sim.journal().clear();
-    RawClient rawClient(sim.caFile());
+    RawClient rawClient(sim.caFile(), side.handsOverTarget);
     const double w0 = WallNow(), c0 = CpuNow(), t0 = ThreadCpuNow();
-    const bool ok = rawClient.Run(requests, raw);
-    rawWall.push_back(WallNow() - w0);
-    rawCpu.push_back(CpuNow() - c0);
-    rawThread.push_back(ThreadCpuNow() - t0);
+    const bool ok = rawClient.Run(requests, side.traffic);
+    side.wall.push_back(WallNow() - w0);
+    side.cpu.push_back(CpuNow() - c0);
+    side.thread.push_back(ThreadCpuNow() - t0);
     if (!ok) {
       std::fprintf(stderr, "raw libcurl loop failed\n");
       return false;
     }
-    const double received = raw.received;
-    raw = FromJournal(sim);  // sent bytes counted the same way for both
-    raw.received = received;
+    const double received = side.traffic.received;
+    side.traffic = FromJournal(sim);  // sent bytes counted the same way for all
+    side.traffic.received = received;
     return true;
   };
 
-  // The first listing records the requests; after it the two alternate which goes first, so neither
-  // always runs on the caches the other warmed. Each round gives one ratio of a pair run back to
-  // back, and the median of those ratios is reported: a busy machine slows pairs, not one side.
+  // The first listing records the requests; after it the library and the plain loop alternate
+  // which goes first, so neither always runs on the caches the other warmed, and the second loop
+  // follows. Each round gives one ratio per loop of runs back to back, and the median of those
+  // ratios is reported: a busy machine slows whole rounds, not one side.
   if (!runLibrary()) return 1;
   libWall.clear();
   libCpu.clear();
   libThread.clear();
   for (int round = 0; round < rounds; ++round) {
-    if (g_sides != Sides::kBoth) {
-      if (!(g_sides == Sides::kLibrary ? runLibrary() : runRaw())) return 1;
+    if (g_sides != Sides::kAll) {
+      const bool ok = g_sides == Sides::kLibrary ? runLibrary()
+                      : g_sides == Sides::kRaw   ? runRaw(plain)
+                                                 : runRaw(asIs);
+      if (!ok) return 1;
       continue;
     }
     const bool libraryFirst = round % 2 == 0;
     if (libraryFirst && !runLibrary()) return 1;
-    if (!runRaw()) return 1;
+    if (!runRaw(plain)) return 1;
     if (!libraryFirst && !runLibrary()) return 1;
-    wallRatio.push_back(libWall.back() / rawWall.back());
-    cpuRatio.push_back(libCpu.back() / rawCpu.back());
+    if (!runRaw(asIs)) return 1;
+    wallRatio.push_back(libWall.back() / plain.wall.back());
+    cpuRatio.push_back(libCpu.back() / plain.cpu.back());
+    targetWallRatio.push_back(libWall.back() / asIs.wall.back());
+    targetCpuRatio.push_back(libCpu.back() / asIs.cpu.back());
   }
 
   // Bytes the library received (answer bodies), from its own protocol trace in one more,
@@ -285,14 +312,21 @@ int Measure(unitysim::Simulator& sim, const std::string& title, const std::strin
   }
 
   std::printf("%s, %d rounds (median)%s\n", title.c_str(), rounds,
-              g_sides == Sides::kBoth ? "" : ", one side only");
-  if (g_sides != Sides::kRaw) PrintSide(libraryLabel, lib, libReceived, libWall, libCpu, libThread);
-  if (g_sides != Sides::kLibrary) {
-    PrintSide("raw libcurl loop", raw, raw.received, rawWall, rawCpu, rawThread);
+              g_sides == Sides::kAll ? "" : ", one side only");
+  const auto printRaw = [](const char* label, const RawSide& side) {
+    PrintSide(label, side.traffic, side.traffic.received, side.wall, side.cpu, side.thread);
+  };
+  const bool all = g_sides == Sides::kAll;
+  if (all || g_sides == Sides::kLibrary) {
+    PrintSide(libraryLabel, lib, libReceived, libWall, libCpu, libThread);
   }
-  if (g_sides != Sides::kBoth) return 0;
+  if (all || g_sides == Sides::kRaw) printRaw("raw libcurl loop", plain);
+  if (all || g_sides == Sides::kRawTarget) printRaw("raw loop, targets as is", asIs);
+  if (!all) return 0;
   std::printf("  ratio library / raw     : wall %.2f, cpu %.2f (median of the rounds' ratios)\n",
               Median(wallRatio), Median(cpuRatio));
+  std::printf("  ratio library / raw loop with targets as is: wall %.2f, cpu %.2f\n",
+              Median(targetWallRatio), Median(targetCpuRatio));
   return 0;
 }
 
@@ -300,11 +334,11 @@ int Main(int argc, char** argv, const std::function<int(int rounds)>& run) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
   if (argc > 2) {
     const std::string side = argv[2];
-    if (side != "library" && side != "raw") {
-      std::fprintf(stderr, "usage: %s [rounds] [library|raw]\n", argv[0]);
+    if (side != "library" && side != "raw" && side != "raw-target") {
+      std::fprintf(stderr, "usage: %s [rounds] [library|raw|raw-target]\n", argv[0]);
       return 2;
     }
-    g_sides = side == "library" ? Sides::kLibrary : Sides::kRaw;
+    g_sides = side == "library" ? Sides::kLibrary : side == "raw" ? Sides::kRaw : Sides::kRawTarget;
   }
   diaglog::setQuiet(true);
   diaglog::setLevel(0);

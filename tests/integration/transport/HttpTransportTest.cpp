@@ -187,9 +187,8 @@ TEST_F(HttpTransportTest, RequestTargetsAsLibcurlSendsThem) {
     CURL* curl = curl_easy_init();
     curl_easy_setopt(curl, CURLOPT_URL, whole.c_str());
     curl_easy_setopt(curl, CURLOPT_CAINFO, server_.caFile().c_str());
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, +[](char*, size_t size, size_t n, void*) {
-      return size * n;
-    });
+    curl_easy_setopt(
+        curl, CURLOPT_WRITEFUNCTION, +[](char*, size_t size, size_t n, void*) { return size * n; });
     curl_easy_perform(curl);
     curl_easy_cleanup(curl);
   };
