@@ -269,10 +269,10 @@ int Measure(unitysim::Simulator& sim, const std::string& title, const std::strin
     return true;
   };
 
-  // The first listing records the requests; after it the library and the plain loop alternate
-  // which goes first, so neither always runs on the caches the other warmed, and the second loop
-  // follows. Each round gives one ratio per loop of runs back to back, and the median of those
-  // ratios is reported: a busy machine slows whole rounds, not one side.
+  // The first listing records the requests; after it each round runs the three sides back to back,
+  // their order turning from round to round, so none always runs first or on the caches another
+  // warmed. Each round gives one ratio per loop, and the median of those ratios is reported: a busy
+  // machine slows whole rounds, not one side.
   if (!runLibrary()) return 1;
   libWall.clear();
   libCpu.clear();
@@ -285,11 +285,10 @@ int Measure(unitysim::Simulator& sim, const std::string& title, const std::strin
       if (!ok) return 1;
       continue;
     }
-    const bool libraryFirst = round % 2 == 0;
-    if (libraryFirst && !runLibrary()) return 1;
-    if (!runRaw(plain)) return 1;
-    if (!libraryFirst && !runLibrary()) return 1;
-    if (!runRaw(asIs)) return 1;
+    for (int turn = 0; turn < 3; ++turn) {
+      const int side = (round + turn) % 3;
+      if (!(side == 0 ? runLibrary() : runRaw(side == 1 ? plain : asIs))) return 1;
+    }
     wallRatio.push_back(libWall.back() / plain.wall.back());
     cpuRatio.push_back(libCpu.back() / plain.cpu.back());
     targetWallRatio.push_back(libWall.back() / asIs.wall.back());
@@ -331,7 +330,7 @@ int Measure(unitysim::Simulator& sim, const std::string& title, const std::strin
 }
 
 int Main(int argc, char** argv, const std::function<int(int rounds)>& run) {
-  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 31;
   if (argc > 2) {
     const std::string side = argv[2];
     if (side != "library" && side != "raw" && side != "raw-target") {

@@ -1,8 +1,8 @@
 // The shared harness of the listing benches: one listing through ManageEMCUnity against the
 // in-process simulator, measured against a raw libcurl loop that sends the same requests byte for
 // byte on one easy handle and one new connection with the same TLS settings (the baseline). They
-// run in the same process and the same rounds, alternating, so the ratio compares like with like;
-// the simulator's own work is in both. A second raw loop hands libcurl each request target as it
+// run in the same process and the same rounds, in turn, so the ratio compares like with like;
+// the simulator's own work is in all. A second raw loop hands libcurl each request target as it
 // stands, as the library does for plain GETs (libcurl then skips reassembling long queries), so
 // the library's own work shows against it. Reported: requests, bytes sent and received, wall and
 // process CPU time (medians of the rounds) and the medians of the rounds' ratios library / raw.
@@ -36,7 +36,7 @@ using Listing = std::function<bool(ManageEMCUnity& session)>;
 int Measure(unitysim::Simulator& sim, const std::string& title, const std::string& libraryLabel,
             int rounds, const Listing& listing);
 
-// The common main: quiet log, libcurl set up, rounds from argv[1] (default 15) and the side to run
+// The common main: quiet log, libcurl set up, rounds from argv[1] (default 31) and the side to run
 // alone from argv[2] (all when absent), then run(rounds).
 int Main(int argc, char** argv, const std::function<int(int rounds)>& run);
 
