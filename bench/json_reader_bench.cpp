@@ -3,7 +3,8 @@
 //   - Object::parse(const String&) against rapidjson::Document::Parse and
 //     nlohmann::json::parse(const std::string&),
 //   - Object::parse(std::istream&) against nlohmann::json::parse(std::istream&),
-// each timed with the destruction of the document (processor time, median of the iterations),
+// each timed with the destruction of the document (processor time, median of the iterations,
+// which run the readers in turn),
 // and the peak memory of one parsed document above the process's size before the parse (each
 // measured in a fresh process of its own, so the heaps do not meet), as a multiple of the text.
 // The writer's speed on the parsed document closes the report.
@@ -61,19 +62,27 @@ double Now() {
   return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
-// Median processor time of one run of `parse` (which parses and destroys one document).
-double Time(int iterations, const std::function<bool()>& parse) {
-  std::vector<double> runs;
+// Median processor time of one run of each of `parses` (each parses and destroys one document).
+// Every iteration runs each once, in turn, so a slow spell of the machine slows all of them
+// rather than the one whose iterations it fell on.
+std::vector<double> TimeInTurn(int iterations, const std::vector<std::function<bool()>>& parses) {
+  std::vector<std::vector<double>> runs(parses.size());
   for (int i = 0; i < iterations; ++i) {
-    const double start = Now();
-    if (!parse()) {
-      std::fprintf(stderr, "a reader failed on the answer\n");
-      std::exit(1);
+    for (std::size_t p = 0; p < parses.size(); ++p) {
+      const double start = Now();
+      if (!parses[p]()) {
+        std::fprintf(stderr, "a reader failed on the answer\n");
+        std::exit(1);
+      }
+      runs[p].push_back(Now() - start);
     }
-    runs.push_back(Now() - start);
   }
-  std::sort(runs.begin(), runs.end());
-  return runs[runs.size() / 2];
+  std::vector<double> medians;
+  for (std::vector<double>& times : runs) {
+    std::sort(times.begin(), times.end());
+    medians.push_back(times[times.size() / 2]);
+  }
+  return medians;
 }
 
 // A field of /proc/self/status in bytes ("VmRSS", "VmHWM").
@@ -124,29 +133,33 @@ void Measure(std::size_t bytes, int iterations) {
   const std::string text = Answer(bytes);
   const double mb = static_cast<double>(text.size()) / (1024.0 * 1024.0);
 
-  const double ours = Time(iterations, [&] {
+  const auto jsondocString = [&] {
     jsondoc::Object doc;
     return doc.parse(text);
-  });
-  const double theirs = Time(iterations, [&] {
+  };
+  const auto nlohmannString = [&] {
     nlohmann::json doc = nlohmann::json::parse(text, nullptr, false);
     return !doc.is_discarded();
-  });
-  const double rapid = Time(iterations, [&] {
+  };
+  const auto rapidString = [&] {
     rapidjson::Document doc;
     doc.Parse(text.c_str(), text.size());
     return !doc.HasParseError();
-  });
-  const double oursStream = Time(iterations, [&] {
+  };
+  const auto jsondocStream = [&] {
     std::istringstream in(text);
     jsondoc::Object doc;
     return jsondoc::Object::parse(in, doc);
-  });
-  const double theirsStream = Time(iterations, [&] {
+  };
+  const auto nlohmannStream = [&] {
     std::istringstream in(text);
     nlohmann::json doc = nlohmann::json::parse(in, nullptr, false);
     return !doc.is_discarded();
-  });
+  };
+  const std::vector<double> times = TimeInTurn(
+      iterations, {jsondocString, nlohmannString, rapidString, jsondocStream, nlohmannStream});
+  const double ours = times[0], theirs = times[1], rapid = times[2], oursStream = times[3],
+               theirsStream = times[4];
 
   const double oursPeak = PeakBytes("jsondoc", bytes);
   const double theirsPeak = PeakBytes("nlohmann", bytes);
